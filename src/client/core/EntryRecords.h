@@ -1,0 +1,78 @@
+#pragma once
+
+#include "shared/LocalClock.h"
+
+#include <QString>
+#include <QVector>
+
+#include <cmath>
+#include <limits>
+
+// The entry records the alert windows fill and the grids show, one kind per grid.
+// Missing reals are NaN and missing integers 0; grids leave such cells empty.
+
+inline double MissingReal() { return std::numeric_limits<double>::quiet_NaN(); }
+
+// One alert of the newest-first list (also the Symbol-only grid's record).
+struct TQuickStrikeEntry
+{
+    QString Symbol;
+    double Last = MissingReal();
+    double PrevClose = MissingReal();
+    double Divergence = MissingReal();
+    QString Time;
+};
+using TQuickStrikeEntries = QVector<TQuickStrikeEntry>;
+
+// One symbol near its Bollinger band; Time is when the alert was handled.
+struct TBollingerEntry
+{
+    QString Symbol;
+    double Last = MissingReal();
+    double PrevClose = MissingReal();
+    double DistFromBB = MissingReal();
+    TDateTime Time = 0;
+};
+using TBollingerEntries = QVector<TBollingerEntry>;
+
+struct TJFEntry
+{
+    QString Time;
+    QString Symbol;
+    double Change = MissingReal();
+    double BB = MissingReal();
+    qint32 Volume = 0;
+    qint32 Count = 0;
+    double Rank = 0;
+    double RV = MissingReal();
+};
+using TJFEntries = QVector<TJFEntry>;
+
+struct TPointsTopListEntry
+{
+    QString Symbol;
+    double Last = MissingReal();
+    double Change = MissingReal();
+};
+using TPointsTopListEntries = QVector<TPointsTopListEntry>;
+
+// One row of the full top list; the symbol "-" marks a separator row.
+struct TSmbTopListEntry
+{
+    QString Symbol;
+    double PriceSpike = MissingReal();
+    double VolRate = MissingReal();
+    double TodaysRange = MissingReal();
+    double OpeningRange = MissingReal();
+    double Strength = MissingReal();
+    double UpTrend = MissingReal();
+    double NearHigh = MissingReal();
+    double NearLow = MissingReal();
+    double NewHigh = MissingReal();
+    double NewLow = MissingReal();
+    double Last = MissingReal();
+    double Change = MissingReal();
+    qint32 Volume = 0;
+    qint32 Count = 0;
+};
+using TSmbTopListEntries = QVector<TSmbTopListEntry>;
