@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// The byte pipe between a server session and the alert server. The owner fills
+// in the settings and hooks the events, then calls Connect once; an object serves
+// one connection attempt and is destroyed afterwards.
+//
+// What every implementation guarantees its user:
+// - Connect starts the attempt and returns without waiting: true when it is under
+//   way; false when it failed on the spot, after setting ErrorMessage and raising
+//   OnSessionClosed from inside Connect.
+// - Send queues bytes for the server in order; it is allowed only after
+//   OnConnected, and does nothing once the connection has ended.
+// - Close ends the connection and raises OnSessionClosed unless it already ended.
+// - ReadAvailable returns every received byte not yet returned, possibly none.
+// - OnConnected comes once, when bytes can be sent; OnDataAvailable whenever
+//   received bytes wait (the handler reads them all); OnSessionClosed when the
+//   connection ends for any reason, including the destruction of a connection that
+//   had not yet ended. Events come from the event loop, one at a time; an unset one
+//   is skipped.
+class TGenericServerConnection
+{
+public:
+    using TNotifyEvent = std::function<void(TGenericServerConnection *sender)>;
+    using TDebugMessageEvent =
+        std::function<void(TGenericServerConnection *sender, const QString &text)>;
+
+    TGenericServerConnection() = default;
+    TGenericServerConnection(const TGenericServerConnection &) = delete;
+    TGenericServerConnection &operator=(const TGenericServerConnection &) = delete;
+    virtual ~TGenericServerConnection();
+
+    // Settings, filled in before Connect and left alone afterwards.
+    QString SocksServer; // empty = no SOCKS
+    QString SocksPort; // decimal text
+    QString SocksUsercode; // non-empty switches on user-code authentication
+    QString SocksPassword;
+    QString SocksLevel; // "4" or "5"; empty = no SOCKS
+    QString HttpProxyUsername; // the HTTP settings serve the tunnel only
+    QString HttpProxyPassword;
+    QString HttpProxyHost; // empty = no HTTP proxy
+    qint32 HttpProxyPort = 0;
+    qint32 SendTimeoutMs = 0; // how long one tunnel upload may take
+
+    TNotifyEvent OnSessionClosed;
+    TNotifyEvent OnConnected;
+    TNotifyEvent OnDataAvailable;
+    TDebugMessageEvent OnDebugMessage;
+
+    // Why Connect failed; empty otherwise.
+    QString ErrorMessage;
+
+    virtual bool Connect() = 0;
+    virtual void Send(const QByteArray &data) = 0;
+    virtual void Close() = 0;
+    virtual void ReadAvailable(QByteArray &data) = 0;
+};

@@ -1,0 +1,126 @@
+#include "shared/TSocketServerConnection.h"
+
+#include "net/TAsyncSocket.h"
+#include "shared/Exception.h"
+
+namespace {
+
+void Fire(const TGenericServerConnection::TNotifyEvent &event, TGenericServerConnection *sender)
+{
+    // A copy, so a handler may reassign the event it was called through.
+    if (const TGenericServerConnection::TNotifyEvent handler = event)
+        handler(sender);
+}
+
+} // namespace
+
+TSocketServerConnection::TSocketServerConnection(const QString &address, const QString &port)
+    : address_(address), port_(port)
+{
+}
+
+TSocketServerConnection::~TSocketServerConnection()
+{
+    // Destroying a connection that has not ended is its end, as far as the owner is
+    // concerned. A destructor cannot pass a handler's error on, so it is dropped.
+    if (state_ != StateClosed) {
+        try {
+            Fire(OnSessionClosed, this);
+        } catch (...) {
+        }
+    }
+    if (socket_)
+        socket_->disconnect();
+}
+
+bool TSocketServerConnection::Connect()
+{
+    AZ_ASSERT(!socket_);
+    socket_ = std::make_unique<TAsyncSocket>();
+    try {
+        socket_->SetAddress(address_);
+        socket_->SetPort(port_);
+        // Half a proxy setting is no proxy.
+        if (!SocksServer.isEmpty() && !SocksPort.isEmpty() && !SocksLevel.isEmpty()) {
+            TSocksSettings socks;
+            socks.Server = SocksServer;
+            socks.Port = SocksPort;
+            socks.Usercode = SocksUsercode;
+            socks.Password = SocksPassword;
+            socks.Level = SocksLevel;
+            socks.UserCodeAuthentication = !SocksUsercode.isEmpty();
+            socket_->SetSocks(socks);
+        }
+        AttachSocket();
+        socket_->Connect();
+        return true;
+    } catch (const std::exception &e) {
+        ErrorMessage = QStringLiteral("TSocketServerConnection.Connect, ") + ExceptionClassName(e)
+                       + QStringLiteral(", ") + ExceptionMessage(e);
+        Fire(OnSessionClosed, this);
+        return false;
+    }
+}
+
+void TSocketServerConnection::Send(const QByteArray &data)
+{
+    AZ_ASSERT_MSG(state_ != StateNotConnected, "Send before the connection opened");
+    if (state_ == StateConnected)
+        socket_->SendStr(data);
+}
+
+void TSocketServerConnection::Close()
+{
+    if (socket_ && state_ != StateClosed)
+        socket_->Close();
+}
+
+void TSocketServerConnection::ReadAvailable(QByteArray &data)
+{
+    // Grows by doubling until the socket has nothing more, so one call takes all.
+    QByteArray buffer(4096, Qt::Uninitialized);
+    int filled = 0;
+    while (socket_) {
+        if (filled == buffer.size())
+            buffer.resize(buffer.size() * 2);
+        const int count = socket_->Receive(buffer.data() + filled, int(buffer.size()) - filled);
+        if (count <= 0)
+            break;
+        filled += count;
+    }
+    buffer.truncate(filled);
+    data = std::move(buffer);
+}
+
+void TSocketServerConnection::AttachSocket()
+{
+    TAsyncSocket *socket = socket_.get();
+    QObject::connect(socket, &TAsyncSocket::SessionConnected, socket,
+                     [this](int error) { SocketConnected(error); });
+    QObject::connect(socket, &TAsyncSocket::SessionClosed, socket, [this](int) { SocketClosed(); });
+    QObject::connect(socket, &TAsyncSocket::DataAvailable, socket,
+                     [this](int) { SocketDataAvailable(); });
+}
+
+void TSocketServerConnection::SocketConnected(int error)
+{
+    // A failed attempt is reported by the session-closed notification that follows;
+    // only a name that does not resolve leaves a reason behind.
+    if (error == seNameNotResolved) {
+        ErrorMessage = QStringLiteral("DNS error");
+    } else if (error == seNone && state_ == StateNotConnected) {
+        state_ = StateConnected;
+        Fire(OnConnected, this);
+    }
+}
+
+void TSocketServerConnection::SocketClosed()
+{
+    state_ = StateClosed;
+    Fire(OnSessionClosed, this);
+}
+
+void TSocketServerConnection::SocketDataAvailable()
+{
+    Fire(OnDataAvailable, this);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+// Hooks every event of a server connection and records what arrived, the way a
+// session would use it: each data notification reads everything that waits.
+
+#include "shared/TGenericServerConnection.h"
+
+#include <QByteArray>
+#include <QTest>
+
+struct ConnectionProbe
+{
+    int Connected = 0;
+    int Closed = 0;
+    int DataEvents = 0;
+    QByteArray Received;
+    // Off: leave received bytes in the connection for the test to read.
+    bool ReadOnData = true;
+
+    void Attach(TGenericServerConnection &connection)
+    {
+        connection.OnConnected = [this](TGenericServerConnection *) { ++Connected; };
+        connection.OnSessionClosed = [this](TGenericServerConnection *) { ++Closed; };
+        connection.OnDataAvailable = [this](TGenericServerConnection *sender) {
+            ++DataEvents;
+            if (ReadOnData) {
+                QByteArray data;
+                sender->ReadAvailable(data);
+                Received += data;
+            }
+        };
+    }
+
+    // Lets notifications already on their way arrive, so a test can tell that no
+    // second one follows.
+    static void Settle() { QTest::qWait(100); }
+};
