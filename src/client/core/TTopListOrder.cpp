@@ -1,0 +1,152 @@
+#include "client/core/TTopListOrder.h"
+
+#include "shared/Exception.h"
+
+#include <QHash>
+
+namespace {
+
+constexpr double SortIntervalSeconds = 30.0;
+// The missing text names this many symbols and counts the rest.
+constexpr qint32 MissingNamed = 5;
+
+} // namespace
+
+TTopListChange TTopListOrder::SetEntries(const TSmbTopListEntries &list)
+{
+    pendingEntries_ = list;
+    updatePending_ = true;
+    // Same symbols in the same place: only values changed, nothing can jump, so the
+    // list shows at once without restarting the 30 seconds.
+    if (SameSymbolOrder()) {
+        ApplyPending();
+        return TTopListChange::tcNewOrder;
+    }
+    if (SortDue())
+        return SortNow();
+    UpdateInPlace();
+    return TTopListChange::tcRepaint;
+}
+
+bool TTopListOrder::SameSymbolOrder() const
+{
+    if (pendingEntries_.size() != entries_.size())
+        return false;
+    for (int i = 0; i < entries_.size(); ++i) {
+        if (pendingEntries_[i].Symbol != entries_[i].Symbol)
+            return false;
+    }
+    return true;
+}
+
+bool TTopListOrder::SortDue() const
+{
+    if (!updatePending_ || frozen_)
+        return false;
+    if (ignoreSortTimer_)
+        return true;
+    return Now() > lastSortTime_ + SortIntervalSeconds / SecondsPerDay;
+}
+
+TTopListChange TTopListOrder::SortNow()
+{
+    if (!updatePending_)
+        return TTopListChange::tcNone;
+    ApplyPending();
+    lastSortTime_ = Now();
+    return TTopListChange::tcNewOrder;
+}
+
+TTopListChange TTopListOrder::CheckSortTimer()
+{
+    if (SortDue())
+        return SortNow();
+    return TTopListChange::tcNone;
+}
+
+TTopListChange TTopListOrder::SetFrozen(bool frozen)
+{
+    if (frozen == frozen_)
+        return TTopListChange::tcNone;
+    frozen_ = frozen;
+    // Count the 30 seconds as passed, so that unfreezing shows a waiting order at once.
+    lastSortTime_ = 0;
+    const TTopListChange sorted = CheckSortTimer();
+    // The header colour shows the frozen state, so the grid repaints either way.
+    return sorted == TTopListChange::tcNone ? TTopListChange::tcRepaint : sorted;
+}
+
+void TTopListOrder::ApplyPending()
+{
+    AZ_ASSERT(updatePending_);
+    updatePending_ = false;
+    ClearMissing();
+    entries_ = pendingEntries_;
+}
+
+void TTopListOrder::UpdateInPlace()
+{
+    ClearMissing();
+    // One index of the rows on screen per list, instead of a scan per pending symbol.
+    // A symbol shown twice (separator rows) is found at its first row.
+    QHash<QString, int> rowOfSymbol;
+    rowOfSymbol.reserve(entries_.size());
+    for (int row = 0; row < entries_.size(); ++row) {
+        const QString key = entries_[row].Symbol.toCaseFolded();
+        if (!rowOfSymbol.contains(key))
+            rowOfSymbol.insert(key, row);
+    }
+    for (const TSmbTopListEntry &pending : qAsConst(pendingEntries_)) {
+        const auto found = rowOfSymbol.constFind(pending.Symbol.toCaseFolded());
+        if (found != rowOfSymbol.constEnd())
+            entries_[found.value()] = pending;
+        else
+            AddMissing(pending.Symbol);
+    }
+    if (missingCount_ > MissingNamed)
+        missingText_ += QStringLiteral(" and ") % QString::number(missingCount_ - MissingNamed)
+                        % QStringLiteral(" more");
+}
+
+void TTopListOrder::ClearMissing()
+{
+    missingCount_ = 0;
+    missingText_.clear();
+}
+
+void TTopListOrder::AddMissing(const QString &symbol)
+{
+    ++missingCount_;
+    if (missingCount_ == 1)
+        missingText_ = symbol;
+    else if (missingCount_ <= MissingNamed)
+        missingText_ += QStringLiteral(", ") % symbol;
+}
+
+TSelectionAfterSort SelectionAfterSort(const TSmbTopListEntries &entries, int selectedIndex,
+                                       const QString &lastLinkedSymbol)
+{
+    if (selectedIndex >= entries.size())
+        return TSelectionAfterSort::saForgetLink;
+    // Nothing selected: there is no row that could still show the last link.
+    if (selectedIndex < 0)
+        return TSelectionAfterSort::saClear;
+    if (entries[selectedIndex].Symbol == lastLinkedSymbol)
+        return TSelectionAfterSort::saKeep;
+    return TSelectionAfterSort::saClear;
+}
+
+QString SymbolToLink(const TSmbTopListEntries &entries, int index, const QString &lastLinkedSymbol)
+{
+    if (index < 0 || index >= entries.size())
+        return QString();
+    const QString &symbol = entries[index].Symbol;
+    if (symbol.isEmpty() || IsSeparatorSymbol(symbol) || symbol == lastLinkedSymbol)
+        return QString();
+    return symbol;
+}
+
+bool IsSeparatorSymbol(const QString &symbol)
+{
+    return symbol == QLatin1String("-");
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class TCanvas;
+
+// The text operations of one cell being painted. Each measures with the
+// canvas's current font against the cell's text rectangle: w = width(),
+// h = height().
+class TCellText
+{
+public:
+    TCellText(TCanvas &canvas, const QRect &rect);
+
+    const QRect &Rect() const { return rect_; }
+
+    bool TextTooWide(const QString &text) const;
+    // The longest prefix that fits before "...", or the text itself when it fits.
+    QString EllipsizeText(const QString &text) const;
+    // Vertically centred, clipped at the text rectangle, transparent background.
+    void DrawTextLeft(const QString &text);
+    void DrawTextRight(const QString &text);
+    void DrawTextCentered(const QString &text);
+
+    // The value in the format, or "..." when that does not fit: a number is
+    // shown whole or not at all.
+    QString FormatFitted(const QString &format, double value) const;
+    // A positive count with thousands separators, or scaled to K or M with two,
+    // one or no decimals, whichever fits first, or "...".
+    QString FormatAbbreviated(qint64 value) const;
+
+private:
+    int TopFor(const QString &text) const;
+
+    TCanvas &canvas_;
+    QRect rect_;
+};

@@ -1,0 +1,424 @@
+#include "client/ui/grid/TDrawGrid.h"
+
+#include "client/ui/grid/TQtCanvas.h"
+#include "shared/Exception.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+
+// How far from a column border, in pixels, a press in the header starts a resize.
+constexpr int SizingReach = 3;
+
+} // namespace
+
+TDrawGrid::TDrawGrid(QWidget *owner)
+    : QAbstractScrollArea(owner)
+    , colWidths_(5, 64)
+    , canvasFont_(font())
+{
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::WheelFocus);
+    // Every pixel is painted by the cells or the uncovered strip.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(true);
+    UpdateScrollBar();
+}
+
+void TDrawGrid::SetColCount(int count)
+{
+    AZ_ASSERT(count >= 1);
+    // Columns that stay keep their widths; new ones take the default.
+    const int kept = std::min(count, ColCount());
+    colWidths_.resize(count);
+    std::fill(colWidths_.begin() + kept, colWidths_.end(), defaultColWidth_);
+    col_ = std::min(col_, count - 1);
+    Invalidate();
+}
+
+void TDrawGrid::SetRowCount(int count)
+{
+    AZ_ASSERT(count > FixedRows());
+    rowCount_ = count;
+    if (row_ >= count) {
+        // The current row no longer exists: the last row becomes current, and
+        // the owner hears of it like of any other move.
+        SelectCell(col_, count - 1);
+        row_ = count - 1;
+    }
+    UpdateScrollBar();
+    Invalidate();
+}
+
+void TDrawGrid::SetDefaultRowHeight(int height)
+{
+    AZ_ASSERT(height >= 1);
+    defaultRowHeight_ = height;
+    UpdateScrollBar();
+    Invalidate();
+}
+
+void TDrawGrid::SetDefaultColWidth(int width)
+{
+    AZ_ASSERT(width >= 0);
+    defaultColWidth_ = width;
+    std::fill(colWidths_.begin(), colWidths_.end(), width);
+    Invalidate();
+}
+
+int TDrawGrid::ColWidths(int col) const
+{
+    AZ_ASSERT(col >= 0 && col < ColCount());
+    return colWidths_[col];
+}
+
+void TDrawGrid::SetColWidths(int col, int width)
+{
+    AZ_ASSERT(col >= 0 && col < ColCount());
+    colWidths_[col] = std::max(0, width);
+    Invalidate();
+}
+
+bool TDrawGrid::ThumbTracking() const
+{
+    return verticalScrollBar()->hasTracking();
+}
+
+void TDrawGrid::SetThumbTracking(bool on)
+{
+    verticalScrollBar()->setTracking(on);
+}
+
+void TDrawGrid::SetRowSelect(bool on)
+{
+    rowSelect_ = on;
+    Invalidate();
+}
+
+void TDrawGrid::SetScrollBars(TGridScrollBars bars)
+{
+    scrollBars_ = bars;
+    setVerticalScrollBarPolicy(bars == TGridScrollBars::sbNone ? Qt::ScrollBarAlwaysOff
+                                                               : Qt::ScrollBarAsNeeded);
+}
+
+void TDrawGrid::SetColor(TColor color)
+{
+    color_ = color;
+    Invalidate();
+}
+
+TColor TDrawGrid::FixedColor() const
+{
+    return fixedColorSet_ ? fixedColor_ : FromQColor(palette().color(QPalette::Button));
+}
+
+void TDrawGrid::SetFixedColor(TColor color)
+{
+    fixedColor_ = color;
+    fixedColorSet_ = true;
+    Invalidate();
+}
+
+void TDrawGrid::SetCtl3D(bool on)
+{
+    ctl3D_ = on;
+    Invalidate();
+}
+
+void TDrawGrid::SetCanvasFont(const QFont &font)
+{
+    canvasFont_ = font;
+    Invalidate();
+}
+
+void TDrawGrid::SetRow(int row)
+{
+    MoveCurrent(col_, row);
+}
+
+void TDrawGrid::ClearSelection()
+{
+    row_ = -1;
+    Invalidate();
+}
+
+void TDrawGrid::SetTopRow(int row)
+{
+    const int lastTop = std::max(1, rowCount_ - VisibleRowCount());
+    topRow_ = std::clamp(row, 1, lastTop);
+    verticalScrollBar()->setValue(topRow_ - 1);
+    Invalidate();
+}
+
+int TDrawGrid::VisibleRowCount() const
+{
+    return std::max(1, (viewport()->height() - defaultRowHeight_) / defaultRowHeight_);
+}
+
+int TDrawGrid::ColumnLeft(int col) const
+{
+    int left = 0;
+    for (int c = 0; c < col; ++c)
+        left += colWidths_[c];
+    return left;
+}
+
+int TDrawGrid::RowTop(int row) const
+{
+    return row == 0 ? 0 : defaultRowHeight_ * (1 + row - topRow_);
+}
+
+QRect TDrawGrid::CellRect(int col, int row) const
+{
+    if (col < 0 || col >= ColCount() || row < 0 || row >= rowCount_ || (row > 0 && row < topRow_))
+        return QRect();
+    return QRect(ColumnLeft(col), RowTop(row), colWidths_[col], defaultRowHeight_);
+}
+
+bool TDrawGrid::MouseToCell(int x, int y, int &col, int &row) const
+{
+    col = -1;
+    row = -1;
+    if (x < 0 || y < 0)
+        return false;
+    const int band = y / defaultRowHeight_;
+    const int cellRow = band == 0 ? 0 : topRow_ + band - 1;
+    if (cellRow >= rowCount_)
+        return false;
+    int left = 0;
+    for (int c = 0; c < ColCount(); ++c) {
+        left += colWidths_[c];
+        if (x < left) {
+            col = c;
+            row = cellRow;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TDrawGrid::Invalidate()
+{
+    viewport()->update();
+}
+
+void TDrawGrid::InvalidateCell(int col, int row)
+{
+    const QRect rect = CellRect(col, row);
+    if (!rect.isEmpty())
+        viewport()->update(rect);
+}
+
+TGridDrawState TDrawGrid::StateOf(int col, int row) const
+{
+    TGridDrawState state;
+    state.Fixed = row < FixedRows();
+    state.Selected = !state.Fixed && row == row_ && (rowSelect_ || col == col_);
+    return state;
+}
+
+void TDrawGrid::PaintTo(TCanvas &canvas, const QRect &area)
+{
+    const int gridRight = ColumnLeft(ColCount());
+    int gridBottom = 0;
+    for (int row = 0; row < rowCount_; row = row == 0 ? topRow_ : row + 1) {
+        const int top = RowTop(row);
+        if (top > area.bottom())
+            break;
+        gridBottom = top + defaultRowHeight_;
+        int left = 0;
+        for (int col = 0; col < ColCount() && left <= area.right(); ++col) {
+            const QRect cell(left, top, colWidths_[col], defaultRowHeight_);
+            if (cell.intersects(area))
+                DrawCell(canvas, col, row, cell, StateOf(col, row));
+            left += colWidths_[col];
+        }
+    }
+    // What no cell covers shows the data background.
+    const QRect rightStrip = QRect(QPoint(gridRight, area.top()), area.bottomRight()) & area;
+    const QRect bottomStrip = QRect(QPoint(area.left(), gridBottom), QPoint(gridRight - 1, area.bottom())) & area;
+    if (!rightStrip.isEmpty())
+        canvas.FillRect(rightStrip, color_);
+    if (!bottomStrip.isEmpty())
+        canvas.FillRect(bottomStrip, color_);
+}
+
+void TDrawGrid::PaintCell(TCanvas &canvas, int col, int row)
+{
+    const QRect rect = CellRect(col, row);
+    if (!rect.isEmpty())
+        DrawCell(canvas, col, row, rect, StateOf(col, row));
+}
+
+void TDrawGrid::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int)
+{
+}
+
+bool TDrawGrid::SelectCell(int, int)
+{
+    return true;
+}
+
+void TDrawGrid::FontChanged()
+{
+}
+
+void TDrawGrid::Resized()
+{
+}
+
+void TDrawGrid::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    TQtCanvas canvas(painter, canvasFont_, palette());
+    PaintTo(canvas, event->rect());
+}
+
+void TDrawGrid::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBar();
+    Resized();
+}
+
+void TDrawGrid::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FontChanged();
+}
+
+int TDrawGrid::SizingColumnAt(int x, int y) const
+{
+    if (!columnSizing_ || y < 0 || y >= defaultRowHeight_)
+        return -1;
+    int border = 0;
+    int nearest = -1;
+    int nearestDistance = SizingReach + 1;
+    for (int col = 0; col < ColCount(); ++col) {
+        border += colWidths_[col];
+        const int distance = std::abs(x - border);
+        if (distance <= nearestDistance) {
+            nearest = col;
+            nearestDistance = distance;
+        }
+    }
+    return nearestDistance <= SizingReach ? nearest : -1;
+}
+
+void TDrawGrid::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (event->button() != Qt::LeftButton)
+        return;
+    sizingColumn_ = SizingColumnAt(pos.x(), pos.y());
+    if (sizingColumn_ >= 0)
+        return;
+    int col, row;
+    if (MouseToCell(pos.x(), pos.y(), col, row) && row >= FixedRows())
+        MoveCurrent(col, row);
+}
+
+void TDrawGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (sizingColumn_ >= 0) {
+        SetColWidths(sizingColumn_, std::max(1, pos.x() - ColumnLeft(sizingColumn_)));
+        return;
+    }
+    if (SizingColumnAt(pos.x(), pos.y()) >= 0)
+        viewport()->setCursor(Qt::SplitHCursor);
+    else
+        viewport()->unsetCursor();
+}
+
+void TDrawGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        sizingColumn_ = -1;
+    const QPoint pos = event->position().toPoint();
+    MouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
+}
+
+void TDrawGrid::keyPressEvent(QKeyEvent *event)
+{
+    const int current = row_ >= FixedRows() ? row_ : topRow_ - 1;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        MoveCurrent(col_, current - 1);
+        break;
+    case Qt::Key_Down:
+        MoveCurrent(col_, current + 1);
+        break;
+    case Qt::Key_PageUp:
+        MoveCurrent(col_, current - VisibleRowCount());
+        break;
+    case Qt::Key_PageDown:
+        MoveCurrent(col_, current + VisibleRowCount());
+        break;
+    case Qt::Key_Home:
+        MoveCurrent(col_, FixedRows());
+        break;
+    case Qt::Key_End:
+        MoveCurrent(col_, rowCount_ - 1);
+        break;
+    case Qt::Key_Left:
+        if (!rowSelect_)
+            MoveCurrent(col_ - 1, std::max(current, FixedRows()));
+        break;
+    case Qt::Key_Right:
+        if (!rowSelect_)
+            MoveCurrent(col_ + 1, std::max(current, FixedRows()));
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void TDrawGrid::scrollContentsBy(int, int)
+{
+    topRow_ = verticalScrollBar()->value() + 1;
+    Invalidate();
+}
+
+void TDrawGrid::MoveCurrent(int col, int row)
+{
+    col = std::clamp(col, 0, ColCount() - 1);
+    row = std::clamp(row, FixedRows(), rowCount_ - 1);
+    if (!SelectCell(col, row))
+        return;
+    col_ = col;
+    row_ = row;
+    ScrollRowIntoView(row);
+    Invalidate();
+}
+
+void TDrawGrid::ScrollRowIntoView(int row)
+{
+    if (row < topRow_)
+        SetTopRow(row);
+    else if (row >= topRow_ + VisibleRowCount())
+        SetTopRow(row - VisibleRowCount() + 1);
+}
+
+void TDrawGrid::UpdateScrollBar()
+{
+    const int visible = VisibleRowCount();
+    const int lastTop = std::max(1, rowCount_ - visible);
+    QScrollBar *bar = verticalScrollBar();
+    bar->setRange(0, lastTop - 1);
+    bar->setPageStep(visible);
+    bar->setSingleStep(1);
+    topRow_ = std::clamp(topRow_, 1, lastTop);
+    bar->setValue(topRow_ - 1);
+}

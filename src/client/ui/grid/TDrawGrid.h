@@ -1,0 +1,149 @@
+#pragma once
+
+#include "client/ui/grid/TColor.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QVector>
+
+class TCanvas;
+
+struct TGridDrawState
+{
+    bool Fixed = false;    // a header cell
+    bool Selected = false; // in the selected row (row selection) or the current cell
+};
+
+enum class TGridScrollBars { sbVertical, sbNone };
+
+// An owner-drawn grid: one fixed header row, no fixed columns, cells of a
+// default height and per-column widths, a vertical scroll bar that moves whole
+// rows (never a horizontal one). Subclasses paint every cell in DrawCell; the
+// grid itself paints nothing but the strip that no cell covers.
+//
+// Coordinates (CellRect, MouseToCell, MouseUp) are those of the viewport.
+class TDrawGrid : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit TDrawGrid(QWidget *owner = nullptr);
+
+    int ColCount() const { return colWidths_.size(); }
+    void SetColCount(int count);
+    int RowCount() const { return rowCount_; }
+    void SetRowCount(int count);
+    int FixedRows() const { return 1; }
+    int FixedCols() const { return 0; }
+
+    int DefaultRowHeight() const { return defaultRowHeight_; }
+    void SetDefaultRowHeight(int height);
+    // Every column takes the new default width.
+    int DefaultColWidth() const { return defaultColWidth_; }
+    void SetDefaultColWidth(int width);
+    int ColWidths(int col) const;
+    void SetColWidths(int col, int width);
+
+    // The user may drag column borders in the header row to resize columns.
+    bool ColumnSizing() const { return columnSizing_; }
+    void SetColumnSizing(bool on) { columnSizing_ = on; }
+    // The grid scrolls while the scroll-bar thumb is dragged, not only on release.
+    bool ThumbTracking() const;
+    void SetThumbTracking(bool on);
+    // A click or a cursor key selects a whole row.
+    bool RowSelect() const { return rowSelect_; }
+    void SetRowSelect(bool on);
+    TGridScrollBars ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TGridScrollBars bars);
+
+    // Background of data cells and of the strip no cell covers.
+    TColor Color() const { return color_; }
+    void SetColor(TColor color);
+    // Background of header cells; the palette's button face until set.
+    TColor FixedColor() const;
+    void SetFixedColor(TColor color);
+    // Three-dimensional look of header cells.
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool on);
+    // The font every cell is drawn and measured with; taken from the widget's
+    // font when a grid measures itself.
+    QFont CanvasFont() const { return canvasFont_; }
+    void SetCanvasFont(const QFont &font);
+
+    // The current cell. Row() is -1 when no row is selected.
+    int Col() const { return col_; }
+    int Row() const { return row_; }
+    // Moves the current cell to a data row, asking SelectCell first, and
+    // scrolls it into view.
+    void SetRow(int row);
+    // Leaves no row selected, without asking SelectCell.
+    void ClearSelection();
+    // First data row shown under the header.
+    int TopRow() const { return topRow_; }
+    void SetTopRow(int row);
+    // Data rows that fit whole under the header (at least 1).
+    int VisibleRowCount() const;
+
+    // The cell's rectangle where it is painted now; empty when scrolled away.
+    QRect CellRect(int col, int row) const;
+    // The cell under (x, y); false with col and row -1 outside every cell.
+    bool MouseToCell(int x, int y, int &col, int &row) const;
+
+    // Schedules a repaint of the whole grid or of one cell.
+    void Invalidate();
+    void InvalidateCell(int col, int row);
+
+    // Paints every cell that intersects area, and the uncovered strip, onto
+    // canvas; the paint event does the same on the viewport.
+    void PaintTo(TCanvas &canvas, const QRect &area);
+    // Paints one cell at CellRect; nothing when it is scrolled away.
+    void PaintCell(TCanvas &canvas, int col, int row);
+
+protected:
+    virtual void DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state) = 0;
+    // After every mouse release, whatever the grid did with it.
+    virtual void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    // Before the current cell moves; false keeps it where it is.
+    virtual bool SelectCell(int col, int row);
+    // After the widget's font changed.
+    virtual void FontChanged();
+    // After every change of the widget's size.
+    virtual void Resized();
+
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    int ColumnLeft(int col) const;
+    int RowTop(int row) const;
+    // The column whose right border lies within reach of x in the header, or -1.
+    int SizingColumnAt(int x, int y) const;
+    TGridDrawState StateOf(int col, int row) const;
+    void MoveCurrent(int col, int row);
+    void ScrollRowIntoView(int row);
+    void UpdateScrollBar();
+
+    QVector<int> colWidths_;
+    int rowCount_ = 2;
+    int defaultRowHeight_ = 24;
+    int defaultColWidth_ = 64;
+    bool columnSizing_ = false;
+    bool rowSelect_ = false;
+    TGridScrollBars scrollBars_ = TGridScrollBars::sbVertical;
+    TColor color_ = clWhite;
+    TColor fixedColor_ = clBlack;
+    bool fixedColorSet_ = false;
+    bool ctl3D_ = true;
+    QFont canvasFont_;
+    int col_ = 0;
+    int row_ = 1;
+    int topRow_ = 1;
+    int sizingColumn_ = -1;
+    int sizingOrigin_ = 0;
+};

@@ -1,0 +1,103 @@
+#include "client/ui/grid/TQtCanvas.h"
+
+#include <QPainter>
+
+TQtTextMetrics::TQtTextMetrics(const QFont &font, QPaintDevice *device)
+    : metrics_(font, device)
+{
+}
+
+int TQtTextMetrics::TextWidth(const QString &text) const
+{
+    return metrics_.horizontalAdvance(text);
+}
+
+int TQtTextMetrics::TextHeight(const QString &) const
+{
+    return metrics_.height();
+}
+
+TQtCanvas::TQtCanvas(QPainter &painter, const QFont &font, const QPalette &palette)
+    : painter_(painter)
+    , baseFont_(font)
+    , font_(font)
+    , palette_(palette)
+{
+    ApplyFont();
+}
+
+int TQtCanvas::TextWidth(const QString &text) const
+{
+    return painter_.fontMetrics().horizontalAdvance(text);
+}
+
+int TQtCanvas::TextHeight(const QString &) const
+{
+    return painter_.fontMetrics().height();
+}
+
+void TQtCanvas::SetFontColor(TColor color)
+{
+    fontColor_ = color;
+}
+
+void TQtCanvas::SetFontStyle(TFontStyles style)
+{
+    font_ = baseFont_;
+    font_.setBold(style.testFlag(TFontStyle::fsBold));
+    font_.setItalic(style.testFlag(TFontStyle::fsItalic));
+    font_.setUnderline(style.testFlag(TFontStyle::fsUnderline));
+    font_.setStrikeOut(style.testFlag(TFontStyle::fsStrikeOut));
+    ApplyFont();
+}
+
+void TQtCanvas::FillRect(const QRect &rect, TColor color)
+{
+    painter_.fillRect(rect, ToQColor(color));
+}
+
+void TQtCanvas::FrameRect(const QRect &rect, TColor color)
+{
+    if (rect.isEmpty())
+        return;
+    const QColor c = ToQColor(color);
+    painter_.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), c);
+    painter_.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), c);
+    painter_.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), c);
+    painter_.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), c);
+}
+
+void TQtCanvas::DrawBevel(const QRect &rect)
+{
+    if (rect.isEmpty())
+        return;
+    const QColor light = palette_.color(QPalette::Light);
+    const QColor dark = palette_.color(QPalette::Dark);
+    // The light edges stop one pixel short, so the top-right and bottom-left
+    // corners stay dark as on a raised button.
+    painter_.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), dark);
+    painter_.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), dark);
+    painter_.fillRect(QRect(rect.left(), rect.top(), rect.width() - 1, 1), light);
+    painter_.fillRect(QRect(rect.left(), rect.top(), 1, rect.height() - 1), light);
+}
+
+void TQtCanvas::TextRect(const QRect &clip, int x, int y, const QString &text)
+{
+    if (clip.isEmpty() || text.isEmpty())
+        return;
+    painter_.save();
+    painter_.setClipRect(clip, Qt::IntersectClip);
+    painter_.setPen(ToQColor(fontColor_));
+    painter_.drawText(x, y + painter_.fontMetrics().ascent(), text);
+    painter_.restore();
+}
+
+void TQtCanvas::DrawImage(int x, int y, const QImage &image)
+{
+    painter_.drawImage(x, y, image);
+}
+
+void TQtCanvas::ApplyFont()
+{
+    painter_.setFont(font_);
+}

@@ -1,0 +1,91 @@
+#include "client/ui/grids/TBollingerGrid.h"
+
+#include "client/ui/grid/TCellText.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+const QStringList Headers = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg")};
+const QStringList Samples = {QStringLiteral("Symbol"), QStringLiteral("100.00"), QStringLiteral("-1.93"),
+                             QStringLiteral("-13.3%")};
+constexpr int ExtraCaptionColumn = 3;
+
+constexpr TColor RisingColor = RGB(100, 255, 100);
+constexpr TColor FallingColor = RGB(255, 75, 75);
+
+TColor SignColor(double value)
+{
+    if (value > 0)
+        return RisingColor;
+    if (value < 0)
+        return FallingColor;
+    return clWhite;
+}
+
+} // namespace
+
+TBollingerGrid::TBollingerGrid(QWidget *owner)
+    : TListGrid(owner, Samples.size())
+{
+    SetExtraCaption(QStringLiteral("BBand"));
+    if (owner)
+        MeasureWithCanvasFont();
+}
+
+void TBollingerGrid::SetExtraCaption(const QString &caption)
+{
+    extraCaption_ = caption;
+    InvalidateCell(ExtraCaptionColumn, 0);
+}
+
+QString TBollingerGrid::HeaderText(int col) const
+{
+    return col == ExtraCaptionColumn ? extraCaption_ : Headers.value(col);
+}
+
+QString TBollingerGrid::SampleText(int col) const
+{
+    return Samples.value(col);
+}
+
+TCellColors TBollingerGrid::DataCellColors(int col, int row, bool hasEntry) const
+{
+    if (!hasEntry)
+        return {Color(), clWhite};
+    const TBollingerEntry &entry = entries_[row - 1];
+    switch (col) {
+    case 1:
+        return {Color(), SignColor(entry.Last)};
+    case 2:
+        return {Color(), SignColor(entry.Last - entry.PrevClose)};
+    case ExtraCaptionColumn:
+        return {Color(), SignColor(entry.DistFromBB)};
+    default:
+        return {Color(), clWhite};
+    }
+}
+
+void TBollingerGrid::DrawDataCell(TCellText &text, int col, int index)
+{
+    const TBollingerEntry &entry = entries_[index];
+    switch (col) {
+    case 0:
+        text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
+        break;
+    case 1:
+        if (!std::isnan(entry.Last))
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Last));
+        break;
+    case 2:
+        if (!std::isnan(entry.Last) && !std::isnan(entry.PrevClose))
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Last - entry.PrevClose));
+        break;
+    case ExtraCaptionColumn:
+        if (!std::isnan(entry.DistFromBB))
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.DistFromBB));
+        break;
+    }
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "client/core/EntryRecords.h"
+#include "client/ui/grid/TListGrid.h"
+
+// Symbols near their Bollinger bands: last, change and distance from the band,
+// each number coloured by its sign. The fourth column's caption is settable.
+class TBollingerGrid : public TListGrid<TBollingerEntries>
+{
+public:
+    explicit TBollingerGrid(QWidget *owner);
+
+    QString ExtraCaption() const { return extraCaption_; }
+    // Repaints only the caption's header cell.
+    void SetExtraCaption(const QString &caption);
+
+protected:
+    QString HeaderText(int col) const override;
+    QString SampleText(int col) const override;
+    TCellColors DataCellColors(int col, int row, bool hasEntry) const override;
+    void DrawDataCell(TCellText &text, int col, int index) override;
+
+private:
+    QString extraCaption_;
+};

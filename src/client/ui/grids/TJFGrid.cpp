@@ -1,0 +1,95 @@
+#include "client/ui/grids/TJFGrid.h"
+
+#include "client/ui/grid/TCellText.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+const QStringList Headers = {QStringLiteral("Time"), QStringLiteral("Symbol"), QStringLiteral("%Chg"),
+                             QStringLiteral("Volume"), QStringLiteral("RV"), QStringLiteral("BB"),
+                             QStringLiteral("#")};
+const QStringList Samples = {QStringLiteral("00:00"), QStringLiteral("Symbol"), QStringLiteral("-1.93"),
+                             QStringLiteral("100,000,000"), QStringLiteral("10.00"), QStringLiteral("100.00"),
+                             QStringLiteral("10")};
+constexpr int CountColumn = 6;
+// A count from here on lights its cell up.
+constexpr int NotableCount = 10;
+
+} // namespace
+
+TJFGrid::TJFGrid(QWidget *owner)
+    : TListGrid(owner, Headers.size())
+{
+    if (owner)
+        MeasureAll();
+}
+
+void TJFGrid::MeasureAll()
+{
+    MeasureWithCanvasFont();
+    Invalidate();
+}
+
+void TJFGrid::FontChanged()
+{
+    // A new alert font takes effect at once, replacing widths the user dragged.
+    MeasureAll();
+}
+
+QString TJFGrid::HeaderText(int col) const
+{
+    return Headers.value(col);
+}
+
+QString TJFGrid::SampleText(int col) const
+{
+    return Samples.value(col);
+}
+
+TCellColors TJFGrid::DataCellColors(int col, int row, bool hasEntry) const
+{
+    const TJFEntry *entry = hasEntry ? &entries_[row - 1] : nullptr;
+    if (entry && col == CountColumn && entry->Count >= NotableCount)
+        return {clYellow, clBlack};
+    const double rank = entry ? entry->Rank : 0;
+    if (rank == 0 || std::isnan(rank))
+        return {Color(), TextColor()};
+    // Ranked rows are tinted from white towards the window's text colour.
+    return {BlendColor(clWhite, TextColor(), rank), clBlack};
+}
+
+void TJFGrid::DrawDataCell(TCellText &text, int col, int index)
+{
+    const TJFEntry &entry = entries_[index];
+    switch (col) {
+    case 0:
+        text.DrawTextRight(text.EllipsizeText(entry.Time));
+        break;
+    case 1:
+        text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
+        break;
+    case 2:
+        if (!std::isnan(entry.Change))
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%.01f"), entry.Change));
+        break;
+    case 3:
+        if (entry.Volume > 0)
+            text.DrawTextRight(text.FormatAbbreviated(entry.Volume));
+        break;
+    case 4:
+        if (!std::isnan(entry.RV))
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.RV));
+        break;
+    case 5:
+        if (!std::isnan(entry.BB))
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.BB));
+        break;
+    case CountColumn:
+        if (entry.Count > 0)
+            text.DrawTextRight(text.FormatAbbreviated(entry.Count));
+        break;
+    }
+}

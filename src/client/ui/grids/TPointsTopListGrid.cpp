@@ -1,0 +1,50 @@
+#include "client/ui/grids/TPointsTopListGrid.h"
+
+#include "client/ui/grid/TCellText.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+const QStringList Headers = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg")};
+const QStringList Samples = {QStringLiteral("Symbol"), QStringLiteral("100.00"), QStringLiteral("-1.93")};
+
+} // namespace
+
+TPointsTopListGrid::TPointsTopListGrid(QWidget *owner)
+    : TListGrid(owner, Headers.size())
+{
+    if (owner)
+        MeasureWithCanvasFont();
+}
+
+QString TPointsTopListGrid::HeaderText(int col) const
+{
+    return Headers.value(col);
+}
+
+QString TPointsTopListGrid::SampleText(int col) const
+{
+    return Samples.value(col);
+}
+
+void TPointsTopListGrid::DrawDataCell(TCellText &text, int col, int index)
+{
+    const TPointsTopListEntry &entry = entries_[index];
+    switch (col) {
+    case 0:
+        text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
+        break;
+    case 1:
+        if (!std::isnan(entry.Last))
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Last));
+        break;
+    case 2:
+        // A change without a price to go with it is not shown.
+        if (!std::isnan(entry.Last) && !std::isnan(entry.Change))
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Change));
+        break;
+    }
+}

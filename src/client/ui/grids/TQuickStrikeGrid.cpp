@@ -1,0 +1,73 @@
+#include "client/ui/grids/TQuickStrikeGrid.h"
+
+#include "client/ui/grid/TCellText.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+const QStringList Headers = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg"),
+                             QStringLiteral("%Chg"), QStringLiteral("Divrg"), QStringLiteral("Time")};
+const QStringList Samples = {QStringLiteral("Symbol"), QStringLiteral("100.00"), QStringLiteral("-1.93"),
+                             QStringLiteral("-13.3%"), QStringLiteral("-0.12"), QStringLiteral("00:00:00")};
+
+} // namespace
+
+TQuickStrikeGrid::TQuickStrikeGrid(QWidget *owner)
+    : TListGrid(owner, Headers.size())
+{
+    if (owner)
+        MeasureWithCanvasFont();
+}
+
+QString TQuickStrikeGrid::HeaderText(int col) const
+{
+    return Headers.value(col);
+}
+
+QString TQuickStrikeGrid::SampleText(int col) const
+{
+    return Samples.value(col);
+}
+
+TCellColors TQuickStrikeGrid::DataCellColors(int, int row, bool hasEntry) const
+{
+    // The newest alert stands out with text and background swapped.
+    if (hasEntry && row == 1)
+        return {TextColor(), clBlack};
+    return {Color(), TextColor()};
+}
+
+void TQuickStrikeGrid::DrawDataCell(TCellText &text, int col, int index)
+{
+    const TQuickStrikeEntry &entry = entries_[index];
+    const bool hasChange = !std::isnan(entry.Last) && !std::isnan(entry.PrevClose);
+    switch (col) {
+    case 0:
+        text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
+        break;
+    case 1:
+        if (!std::isnan(entry.Last))
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Last));
+        break;
+    case 2:
+        if (hasChange)
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Last - entry.PrevClose));
+        break;
+    case 3:
+        if (hasChange && entry.PrevClose != 0)
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f%%"),
+                                                 (entry.Last - entry.PrevClose) / entry.PrevClose * 100));
+        break;
+    case 4:
+        if (!std::isnan(entry.Divergence))
+            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Divergence));
+        break;
+    case 5:
+        // The server's time text as it came, clipped rather than cut with "...".
+        text.DrawTextLeft(entry.Time);
+        break;
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "client/core/EntryRecords.h"
+#include "client/ui/grid/TListGrid.h"
+
+// Alerts newest first: symbol, last, change, percent change, divergence and
+// time, with the newest row drawn inverted.
+class TQuickStrikeGrid : public TListGrid<TQuickStrikeEntries>
+{
+public:
+    explicit TQuickStrikeGrid(QWidget *owner);
+
+protected:
+    QString HeaderText(int col) const override;
+    QString SampleText(int col) const override;
+    TCellColors DataCellColors(int col, int row, bool hasEntry) const override;
+    void DrawDataCell(TCellText &text, int col, int index) override;
+};

@@ -1,0 +1,347 @@
+#include "client/ui/grids/TSmbTopListFullGrid.h"
+
+#include "client/core/TopListColumns.h"
+#include "client/ui/SymbolLink.h"
+#include "client/ui/grid/TCanvas.h"
+#include "client/ui/grid/TCellText.h"
+#include "client/ui/grid/TQtCanvas.h"
+#include "shared/Exception.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Logical columns, the ids of the "columns" setting.
+enum TColumnId {
+    ciSymbol,
+    ciPriceSpike,
+    ciVolRate,
+    ciTodaysRange,
+    ciOpeningRange,
+    ciStrength,
+    ciUpTrend,
+    ciNearHigh,
+    ciNewHigh,
+    ciNearLow,
+    ciNewLow,
+    ciLast,
+    ciChange,
+    ciVolume,
+    ciCount,
+    ciColumnIds
+};
+
+struct TColumnInfo
+{
+    const char *caption;
+    // Sizes the column; the pie columns are square instead and have none.
+    const char *sample;
+};
+
+const TColumnInfo Columns[ciColumnIds] = {
+    {"Symbol", "XXXXX"}, {"PrSpk", "99.9"}, {"IPR", "99.9"},   {"TRang", "99.9"},
+    {"ORang", "99.9"},   {"Strnth", "-99.9"}, {"Up Tr", "-99.9"}, {"Nr Hi", "99.9"},
+    {"H", nullptr},      {"Nr Lo", "99.9"}, {"L", nullptr},     {"Last", "999.9"},
+    {"%Chg", "-1.93"},   {"Volume", "100,000,000"}, {"#", "100"},
+};
+
+constexpr TColor NewHighPieColor = RGB(0, 255, 0);
+constexpr TColor NewLowPieColor = RGB(255, 102, 0);
+constexpr TColor RateTextColor = clWhite;
+constexpr TColor LowRateColor = RGB(0, 0, 255);
+constexpr TColor HighRateColor = RGB(255, 0, 0);
+constexpr double LowRate = 0.5;
+constexpr double NeutralRate = 1.0;
+constexpr double HighRate = 3.5;
+constexpr double PriceSpikeFrom = 5.0;
+
+bool IsKnownId(int id)
+{
+    return id >= 0 && id < ciColumnIds;
+}
+
+QWidget *RequireOwner(QWidget *owner)
+{
+    AZ_ASSERT(owner);
+    return owner;
+}
+
+const QString OneDecimal = QStringLiteral("%.1f");
+
+// The value a numeric cell shows, NaN for the columns that show none.
+double NumberOf(int id, const TSmbTopListEntry &entry)
+{
+    switch (id) {
+    case ciPriceSpike:
+        return entry.PriceSpike;
+    case ciVolRate:
+        return entry.VolRate;
+    case ciTodaysRange:
+        return entry.TodaysRange;
+    case ciOpeningRange:
+        return entry.OpeningRange;
+    case ciStrength:
+        return entry.Strength;
+    case ciUpTrend:
+        return entry.UpTrend;
+    case ciNearHigh:
+        return entry.NearHigh;
+    case ciNearLow:
+        return entry.NearLow;
+    case ciLast:
+        return entry.Last;
+    case ciChange:
+        return entry.Change;
+    default:
+        return MissingReal();
+    }
+}
+
+} // namespace
+
+TColor VolRateColor(double volRate)
+{
+    if (std::isnan(volRate))
+        return clBlack;
+    if (volRate <= LowRate)
+        return LowRateColor;
+    if (volRate >= HighRate)
+        return HighRateColor;
+    if (volRate >= NeutralRate)
+        return RGB(RoundHalfEven((volRate - NeutralRate) / (HighRate - NeutralRate) * 255), 0, 0);
+    return RGB(0, 0, RoundHalfEven((NeutralRate - volRate) / (NeutralRate - LowRate) * 255));
+}
+
+bool IsPriceSpike(double priceSpike)
+{
+    return priceSpike >= PriceSpikeFrom;
+}
+
+TSmbTopListFullGrid::TSmbTopListFullGrid(QWidget *owner)
+    : TGridFrame(RequireOwner(owner), 1)
+    , newHighPie_(NewHighPieColor)
+    , newLowPie_(NewLowPieColor)
+{
+    // No scroll bars: rows below the window come into view as the selection moves.
+    SetScrollBars(TGridScrollBars::sbNone);
+    MeasureWithCanvasFont();
+    SetRowSelect(true);
+}
+
+void TSmbTopListFullGrid::SetEntries(const TSmbTopListEntries &list)
+{
+    AfterChange(order_.SetEntries(list));
+}
+
+void TSmbTopListFullGrid::SetColumns(const QString &text)
+{
+    columnMap_ = ColumnMapFromSetting(text);
+    LayoutColumns();
+}
+
+void TSmbTopListFullGrid::LayoutColumns()
+{
+    const TQtTextMetrics metrics(CanvasFont(), viewport());
+    LayoutColumns(metrics);
+}
+
+void TSmbTopListFullGrid::LayoutColumns(const TTextMetrics &metrics)
+{
+    if (columnMap_.isEmpty())
+        columnMap_.append(ciSymbol);
+    SetColCount(columnMap_.size());
+    for (int col = 0; col < columnMap_.size(); ++col) {
+        const int id = columnMap_[col];
+        if (id == ciNewHigh || id == ciNewLow)
+            SetColWidths(col, DefaultRowHeight());
+        else if (IsKnownId(id))
+            MeasureColumn(metrics, col, QString::fromLatin1(Columns[id].sample));
+    }
+    Invalidate();
+}
+
+void TSmbTopListFullGrid::Measure(const TTextMetrics &metrics)
+{
+    SetDefaultRowHeight(metrics.TextHeight(QStringLiteral("Xy()")) + 4);
+    LayoutColumns(metrics);
+}
+
+void TSmbTopListFullGrid::FontChanged()
+{
+    // The grid follows its window's font, so a new alert font re-measures it.
+    MeasureWithCanvasFont();
+    Invalidate();
+}
+
+void TSmbTopListFullGrid::SetFrozen(bool frozen)
+{
+    AfterChange(order_.SetFrozen(frozen));
+}
+
+void TSmbTopListFullGrid::SortNow()
+{
+    AfterChange(order_.SortNow());
+}
+
+void TSmbTopListFullGrid::CheckSortTimer()
+{
+    AfterChange(order_.CheckSortTimer());
+}
+
+void TSmbTopListFullGrid::AfterChange(TTopListChange change)
+{
+    switch (change) {
+    case TTopListChange::tcNone:
+        break;
+    case TTopListChange::tcRepaint:
+        Invalidate();
+        break;
+    case TTopListChange::tcNewOrder:
+        ShowNewOrder();
+        break;
+    }
+}
+
+void TSmbTopListFullGrid::ShowNewOrder()
+{
+    // Rows that vanish can move the selection; that move is not the user's choice
+    // and must not link a symbol.
+    linkOnSelect_ = false;
+    SetRowCount(std::max(1, EntryCount()) + 1);
+    linkOnSelect_ = true;
+    Invalidate();
+
+    const int selectedIndex = Row() >= FixedRows() ? Row() - 1 : -1;
+    switch (SelectionAfterSort(order_.Entries(), selectedIndex, lastLinkedSymbol_)) {
+    case TSelectionAfterSort::saKeep:
+        break;
+    case TSelectionAfterSort::saClear:
+        ClearSelection();
+        lastLinkedSymbol_.clear();
+        SetTopRow(FixedRows());
+        break;
+    case TSelectionAfterSort::saForgetLink:
+        lastLinkedSymbol_.clear();
+        SetTopRow(FixedRows());
+        break;
+    }
+}
+
+TColor TSmbTopListFullGrid::HeaderColor() const
+{
+    if (Frozen())
+        return SmbFrozenHeaderColor;
+    if (MissingCount() > 0)
+        return SmbMissingHeaderColor;
+    return SmbHeaderColor;
+}
+
+int TSmbTopListFullGrid::ColumnId(int col) const
+{
+    return col >= 0 && col < columnMap_.size() ? columnMap_[col] : -1;
+}
+
+QString TSmbTopListFullGrid::HeaderText(int col) const
+{
+    const int id = ColumnId(col);
+    return IsKnownId(id) ? QString::fromLatin1(Columns[id].caption) : QString();
+}
+
+QString TSmbTopListFullGrid::SampleText(int col) const
+{
+    const int id = ColumnId(col);
+    return IsKnownId(id) && Columns[id].sample ? QString::fromLatin1(Columns[id].sample) : QString();
+}
+
+TCellColors TSmbTopListFullGrid::DataColors(int id, const TSmbTopListEntry *entry) const
+{
+    if (id == ciSymbol || id == ciVolRate)
+        return {entry ? VolRateColor(entry->VolRate) : clBlack, RateTextColor};
+    if (id == ciPriceSpike && entry && IsPriceSpike(entry->PriceSpike))
+        return {clYellow, clBlack};
+    return {Color(), TextColor()};
+}
+
+void TSmbTopListFullGrid::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect,
+                                   TGridDrawState state)
+{
+    const int id = ColumnId(col);
+    const TSmbTopListEntries &entries = order_.Entries();
+    const TSmbTopListEntry *entry = row >= 1 && row <= entries.size() ? &entries[row - 1] : nullptr;
+    // A separator row repeats the header captions.
+    const bool header = state.Fixed || (entry && IsSeparatorSymbol(entry->Symbol));
+
+    canvas.SetFontStyle({});
+    const TCellColors colors = header ? TCellColors{HeaderColor(), clBlack} : DataColors(id, entry);
+    const QRect textRect = PrepareCell(canvas, rect, colors.Background, header);
+    canvas.SetFontColor(colors.Text);
+    TCellText text(canvas, textRect);
+    if (header) {
+        DrawHeaderText(text, HeaderText(col));
+        return;
+    }
+    if (!entry)
+        return;
+    switch (id) {
+    case ciNewHigh:
+        newHighPie_.Draw(canvas, colors.Background, textRect, entry->NewHigh);
+        break;
+    case ciNewLow:
+        newLowPie_.Draw(canvas, colors.Background, textRect, entry->NewLow);
+        break;
+    case ciSymbol:
+        DrawDataCell(text, col, row - 1);
+        // The frame on the symbol cell is the only mark of the selected row.
+        if (state.Selected)
+            canvas.FrameRect(rect, colors.Text);
+        break;
+    default:
+        DrawDataCell(text, col, row - 1);
+    }
+}
+
+void TSmbTopListFullGrid::DrawDataCell(TCellText &text, int col, int index)
+{
+    const TSmbTopListEntry &entry = order_.Entries()[index];
+    const int id = ColumnId(col);
+    switch (id) {
+    case ciSymbol:
+        text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
+        break;
+    case ciVolume:
+        if (entry.Volume > 0)
+            text.DrawTextRight(text.FormatAbbreviated(entry.Volume));
+        break;
+    case ciCount:
+        if (entry.Count > 0)
+            text.DrawTextRight(text.FormatAbbreviated(entry.Count));
+        break;
+    default: {
+        // Every number shows whole or as "...", never cut off at the cell edge.
+        const double value = NumberOf(id, entry);
+        if (!std::isnan(value))
+            text.DrawTextRight(text.FormatFitted(id == ciLast ? QStringLiteral("%f") : OneDecimal, value));
+    }
+    }
+}
+
+void TSmbTopListFullGrid::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int)
+{
+}
+
+bool TSmbTopListFullGrid::SelectCell(int, int row)
+{
+    if (!linkOnSelect_)
+        return true;
+    // A failing external link must never disturb the grid.
+    try {
+        const QString symbol = SymbolToLink(order_.Entries(), row - 1, lastLinkedSymbol_);
+        if (!symbol.isEmpty()) {
+            lastLinkedSymbol_ = symbol;
+            SendSymbol(symbol);
+        }
+    } catch (...) {
+    }
+    return true;
+}

@@ -1,0 +1,165 @@
+#include "client/ui/grid/TDrawGrid.h"
+#include "support/TRecordingCanvas.h"
+
+#include <QtTest>
+
+namespace {
+
+struct TSelection
+{
+    int Col;
+    int Row;
+    bool operator==(const TSelection &other) const { return Col == other.Col && Row == other.Row; }
+};
+
+// Records what the grid asks of its owner-drawn subclass.
+class TProbeGrid : public TDrawGrid
+{
+public:
+    using TDrawGrid::TDrawGrid;
+
+    QVector<TSelection> asked;
+    bool allow = true;
+    QVector<QPair<QPoint, TGridDrawState>> drawn;
+
+protected:
+    void DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state) override
+    {
+        canvas.FillRect(rect, Color());
+        drawn.append({QPoint(col, row), state});
+    }
+    bool SelectCell(int col, int row) override
+    {
+        asked.append({col, row});
+        return allow;
+    }
+};
+
+} // namespace
+
+// The owner-drawn grid's own geometry, painting and selection.
+class TestDrawGrid : public QObject
+{
+    Q_OBJECT
+
+    QWidget *owner_ = nullptr;
+    TProbeGrid *grid_ = nullptr;
+
+    QPoint CentreOf(int col, int row) const { return grid_->CellRect(col, row).center(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        owner_ = new QWidget;
+        grid_ = new TProbeGrid(owner_);
+        grid_->SetColCount(3);
+        grid_->SetDefaultRowHeight(20);
+        grid_->SetDefaultColWidth(50);
+        grid_->SetRowCount(31);
+        // Room for the header and 5 data rows, without a frame.
+        grid_->setGeometry(0, 0, 300, 6 * 20 + 5);
+        owner_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(owner_));
+        grid_->asked.clear();
+    }
+
+    void cleanup() { delete owner_; }
+
+    void geometryFollowsWidthsAndScrolling()
+    {
+        grid_->SetColWidths(1, 80);
+        QCOMPARE(grid_->CellRect(2, 0), QRect(130, 0, 50, 20));
+        QCOMPARE(grid_->VisibleRowCount(), 5);
+        grid_->SetTopRow(10);
+        QCOMPARE(grid_->TopRow(), 10);
+        QCOMPARE(grid_->CellRect(1, 10), QRect(50, 20, 80, 20));
+        QVERIFY(grid_->CellRect(0, 9).isEmpty());
+        // The last rows cannot scroll further up than a full page.
+        grid_->SetTopRow(100);
+        QCOMPARE(grid_->TopRow(), 30 - 5 + 1);
+
+        int col, row;
+        QVERIFY(grid_->MouseToCell(129, 39, col, row));
+        QCOMPARE(QPoint(col, row), QPoint(1, 26));
+        QVERIFY(grid_->MouseToCell(0, 0, col, row));
+        QCOMPARE(QPoint(col, row), QPoint(0, 0));
+        QVERIFY(!grid_->MouseToCell(180, 30, col, row));
+        QCOMPARE(QPoint(col, row), QPoint(-1, -1));
+    }
+
+    void paintsOnlyTheCellsInTheArea()
+    {
+        TRecordingCanvas canvas;
+        grid_->drawn.clear();
+        grid_->PaintTo(canvas, QRect(60, 25, 10, 10));
+        QCOMPARE(grid_->drawn.size(), 1);
+        QCOMPARE(grid_->drawn[0].first, QPoint(1, 1));
+        QVERIFY(!grid_->drawn[0].second.Fixed);
+
+        grid_->drawn.clear();
+        grid_->PaintTo(canvas, QRect(0, 0, 300, 125));
+        // Header and the 5 rows that fit, and the start of the sixth.
+        QCOMPARE(grid_->drawn.size(), 3 * 7);
+        QVERIFY(grid_->drawn[0].second.Fixed);
+    }
+
+    void clickSelectsTheRowAfterAsking()
+    {
+        grid_->SetRowSelect(true);
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(2, 3));
+        QCOMPARE(grid_->asked, QVector<TSelection>({{2, 3}}));
+        QCOMPARE(grid_->Row(), 3);
+        // A whole selected row is drawn selected; other rows are not.
+        grid_->drawn.clear();
+        TRecordingCanvas canvas;
+        grid_->PaintTo(canvas, QRect(0, 0, 150, 125));
+        for (const auto &cell : grid_->drawn)
+            QCOMPARE(cell.second.Selected, cell.first.y() == 3);
+
+        grid_->allow = false;
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 4));
+        QCOMPARE(grid_->Row(), 3);
+        // Neither the header nor the right button selects.
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 0));
+        QTest::mouseClick(grid_->viewport(), Qt::RightButton, {}, CentreOf(0, 5));
+        QCOMPARE(grid_->asked.size(), 2);
+    }
+
+    void keysMoveTheSelectionIntoView()
+    {
+        grid_->SetRowSelect(true);
+        grid_->setFocus();
+        grid_->SetRow(5);
+        QCOMPARE(grid_->TopRow(), 1);
+        QTest::keyClick(grid_, Qt::Key_Down);
+        QCOMPARE(grid_->Row(), 6);
+        QCOMPARE(grid_->TopRow(), 2);
+        QTest::keyClick(grid_, Qt::Key_End);
+        QCOMPARE(grid_->Row(), 30);
+        QCOMPARE(grid_->TopRow(), 26);
+        QTest::keyClick(grid_, Qt::Key_Home);
+        QCOMPARE(grid_->Row(), 1);
+        QCOMPARE(grid_->TopRow(), 1);
+        QTest::keyClick(grid_, Qt::Key_Up);
+        QCOMPARE(grid_->Row(), 1);
+    }
+
+    void shrinkingMovesTheSelectionToTheLastRow()
+    {
+        grid_->SetRow(20);
+        grid_->asked.clear();
+        grid_->SetRowCount(8);
+        QCOMPARE(grid_->asked, QVector<TSelection>({{0, 7}}));
+        QCOMPARE(grid_->Row(), 7);
+        QCOMPARE(grid_->TopRow(), 3);
+
+        grid_->ClearSelection();
+        QCOMPARE(grid_->Row(), -1);
+        grid_->SetRowCount(2);
+        QCOMPARE(grid_->asked.size(), 1);
+        QCOMPARE(grid_->Row(), -1);
+    }
+};
+
+QTEST_MAIN(TestDrawGrid)
+#include "tst_DrawGrid.moc"

@@ -1,0 +1,183 @@
+#include "client/ui/SymbolLink.h"
+#include "client/ui/grids/TQuickStrikeGrid.h"
+
+#include <QScrollBar>
+#include <QtTest>
+
+namespace {
+
+TQuickStrikeEntry Entry(const QString &symbol)
+{
+    TQuickStrikeEntry entry;
+    entry.Symbol = symbol;
+    entry.Last = 10;
+    entry.PrevClose = 9;
+    entry.Time = QStringLiteral("10:00:00");
+    return entry;
+}
+
+TQuickStrikeEntries Entries(int count)
+{
+    TQuickStrikeEntries entries;
+    for (int n = 0; n < count; ++n)
+        entries << Entry(QStringLiteral("SYM%1").arg(n));
+    return entries;
+}
+
+// Pixels of a rectangle of the image that have the colour.
+int CountPixels(const QImage &image, const QRect &rect, const QColor &color)
+{
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            count += image.pixelColor(x, y) == color;
+    return count;
+}
+
+} // namespace
+
+// The grid as a widget on the offscreen platform: painted pixels, scroll bars
+// and the mouse.
+class TestGridWidget : public QObject
+{
+    Q_OBJECT
+
+    QWidget *owner_ = nullptr;
+    TQuickStrikeGrid *grid_ = nullptr;
+    QStringList sent_;
+
+    QImage Grab() const { return grid_->viewport()->grab().toImage(); }
+    // A pixel of the cell that neither text nor bevel ever covers.
+    QColor BackgroundOf(const QImage &image, int col, int row) const
+    {
+        const QRect cell = grid_->CellRect(col, row);
+        return image.pixelColor(cell.left() + 1, cell.top() + 1);
+    }
+    QPoint CentreOf(int col, int row) const { return grid_->CellRect(col, row).center(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        owner_ = new QWidget;
+        owner_->resize(500, 300);
+        grid_ = new TQuickStrikeGrid(owner_);
+        grid_->setGeometry(0, 0, 500, 300);
+        owner_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(owner_));
+        sent_.clear();
+        SetSymbolReceiver([this](const QString &symbol) { sent_ << symbol; });
+    }
+
+    void cleanup()
+    {
+        SetSymbolReceiver(nullptr);
+        delete owner_;
+    }
+
+    void newestRowIsPaintedInverted()
+    {
+        grid_->SetEntries(Entries(2));
+        QImage image = Grab();
+        QCOMPARE(BackgroundOf(image, 0, 1), QColor(Qt::white));
+        QCOMPARE(BackgroundOf(image, 5, 1), QColor(Qt::white));
+        QCOMPARE(BackgroundOf(image, 0, 2), QColor(Qt::black));
+        QCOMPARE(BackgroundOf(image, 0, 0).rgb(), grid_->palette().color(QPalette::Button).rgb());
+        // Black text on the newest row, white text on the older one.
+        QVERIFY(CountPixels(image, grid_->CellRect(0, 1), Qt::black) > 0);
+        QVERIFY(CountPixels(image, grid_->CellRect(0, 2), Qt::white) > 0);
+        // The strip right of the last column and below the last row is black.
+        const int gridRight = grid_->CellRect(5, 0).right() + 1;
+        QVERIFY(gridRight < 495);
+        QCOMPARE(image.pixelColor(gridRight + 2, 5), QColor(Qt::black));
+        QCOMPARE(image.pixelColor(5, grid_->CellRect(0, 2).bottom() + 3), QColor(Qt::black));
+
+        grid_->SetTextColor(RGB(0, 0, 255));
+        image = Grab();
+        QCOMPARE(BackgroundOf(image, 0, 1), QColor(Qt::blue));
+        QVERIFY(CountPixels(image, grid_->CellRect(0, 2), Qt::blue) > 0);
+    }
+
+    void emptyListPaintsOneBlackRow()
+    {
+        grid_->SetEntries({});
+        const QImage image = Grab();
+        const QRect row = grid_->CellRect(0, 1).united(grid_->CellRect(5, 1));
+        QCOMPARE(CountPixels(image, row, Qt::black), row.width() * row.height());
+    }
+
+    void headerBevelIsLightAboveAndDarkBelow()
+    {
+        const QImage image = Grab();
+        const QRect header = grid_->CellRect(1, 0);
+        const QPalette palette = grid_->palette();
+        QCOMPARE(image.pixel(header.left(), header.top() + 3), palette.color(QPalette::Light).rgb());
+        QCOMPARE(image.pixel(header.left() + 3, header.top()), palette.color(QPalette::Light).rgb());
+        QCOMPARE(image.pixel(header.left() + 3, header.bottom()), palette.color(QPalette::Dark).rgb());
+        QCOMPARE(image.pixel(header.right(), header.top() + 3), palette.color(QPalette::Dark).rgb());
+        grid_->SetCtl3D(false);
+        QCOMPARE(Grab().pixel(header.left(), header.top() + 3), palette.color(QPalette::Button).rgb());
+    }
+
+    void onlyTheVerticalScrollBarShows()
+    {
+        grid_->SetEntries(Entries(3));
+        QCoreApplication::processEvents();
+        QVERIFY(!grid_->verticalScrollBar()->isVisible());
+        grid_->SetEntries(Entries(100));
+        QTRY_VERIFY(grid_->verticalScrollBar()->isVisible());
+        for (int col = 0; col < grid_->ColCount(); ++col)
+            grid_->SetColWidths(col, 400);
+        QCoreApplication::processEvents();
+        QVERIFY(!grid_->horizontalScrollBar()->isVisible());
+
+        // Scrolling moves whole rows under the fixed header.
+        grid_->verticalScrollBar()->setValue(10);
+        QCOMPARE(grid_->TopRow(), 11);
+        int col, row;
+        QVERIFY(grid_->MouseToCell(5, grid_->DefaultRowHeight() + 1, col, row));
+        QCOMPARE(row, 11);
+        QVERIFY(grid_->MouseToCell(5, 1, col, row));
+        QCOMPARE(row, 0);
+    }
+
+    void leftClickSendsTheRowsSymbolOnce()
+    {
+        grid_->SetEntries(Entries(3));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(3, 2));
+        QCOMPARE(sent_, QStringList{"SYM1"});
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 1));
+        QCOMPARE(sent_, QStringList({"SYM1", "SYM0"}));
+    }
+
+    void clicksThatSendNothing()
+    {
+        grid_->SetEntries(Entries(2));
+        QTest::mouseClick(grid_->viewport(), Qt::RightButton, {}, CentreOf(0, 1));
+        QTest::mouseClick(grid_->viewport(), Qt::MiddleButton, {}, CentreOf(0, 1));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 0));
+        // Below the last row and right of the last column.
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 2) + QPoint(0, 50));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, QPoint(495, CentreOf(0, 1).y()));
+        QVERIFY(sent_.isEmpty());
+
+        grid_->SetEntries({});
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 1));
+        QVERIFY(sent_.isEmpty());
+    }
+
+    void releaseOverARowSendsAfterAColumnDrag()
+    {
+        grid_->SetEntries(Entries(3));
+        const int width = grid_->ColWidths(0);
+        const QPoint border(grid_->CellRect(0, 0).right() + 1, 5);
+        const QPoint overRow(border.x() + 30, CentreOf(0, 3).y());
+        QTest::mousePress(grid_->viewport(), Qt::LeftButton, {}, border);
+        QTest::mouseMove(grid_->viewport(), overRow);
+        QTest::mouseRelease(grid_->viewport(), Qt::LeftButton, {}, overRow);
+        QCOMPARE(grid_->ColWidths(0), width + 30);
+        QCOMPARE(sent_, QStringList{"SYM2"});
+    }
+};
+
+QTEST_MAIN(TestGridWidget)
+#include "tst_GridWidget.moc"

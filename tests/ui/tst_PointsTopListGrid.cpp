@@ -1,0 +1,76 @@
+#include "client/ui/grids/TPointsTopListGrid.h"
+#include "support/TRecordingCanvas.h"
+
+#include <QtTest>
+
+namespace {
+
+TPointsTopListEntry Entry(const QString &symbol, double last, double change)
+{
+    TPointsTopListEntry entry;
+    entry.Symbol = symbol;
+    entry.Last = last;
+    entry.Change = change;
+    return entry;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(TPointsTopListEntry)
+
+class TestPointsTopListGrid : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void cellContents_data()
+    {
+        QTest::addColumn<TPointsTopListEntry>("entry");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("full row") << Entry(QStringLiteral("IBM"), 20, -1.5) << QStringList{"IBM", "20.00", "-1.50"};
+        QTest::newRow("change needs a price") << Entry(QStringLiteral("IBM"), MissingReal(), -1.5)
+                                              << QStringList{"IBM", "", ""};
+        QTest::newRow("missing change") << Entry(QStringLiteral("IBM"), 20, MissingReal())
+                                        << QStringList{"IBM", "20.00", ""};
+        QTest::newRow("too wide") << Entry(QStringLiteral("LONGSYMBOL"), 1234567, 1234)
+                                  << QStringList{"LONG...", "...", "..."};
+    }
+
+    void cellContents()
+    {
+        QFETCH(TPointsTopListEntry, entry);
+        QFETCH(QStringList, expected);
+        TPointsTopListGrid grid(nullptr);
+        TRecordingCanvas canvas;
+        grid.Measure(canvas);
+        grid.SetEntries({entry});
+        QCOMPARE(CellText(grid, 0, 0), QStringLiteral("Symbol"));
+        QCOMPARE(CellText(grid, 1, 0), QStringLiteral("Last"));
+        QCOMPARE(CellText(grid, 2, 0), QStringLiteral("Chg"));
+        for (int col = 0; col < 3; ++col)
+            QCOMPARE(CellText(grid, col, 1), expected[col]);
+    }
+
+    void yellowSettingColoursTheDataText()
+    {
+        TPointsTopListGrid grid(nullptr);
+        TRecordingCanvas canvas;
+        grid.Measure(canvas);
+        grid.SetTextColor(65535);
+        grid.SetEntries({Entry(QStringLiteral("A"), 1, 1), Entry(QStringLiteral("B"), -1, -1)});
+        for (int row = 1; row <= 2; ++row)
+            for (int col = 0; col < 3; ++col) {
+                const TPaintedCell cell = PaintOneCell(grid, col, row);
+                QCOMPARE(cell.Background, clBlack);
+                QCOMPARE(cell.TextColor(), RGB(255, 255, 0));
+            }
+        const TPaintedCell header = PaintOneCell(grid, 1, 0);
+        QCOMPARE(header.Background, grid.FixedColor());
+        QCOMPARE(header.TextColor(), clBlack);
+    }
+};
+
+QTEST_MAIN(TestPointsTopListGrid)
+#include "tst_PointsTopListGrid.moc"

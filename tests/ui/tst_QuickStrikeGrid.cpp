@@ -1,0 +1,141 @@
+#include "client/ui/grids/TQuickStrikeGrid.h"
+#include "support/TRecordingCanvas.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+TQuickStrikeEntry Entry(const QString &symbol, double last, double prevClose, double divergence = MissingReal(),
+                        const QString &time = QStringLiteral("10:15:00"))
+{
+    TQuickStrikeEntry entry;
+    entry.Symbol = symbol;
+    entry.Last = last;
+    entry.PrevClose = prevClose;
+    entry.Divergence = divergence;
+    entry.Time = time;
+    return entry;
+}
+
+// A grid measured with 7-pixel characters: columns 58, 58, 51, 58, 51, 72 wide.
+std::unique_ptr<TQuickStrikeGrid> MeasuredGrid()
+{
+    auto grid = std::make_unique<TQuickStrikeGrid>(nullptr);
+    TRecordingCanvas canvas;
+    grid->Measure(canvas);
+    return grid;
+}
+
+const QStringList AllColumns = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg"),
+                                QStringLiteral("%Chg"), QStringLiteral("Divrg"), QStringLiteral("Time")};
+
+} // namespace
+
+Q_DECLARE_METATYPE(TQuickStrikeEntry)
+
+class TestQuickStrikeGrid : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void headersAndSampleWidths()
+    {
+        auto grid = MeasuredGrid();
+        QCOMPARE(grid->ColCount(), 6);
+        for (int col = 0; col < 6; ++col)
+            QCOMPARE(CellText(*grid, col, 0), AllColumns[col]);
+        QCOMPARE(grid->ColWidths(3), 7 * 6 + 16);
+        QCOMPARE(grid->ColWidths(5), 7 * 8 + 16);
+    }
+
+    void cellContents_data()
+    {
+        QTest::addColumn<TQuickStrikeEntry>("entry");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("a fall of 1.5 from 100")
+            << Entry(QStringLiteral("MSFT"), 98.5, 100, 0.12)
+            << QStringList{"MSFT", "98.50", "-1.50", "-1.50%", "0.12", "10:15:00"};
+        QTest::newRow("previous close 0 leaves only %Chg empty")
+            << Entry(QStringLiteral("X"), 5, 0, -0.5) << QStringList{"X", "5.00", "5.00", "", "-0.50", "10:15:00"};
+        QTest::newRow("missing last leaves three cells empty")
+            << Entry(QStringLiteral("Y"), MissingReal(), 10, 0.25)
+            << QStringList{"Y", "", "", "", "0.25", "10:15:00"};
+        QTest::newRow("missing previous close")
+            << Entry(QStringLiteral("Z"), 7, MissingReal()) << QStringList{"Z", "7.00", "", "", "", "10:15:00"};
+        QTest::newRow("numbers too wide show dots")
+            << Entry(QStringLiteral("BRK"), 123456.5, 100000, 12345.25)
+            << QStringList{"BRK", "...", "...", "23.46%", "...", "10:15:00"};
+        QTest::newRow("long symbol is cut, long time is clipped")
+            << Entry(QStringLiteral("VERYLONGSYMBOL"), 1, 1, MissingReal(), QStringLiteral("10:15:00 PM EST"))
+            << QStringList{"VERY...", "1.00", "0.00", "0.00%", "", "10:15:00 PM EST"};
+    }
+
+    void cellContents()
+    {
+        QFETCH(TQuickStrikeEntry, entry);
+        QFETCH(QStringList, expected);
+        auto grid = MeasuredGrid();
+        grid->SetEntries({entry});
+        for (int col = 0; col < 6; ++col)
+            QCOMPARE(CellText(*grid, col, 1), expected[col]);
+    }
+
+    void alignments()
+    {
+        auto grid = MeasuredGrid();
+        grid->SetEntries({Entry(QStringLiteral("AB"), 1.5, 1, 0.1, QStringLiteral("1:00"))});
+        // Text rectangles are the cells less 3 pixels on either side.
+        const TPaintedCell symbol = PaintOneCell(*grid, 0, 1);
+        QCOMPARE(symbol.Texts[0].X, symbol.Cell.left() + 3);
+        const TPaintedCell last = PaintOneCell(*grid, 1, 1);
+        QCOMPARE(last.Texts[0].X, last.Cell.right() + 1 - 3 - 7 * 4);
+        const TPaintedCell time = PaintOneCell(*grid, 5, 1);
+        QCOMPARE(time.Texts[0].X, time.Cell.left() + 3);
+        QCOMPARE(time.Texts[0].Clip, time.Cell.adjusted(3, 0, -3, 0));
+    }
+
+    void newestRowIsInverted()
+    {
+        auto grid = MeasuredGrid();
+        grid->SetEntries({Entry(QStringLiteral("NEW"), 1, 1, 0.5), Entry(QStringLiteral("OLD"), 1, 1, 0.5)});
+        for (int col = 0; col < 6; ++col) {
+            const TPaintedCell newest = PaintOneCell(*grid, col, 1);
+            QCOMPARE(newest.Background, clWhite);
+            QCOMPARE(newest.TextColor(), clBlack);
+            const TPaintedCell older = PaintOneCell(*grid, col, 2);
+            QCOMPARE(older.Background, clBlack);
+            QCOMPARE(older.TextColor(), clWhite);
+        }
+        const TPaintedCell header = PaintOneCell(*grid, 0, 0);
+        QCOMPARE(header.Background, grid->FixedColor());
+        QCOMPARE(header.TextColor(), clBlack);
+    }
+
+    void textColourRecoloursBothKindsOfRow()
+    {
+        auto grid = MeasuredGrid();
+        grid->SetEntries({Entry(QStringLiteral("NEW"), 1, 1, 0.5), Entry(QStringLiteral("OLD"), 1, 1, 0.5)});
+        grid->SetTextColor(RGB(0, 255, 255));
+        QCOMPARE(PaintOneCell(*grid, 0, 1).Background, RGB(0, 255, 255));
+        QCOMPARE(PaintOneCell(*grid, 0, 2).TextColor(), RGB(0, 255, 255));
+    }
+
+    void emptyListShowsOnePlainRow()
+    {
+        auto grid = MeasuredGrid();
+        grid->SetEntries({});
+        QCOMPARE(grid->RowCount(), 2);
+        for (int col = 0; col < 6; ++col) {
+            const TPaintedCell cell = PaintOneCell(*grid, col, 1);
+            QCOMPARE(cell.Background, clBlack);
+            QVERIFY(cell.Texts.isEmpty());
+        }
+    }
+};
+
+QTEST_MAIN(TestQuickStrikeGrid)
+#include "tst_QuickStrikeGrid.moc"
