@@ -1,0 +1,35 @@
+#pragma once
+
+#include "client/core/EntryRecords.h"
+
+#include <QByteArray>
+#include <QString>
+
+class tHashTable;
+
+// Reading an alert body: its category line, its "&"-separated field list and the
+// conversions of field values into the entry records' texts and numbers.
+
+struct TSplitText
+{
+    QByteArray Head; // the text before the first separator, or all of it
+    QByteArray Rest; // the text after that separator, or empty
+};
+
+TSplitText SplitAt(const QByteArray &separator, const QByteArray &text);
+
+// Fills the table from a field list "key=value&key=value". Items are split before they
+// are percent-decoded, so an escaped "&" or "=" survives as a literal character; an item
+// without "=" is skipped, and a later item replaces an earlier one with the same key.
+void ParseAlertFields(const QByteArray &fieldList, tHashTable &table);
+
+// A decimal number with optional sign and exponent, blanks around it allowed, written
+// with the regional decimal separator of the default locale and no thousands
+// separators. False (and value untouched) for anything else.
+bool ParseLocalReal(const QByteArray &text, double &value);
+
+// Field reads: an absent key reads as the empty text, so it converts to the fallback
+// like any malformed value does.
+QString FieldText(tHashTable &fields, const QByteArray &key);
+double FieldReal(tHashTable &fields, const QByteArray &key, double fallback = MissingReal());
+qint32 FieldInteger(tHashTable &fields, const QByteArray &key);

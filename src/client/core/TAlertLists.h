@@ -1,0 +1,68 @@
+#pragma once
+
+#include "client/core/EntryRecords.h"
+#include "client/core/TDisplayKind.h"
+#include "client/core/TSortedSymbolList.h"
+
+#include <QByteArray>
+
+class tHashTable;
+
+// The entry lists of one alert window and the rules by which its alerts change them.
+// The window owns one of these; whenever a call reports a change it hands the list of
+// its kind to its grid. Only the list of the window's kind is ever used.
+class TAlertLists
+{
+public:
+    // exclude is consulted by QuickStrike windows; it must outlive this object.
+    explicit TAlertLists(const TSortedSymbolList &exclude);
+
+    void SetSubscription(const QByteArray &subscription) { subscription_ = subscription; }
+    const QByteArray &Subscription() const { return subscription_; }
+    void SetDisplayKind(TDisplayKind kind) { kind_ = kind; }
+    TDisplayKind DisplayKind() const { return kind_; }
+
+    // Takes one alert body: a category line, CR LF, the field list, and anything after
+    // a second CR LF is ignored. Bodies of other categories are dropped. True when the
+    // list of this window's kind must be handed to the grid again.
+    bool HandleAlert(const QByteArray &data);
+
+    // Drops band-set rows not refreshed in the last two minutes. True when any went.
+    bool ExpireBollingers(TDateTime now);
+
+    // Empties a newest-first list that has a "Clear Window" command. True when a
+    // non-empty list was emptied.
+    bool ClearWindow();
+
+    const TQuickStrikeEntries &QuickStrikeEntries() const { return quickStrikeEntries_; }
+    const TQuickStrikeEntries &SymbolOnlyEntries() const { return symbolOnlyEntries_; }
+    const TBollingerEntries &BollingerEntries() const { return bollingerEntries_; }
+    const TSortedSymbolList &BollingerSymbols() const { return bollingerSymbols_; }
+    const TJFEntries &JFEntries() const { return jfEntries_; }
+    const TPointsTopListEntries &PointsEntries() const { return pointsEntries_; }
+    const TSmbTopListEntries &SmbEntries() const { return smbEntries_; }
+
+private:
+    bool HandleQuickStrike(tHashTable &fields);
+    void HandleSymbolOnly(tHashTable &fields);
+    void HandleSimpleList(tHashTable &fields);
+    void HandleJFSimpleList(tHashTable &fields);
+    void HandlePointsList(tHashTable &fields);
+    void HandleSmbTopList(tHashTable &fields);
+    bool HandleBollinger(tHashTable &fields);
+
+    void AddBollinger(TBollingerEntry entry, int index);
+    int BollingerIndexOf(const QString &symbol) const;
+
+    QByteArray subscription_;
+    TDisplayKind kind_ = dkQuickStrike;
+    const TSortedSymbolList &exclude_;
+
+    TQuickStrikeEntries quickStrikeEntries_;
+    TBollingerEntries bollingerEntries_;
+    TSortedSymbolList bollingerSymbols_;
+    TQuickStrikeEntries symbolOnlyEntries_;
+    TJFEntries jfEntries_;
+    TPointsTopListEntries pointsEntries_;
+    TSmbTopListEntries smbEntries_;
+};

@@ -1,0 +1,7 @@
+#include "client/core/TExcludeList.h"
+
+TExcludeList &ExcludeList()
+{
+    static TExcludeList list;
+    return list;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+class TKestrovaGenericConnector2X;
+
+// The small window that hosts the connector and passes it every clicked symbol.
+// There is one per program; creating it makes it the receiver of every symbol that
+// leaves a grid, and it stays hidden until the trader needs to see the link set-up.
+class TExternalLinkingWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TExternalLinkingWindow(QWidget *parent = nullptr);
+    ~TExternalLinkingWindow() override;
+
+    // Hands the symbol on; when the connector then reports no working link, the
+    // window comes up so the trader can set one up.
+    void SendSymbol(const QString &symbol);
+    // Shows the window, restoring it when it is minimised.
+    void ShowRestored();
+
+    TKestrovaGenericConnector2X *Connector() const { return connector_; }
+
+private:
+    void FormCreate();
+
+    TKestrovaGenericConnector2X *connector_ = nullptr;
+};
+
+// The program's external-linking window, or nullptr before it is created.
+TExternalLinkingWindow *ExternalLinkingWindow();

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "client/ui/TSymbolDelivery.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+// The connector that takes clicked symbols to another trading program. It is a panel
+// of its own in which the trader sets up where symbols go: the clipboard, a local
+// program listening on TCP (one line per symbol), a command run with the symbol as an
+// argument, or a web page such as a charting site. The set-up persists in the settings
+// store.
+//
+// Callers set Symbol, call SendSymbolToTarget and read LinkStatus: 1 when the last
+// symbol was delivered, 0 before any delivery, while nothing is set up and after a
+// failed delivery.
+class TKestrovaGenericConnector2X : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TKestrovaGenericConnector2X(QWidget *parent = nullptr);
+    ~TKestrovaGenericConnector2X() override;
+
+    const QString &Symbol() const { return symbol_; }
+    void SetSymbol(const QString &symbol) { symbol_ = symbol; }
+    // Hands Symbol to the target. Delivery problems are never raised: they show in
+    // the panel and in LinkStatus. An empty symbol is not sent and changes nothing.
+    void SendSymbolToTarget();
+    int LinkStatus() const { return linkStatus_; }
+
+    const TLinkSettings &Settings() const { return settings_; }
+    void SetSettings(const TLinkSettings &settings);
+    // The last outcome as the panel shows it.
+    QString StatusText() const;
+
+private:
+    void BuildPanel();
+    void ShowSettings();
+    void ShowRowsOfTarget();
+    // Takes the panel's fields into the settings and stores them.
+    void PanelEdited();
+
+    QString symbol_;
+    int linkStatus_ = 0;
+    TLinkSettings settings_;
+    TSymbolDelivery delivery_;
+
+    QFormLayout *form_ = nullptr;
+    QComboBox *targetBox_ = nullptr;
+    QLineEdit *hostEdit_ = nullptr;
+    QSpinBox *portBox_ = nullptr;
+    QLineEdit *commandEdit_ = nullptr;
+    QLineEdit *urlEdit_ = nullptr;
+    QLabel *statusLabel_ = nullptr;
+};

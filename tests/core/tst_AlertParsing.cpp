@@ -1,0 +1,71 @@
+#include "client/core/AlertParsing.h"
+#include "shared/tHashTable.h"
+
+#include <QLocale>
+#include <QtTest>
+
+#include <cmath>
+
+class TestAlertParsing : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void fieldsAreSplitThenDecoded_data()
+    {
+        QTest::addColumn<QByteArray>("fieldList");
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("later item wins") << QByteArray("symbol=A&symbol=B") << QByteArray("symbol") << true << QByteArray("B");
+        QTest::newRow("lower-case escape") << QByteArray("time=10%3a05") << QByteArray("time") << true << QByteArray("10:05");
+        QTest::newRow("empty value kept") << QByteArray("last=&x=1") << QByteArray("last") << true << QByteArray();
+        QTest::newRow("no equals: skipped") << QByteArray("a=1&last&b=2") << QByteArray("last") << false << QByteArray();
+        QTest::newRow("further equals") << QByteArray("x=a=b") << QByteArray("x") << true << QByteArray("a=b");
+        QTest::newRow("escaped separators") << QByteArray("k%3D1=v%26w") << QByteArray("k=1") << true << QByteArray("v&w");
+        QTest::newRow("case-sensitive keys") << QByteArray("Symbol=A") << QByteArray("symbol") << false << QByteArray();
+    }
+
+    void fieldsAreSplitThenDecoded()
+    {
+        QFETCH(QByteArray, fieldList);
+        QFETCH(QByteArray, key);
+        tHashTable table;
+        ParseAlertFields(fieldList, table);
+        QTEST(table.ContainsKey(key), "present");
+        QTEST(table.Get(key), "value");
+    }
+
+    void realsFollowTheRegionalSeparator_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<double>("expected"); // NaN: must not convert
+        const double nan = MissingReal();
+        QTest::newRow("point") << "en_US" << QByteArray("12.5") << 12.5;
+        QTest::newRow("blanks, exponent") << "en_US" << QByteArray("  -1.5E+2 ") << -150.0;
+        QTest::newRow("comma under point") << "en_US" << QByteArray("12,5") << nan;
+        QTest::newRow("empty") << "en_US" << QByteArray() << nan;
+        QTest::newRow("trailing text") << "en_US" << QByteArray("12.5x") << nan;
+        QTest::newRow("inf") << "en_US" << QByteArray("inf") << nan;
+        QTest::newRow("out of range") << "en_US" << QByteArray("1e999") << nan;
+        QTest::newRow("point under comma") << "de_DE" << QByteArray("12.5") << nan;
+        QTest::newRow("comma") << "de_DE" << QByteArray("-2,5e-1") << -0.25;
+    }
+
+    void realsFollowTheRegionalSeparator()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QByteArray, text);
+        QFETCH(double, expected);
+        QLocale::setDefault(QLocale(locale));
+        double value = -999;
+        QCOMPARE(ParseLocalReal(text, value), !std::isnan(expected));
+        QCOMPARE(value, std::isnan(expected) ? -999.0 : expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAlertParsing)
+#include "tst_AlertParsing.moc"
