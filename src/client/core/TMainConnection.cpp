@@ -1,0 +1,272 @@
+#include "client/core/TMainConnection.h"
+
+#include "shared/TIniFile.h"
+#include "shared/TMessageToServer.h"
+#include "shared/TWakeMeSoon.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+
+namespace {
+
+const QString DefaultServerAddress = QStringLiteral("alerts.corvane-markets.com:9339");
+
+constexpr int TickIntervalMs = 500;
+constexpr double PingIntervalDays = 4.5 / SecondsPerDay;
+// 25 silent ticks, 12.5 seconds without an answered ping, and the session is replaced.
+constexpr qint32 MostSilentTicks = 24;
+
+TMessageToServer PingRequest()
+{
+    return MakeMessage("command", "ping", "response", "1");
+}
+
+// Lines end at CR, LF or CR LF; a break at the very end starts no further line.
+QVector<QByteArray> SplitLines(const QByteArray &text)
+{
+    QVector<QByteArray> lines;
+    int start = 0;
+    int i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            ++i;
+            continue;
+        }
+        lines.append(text.mid(start, i - start));
+        i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+        start = i;
+    }
+    if (start < text.size())
+        lines.append(text.mid(start));
+    return lines;
+}
+
+} // namespace
+
+TMainConnection::TMainConnection(const QString &iniFileName, TTickSource ticks)
+    : wakeUp_(std::make_unique<TWakeMeSoon>())
+{
+    wakeUp_->OnWakeUp = [this] { WakeUp(); };
+
+    timer_.setInterval(TickIntervalMs);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { TimerTick(); });
+    if (ticks == TTickSource::OwnTimer)
+        timer_.start();
+
+    serverAddress_ = TIniFile(iniFileName).ReadText("Connection", "address", DefaultServerAddress);
+}
+
+TMainConnection::~TMainConnection()
+{
+    DestroySession();
+}
+
+void TMainConnection::AddCategory(const QByteArray &category)
+{
+    if (category.isEmpty())
+        return;
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QString text = QString::fromUtf8(category);
+    const auto position = std::lower_bound(
+        categories_.begin(), categories_.end(), text,
+        [&collator](const QByteArray &present, const QString &wanted) {
+            return collator.compare(QString::fromUtf8(present), wanted) < 0;
+        });
+    if (position != categories_.end() && collator.compare(QString::fromUtf8(*position), text) == 0)
+        return;
+    categories_.insert(position, category);
+}
+
+void TMainConnection::AddAlertCallback(const TAlertCallback &callback)
+{
+    alertCallbacks_.append(callback);
+}
+
+void TMainConnection::DispatchAlert(bool success, const QByteArray &body,
+                                    const TMessageToServer &)
+{
+    if (!success)
+        return;
+    // A receiver may register another one; only those present now get this body.
+    const QVector<TAlertCallback> receivers = alertCallbacks_;
+    for (const TAlertCallback &receiver : receivers) {
+        try {
+            if (receiver)
+                receiver(body);
+        } catch (const std::exception &) {
+            // One broken window must not keep the alert from the others.
+        }
+    }
+}
+
+void TMainConnection::SetUsername(const QByteArray &userName)
+{
+    if (userName == userName_ && !stopped_)
+        return;
+    userName_ = userName;
+    ResetConnection();
+}
+
+void TMainConnection::SetPassword(const QByteArray &password)
+{
+    if (password == password_ && !stopped_)
+        return;
+    password_ = password;
+    ResetConnection();
+}
+
+void TMainConnection::ResetConnection()
+{
+    silentTicks_ = 0;
+    RestartSession();
+    stopped_ = false;
+    sessionId_.clear();
+    SetStatus(QString());
+}
+
+bool TMainConnection::HasCredentials() const
+{
+    return !userName_.isEmpty() && !password_.isEmpty();
+}
+
+void TMainConnection::SetStatus(const QString &status)
+{
+    if (status == status_)
+        return;
+    status_ = status;
+    if (!OnStatusChange)
+        return;
+    try {
+        OnStatusChange();
+    } catch (const std::exception &) {
+        // The status line is cosmetic; its viewer's trouble is not ours.
+    }
+}
+
+void TMainConnection::WakeUp()
+{
+    if (!session_)
+        CreateSession();
+    if (session_->State() == TTalkWithServer::TState::Waiting && !session_->ConnectStarted())
+        session_->Connect();
+}
+
+void TMainConnection::CreateSession()
+{
+    nextPingTime_ = Now() + PingIntervalDays;
+    session_ = std::make_unique<TTalkWithServer>();
+    session_->OnResponse = [](bool, const QByteArray &, const TMessageToServer &) {};
+    session_->OnDisconnected = [] {};
+    session_->OnDebugMessage = [](const QString &) {};
+    session_->ServerAddress = serverAddress_;
+    if (HasCredentials() && !stopped_)
+        QueueLogin();
+}
+
+void TMainConnection::QueueLogin()
+{
+    // Waits in the session's output until the connection opens.
+    session_->SendMessage(MakeMessage("command", "login", "username", userName_, "password",
+                                      password_, "session_id", sessionId_),
+                          true, [this](bool success, const QByteArray &body, const TMessageToServer &) {
+                              LoginAnswered(success, body);
+                          });
+    session_->SendMessage(MakeMessage("command", "listen_for_alerts"), true,
+                          [this](bool success, const QByteArray &body, const TMessageToServer &request) {
+                              DispatchAlert(success, body, request);
+                          });
+    for (const QByteArray &category : categories_)
+        session_->SendMessage(MakeMessage("command", "add_alert_category", "category", category), false);
+    session_->SendMessage(PingRequest(), false,
+                          [this](bool success, const QByteArray &, const TMessageToServer &) {
+                              if (success)
+                                  SetStatus(QStringLiteral("Connected!"));
+                          });
+}
+
+void TMainConnection::LoginAnswered(bool success, const QByteArray &body)
+{
+    if (!success)
+        return;
+    const QVector<QByteArray> lines = SplitLines(body);
+    if (lines.isEmpty())
+        return;
+    if (lines[0] == "STOP") {
+        stopped_ = true;
+        if (lines.size() > 1)
+            SetStatus(QString::fromUtf8(lines[1]));
+    } else if (lines[0] == "SESSION ID") {
+        if (lines.size() > 1)
+            sessionId_ = lines[1];
+    }
+}
+
+void TMainConnection::DestroySession()
+{
+    if (!session_)
+        return;
+    session_->OnDisconnected = nullptr;
+    session_->OnResponse = nullptr;
+    // Forgotten before it goes, so nothing its last answers trigger can reach it.
+    std::unique_ptr<TTalkWithServer> session = std::move(session_);
+    session.reset();
+}
+
+void TMainConnection::RestartSession()
+{
+    if (session_) {
+        SetStatus(QStringLiteral("Disconnected."));
+        DestroySession();
+    }
+    wakeUp_->RequestWakeUp();
+}
+
+void TMainConnection::TimerTick()
+{
+    if (session_ && session_->State() == TTalkWithServer::TState::Closed) {
+        DestroySession();
+        if (HasCredentials() && !stopped_)
+            wakeUp_->RequestWakeUp();
+    }
+    if (stopped_ || !HasCredentials())
+        return;
+
+    if (session_ && Now() > nextPingTime_)
+        SendPing();
+
+    if (++silentTicks_ > MostSilentTicks) {
+        silentTicks_ = 0;
+        RestartSession();
+    }
+}
+
+void TMainConnection::SendPing()
+{
+    // An answer to the previous ping that comes after this one no longer counts.
+    session_->CancelCallback(lastPing_);
+    lastPing_ = session_->SendMessage(PingRequest(), false,
+                                      [this](bool success, const QByteArray &, const TMessageToServer &) {
+                                          PingAnswered(success);
+                                      });
+    nextPingTime_ = Now() + PingIntervalDays;
+}
+
+void TMainConnection::PingAnswered(bool success)
+{
+    if (!success)
+        return;
+    silentTicks_ = 0;
+    const QTime now = QDateTimeFromDateTime(Now()).time();
+    SetStatus(QStringLiteral("Working:  ") + QLocale().toString(now, QLocale::LongFormat));
+}
+
+TMainConnection &GetMainConnection()
+{
+    // Lives until the process ends.
+    static TMainConnection *const connection = new TMainConnection();
+    return *connection;
+}

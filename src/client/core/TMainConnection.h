@@ -1,0 +1,96 @@
+#pragma once
+
+#include "shared/LocalClock.h"
+#include "shared/TTalkWithServer.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTimer>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+
+class TWakeMeSoon;
+
+// Receives one alert body: the category line, CR LF, then the alert's fields.
+using TAlertCallback = std::function<void(const QByteArray &data)>;
+
+// The program's one link to the alert server: holds the credentials, keeps one session
+// at a time logged in, subscribed and pinged, replaces it when it ends or falls silent,
+// keeps a one-line status and hands every alert body to the registered receivers.
+class TMainConnection
+{
+public:
+    // Where the 500 ms ticks come from: the connection's own timer, or the caller
+    // calling TimerTick (tests drive time that way).
+    enum class TTickSource { OwnTimer, Caller };
+
+    // Reads the server address from the ini file; nothing is sent before the first
+    // wake-up after credentials arrive.
+    explicit TMainConnection(const QString &iniFileName = QStringLiteral("KVX.ini"),
+                             TTickSource ticks = TTickSource::OwnTimer);
+    ~TMainConnection();
+
+    TMainConnection(const TMainConnection &) = delete;
+    TMainConnection &operator=(const TMainConnection &) = delete;
+
+    // Subscribed at the next login. Empty text and categories already present (ignoring
+    // letter case) are not added.
+    void AddCategory(const QByteArray &category);
+    const QVector<QByteArray> &Categories() const { return categories_; }
+
+    // Receivers are called in registration order; there is no removal.
+    void AddAlertCallback(const TAlertCallback &callback);
+    // The alert stream's answer handler: with success, hands the body to every receiver.
+    void DispatchAlert(bool success, const QByteArray &body, const TMessageToServer &request);
+
+    // Each starts over with a fresh session when the value changes, or whenever the
+    // server has told us to stop.
+    void SetUsername(const QByteArray &userName);
+    void SetPassword(const QByteArray &password);
+    void ResetConnection();
+
+    const QString &Status() const { return status_; }
+    std::function<void()> OnStatusChange;
+
+    bool Stopped() const { return stopped_; }
+    const QByteArray &SessionId() const { return sessionId_; }
+
+    // Used by every session made from now on.
+    const QString &ServerAddress() const { return serverAddress_; }
+    void SetServerAddress(const QString &address) { serverAddress_ = address; }
+
+    // One 500 ms step: replaces a closed session, pings when due, counts silence.
+    void TimerTick();
+
+private:
+    bool HasCredentials() const;
+    void SetStatus(const QString &status);
+    void WakeUp();
+    void CreateSession();
+    void QueueLogin();
+    void RestartSession();
+    void DestroySession();
+    void SendPing();
+    void LoginAnswered(bool success, const QByteArray &body);
+    void PingAnswered(bool success);
+
+    QByteArray userName_;
+    QByteArray password_;
+    QString serverAddress_;
+    bool stopped_ = false;
+    QByteArray sessionId_;
+    QTimer timer_;
+    qint32 silentTicks_ = 0;
+    QVector<QByteArray> categories_;
+    std::unique_ptr<TTalkWithServer> session_;
+    std::unique_ptr<TWakeMeSoon> wakeUp_;
+    TMessageHandle lastPing_;
+    TDateTime nextPingTime_ = 0;
+    QVector<TAlertCallback> alertCallbacks_;
+    QString status_;
+};
+
+// The process-wide main connection, made on first use from KVX.ini in the current folder.
+TMainConnection &GetMainConnection();

@@ -1,0 +1,343 @@
+#include "shared/TTalkWithServer.h"
+
+#include "shared/DebugSink.h"
+#include "shared/Exception.h"
+#include "shared/TGenericServerConnection.h"
+#include "shared/TSocketServerConnection.h"
+#include "shared/TWakeMeSoon.h"
+#include "shared/TZLibCompressor.h"
+#include "shared/TZLibDecompressor.h"
+#include "shared/WireFormat.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// Shared by every session of the process, so no handle ever matches a slot of another
+// session or a later request in the same slot.
+qint64 NextSerial = 0;
+
+// Compressed output this large goes out at once instead of waiting for the wake-up.
+constexpr int PassOnCompressedBytes = 5000;
+
+const QString DefaultPort = QStringLiteral("8888");
+
+// The server's frames could not be cut: its stream is not one we can follow.
+class EInvalidServerData : public Exception
+{
+public:
+    using Exception::Exception;
+    const char *ClassName() const override { return "EInvalidServerData"; }
+};
+
+} // namespace
+
+TTalkWithServer::TTalkWithServer()
+    : wakeUp_(std::make_unique<TWakeMeSoon>()),
+      compressor_(std::make_unique<TZLibCompressor>(zcDefault)),
+      decompressor_(std::make_unique<TZLibDecompressor>()),
+      errorMessage_(QStringLiteral("Unable to connect to server.")),
+      lifeToken_(std::make_shared<char>())
+{
+    wakeUp_->OnWakeUp = [this] { FlushOutput(); };
+    WriteRaw(OpeningLines());
+}
+
+TTalkWithServer::~TTalkWithServer()
+{
+    // Answer whatever still waits, so no caller is left hanging.
+    if (state_ != TState::Closed)
+        ServerDisconnected();
+    std::unique_ptr<TGenericServerConnection> connection = std::move(connection_);
+    if (connection && connectionEventDepth_ > 0) {
+        // We are being destroyed from inside one of the connection's own events, which
+        // is still on the call stack: detach it and free it once that event is over.
+        connection->OnSessionClosed = nullptr;
+        connection->OnConnected = nullptr;
+        connection->OnDataAvailable = nullptr;
+        connection->OnDebugMessage = nullptr;
+        TGenericServerConnection *orphan = connection.release();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [orphan] { delete orphan; }, Qt::QueuedConnection);
+    }
+    // Otherwise the connection reports its own end as it goes, which runs
+    // ServerDisconnected once more; that run finds nothing left to answer.
+    connection.reset();
+}
+
+void TTalkWithServer::Connect()
+{
+    AZ_ASSERT(state_ == TState::Waiting && !connectStarted_);
+    connectStarted_ = true;
+
+    if (UseHttpTunnel != 0) {
+        // Only the plain TCP transport is available in this build.
+        errorMessage_ = QStringLiteral("The HTTP tunnel is not available.");
+        ServerDisconnected();
+        return;
+    }
+
+    connection_ = CreateConnection();
+    TGenericServerConnection *connection = connection_.get();
+    const std::weak_ptr<char> alive = lifeToken_;
+
+    errorMessage_.clear();
+    const bool started = connection->Connect();
+    if (alive.expired())
+        return;
+    // A start that failed on the spot has already closed the session.
+    errorMessage_ = started ? QStringLiteral("Error in server connection.")
+                            : connection->ErrorMessage;
+}
+
+std::unique_ptr<TGenericServerConnection> TTalkWithServer::CreateConnection()
+{
+    const int colon = ServerAddress.indexOf(QLatin1Char(':'));
+    const QString host = colon < 0 ? ServerAddress : ServerAddress.left(colon);
+    const QString port = colon < 0 ? DefaultPort : ServerAddress.mid(colon + 1);
+    auto connection = std::make_unique<TSocketServerConnection>(host, port);
+
+    connection->OnSessionClosed = [this](TGenericServerConnection *sender) {
+        RunConnectionEvent([this, sender] { ServerConnectionClosed(sender); });
+    };
+    connection->OnConnected = [this](TGenericServerConnection *) {
+        RunConnectionEvent([this] { ServerConnected(); });
+    };
+    connection->OnDataAvailable = [this](TGenericServerConnection *sender) {
+        RunConnectionEvent([this, sender] { ServerConnectionDataAvailable(sender); });
+    };
+    connection->OnDebugMessage = [this](TGenericServerConnection *, const QString &text) {
+        if (OnDebugMessage)
+            RunConnectionEvent([this, &text] { OnDebugMessage(text); });
+    };
+    CopySettingsTo(*connection);
+    return connection;
+}
+
+void TTalkWithServer::CopySettingsTo(TGenericServerConnection &connection) const
+{
+    if (SocksLevel == 4 || SocksLevel == 5) {
+        connection.SocksServer = SocksServer;
+        connection.SocksPort = QString::number(SocksPort);
+        connection.SocksUsercode = SocksUsercode;
+        connection.SocksPassword = SocksPassword;
+        connection.SocksLevel = QString::number(SocksLevel);
+    }
+    connection.HttpProxyUsername = HttpProxyUsername;
+    connection.HttpProxyPassword = HttpProxyPassword;
+    connection.HttpProxyHost = HttpProxyHost;
+    connection.HttpProxyPort = HttpProxyPort;
+    connection.SendTimeoutMs = SendTimeoutMs;
+}
+
+template <typename Step>
+void TTalkWithServer::RunConnectionEvent(const Step &step)
+{
+    const std::weak_ptr<char> alive = lifeToken_;
+    ++connectionEventDepth_;
+    step();
+    if (!alive.expired())
+        --connectionEventDepth_;
+}
+
+void TTalkWithServer::WriteRaw(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    switch (state_) {
+    case TState::Waiting:
+        pendingOutput_ += bytes;
+        break;
+    case TState::Connected:
+        connection_->Send(bytes);
+        break;
+    case TState::Closed:
+        break;
+    }
+}
+
+void TTalkWithServer::WriteCompressed(const QByteArray &bytes)
+{
+    compressor_->Write(bytes);
+    if (compressor_->Output().size() >= PassOnCompressedBytes)
+        WriteRaw(compressor_->TakeOutput());
+    wakeUp_->RequestWakeUp();
+}
+
+void TTalkWithServer::FlushOutput()
+{
+    // Sync flush so the server can inflate everything sent so far.
+    compressor_->Flush();
+    WriteRaw(compressor_->TakeOutput());
+}
+
+int TTalkWithServer::TakeFreeSlot()
+{
+    // The highest free slot is reused first.
+    for (int i = pendingRequests_.size() - 1; i >= 0; --i)
+        if (pendingRequests_[i].Message.IsEmpty())
+            return i;
+    const int slot = pendingRequests_.size();
+    pendingRequests_.resize(std::max(8, 2 * slot));
+    return slot;
+}
+
+TMessageHandle TTalkWithServer::SendMessage(const TMessageToServer &Msg, bool Permanent,
+                                            const TResponseCallback &Callback)
+{
+    TMessageHandle handle;
+    if (state_ == TState::Closed || Msg.IsEmpty()) {
+        if (Callback)
+            SendErrorResponse(Msg, Permanent, Callback);
+        return handle;
+    }
+
+    if (Callback) {
+        const int slot = TakeFreeSlot();
+        TPendingRequest &request = pendingRequests_[slot];
+        request.Message = Msg;
+        request.Callback = Callback;
+        request.Permanent = Permanent;
+        request.Serial = NextSerial++;
+        handle.Id = slot + 1;
+        handle.Serial = request.Serial;
+    }
+    WriteCompressed(EncodeRequest(Msg, handle.Id));
+    return handle;
+}
+
+void TTalkWithServer::CancelCallback(const TMessageHandle &Handle)
+{
+    if (Handle.Id < 1 || Handle.Id > pendingRequests_.size())
+        return;
+    TPendingRequest &request = pendingRequests_[Handle.Id - 1];
+    if (request.Serial == Handle.Serial)
+        request.Callback = nullptr;
+}
+
+void TTalkWithServer::ServerConnected()
+{
+    errorMessage_ = QStringLiteral("Unexpected disconnect from server.");
+    state_ = TState::Connected;
+    connection_->Send(pendingOutput_);
+    pendingOutput_.clear();
+    if (OnConnected)
+        OnConnected();
+}
+
+void TTalkWithServer::ServerConnectionClosed(TGenericServerConnection *sender)
+{
+    // A connection that never opened may know better why ("DNS error") than our
+    // general text does.
+    if (state_ == TState::Waiting && sender && !sender->ErrorMessage.isEmpty())
+        errorMessage_ = sender->ErrorMessage;
+    ServerDisconnected();
+}
+
+void TTalkWithServer::ServerConnectionDataAvailable(TGenericServerConnection *sender)
+{
+    QByteArray received;
+    try {
+        sender->ReadAvailable(received);
+        if (!serverDataRejected_)
+            decompressor_->Decompress(received);
+    } catch (const std::exception &error) {
+        const std::weak_ptr<char> alive = lifeToken_;
+        RejectServerData(sender, error);
+        if (alive.expired())
+            return;
+    }
+    ParseIncoming(sender);
+}
+
+void TTalkWithServer::RejectServerData(TGenericServerConnection *sender,
+                                       const std::exception &error)
+{
+    serverDataRejected_ = true;
+    errorMessage_ = QStringLiteral("Invalid data from server: ") + ExceptionMessage(error);
+    ReportException(error, QStringLiteral("TalkWithServer, TTalkWithServer.ServerConnectionDataAvailable"));
+    sender->Close();
+}
+
+void TTalkWithServer::ParseIncoming(TGenericServerConnection *sender)
+{
+    // Cut every complete frame first: the callbacks may send, close or even destroy us.
+    const TFrameCut cut = CutFrames(decompressor_->Output());
+    decompressor_->RemoveUsedOutput(cut.BytesUsed);
+
+    const std::weak_ptr<char> alive = lifeToken_;
+    for (const TServerFrame &frame : cut.Frames) {
+        SendGoodResponse(frame.MessageId, frame.Body);
+        if (alive.expired())
+            return;
+    }
+    if (cut.Status == csInvalidData) {
+        decompressor_->RemoveUsedOutput(decompressor_->Output().size());
+        RejectServerData(sender, EInvalidServerData(cut.Error));
+    }
+}
+
+void TTalkWithServer::SendGoodResponse(qint32 Id, const QByteArray &Body)
+{
+    if (Id < 1 || Id > pendingRequests_.size())
+        return;
+    TPendingRequest &request = pendingRequests_[Id - 1];
+    // Copies: the callback may send new requests, which can move the slots.
+    const TResponseCallback callback = request.Callback;
+    const TMessageToServer message = request.Message;
+    if (!request.Permanent) {
+        request.Callback = nullptr;
+        request.Message = TMessageToServer();
+    }
+    if (!callback)
+        return;
+    try {
+        if (OnResponse)
+            OnResponse(true, Body, message);
+        callback(true, Body, message);
+    } catch (const std::exception &error) {
+        ReportException(error, QStringLiteral("TTalkWithServer.SendGoodResponse, ")
+                                   + MessageToDebugText(message));
+    }
+}
+
+void TTalkWithServer::SendErrorResponse(const TMessageToServer &Msg, bool Permanent,
+                                        const TResponseCallback &Callback)
+{
+    try {
+        if (OnResponse && !Permanent)
+            OnResponse(false, QByteArray(), Msg);
+        Callback(false, QByteArray(), Msg);
+    } catch (const std::exception &error) {
+        ReportException(error, QStringLiteral("TTalkWithServer.SendErrorResponse, ")
+                                   + MessageToDebugText(Msg));
+    }
+}
+
+void TTalkWithServer::ServerDisconnected()
+{
+    state_ = TState::Closed;
+    pendingOutput_.clear();
+    compressor_->ClearOutput();
+
+    const std::weak_ptr<char> alive = lifeToken_;
+    if (OnDisconnected) {
+        OnDisconnected();
+        if (alive.expired())
+            return;
+    }
+    // Each slot is emptied before its answer, so a nested run cannot answer it twice.
+    for (int i = 0; i < pendingRequests_.size(); ++i) {
+        TPendingRequest request = std::exchange(pendingRequests_[i], TPendingRequest());
+        if (!request.Callback)
+            continue;
+        SendErrorResponse(request.Message, request.Permanent, request.Callback);
+        if (alive.expired())
+            return;
+    }
+    pendingRequests_.clear();
+}

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "shared/TMessageToServer.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+
+class TGenericServerConnection;
+class TWakeMeSoon;
+class TZLibCompressor;
+class TZLibDecompressor;
+
+// Names one request sent with a callback. Id is the request's message identifier (0 when
+// it has no callback or was refused); Serial tells it apart from every other request of
+// the process, so a handle kept past the end of its session or past the answer of a
+// one-shot request matches nothing.
+struct TMessageHandle
+{
+    qint32 Id = 0;
+    qint64 Serial = 0;
+};
+
+// Receives the answers to one request: Success with the body of a server frame, or
+// Success false with an empty body when the request cannot be or was not answered.
+using TResponseCallback =
+    std::function<void(bool Success, const QByteArray &Body, const TMessageToServer &Msg)>;
+
+// One conversation with the alert server over one connection: sends the opening lines,
+// numbers and compresses requests, batches them until the event loop is free, inflates
+// what the server sends, cuts it into frames and hands each frame to the callback of
+// the request it answers. Used once: after it has closed, the owner makes a new one.
+class TTalkWithServer
+{
+public:
+    enum class TState { Waiting, Connected, Closed };
+
+    TTalkWithServer();
+    ~TTalkWithServer();
+
+    TTalkWithServer(const TTalkWithServer &) = delete;
+    TTalkWithServer &operator=(const TTalkWithServer &) = delete;
+
+    // Starts the connection; allowed once, before anything else has closed the session.
+    void Connect();
+
+    // Queues one request. With a callback the request gets a slot and a message
+    // identifier; a permanent slot serves every frame with its identifier until the
+    // session ends, a one-shot slot is freed by the first answer. A closed session or
+    // an empty request answers the callback at once with an error.
+    TMessageHandle SendMessage(const TMessageToServer &Msg, bool Permanent,
+                               const TResponseCallback &Callback = {});
+
+    // Forgets the callback of a request that still waits for its answer; a handle of
+    // another session or of an answered request changes nothing.
+    void CancelCallback(const TMessageHandle &Handle);
+
+    TState State() const { return state_; }
+    const QString &ErrorMessage() const { return errorMessage_; }
+    // True once Connect has run, even while the connection is still opening.
+    bool ConnectStarted() const { return connectStarted_; }
+
+    std::function<void()> OnConnected;
+    std::function<void()> OnDisconnected;
+    // Raised before the callback of a request is given an answer (not before the error
+    // answers of permanent requests).
+    TResponseCallback OnResponse;
+    std::function<void(const QString &text)> OnDebugMessage;
+
+    // Connection settings, read by Connect.
+    QString SocksUsercode;
+    QString SocksPassword;
+    QString SocksServer;
+    qint32 SocksLevel = 0; // 4 or 5 turns SOCKS on
+    qint32 SocksPort = 0;
+    QString HttpProxyUsername;
+    QString HttpProxyPassword;
+    QString HttpProxyHost;
+    qint32 HttpProxyPort = 0;
+    qint32 SendTimeoutMs = 0;
+    qint32 UseHttpTunnel = 0;
+    QString HttpTunnelAddress;
+    // "host:port"; without a colon the whole text is the host and the port is 8888.
+    QString ServerAddress;
+
+private:
+    struct TPendingRequest
+    {
+        TMessageToServer Message; // empty: the slot is free
+        qint64 Serial = 0;
+        TResponseCallback Callback;
+        bool Permanent = false;
+    };
+
+    std::unique_ptr<TGenericServerConnection> CreateConnection();
+    void CopySettingsTo(TGenericServerConnection &connection) const;
+
+    // Runs one event of the connection, counting it so that a session destroyed from
+    // inside it leaves the connection alive until the event is over.
+    template <typename Step>
+    void RunConnectionEvent(const Step &step);
+
+    void WriteRaw(const QByteArray &bytes);
+    void WriteCompressed(const QByteArray &bytes);
+    void FlushOutput();
+    int TakeFreeSlot();
+
+    void ServerConnected();
+    void ServerConnectionClosed(TGenericServerConnection *sender);
+    void ServerConnectionDataAvailable(TGenericServerConnection *sender);
+    void RejectServerData(TGenericServerConnection *sender, const std::exception &error);
+    void ParseIncoming(TGenericServerConnection *sender);
+    void SendGoodResponse(qint32 Id, const QByteArray &Body);
+    void SendErrorResponse(const TMessageToServer &Msg, bool Permanent,
+                           const TResponseCallback &Callback);
+    void ServerDisconnected();
+
+    std::unique_ptr<TGenericServerConnection> connection_;
+    std::unique_ptr<TWakeMeSoon> wakeUp_;
+    QByteArray pendingOutput_;
+    std::unique_ptr<TZLibCompressor> compressor_;
+    std::unique_ptr<TZLibDecompressor> decompressor_;
+    TState state_ = TState::Waiting;
+    QString errorMessage_;
+    QVector<TPendingRequest> pendingRequests_;
+    bool connectStarted_ = false;
+    // Set once the server's data could not be read: nothing more of it is inflated.
+    bool serverDataRejected_ = false;
+    // How many connection events are running right now; the connection must outlive them.
+    int connectionEventDepth_ = 0;
+    // Expires when the session is destroyed, so a loop that called out can tell whether
+    // its session still exists.
+    std::shared_ptr<char> lifeToken_;
+};

@@ -1,0 +1,164 @@
+#include "shared/WireFormat.h"
+
+#include "../shared/support/FakeAlertServer.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/types.h>
+
+namespace {
+
+constexpr int WaitMs = 15000;
+
+#ifdef AZUREV_TAP_BIN
+const QString TapBinary = QStringLiteral(AZUREV_TAP_BIN);
+#else
+const QString TapBinary;
+#endif
+
+// Plays the alert server: logs the tap in, and once its subscriptions are in (the
+// login ping comes last), sends the given alerts on its alert stream.
+void ServeAlerts(FakeAlertServer &server, const QByteArrayList &alerts)
+{
+    server.OnRequest = [alerts](FakeAlertClient &client, const TMessageToServer &request) {
+        AnswerLoginsAndPings(client, request);
+        if (request.Value("command") == "ping" && client.RequestsFor("ping").size() == 1)
+            for (const QByteArray &alert : alerts)
+                client.SendFrame(client.IdOf("listen_for_alerts"), alert);
+    };
+}
+
+} // namespace
+
+class TestAzurevTap : public QObject
+{
+    Q_OBJECT
+
+    // Starts the tap in folder with the arguments, and the password on its input.
+    void Start(QProcess &tap, const QString &folder, const QStringList &arguments,
+               const QByteArray &password = "secret\n")
+    {
+        tap.setWorkingDirectory(folder);
+        tap.start(TapBinary, arguments);
+        QVERIFY(tap.waitForStarted(WaitMs));
+        tap.write(password);
+        tap.closeWriteChannel();
+    }
+
+    QByteArrayList Lines(QProcess &tap, QByteArray &buffer)
+    {
+        buffer += tap.readAllStandardOutput();
+        QByteArrayList lines = buffer.split('\n');
+        lines.removeLast(); // the unfinished line, or the empty one behind the last break
+        return lines;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (TapBinary.isEmpty())
+            QSKIP("azurev-tap was not built");
+    }
+
+    void printsTheAlertsAsJsonLinesInOrder()
+    {
+        FakeAlertServer server;
+        QVERIFY(server.Listening());
+        ServeAlerts(server, {"Q1\r\nsymbol=AAPL&last=12.5&time=09%3A31%3A02",
+                             "Q2\r\nsymbol=B%26Q&note=say+%22hi%22%3D&junk&last=1\r\nignored",
+                             "Q1"});
+        QTemporaryDir folder;
+        QProcess tap;
+        Start(tap, folder.path(), {"--server", server.Address(), "--category", "Q2", "--category", "Q1",
+                                   "--user", "ann", "--password-stdin"});
+
+        QByteArray out;
+        QTRY_COMPARE_WITH_TIMEOUT(Lines(tap, out).size(), 3, WaitMs);
+        const QByteArrayList lines = Lines(tap, out);
+        QCOMPARE(lines[0], QByteArray("{\"category\":\"Q1\",\"symbol\":\"AAPL\",\"last\":\"12.5\",\"time\":\"09:31:02\"}"));
+        QCOMPARE(lines[1], QByteArray("{\"category\":\"Q2\",\"symbol\":\"B&Q\",\"note\":\"say+\\\"hi\\\"=\",\"last\":\"1\"}"));
+        QCOMPARE(lines[2], QByteArray("{\"category\":\"Q1\"}"));
+        for (const QByteArray &line : lines) {
+            QJsonParseError error;
+            QVERIFY(QJsonDocument::fromJson(line, &error).isObject());
+        }
+
+        const FakeAlertClient &client = server.Client(0);
+        const TMessageToServer login = client.RequestsFor("login").value(0);
+        QCOMPARE(login.Value("username"), QByteArray("ann"));
+        QCOMPARE(login.Value("password"), QByteArray("secret"));
+        const QVector<TMessageToServer> subscriptions = client.RequestsFor("add_alert_category");
+        QCOMPARE(subscriptions.size(), 2);
+        QCOMPARE(subscriptions[0].Value("category"), QByteArray("Q1"));
+        QCOMPARE(subscriptions[1].Value("category"), QByteArray("Q2"));
+
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += tap.readAllStandardError()).contains("status: Connected!"), WaitMs);
+        QVERIFY(!tap.arguments().join(' ').contains(QLatin1String("secret")));
+
+        tap.terminate();
+        QVERIFY(tap.waitForFinished(WaitMs));
+        QCOMPARE(tap.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tap.exitCode(), 0);
+    }
+
+    void takesServerAndCategoriesFromTheIniFile()
+    {
+        FakeAlertServer server;
+        ServeAlerts(server, {"alpha\r\nsymbol=X"});
+        QTemporaryDir folder;
+        QFile ini(folder.filePath(QStringLiteral("KVX.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[General]\r\nwindow count=3\r\n[Connection]\r\naddress=" + server.Address().toUtf8()
+                  + "\r\n[Alert Window 0]\r\nsubscription=Zeta\r\n[Alert Window 1]\r\nsubscription=alpha\r\n"
+                    "[Alert Window 2]\r\nsubscription=ZETA\r\n[Alert Window 3]\r\nsubscription=beyond\r\n");
+        ini.close();
+        QProcess tap;
+        Start(tap, folder.path(), {"--user", "ann", "--password-stdin"});
+
+        QByteArray out;
+        QTRY_COMPARE_WITH_TIMEOUT(Lines(tap, out).value(0), QByteArray("{\"category\":\"alpha\",\"symbol\":\"X\"}"),
+                                  WaitMs);
+        const QVector<TMessageToServer> subscriptions = server.Client(0).RequestsFor("add_alert_category");
+        QCOMPARE(subscriptions.size(), 2);
+        QCOMPARE(subscriptions[0].Value("category"), QByteArray("alpha"));
+        QCOMPARE(subscriptions[1].Value("category"), QByteArray("Zeta"));
+
+        ::kill(static_cast<pid_t>(tap.processId()), SIGINT);
+        QVERIFY(tap.waitForFinished(WaitMs));
+        QCOMPARE(tap.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tap.exitCode(), 0);
+    }
+
+    void refusesToRunWithoutCredentials_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::newRow("no user") << QStringList{"--password-stdin"} << QByteArray("secret\n");
+        QTest::newRow("no password option") << QStringList{"--user", "ann"} << QByteArray("secret\n");
+        QTest::newRow("empty input") << QStringList{"--user", "ann", "--password-stdin"} << QByteArray();
+        QTest::newRow("unknown option") << QStringList{"--user", "ann", "--password", "secret"}
+                                        << QByteArray("secret\n");
+    }
+
+    void refusesToRunWithoutCredentials()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QTemporaryDir folder;
+        QProcess tap;
+        Start(tap, folder.path(), arguments, input);
+        QVERIFY(tap.waitForFinished(WaitMs));
+        QCOMPARE(tap.exitCode(), 2);
+        QVERIFY(tap.readAllStandardOutput().isEmpty());
+        QVERIFY(!tap.readAllStandardError().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAzurevTap)
+#include "tst_AzurevTap.moc"

@@ -1,0 +1,86 @@
+// azurev-tap: logs in to the alert server through the client's own main connection and
+// prints every alert on standard output, one JSON object per line, for scripts and for
+// trying the network stack without the windows.
+
+#include "TAlertJsonWriter.h"
+#include "TTapOptions.h"
+#include "TTerminationSignals.h"
+
+#include "client/core/TMainConnection.h"
+#include "shared/DebugSink.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+void PrintError(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+// The first line of standard input, without its line break.
+QByteArray ReadPasswordLine()
+{
+    QByteArray line;
+    char chunk[256];
+    while (std::fgets(chunk, sizeof chunk, stdin)) {
+        line += chunk;
+        if (line.endsWith('\n'))
+            break;
+    }
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.contains(QLatin1String("--help"))) {
+        std::fputs(TTapOptions::Usage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
+    TTapOptions options;
+    QString error;
+    if (!TTapOptions::Parse(arguments, options, error)) {
+        PrintError(QStringLiteral("azurev-tap: ") + error + QLatin1Char('\n') + TTapOptions::Usage());
+        return 2;
+    }
+    const QByteArray password = ReadPasswordLine();
+    if (password.isEmpty()) {
+        PrintError(QStringLiteral("azurev-tap: no password on standard input"));
+        return 2;
+    }
+
+    SetDebugReceiver([](const QString &text) { PrintError(QStringLiteral("debug: ") + text); });
+
+    TTerminationSignals termination;
+    termination.OnTerminate = [] { QCoreApplication::quit(); };
+
+    TMainConnection &connection = GetMainConnection();
+    if (!options.ServerAddress.isEmpty())
+        connection.SetServerAddress(options.ServerAddress);
+    for (const QByteArray &category : options.Categories)
+        connection.AddCategory(category);
+
+    TAlertJsonWriter writer(stdout);
+    connection.AddAlertCallback([&writer](const QByteArray &body) { writer.Write(body); });
+    connection.OnStatusChange = [&connection] {
+        PrintError(QStringLiteral("status: ") + connection.Status());
+    };
+
+    connection.SetUsername(options.UserName);
+    connection.SetPassword(password);
+    const int result = QCoreApplication::exec();
+    // The connection outlives the loop; nothing it does may reach the writer or the
+    // signal pipe from here on.
+    connection.OnStatusChange = nullptr;
+    return result;
+}
