@@ -1,0 +1,252 @@
+#include "client/ui/TAlertForm.h"
+
+#include "client/core/TExcludeList.h"
+#include "client/core/TMainConnection.h"
+#include "client/ui/grids/TBollingerGrid.h"
+#include "client/ui/grids/TJFGrid.h"
+#include "client/ui/grids/TPointsTopListGrid.h"
+#include "client/ui/grids/TQuickStrikeGrid.h"
+#include "client/ui/grids/TSmbTopListFullGrid.h"
+#include "client/ui/grids/TSymbolOnlyGrid.h"
+#include "shared/TIniFile.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPointer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int ExpireIntervalMs = 1000;
+constexpr TColor DefaultDataTextColor = clWhite;
+
+} // namespace
+
+TAlertForm::TAlertForm(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , lists_(ExcludeList())
+{
+    setObjectName(QStringLiteral("AlertForm"));
+    // Closing only hides the window; the main window can show it again.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    resize(401, 480);
+    setWindowTitle(QStringLiteral("Alerts"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    BuildMenus();
+    expireBollingersTimer_.setInterval(ExpireIntervalMs);
+    connect(&expireBollingersTimer_, &QTimer::timeout, this, &TAlertForm::ExpireBollingersTimerTimer);
+    expireBollingersTimer_.start();
+    FormCreate();
+}
+
+void TAlertForm::FormCreate()
+{
+    // The main connection keeps its receivers for the whole run; the guard keeps a
+    // window that is gone (only ever in tests) from being called.
+    QPointer<TAlertForm> self(this);
+    GetMainConnection().AddAlertCallback([self](const QByteArray &data) {
+        if (self)
+            self->HandleAlert(data);
+    });
+}
+
+void TAlertForm::BuildMenus()
+{
+    clearPopup_ = new QMenu(this);
+    clearPopup_->setObjectName(QStringLiteral("ClearPopup"));
+    clearWindowMenuItem_ = clearPopup_->addAction(QStringLiteral("Clear Window"));
+    clearWindowMenuItem_->setObjectName(QStringLiteral("ClearWindowMenuItem"));
+    connect(clearWindowMenuItem_, &QAction::triggered, this, &TAlertForm::ClearWindow);
+
+    freezeAction_ = new QAction(QStringLiteral("Freeze"), this);
+    freezeAction_->setObjectName(QStringLiteral("FreezeAction"));
+    freezeAction_->setCheckable(true);
+    connect(freezeAction_, &QAction::triggered, this, &TAlertForm::FreezeActionExecute);
+    sortNowAction_ = new QAction(QStringLiteral("Sort Now"), this);
+    sortNowAction_->setObjectName(QStringLiteral("SortNowAction"));
+    connect(sortNowAction_, &QAction::triggered, this, &TAlertForm::SortNowActionExecute);
+
+    smbMenu_ = new QMenu(this);
+    smbMenu_->setObjectName(QStringLiteral("SmbMenu"));
+    smbMenu_->addAction(freezeAction_);
+    smbMenu_->addAction(sortNowAction_);
+    connect(smbMenu_, &QMenu::aboutToShow, this, &TAlertForm::UpdateActions);
+}
+
+void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &section)
+{
+    lists_.SetSubscription(ini.ReadString(section, "subscription", QByteArray()));
+    suffix_ = ini.ReadString(section, "suffix", QByteArray());
+    setWindowTitle(ini.ReadText(section, "title", QStringLiteral("Alerts")));
+    const TColor color = ini.ReadInteger(section, "color", DefaultDataTextColor);
+    const TDisplayKind kind = DisplayKindFromSetting(ini.ReadText(section, "display", QString()));
+
+    CreateGrid(kind);
+    if (kind == dkQuickStrike || kind == dkSymbolOnly || kind == dkSimpleList)
+        popup_ = clearPopup_;
+    else if (kind == dkSmbTopList)
+        popup_ = smbMenu_;
+    lists_.SetDisplayKind(kind);
+
+    ApplyKindSettings(ini, section, color);
+}
+
+void TAlertForm::CreateGrid(TDisplayKind kind)
+{
+    // The grid measures its rows and columns in the window's font as it is made.
+    switch (kind) {
+    case dkBollinger:
+        grid_ = new TBollingerGrid(this);
+        break;
+    case dkSymbolOnly:
+        grid_ = new TSymbolOnlyGrid(this);
+        break;
+    case dkPointsList:
+    case dkSimpleList:
+        grid_ = new TPointsTopListGrid(this);
+        break;
+    case dkSmbTopList:
+        grid_ = new TSmbTopListFullGrid(this);
+        break;
+    case dkJFSimpleList:
+        grid_ = new TJFGrid(this);
+        break;
+    case dkQuickStrike:
+        grid_ = new TQuickStrikeGrid(this);
+        break;
+    }
+    grid_->setObjectName(QStringLiteral("Grid"));
+    grid_->setVisible(true);
+    layout()->addWidget(grid_);
+}
+
+void TAlertForm::ApplyKindSettings(const TIniFile &ini, const QByteArray &section, TColor color)
+{
+    switch (DisplayKind()) {
+    case dkBollinger: {
+        const QString extra = ini.ReadText(section, "extra", QString());
+        if (!extra.isEmpty())
+            static_cast<TBollingerGrid *>(grid_)->SetExtraCaption(extra);
+        break;
+    }
+    case dkSmbTopList:
+        SmbGrid()->SetColumns(ini.ReadText(section, "columns", QString()));
+        SmbGrid()->SetIgnoreSortTimer(ini.ReadString(section, "ignore_sort_timer", QByteArray()) == "1");
+        break;
+    default:
+        grid_->SetTextColor(color);
+        break;
+    }
+}
+
+QString TAlertForm::PlacementName() const
+{
+    return QString::fromUtf8(Subscription() + suffix_);
+}
+
+TSmbTopListFullGrid *TAlertForm::SmbGrid() const
+{
+    return DisplayKind() == dkSmbTopList ? static_cast<TSmbTopListFullGrid *>(grid_) : nullptr;
+}
+
+void TAlertForm::HandleAlert(const QByteArray &data)
+{
+    if (lists_.HandleAlert(data))
+        ShowEntries();
+}
+
+void TAlertForm::ShowEntries()
+{
+    // Alerts can arrive between creation and configuration, before there is a grid.
+    if (!grid_)
+        return;
+    switch (DisplayKind()) {
+    case dkQuickStrike:
+        static_cast<TQuickStrikeGrid *>(grid_)->SetEntries(lists_.QuickStrikeEntries());
+        break;
+    case dkSymbolOnly:
+        static_cast<TSymbolOnlyGrid *>(grid_)->SetEntries(lists_.SymbolOnlyEntries());
+        break;
+    case dkBollinger:
+        static_cast<TBollingerGrid *>(grid_)->SetEntries(lists_.BollingerEntries());
+        break;
+    case dkPointsList:
+    case dkSimpleList:
+        static_cast<TPointsTopListGrid *>(grid_)->SetEntries(lists_.PointsEntries());
+        break;
+    case dkJFSimpleList:
+        static_cast<TJFGrid *>(grid_)->SetEntries(lists_.JFEntries());
+        break;
+    case dkSmbTopList:
+        SmbGrid()->SetEntries(lists_.SmbEntries());
+        break;
+    }
+    UpdateActions();
+}
+
+void TAlertForm::ExpireBollingersTimerTimer()
+{
+    if (lists_.ExpireBollingers(Now()))
+        ShowEntries();
+    if (TSmbTopListFullGrid *smb = SmbGrid()) {
+        smb->CheckSortTimer();
+        UpdateActions();
+    }
+}
+
+void TAlertForm::ClearWindow()
+{
+    if (lists_.ClearWindow())
+        ShowEntries();
+}
+
+void TAlertForm::FreezeActionExecute()
+{
+    // A checkable action has flipped its check mark before it triggers, so the mark
+    // now holds the opposite of the state shown when the user chose it.
+    if (TSmbTopListFullGrid *smb = SmbGrid())
+        smb->SetFrozen(freezeAction_->isChecked());
+    FreezeActionUpdate();
+}
+
+void TAlertForm::FreezeActionUpdate()
+{
+    if (TSmbTopListFullGrid *smb = SmbGrid())
+        freezeAction_->setChecked(smb->Frozen());
+}
+
+void TAlertForm::SortNowActionExecute()
+{
+    if (TSmbTopListFullGrid *smb = SmbGrid())
+        smb->SortNow();
+    SortNowActionUpdate();
+}
+
+void TAlertForm::SortNowActionUpdate()
+{
+    TSmbTopListFullGrid *smb = SmbGrid();
+    if (!smb)
+        return;
+    sortNowAction_->setEnabled(smb->UpdatePending());
+    const QString &missing = smb->MissingText();
+    sortNowAction_->setText(missing.isEmpty() ? QStringLiteral("Sort Now")
+                                              : QStringLiteral("Sort Now (") + missing + QStringLiteral(" missing)"));
+}
+
+void TAlertForm::UpdateActions()
+{
+    FreezeActionUpdate();
+    SortNowActionUpdate();
+}
+
+void TAlertForm::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!popup_) {
+        event->ignore();
+        return;
+    }
+    popup_->exec(event->globalPos());
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "client/core/TAlertLists.h"
+#include "client/ui/grid/TColor.h"
+
+#include <QByteArray>
+#include <QTimer>
+#include <QVector>
+#include <QWidget>
+
+class QAction;
+class QMenu;
+class TGridFrame;
+class TIniFile;
+class TSmbTopListFullGrid;
+
+// One alert window: the alerts of one category, kept by the rules of the window's
+// kind and shown in the grid of that kind. Its kind, category and look come from its
+// ini section; closing it only hides it, and alerts keep arriving while it is hidden.
+class TAlertForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Registers the window for alerts at once, before it is configured.
+    explicit TAlertForm(QWidget *parent = nullptr);
+
+    // Reads the window's section (e.g. "Alert Window 0") and builds its grid.
+    // Called once, right after creation, with the window's font already set.
+    void LoadConfiguration(const TIniFile &ini, const QByteArray &section);
+
+    // The alert handler: takes the bodies of this window's category.
+    void HandleAlert(const QByteArray &data);
+
+    const QByteArray &Subscription() const { return lists_.Subscription(); }
+    const QByteArray &Suffix() const { return suffix_; }
+    // The name the window's placement is saved under: subscription then suffix.
+    QString PlacementName() const;
+    TDisplayKind DisplayKind() const { return lists_.DisplayKind(); }
+    const TAlertLists &Lists() const { return lists_; }
+
+    TGridFrame *Grid() const { return grid_; }
+    // The right-click menu of the window's kind, or nullptr for kinds without one.
+    QMenu *Popup() const { return popup_; }
+    QAction *ClearWindowMenuItem() const { return clearWindowMenuItem_; }
+    QAction *FreezeAction() const { return freezeAction_; }
+    QAction *SortNowAction() const { return sortNowAction_; }
+
+    // Band-set expiry, then the full top list's sort check.
+    void ExpireBollingersTimerTimer();
+    // Empties a newest-first list.
+    void ClearWindow();
+    void FreezeActionExecute();
+    void FreezeActionUpdate();
+    void SortNowActionExecute();
+    void SortNowActionUpdate();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void FormCreate();
+    void BuildMenus();
+    void CreateGrid(TDisplayKind kind);
+    void ApplyKindSettings(const TIniFile &ini, const QByteArray &section, TColor color);
+    // Hands the list of the window's kind to the grid.
+    void ShowEntries();
+    void UpdateActions();
+    TSmbTopListFullGrid *SmbGrid() const;
+
+    TAlertLists lists_;
+    QByteArray suffix_;
+    TGridFrame *grid_ = nullptr;
+
+    QTimer expireBollingersTimer_;
+    QMenu *clearPopup_ = nullptr;
+    QAction *clearWindowMenuItem_ = nullptr;
+    QMenu *smbMenu_ = nullptr;
+    QAction *freezeAction_ = nullptr;
+    QAction *sortNowAction_ = nullptr;
+    QMenu *popup_ = nullptr;
+};
+
+// The alert windows in the order of their ini sections.
+using TAlertForms = QVector<TAlertForm *>;

@@ -1,0 +1,263 @@
+#include "client/core/TExcludeList.h"
+#include "client/core/TMainConnection.h"
+#include "client/ui/TAlertForm.h"
+#include "client/ui/grids/TBollingerGrid.h"
+#include "client/ui/grids/TJFGrid.h"
+#include "client/ui/grids/TPointsTopListGrid.h"
+#include "client/ui/grids/TQuickStrikeGrid.h"
+#include "client/ui/grids/TSmbTopListFullGrid.h"
+#include "client/ui/grids/TSymbolOnlyGrid.h"
+#include "shared/TIniFile.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QtTest>
+
+#include <memory>
+#include <typeinfo>
+
+namespace {
+
+const char SampleIni[] =
+    "[Alert Window 0]\nsubscription=QS\nsuffix=-a\ntitle=Quick\ncolor=255\n"
+    "[Alert Window 1]\nsubscription=QS\ndisplay=Set\ncolor=255\n"
+    "[Alert Window 2]\ndisplay=set\nextra=Dist\ncolor=255\n"
+    "[Alert Window 3]\ndisplay=symbol\ncolor=$FF\n"
+    "[Alert Window 4]\ndisplay=pointslist\ncolor=255\n"
+    "[Alert Window 5]\ndisplay=simplelist\ntitle=\n"
+    "[Alert Window 6]\ndisplay=jf-simplelist\ncolor=0x0000FF\n"
+    "[Alert Window 7]\ndisplay=smb\ncolumns=0,1,12\nignore_sort_timer=1\ncolor=255\n"
+    "[Alert Window 8]\ndisplay=smb\nignore_sort_timer=yes\n"
+    "[Alert Window 9]\ndisplay=Smb\ncolor=red\n"
+    "[Alert Window 10]\ndisplay=set\nextra=\n";
+
+TDateTime At(int hour, int minute, int second)
+{
+    return DateTimeFromQDateTime(QDateTime(QDate(2024, 3, 15), QTime(hour, minute, second)));
+}
+
+QStringList SymbolsOf(const TSmbTopListEntries &entries)
+{
+    QStringList symbols;
+    for (const TSmbTopListEntry &entry : entries)
+        symbols << entry.Symbol;
+    return symbols;
+}
+
+class TPaintCounter : public QObject
+{
+public:
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        Count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestAlertForm : public QObject
+{
+    Q_OBJECT
+
+    TDateTime clock = 0;
+
+    static std::unique_ptr<TAlertForm> Configured(const QByteArray &ini)
+    {
+        auto form = std::make_unique<TAlertForm>();
+        form->LoadConfiguration(TIniFile::FromText(ini), "Alert Window 0");
+        return form;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        clock = At(10, 0, 0);
+        SetNowFunction([this] { return clock; });
+    }
+
+    void cleanup()
+    {
+        SetNowFunction({});
+        ExcludeList().Clear();
+    }
+
+    void configurationBuildsTheGridOfItsKind_data()
+    {
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("gridType");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<TColor>("textColor");
+        const QByteArray quick = typeid(TQuickStrikeGrid).name();
+        const QByteArray points = typeid(TPointsTopListGrid).name();
+        const QByteArray smb = typeid(TSmbTopListFullGrid).name();
+        QTest::newRow("default") << QByteArray("0") << int(dkQuickStrike) << quick << "Quick" << "ClearPopup" << 255;
+        QTest::newRow("Set is not set") << QByteArray("1") << int(dkQuickStrike) << quick << "Alerts" << "ClearPopup" << 255;
+        QTest::newRow("band set") << QByteArray("2") << int(dkBollinger) << QByteArray(typeid(TBollingerGrid).name())
+                                  << "Alerts" << "" << clWhite;
+        QTest::newRow("symbol") << QByteArray("3") << int(dkSymbolOnly) << QByteArray(typeid(TSymbolOnlyGrid).name())
+                                << "Alerts" << "ClearPopup" << 255;
+        QTest::newRow("points list") << QByteArray("4") << int(dkPointsList) << points << "Alerts" << "" << 255;
+        QTest::newRow("simple list") << QByteArray("5") << int(dkSimpleList) << points << "" << "ClearPopup" << clWhite;
+        QTest::newRow("JF") << QByteArray("6") << int(dkJFSimpleList) << QByteArray(typeid(TJFGrid).name())
+                            << "Alerts" << "" << 255;
+        QTest::newRow("full top list") << QByteArray("7") << int(dkSmbTopList) << smb << "Alerts" << "SmbMenu" << clWhite;
+        QTest::newRow("Smb, bad color") << QByteArray("9") << int(dkQuickStrike) << quick << "Alerts" << "ClearPopup" << clWhite;
+        QTest::newRow("no section") << QByteArray("42") << int(dkQuickStrike) << quick << "Alerts" << "ClearPopup" << clWhite;
+    }
+
+    void configurationBuildsTheGridOfItsKind()
+    {
+        QFETCH(QByteArray, section);
+        QFETCH(QByteArray, gridType);
+        TAlertForm form;
+        QCOMPARE(form.DisplayKind(), dkQuickStrike);
+        form.LoadConfiguration(TIniFile::FromText(SampleIni), "Alert Window " + section);
+
+        QTEST(int(form.DisplayKind()), "kind");
+        QTEST(form.windowTitle(), "caption");
+        TGridFrame *grid = form.Grid();
+        QVERIFY(grid && grid->parentWidget() == &form && grid->isVisibleTo(&form));
+        QCOMPARE(QByteArray(typeid(*grid).name()), gridType);
+        QTEST(grid->TextColor(), "textColor");
+        QTEST(form.Popup() ? form.Popup()->objectName() : QString(), "menu");
+
+        QCOMPARE(form.size(), QSize(401, 480));
+        QVERIFY(form.windowFlags() & Qt::Tool);
+        QVERIFY(!(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        form.show();
+        QCOMPARE(grid->geometry(), form.rect()); // the grid fills the window
+        QVERIFY(form.close() && form.isHidden()); // closing only hides
+    }
+
+    void kindSettingsReachTheirGrids()
+    {
+        const TIniFile ini = TIniFile::FromText(SampleIni);
+        TAlertForm named, band, keptCaption, ignoring, timed;
+        named.LoadConfiguration(ini, "Alert Window 0");
+        QCOMPARE(named.Subscription(), QByteArray("QS"));
+        QCOMPARE(named.PlacementName(), QStringLiteral("QS-a"));
+        QCOMPARE(named.ClearWindowMenuItem()->text(), QStringLiteral("Clear Window"));
+        band.LoadConfiguration(ini, "Alert Window 2");
+        QCOMPARE(static_cast<TBollingerGrid *>(band.Grid())->ExtraCaption(), QStringLiteral("Dist"));
+        keptCaption.LoadConfiguration(ini, "Alert Window 10");
+        QCOMPARE(static_cast<TBollingerGrid *>(keptCaption.Grid())->ExtraCaption(), QStringLiteral("BBand"));
+        ignoring.LoadConfiguration(ini, "Alert Window 7");
+        QVERIFY(static_cast<TSmbTopListFullGrid *>(ignoring.Grid())->IgnoreSortTimer());
+        QCOMPARE(static_cast<TSmbTopListFullGrid *>(ignoring.Grid())->ColumnMap(), QVector<int>({0, 1, 12}));
+        QCOMPARE(ignoring.Popup()->actions(), QList<QAction *>({ignoring.FreezeAction(), ignoring.SortNowAction()}));
+        timed.LoadConfiguration(ini, "Alert Window 8");
+        QVERIFY(!static_cast<TSmbTopListFullGrid *>(timed.Grid())->IgnoreSortTimer());
+    }
+
+    void alertsArriveThroughTheMainConnection()
+    {
+        auto quick = Configured("[Alert Window 0]\nsubscription=QS\n");
+        auto symbols = Configured("[Alert Window 0]\nsubscription=QS\ndisplay=symbol\n");
+        auto other = Configured("[Alert Window 0]\nsubscription=QS2\n");
+        ExcludeList().Add("ibm");
+        TMainConnection &connection = GetMainConnection();
+        for (const char *body : {"QS\r\nsymbol=ABC&last=12", "QS\r\nsymbol=IBM", "QS2 \r\nsymbol=X"})
+            connection.DispatchAlert(true, body, TMessageToServer());
+
+        const auto &quickRows = static_cast<TQuickStrikeGrid *>(quick->Grid())->Entries();
+        QCOMPARE(quickRows.size(), 1);
+        QVERIFY(quickRows[0].Symbol == QStringLiteral("ABC") && quickRows[0].Last == 12);
+        QCOMPARE(static_cast<TSymbolOnlyGrid *>(symbols->Grid())->Entries().size(), 2);
+        QVERIFY(static_cast<TQuickStrikeGrid *>(other->Grid())->Entries().isEmpty());
+
+        quick.reset(); // a window that is gone is no longer called
+        connection.DispatchAlert(true, "QS\r\nsymbol=DEF", TMessageToServer());
+        QCOMPARE(static_cast<TSymbolOnlyGrid *>(symbols->Grid())->Entries().size(), 3);
+
+        symbols->ClearWindowMenuItem()->trigger();
+        QVERIFY(static_cast<TSymbolOnlyGrid *>(symbols->Grid())->Entries().isEmpty());
+    }
+
+    void bandRowsExpireOnTheTimerTick()
+    {
+        auto form = Configured("[Alert Window 0]\nsubscription=BB\ndisplay=set\n");
+        auto *grid = static_cast<TBollingerGrid *>(form->Grid());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        TPaintCounter paints;
+        grid->viewport()->installEventFilter(&paints);
+        form->HandleAlert("BB\r\naction=add&symbol=OLD&dist_from_bb=2");
+        clock = At(10, 1, 30);
+        form->HandleAlert("BB\r\naction=add&symbol=NEW&dist_from_bb=1");
+        QCoreApplication::processEvents();
+
+        clock = At(10, 1, 59);
+        paints.Count = 0;
+        form->ExpireBollingersTimerTimer();
+        QCoreApplication::processEvents();
+        QCOMPARE(paints.Count, 0); // nothing expired: no repaint
+        QCOMPARE(grid->Entries().size(), 2);
+
+        clock = At(10, 2, 0);
+        form->ExpireBollingersTimerTimer();
+        QCoreApplication::processEvents();
+        QVERIFY(paints.Count > 0);
+        QCOMPARE(grid->Entries().size(), 1);
+        QCOMPARE(grid->Entries()[0].Symbol, QStringLiteral("NEW"));
+    }
+
+    void sortNowAndFreezeDriveTheTopList()
+    {
+        auto form = Configured("[Alert Window 0]\nsubscription=TL\ndisplay=smb\n");
+        auto *grid = static_cast<TSmbTopListFullGrid *>(form->Grid());
+        QAction *sortNow = form->SortNowAction();
+        QAction *freeze = form->FreezeAction();
+        form->HandleAlert("TL\r\nsymbol0=A&symbol1=B");
+        clock = At(10, 0, 10);
+        QByteArray fields = "symbol0=B&symbol1=A";
+        for (int i = 1; i <= 7; ++i)
+            fields += "&symbol" + QByteArray::number(i + 1) + "=N" + QByteArray::number(i);
+        form->HandleAlert("TL\r\n" + fields);
+        clock = At(10, 0, 25); // not yet 30 seconds after the last sort
+        form->ExpireBollingersTimerTimer();
+        QCOMPARE(SymbolsOf(grid->Entries()), QStringList({"A", "B"}));
+        QVERIFY(sortNow->isEnabled());
+        QCOMPARE(sortNow->text(), QStringLiteral("Sort Now (N1, N2, N3, N4, N5 and 2 more missing)"));
+
+        sortNow->trigger();
+        QCOMPARE(grid->Entries().size(), 9);
+        QVERIFY(!sortNow->isEnabled());
+        QCOMPARE(sortNow->text(), QStringLiteral("Sort Now"));
+
+        freeze->trigger();
+        QVERIFY(grid->Frozen() && freeze->isChecked());
+        clock = At(10, 5, 0);
+        form->HandleAlert("TL\r\nsymbol0=A&symbol1=B");
+        form->ExpireBollingersTimerTimer();
+        QCOMPARE(SymbolsOf(grid->Entries()).mid(0, 2), QStringList({"B", "A"}));
+        freeze->trigger(); // unfreezing applies the waiting order at once
+        QVERIFY(!grid->Frozen() && !freeze->isChecked());
+        QCOMPARE(SymbolsOf(grid->Entries()), QStringList({"A", "B"}));
+    }
+
+    void rightClickOnTheGridOpensTheWindowMenu()
+    {
+        auto form = Configured("[Alert Window 0]\nsubscription=QS\n");
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QWidget *opened = nullptr;
+        QTimer::singleShot(0, form.get(), [&opened] {
+            if ((opened = QApplication::activePopupWidget()))
+                opened->close();
+        });
+        QWidget *viewport = form->Grid()->viewport();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 40), viewport->mapToGlobal(QPoint(20, 40)));
+        QApplication::sendEvent(viewport, &event);
+        QCoreApplication::processEvents();
+        QCOMPARE(opened, form->Popup());
+    }
+};
+
+QTEST_MAIN(TestAlertForm)
+#include "tst_AlertForm.moc"
