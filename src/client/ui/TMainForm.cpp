@@ -1,0 +1,358 @@
+#include "client/ui/TMainForm.h"
+
+#include "client/core/TMainConnection.h"
+#include "client/ui/DefaultButton.h"
+#include "client/ui/MonitorFit.h"
+#include "client/ui/TExternalLinkingWindow.h"
+#include "client/ui/TQuickstrikeExcludeForm.h"
+#include "client/ui/TSettingsStore.h"
+#include "shared/TIniFile.h"
+
+#include <QCloseEvent>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString ProgramVersion = QStringLiteral(" 1.1.22");
+const QString MainSection = QStringLiteral("Main");
+
+// How the settings store numbers a window's state.
+enum TStoredWindowState { wsNormal = 0, wsMinimized = 1, wsMaximized = 2 };
+
+qint32 StoredWindowState(Qt::WindowStates state)
+{
+    if (state & Qt::WindowMinimized)
+        return wsMinimized;
+    if (state & Qt::WindowMaximized)
+        return wsMaximized;
+    return wsNormal;
+}
+
+Qt::WindowStates WindowStateFromStore(qint32 stored)
+{
+    switch (stored) {
+    case wsMinimized:
+        return Qt::WindowMinimized;
+    case wsMaximized:
+        return Qt::WindowMaximized;
+    default:
+        return Qt::WindowNoState;
+    }
+}
+
+QString PlacementSection(const TAlertForm *window)
+{
+    return QStringLiteral("Window:") + window->PlacementName();
+}
+
+// Fonts set in pixels have no point size of their own; the store keeps points.
+int PointSizeOf(const QFont &font)
+{
+    return font.pointSize() > 0 ? font.pointSize() : QFontInfo(font).pointSize();
+}
+
+// Non-numbers have already read as 0; a negative count makes no windows either.
+int WindowCount(const TIniFile &ini)
+{
+    return qMax(0, ini.ReadInteger("General", "window count", 0));
+}
+
+} // namespace
+
+TMainForm::TMainForm(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Vadevor Azurev"));
+    BuildControls();
+    resize(318, 267);
+    move(485, 348);
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    FormDestroy();
+    GetMainConnection().OnStatusChange = nullptr;
+}
+
+void TMainForm::BuildControls()
+{
+    pageControl1_ = new QTabWidget(this);
+    pageControl1_->setObjectName(QStringLiteral("PageControl1"));
+    pageControl1_->addTab(BuildConnectionTab(), QStringLiteral("Connection"));
+    pageControl1_->addTab(BuildWindowsTab(), QStringLiteral("Windows"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(pageControl1_);
+
+    // The alert font chooser; it starts from the alert font at every opening.
+    fontDialog1_ = new QFontDialog(this);
+    fontDialog1_->setObjectName(QStringLiteral("FontDialog1"));
+}
+
+QWidget *TMainForm::BuildConnectionTab()
+{
+    auto *tab = new QWidget;
+    tab->setObjectName(QStringLiteral("Connection"));
+
+    statusLabel_ = new QLabel(tab);
+    statusLabel_->setObjectName(QStringLiteral("StatusLabel"));
+    usernameEdit_ = new QLineEdit(tab);
+    usernameEdit_->setObjectName(QStringLiteral("UsernameEdit"));
+    passwordEdit_ = new QLineEdit(tab);
+    passwordEdit_->setObjectName(QStringLiteral("PasswordEdit"));
+    passwordEdit_->setEchoMode(QLineEdit::Password);
+
+    loginButton_ = new QPushButton(QStringLiteral("Login"), tab);
+    loginButton_->setObjectName(QStringLiteral("LoginButton"));
+    loginButton_->setDefault(true);
+    resetConnectionButton_ = new QPushButton(QStringLiteral("Reset Connection"), tab);
+    resetConnectionButton_->setObjectName(QStringLiteral("ResetConnectionButton"));
+    connect(loginButton_, &QPushButton::clicked, this, &TMainForm::LoginButtonClick);
+    connect(resetConnectionButton_, &QPushButton::clicked, this, &TMainForm::ResetConnectionButtonClick);
+
+    auto *fields = new QGridLayout;
+    fields->addWidget(new QLabel(QStringLiteral("Status:"), tab), 0, 0);
+    fields->addWidget(statusLabel_, 0, 1);
+    fields->addWidget(new QLabel(QStringLiteral("Username:"), tab), 1, 0);
+    fields->addWidget(usernameEdit_, 1, 1);
+    fields->addWidget(new QLabel(QStringLiteral("Password:"), tab), 2, 0);
+    fields->addWidget(passwordEdit_, 2, 1);
+    fields->setColumnStretch(1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(loginButton_);
+    buttons->addWidget(resetConnectionButton_);
+    buttons->addStretch();
+
+    auto *layout = new QVBoxLayout(tab);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    layout->addStretch();
+    return tab;
+}
+
+QWidget *TMainForm::BuildWindowsTab()
+{
+    auto *tab = new QWidget;
+    tab->setObjectName(QStringLiteral("Windows"));
+
+    auto *hint = new QLabel(QStringLiteral("Double click on a window's name to make it visible."), tab);
+    hint->setWordWrap(true);
+    alertWindowsListBox_ = new QListWidget(tab);
+    alertWindowsListBox_->setObjectName(QStringLiteral("AlertWindowsListBox"));
+    alertWindowsListBox_->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(alertWindowsListBox_, &QListWidget::doubleClicked, this, &TMainForm::AlertWindowsListBoxDblClick);
+
+    configureExternalLinkingButton_ = new QPushButton(QStringLiteral("Configure External Linking"), tab);
+    configureExternalLinkingButton_->setObjectName(QStringLiteral("ConfigureExternalLinkingButton"));
+    setFontButton_ = new QPushButton(QStringLiteral("Font"), tab);
+    setFontButton_->setObjectName(QStringLiteral("SetFontButton"));
+    quickStrikeExcludeButton_ = new QPushButton(QStringLiteral("Quickstrike Exclude"), tab);
+    quickStrikeExcludeButton_->setObjectName(QStringLiteral("QuickStrikeExcludeButton"));
+    quickStrikeExcludeButton_->setVisible(false);
+    connect(configureExternalLinkingButton_, &QPushButton::clicked, this,
+            &TMainForm::ConfigureExternalLinkingButtonClick);
+    connect(setFontButton_, &QPushButton::clicked, this, &TMainForm::SetFontButtonClick);
+    connect(quickStrikeExcludeButton_, &QPushButton::clicked, this, &TMainForm::QuickStrikeButtonClick);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(configureExternalLinkingButton_);
+    buttons->addWidget(setFontButton_);
+    buttons->addWidget(quickStrikeExcludeButton_);
+    buttons->addStretch();
+
+    auto *layout = new QVBoxLayout(tab);
+    layout->addWidget(hint);
+    layout->addWidget(alertWindowsListBox_, 1);
+    layout->addLayout(buttons);
+    return tab;
+}
+
+void TMainForm::FormCreate()
+{
+    TMainConnection &connection = GetMainConnection();
+    connection.OnStatusChange = [this] { StatusChanged(); };
+    StatusChanged();
+
+    settingsStore_ = std::make_unique<TSettingsStore>();
+    usernameEdit_->setText(settingsStore_->ReadString(MainSection, QStringLiteral("User"), QString()));
+
+    alertFont_ = font();
+    alertFont_.setFamily(settingsStore_->ReadString(MainSection, QStringLiteral("FontName"), font().family()));
+    // A size that is not positive names no font; the window's own size stays then.
+    const qint32 fontSize = settingsStore_->ReadInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(font()));
+    if (fontSize > 0)
+        alertFont_.setPointSize(fontSize);
+
+    const TIniFile ini(QStringLiteral("KVX.ini"));
+    const QString caption = ini.ReadText("General", "title", windowTitle()) + ProgramVersion;
+    // The task bar shows this caption. The application display name stays unset:
+    // Qt would append it to every alert window's title, which must be its own.
+    setWindowTitle(caption);
+
+    CreateAlertWindows(ini);
+    quickStrikeExcludeButton_->setVisible(ini.ReadString("General", "exclude list", "0") == "1");
+
+    RestoreMainPosition();
+    for (TAlertForm *window : qAsConst(alertWindows_))
+        RestorePlacement(window);
+}
+
+void TMainForm::StatusChanged()
+{
+    statusLabel_->setText(GetMainConnection().Status());
+}
+
+void TMainForm::CreateAlertWindows(const TIniFile &ini)
+{
+    const int count = WindowCount(ini);
+    for (int n = 0; n < count; ++n) {
+        // Alert windows have no owner: they live until the process ends.
+        auto *window = new TAlertForm();
+        window->setFont(alertFont_);
+        window->LoadConfiguration(ini, "Alert Window " + QByteArray::number(n));
+        alertWindows_.append(window);
+        alertWindowsListBox_->addItem(window->windowTitle());
+        GetMainConnection().AddCategory(window->Subscription());
+    }
+}
+
+void TMainForm::RestoreMainPosition()
+{
+    const QPoint stored(settingsStore_->ReadInteger(MainSection, QStringLiteral("Left"), pos().x()),
+                        settingsStore_->ReadInteger(MainSection, QStringLiteral("Top"), pos().y()));
+    move(FitOntoScreens(QRect(stored, frameGeometry().size())));
+}
+
+void TMainForm::RestorePlacement(TAlertForm *window)
+{
+    const QString section = PlacementSection(window);
+    const TSettingsStore &store = *settingsStore_;
+    const QRect current = window->geometry();
+    const QSize size(store.ReadInteger(section, QStringLiteral("Width"), current.width()),
+                     store.ReadInteger(section, QStringLiteral("Height"), current.height()));
+    window->resize(size);
+
+    // A window never placed before is left where the window manager puts it when it
+    // first shows; a remembered position is pulled back onto a monitor if needed.
+    if (store.Contains(section, QStringLiteral("Left")) || store.Contains(section, QStringLiteral("Top"))) {
+        const QPoint stored(store.ReadInteger(section, QStringLiteral("Left"), current.left()),
+                            store.ReadInteger(section, QStringLiteral("Top"), current.top()));
+        window->setGeometry(QRect(FitOntoScreens(QRect(stored, size)), size));
+    }
+
+    // The state goes first so that a minimised window appears minimised straight away.
+    const qint32 state = store.ReadInteger(section, QStringLiteral("State"), StoredWindowState(window->windowState()));
+    window->setWindowState(WindowStateFromStore(state));
+    window->setVisible(store.ReadBool(section, QStringLiteral("Visible"), window->isVisible()));
+}
+
+void TMainForm::SavePlacement(TAlertForm *window)
+{
+    const QString section = PlacementSection(window);
+    TSettingsStore &store = *settingsStore_;
+    // The restored rectangle, also while the window is minimised or maximised.
+    QRect normal = window->normalGeometry();
+    if (!normal.isValid())
+        normal = window->geometry();
+    store.WriteInteger(section, QStringLiteral("Width"), normal.width());
+    store.WriteInteger(section, QStringLiteral("Height"), normal.height());
+    // Only a window that has been on screen or was placed has a position worth keeping.
+    if (window->windowHandle() || window->testAttribute(Qt::WA_Moved)) {
+        store.WriteInteger(section, QStringLiteral("Left"), normal.left());
+        store.WriteInteger(section, QStringLiteral("Top"), normal.top());
+    }
+    store.WriteInteger(section, QStringLiteral("State"), StoredWindowState(window->windowState()));
+    store.WriteBool(section, QStringLiteral("Visible"), window->isVisible());
+}
+
+void TMainForm::FormDestroy()
+{
+    if (!settingsStore_)
+        return;
+    // However the writing ends, the store is closed (which writes it out) once.
+    const auto closeStore = qScopeGuard([this] { settingsStore_.reset(); });
+
+    for (TAlertForm *window : qAsConst(alertWindows_))
+        SavePlacement(window);
+    settingsStore_->WriteString(MainSection, QStringLiteral("User"), usernameEdit_->text());
+    settingsStore_->WriteString(MainSection, QStringLiteral("FontName"), alertFont_.family());
+    settingsStore_->WriteInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(alertFont_));
+    settingsStore_->WriteInteger(MainSection, QStringLiteral("Left"), pos().x());
+    settingsStore_->WriteInteger(MainSection, QStringLiteral("Top"), pos().y());
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    // Written while every window is still as the user left it.
+    FormDestroy();
+    event->accept();
+    Q_EMIT Closed();
+}
+
+void TMainForm::keyPressEvent(QKeyEvent *event)
+{
+    if (!PressDefaultButton(event, focusWidget(), loginButton_))
+        QWidget::keyPressEvent(event);
+}
+
+void TMainForm::LoginButtonClick()
+{
+    // The connection starts one new log-in when either value changed.
+    TMainConnection &connection = GetMainConnection();
+    connection.SetUsername(usernameEdit_->text().toUtf8());
+    connection.SetPassword(passwordEdit_->text().toUtf8());
+}
+
+void TMainForm::ResetConnectionButtonClick()
+{
+    GetMainConnection().ResetConnection();
+}
+
+void TMainForm::ConfigureExternalLinkingButtonClick()
+{
+    if (TExternalLinkingWindow *window = ExternalLinkingWindow())
+        window->ShowRestored();
+}
+
+void TMainForm::AlertWindowsListBoxDblClick()
+{
+    const QListWidgetItem *item = alertWindowsListBox_->currentItem();
+    const int index = alertWindowsListBox_->currentRow();
+    if (!item || !item->isSelected() || index < 0 || index >= alertWindows_.size())
+        return;
+    TAlertForm *window = alertWindows_[index];
+    if (window->windowState() & Qt::WindowMinimized)
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+}
+
+void TMainForm::QuickStrikeButtonClick()
+{
+    if (excludeForm_)
+        excludeForm_->EditCycle();
+}
+
+void TMainForm::SetFontButtonClick()
+{
+    fontDialog1_->setCurrentFont(alertFont_);
+    if (fontDialog1_->exec() != QDialog::Accepted)
+        return;
+    // Only the alert windows take the new font; this window keeps its own.
+    alertFont_ = fontDialog1_->selectedFont();
+    for (TAlertForm *window : qAsConst(alertWindows_))
+        window->setFont(alertFont_);
+}

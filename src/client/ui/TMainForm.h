@@ -1,0 +1,85 @@
+#pragma once
+
+#include "client/ui/TAlertForm.h"
+
+#include <QFont>
+#include <QWidget>
+
+#include <memory>
+
+class QFontDialog;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+class TIniFile;
+class TQuickstrikeExcludeForm;
+class TSettingsStore;
+
+// The program's first and controlling window: it creates the alert windows KVX.ini asks
+// for, carries the log-in controls and the list of alert windows, and remembers the user
+// name, the alert font and where every window was between runs. Closing it ends the
+// program.
+class TMainForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TMainForm(QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // The dialog the "Quickstrike Exclude" button opens; it is made after this window.
+    void SetQuickstrikeExcludeForm(TQuickstrikeExcludeForm *form) { excludeForm_ = form; }
+
+    const TAlertForms &AlertWindows() const { return alertWindows_; }
+    const QFont &AlertFont() const { return alertFont_; }
+
+    void LoginButtonClick();
+    void ResetConnectionButtonClick();
+    void ConfigureExternalLinkingButtonClick();
+    // Brings the selected alert window up, restored if it was minimised.
+    void AlertWindowsListBoxDblClick();
+    void QuickStrikeButtonClick();
+    // Lets the user pick the alert font and gives it to every alert window.
+    void SetFontButtonClick();
+
+Q_SIGNALS:
+    // The user closed the window and everything worth keeping has been written.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void BuildControls();
+    QWidget *BuildConnectionTab();
+    QWidget *BuildWindowsTab();
+
+    void FormCreate();
+    void StatusChanged();
+    void CreateAlertWindows(const TIniFile &ini);
+    void RestoreMainPosition();
+    void RestorePlacement(TAlertForm *window);
+    void SavePlacement(TAlertForm *window);
+    // Writes what the next run restores and closes the settings store; once only.
+    void FormDestroy();
+
+    TAlertForms alertWindows_;
+    std::unique_ptr<TSettingsStore> settingsStore_;
+    QFont alertFont_;
+    TQuickstrikeExcludeForm *excludeForm_ = nullptr;
+
+    QTabWidget *pageControl1_ = nullptr;
+    QLabel *statusLabel_ = nullptr;
+    QLineEdit *usernameEdit_ = nullptr;
+    QLineEdit *passwordEdit_ = nullptr;
+    QPushButton *loginButton_ = nullptr;
+    QPushButton *resetConnectionButton_ = nullptr;
+    QListWidget *alertWindowsListBox_ = nullptr;
+    QPushButton *configureExternalLinkingButton_ = nullptr;
+    QPushButton *setFontButton_ = nullptr;
+    QPushButton *quickStrikeExcludeButton_ = nullptr;
+    QFontDialog *fontDialog1_ = nullptr;
+};

@@ -1,0 +1,87 @@
+#include "client/ui/TMiscDebugWindow.h"
+
+#include "shared/DebugSink.h"
+
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int FlushIntervalMs = 250;
+
+TMiscDebugWindow *&Instance()
+{
+    static TMiscDebugWindow *instance = nullptr;
+    return instance;
+}
+
+} // namespace
+
+TMiscDebugWindow::TMiscDebugWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("MiscDebugWindow"));
+    setWindowTitle(QStringLiteral("Kestrova Debug Window"));
+    // The log must not keep the program running once the main window is gone.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    resize(1142, 656);
+
+    memo1_ = new QPlainTextEdit(this);
+    memo1_->setObjectName(QStringLiteral("Memo1"));
+    memo1_->setReadOnly(true);
+    memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(memo1_);
+
+    timer1_.setObjectName(QStringLiteral("Timer1"));
+    timer1_.setInterval(FlushIntervalMs);
+    connect(&timer1_, &QTimer::timeout, this, &TMiscDebugWindow::Timer1Timer);
+}
+
+void TMiscDebugWindow::AddText(const QString &text)
+{
+    if (!flushArmed_) {
+        flushArmed_ = true;
+        timer1_.start();
+    }
+    if (pendingText_.isEmpty())
+        pendingText_ = text;
+    else
+        pendingText_ += QStringLiteral("\r\n") + text;
+    show();
+}
+
+void TMiscDebugWindow::Timer1Timer()
+{
+    flushArmed_ = false;
+    timer1_.stop();
+    // Each report becomes its own line: the editor breaks the text at every CR LF.
+    memo1_->appendPlainText(pendingText_);
+    pendingText_.clear();
+}
+
+void TMiscDebugWindow::closeEvent(QCloseEvent *event)
+{
+    // Hidden first, so the change of state is only remembered for the next show.
+    hide();
+    setWindowState(windowState() | Qt::WindowMinimized);
+    event->accept();
+}
+
+void InstallDebugWindow()
+{
+    SetDebugReceiver([](const QString &text) {
+        if (!Instance())
+            Instance() = new TMiscDebugWindow();
+        Instance()->AddText(text);
+    });
+}
+
+TMiscDebugWindow *MiscDebugWindow()
+{
+    return Instance();
+}

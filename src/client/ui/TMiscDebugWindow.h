@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+class QPlainTextEdit;
+
+// The program's log: a plain text window that pops up on the first diagnostic line and
+// then collects every later one. Lines arriving in a burst are gathered and written out
+// together at most every 250 ms, so a flood of reports costs few editor updates.
+class TMiscDebugWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TMiscDebugWindow(QWidget *parent = nullptr);
+
+    // Queues one line and shows the window in its current state.
+    void AddText(const QString &text);
+    // Writes the queued lines to the log.
+    void Timer1Timer();
+
+    QPlainTextEdit *Memo1() const { return memo1_; }
+    const QString &PendingText() const { return pendingText_; }
+    bool FlushArmed() const { return flushArmed_; }
+
+protected:
+    // Closing keeps the log and only hides the window; the next report brings it back
+    // minimised, so it does not jump in front of the user.
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QPlainTextEdit *memo1_ = nullptr;
+    QTimer timer1_;
+    QString pendingText_;
+    bool flushArmed_ = false;
+};
+
+// Routes every diagnostic line to the debug window, which is made on the first line
+// and kept for the rest of the run.
+void InstallDebugWindow();
+
+// The debug window, or nullptr while nothing has been reported.
+TMiscDebugWindow *MiscDebugWindow();

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+// The per-user store of what the client remembers between runs: sections of named
+// values under Kestrova / Corvane Alerts, in the platform's native settings format.
+// Integers are written as numbers and Booleans as the text "0" or "1"; reading an
+// integer accepts a number or its text, so values written either way read back.
+class TSettingsStore
+{
+public:
+    TSettingsStore();
+
+    QString ReadString(const QString &section, const QString &name, const QString &defaultValue) const;
+    // A value that is neither a number nor an integer text reads as the default.
+    qint32 ReadInteger(const QString &section, const QString &name, qint32 defaultValue) const;
+    // Any integer other than 0 reads as true.
+    bool ReadBool(const QString &section, const QString &name, bool defaultValue) const;
+    bool Contains(const QString &section, const QString &name) const;
+
+    void WriteString(const QString &section, const QString &name, const QString &value);
+    void WriteInteger(const QString &section, const QString &name, qint32 value);
+    void WriteBool(const QString &section, const QString &name, bool value);
+
+    // Writes everything out now.
+    void Flush();
+
+private:
+    static QString Key(const QString &section, const QString &name);
+
+    QSettings settings_;
+};

@@ -1,0 +1,401 @@
+#include "client/core/TExcludeList.h"
+#include "client/core/TMainConnection.h"
+#include "client/ui/TExternalLinkingWindow.h"
+#include "client/ui/TMainForm.h"
+#include "client/ui/TQuickstrikeExcludeForm.h"
+#include "shared/TZLibCompressor.h"
+#include "shared/TZLibDecompressor.h"
+#include "shared/WireFormat.h"
+
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int NetworkWaitMs = 10000;
+
+const char ThreeWindows[] = "[General]\n"
+                            "window count=3\n"
+                            "[Alert Window 0]\nsubscription=QS\ntitle=Quick\n"
+                            "[Alert Window 1]\nsubscription=BB\ndisplay=set\ntitle=Bands\n"
+                            "[Alert Window 2]\nsubscription=QS\nsuffix=-b\ntitle=Quick B\n";
+
+void WriteIni(const QByteArray &text)
+{
+    QFile file(QStringLiteral("KVX.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+QSettings Store()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kestrova"),
+                     QStringLiteral("Corvane Alerts"));
+}
+
+template <typename T>
+T *Child(const QWidget *form, const char *name)
+{
+    return form->findChild<T *>(QLatin1String(name));
+}
+
+// A loopback stand-in for the alert server: it collects the client's requests and
+// answers every ping with an empty frame, as the real server does.
+class TLoopbackServer : public QObject
+{
+public:
+    QVector<TMessageToServer> Requests;
+    int Connections = 0;
+
+    TLoopbackServer()
+    {
+        server_.listen(QHostAddress::LocalHost, 0);
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = server_.nextPendingConnection()) {
+                ++Connections;
+                auto peer = std::make_shared<TPeer>();
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket, peer] { Read(socket, *peer); });
+            }
+        });
+    }
+
+    QString Address() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
+
+    QVector<TMessageToServer> WithCommand(const QByteArray &command) const
+    {
+        QVector<TMessageToServer> found;
+        for (const TMessageToServer &request : Requests)
+            if (request.Value("command") == command)
+                found.append(request);
+        return found;
+    }
+
+private:
+    struct TPeer
+    {
+        QByteArray plain;
+        bool opened = false;
+        TZLibDecompressor in;
+        TZLibCompressor out;
+    };
+
+    void Read(QTcpSocket *socket, TPeer &peer)
+    {
+        peer.plain += socket->readAll();
+        if (!peer.opened) {
+            const TOpeningCut opening = CutOpeningLines(peer.plain);
+            if (opening.BytesUsed == 0)
+                return;
+            peer.plain.remove(0, opening.BytesUsed);
+            peer.opened = true;
+        }
+        peer.in.Decompress(std::exchange(peer.plain, QByteArray()));
+        const TRequestCut cut = CutRequests(peer.in.Output());
+        peer.in.RemoveUsedOutput(cut.BytesUsed);
+        for (const TMessageToServer &request : cut.Requests) {
+            Requests.append(request);
+            if (request.Value("command") == "ping") {
+                peer.out.Write(EncodeFrame(request.Value("message_id").toInt(), QByteArray()));
+                peer.out.Flush();
+                socket->write(peer.out.TakeOutput());
+            }
+        }
+    }
+
+    QTcpServer server_;
+};
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<QTemporaryDir> settingsFolder;
+    TAlertForms madeWindows;
+
+    // A program start: KVX.ini from the test's folder, settings from its own store.
+    std::unique_ptr<TMainForm> Start()
+    {
+        auto form = std::make_unique<TMainForm>();
+        madeWindows += form->AlertWindows();
+        return form;
+    }
+
+    // A program end: the user closes the main window.
+    static void Stop(std::unique_ptr<TMainForm> &form)
+    {
+        QSignalSpy closed(form.get(), &TMainForm::Closed);
+        QVERIFY(form->close());
+        QCOMPARE(closed.count(), 1);
+        form.reset();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        new TExternalLinkingWindow(); // one per program, kept for the run
+    }
+
+    void init()
+    {
+        folder = std::make_unique<QTemporaryDir>();
+        settingsFolder = std::make_unique<QTemporaryDir>();
+        QVERIFY(folder->isValid() && settingsFolder->isValid());
+        QVERIFY(QDir::setCurrent(folder->path()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder->path());
+        WriteIni(ThreeWindows);
+    }
+
+    void cleanup()
+    {
+        // Alert windows outlive the main window in the program; here they go now.
+        qDeleteAll(std::exchange(madeWindows, {}));
+        ExcludeList().Clear();
+        QVERIFY(QDir::setCurrent(QDir::tempPath()));
+    }
+
+    void windowCountCreatesTheWindowsInOrder_data()
+    {
+        QTest::addColumn<QByteArray>("count");
+        QTest::addColumn<QStringList>("listed");
+
+        const QStringList all = {QStringLiteral("Quick"), QStringLiteral("Bands"), QStringLiteral("Quick B")};
+        QTest::newRow("3") << QByteArray("window count=3") << all;
+        QTest::newRow("hexadecimal 2") << QByteArray("window count=$2") << all.mid(0, 2);
+        QTest::newRow("not a number") << QByteArray("window count=three") << QStringList();
+        QTest::newRow("negative") << QByteArray("window count=-2") << QStringList();
+        QTest::newRow("missing") << QByteArray("title=x") << QStringList();
+    }
+
+    void windowCountCreatesTheWindowsInOrder()
+    {
+        QFETCH(QByteArray, count);
+        QFETCH(QStringList, listed);
+        WriteIni(QByteArray(ThreeWindows).replace("window count=3", count));
+        auto form = Start();
+
+        const QListWidget *list = Child<QListWidget>(form.get(), "AlertWindowsListBox");
+        QStringList captions;
+        for (int row = 0; row < list->count(); ++row)
+            captions << list->item(row)->text();
+        QCOMPARE(captions, listed);
+        QCOMPARE(form->AlertWindows().size(), listed.size());
+        for (const TAlertForm *window : form->AlertWindows()) {
+            QVERIFY(!window->isVisible()); // a first run shows none of them
+            QCOMPARE(window->font(), form->AlertFont());
+            QVERIFY(GetMainConnection().Categories().contains(window->Subscription()));
+        }
+        if (listed.size() == 3)
+            QCOMPARE(form->AlertWindows()[2]->PlacementName(), QStringLiteral("QS-b"));
+    }
+
+    void captionAndExcludeButtonFollowKvxIni_data()
+    {
+        QTest::addColumn<QByteArray>("general");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("excludeButton");
+
+        const QString standard = QStringLiteral("Vadevor Azurev 1.1.22");
+        QTest::newRow("defaults") << QByteArray() << standard << false;
+        QTest::newRow("title") << QByteArray("title=Alerts\nexclude list=1\n") << QStringLiteral("Alerts 1.1.22") << true;
+        QTest::newRow("empty title") << QByteArray("title=\nexclude list=0\n") << QStringLiteral(" 1.1.22") << false;
+        QTest::newRow("exclude 01") << QByteArray("exclude list=01\n") << standard << false;
+        QTest::newRow("exclude true") << QByteArray("exclude list=true\n") << standard << false;
+    }
+
+    void captionAndExcludeButtonFollowKvxIni()
+    {
+        QFETCH(QByteArray, general);
+        QFETCH(QString, caption);
+        QFETCH(bool, excludeButton);
+        WriteIni("[General]\n" + general);
+        auto form = Start();
+        QCOMPARE(form->windowTitle(), caption);
+        QCOMPARE(!Child<QPushButton>(form.get(), "QuickStrikeExcludeButton")->isHidden(), excludeButton);
+    }
+
+    void placementsUserAndFontSurviveARestart_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("visible");
+
+        QTest::newRow("normal") << int(Qt::WindowNoState) << true;
+        QTest::newRow("minimised") << int(Qt::WindowMinimized) << true;
+        QTest::newRow("maximised") << int(Qt::WindowMaximized) << true;
+        QTest::newRow("hidden") << int(Qt::WindowNoState) << false;
+    }
+
+    void placementsUserAndFontSurviveARestart()
+    {
+        QFETCH(int, state);
+        QFETCH(bool, visible);
+        const QRect normal(40, 50, 300, 200);
+        const QFont chosen(QFontDatabase::families().value(0), 15);
+
+        auto form = Start();
+        TAlertForm *window = form->AlertWindows()[1];
+        window->setGeometry(normal);
+        window->show();
+        window->setWindowState(Qt::WindowStates(state));
+        window->setVisible(visible);
+        Child<QLineEdit>(form.get(), "UsernameEdit")->setText(QStringLiteral("alice"));
+        Child<QLineEdit>(form.get(), "PasswordEdit")->setText(QStringLiteral("pw-not-kept"));
+        QTimer::singleShot(0, [chosen] {
+            auto *dialog = qobject_cast<QFontDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setCurrentFont(chosen);
+            dialog->accept();
+        });
+        const QFont ownFont = form->font();
+        form->SetFontButtonClick();
+        const QFont picked = form->AlertFont();
+        QCOMPARE(picked.pointSize(), 15);
+        QCOMPARE(window->font(), picked);
+        QCOMPARE(form->font(), ownFont); // the main window keeps its own
+        Stop(form);
+        // A window never on screen keeps no position: the window manager places it.
+        QVERIFY(Store().contains(QStringLiteral("Window:QS/Width")));
+        QVERIFY(!Store().contains(QStringLiteral("Window:QS/Left")));
+
+        form = Start();
+        window = form->AlertWindows()[1];
+        QCOMPARE(window->normalGeometry(), normal);
+        QCOMPARE(int(window->windowState()), state);
+        QCOMPARE(window->isVisible(), visible);
+        QVERIFY(!form->AlertWindows()[0]->isVisible());
+        QCOMPARE(Child<QLineEdit>(form.get(), "UsernameEdit")->text(), QStringLiteral("alice"));
+        QVERIFY(Child<QLineEdit>(form.get(), "PasswordEdit")->text().isEmpty());
+        for (const TAlertForm *each : form->AlertWindows()) {
+            QCOMPARE(each->font().family(), picked.family());
+            QCOMPARE(each->font().pointSize(), 15);
+        }
+        Stop(form);
+
+        QFile stored(Store().fileName());
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QVERIFY(!stored.readAll().contains("pw-not-kept"));
+    }
+
+    void storedValuesOffScreenOrUnreadableAreMadeSafe()
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        {
+            QSettings store = Store();
+            store.setValue(QStringLiteral("Main/Left"), -5000);
+            store.setValue(QStringLiteral("Main/FontSize"), 0);
+            store.setValue(QStringLiteral("Window:QS/Left"), screen.right() + 3000);
+            store.setValue(QStringLiteral("Window:QS/Top"), -3000);
+            store.setValue(QStringLiteral("Window:QS/Visible"), QStringLiteral("1"));
+            store.setValue(QStringLiteral("Window:BB/Width"), QStringLiteral("wide"));
+            store.setValue(QStringLiteral("Window:BB/Visible"), QStringLiteral("yes"));
+            store.setValue(QStringLiteral("Window:BB/State"), 7);
+        }
+        auto form = Start();
+        QCOMPARE(form->pos().x(), screen.left());
+        QCOMPARE(form->AlertFont().pointSize(), form->font().pointSize());
+        const TAlertForm *pulledBack = form->AlertWindows()[0];
+        QVERIFY(pulledBack->isVisible());
+        QCOMPARE(pulledBack->geometry().topLeft(), QPoint(screen.left() + screen.width() - 401, screen.top()));
+        const TAlertForm *unreadable = form->AlertWindows()[1];
+        QCOMPARE(unreadable->width(), 401);
+        QVERIFY(!unreadable->isVisible());
+        QCOMPARE(unreadable->windowState(), Qt::WindowNoState);
+    }
+
+    void doubleClickBringsTheSelectedWindowUpRestored()
+    {
+        auto form = Start();
+        form->show();
+        Child<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(1);
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        TAlertForm *window = form->AlertWindows()[1];
+        window->setWindowState(Qt::WindowMinimized);
+
+        QListWidget *list = Child<QListWidget>(form.get(), "AlertWindowsListBox");
+        form->AlertWindowsListBoxDblClick(); // nothing selected yet
+        QVERIFY(!window->isVisible());
+
+        const QPoint item = list->visualItemRect(list->item(1)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, item);
+        QVERIFY(window->isVisible());
+        QVERIFY(!window->isMinimized());
+        QVERIFY(!form->AlertWindows()[0]->isVisible());
+    }
+
+    void buttonsReachTheirWindows()
+    {
+        WriteIni("[General]\nexclude list=1\n");
+        auto form = Start();
+        TExternalLinkingWindow *linking = ExternalLinkingWindow();
+        linking->setWindowState(Qt::WindowMinimized);
+        QTest::mouseClick(Child<QPushButton>(form.get(), "ConfigureExternalLinkingButton"), Qt::LeftButton);
+        QVERIFY(linking->isVisible());
+        QVERIFY(!linking->isMinimized());
+        linking->hide();
+
+        TQuickstrikeExcludeForm excludeForm;
+        form->SetQuickstrikeExcludeForm(&excludeForm);
+        QTimer::singleShot(0, [&excludeForm] {
+            QCOMPARE(QApplication::activeModalWidget(), &excludeForm);
+            excludeForm.SymbolsMemo()->setPlainText(QStringLiteral("IBM\naapl"));
+            excludeForm.accept();
+        });
+        QTest::mouseClick(Child<QPushButton>(form.get(), "QuickStrikeExcludeButton"), Qt::LeftButton);
+        QCOMPARE(ExcludeList().Items(), QStringList({QStringLiteral("aapl"), QStringLiteral("IBM")}));
+    }
+
+    // Watched from the server's side: the one order of the two calls cannot be told
+    // from the other, but both values must be in the login that follows.
+    void loginSendsTheTypedCredentialsAndSubscribesTheWindows()
+    {
+        TLoopbackServer server;
+        GetMainConnection().SetServerAddress(server.Address());
+        auto form = Start();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        Child<QLineEdit>(form.get(), "UsernameEdit")->setText(QStringLiteral("alice"));
+        QLineEdit *password = Child<QLineEdit>(form.get(), "PasswordEdit");
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+        password->setText(QStringLiteral("s3cret"));
+        QTest::keyClick(password, Qt::Key_Return); // Login is the default button
+
+        QTRY_COMPARE_WITH_TIMEOUT(server.WithCommand("login").size(), 1, NetworkWaitMs);
+        const TMessageToServer login = server.WithCommand("login").first();
+        QCOMPARE(login.Value("username"), QByteArray("alice"));
+        QCOMPARE(login.Value("password"), QByteArray("s3cret"));
+        QTRY_COMPARE_WITH_TIMEOUT(Child<QLabel>(form.get(), "StatusLabel")->text(), QStringLiteral("Connected!"),
+                                  NetworkWaitMs);
+        QVector<QByteArray> categories;
+        for (const TMessageToServer &request : server.WithCommand("add_alert_category"))
+            categories << request.Value("category");
+        QVERIFY(categories.contains("QS") && categories.contains("BB"));
+
+        QTest::mouseClick(Child<QPushButton>(form.get(), "ResetConnectionButton"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(server.WithCommand("login").size(), 2, NetworkWaitMs);
+        QCOMPARE(server.Connections, 2);
+
+        // Leaves the shared connection idle for the tests after this one.
+        GetMainConnection().SetUsername(QByteArray());
+        GetMainConnection().SetServerAddress(QStringLiteral("127.0.0.1:1"));
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_MainForm.moc"

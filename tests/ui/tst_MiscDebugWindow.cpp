@@ -1,0 +1,106 @@
+#include "client/ui/TMiscDebugWindow.h"
+#include "shared/DebugSink.h"
+#include "shared/Exception.h"
+
+#include <QPlainTextEdit>
+#include <QtTest>
+
+namespace {
+
+// Generous: the flush comes 250 ms after the first line of a burst.
+constexpr int FlushWaitMs = 10000;
+
+QStringList LogLines(const TMiscDebugWindow *window)
+{
+    const QString text = window->Memo1()->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
+class ENamedError : public Exception
+{
+public:
+    using Exception::Exception;
+    const char *ClassName() const override { return "ENamedError"; }
+};
+
+} // namespace
+
+// The program's debug window is made on the first report and kept for the run, so the
+// test that nothing has been reported yet runs first.
+class TestMiscDebugWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        InstallDebugWindow();
+    }
+
+    void noReportMeansNoWindow()
+    {
+        QCoreApplication::processEvents();
+        QVERIFY(!MiscDebugWindow());
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            QVERIFY(!widget->isVisible());
+    }
+
+    void theFirstReportMakesAndShowsTheWindow()
+    {
+        ReportException(ENamedError(QStringLiteral("went wrong")), QStringLiteral("Unit, TThing.Step"));
+        TMiscDebugWindow *window = MiscDebugWindow();
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Kestrova Debug Window"));
+        QVERIFY(window->Memo1()->isReadOnly());
+        // An empty message still gives the whole line.
+        ReportException(ENamedError(QString()), QStringLiteral("Here"));
+        QTRY_VERIFY_WITH_TIMEOUT(!window->FlushArmed(), FlushWaitMs);
+        const QStringList expected = {
+            QStringLiteral("Class=ENamedError, Message=went wrong, Location=Unit, TThing.Step"),
+            QStringLiteral("Class=ENamedError, Message=, Location=Here")};
+        QCOMPARE(LogLines(window), expected);
+    }
+
+    void aBurstIsWrittenOutTogetherAsOneLinePerReport()
+    {
+        TMiscDebugWindow *window = MiscDebugWindow();
+        QVERIFY(window);
+        const int before = LogLines(window).size();
+
+        DebugOutput(QStringLiteral("first"));
+        DebugOutput(QStringLiteral("second"));
+        DebugOutput(QStringLiteral("third"));
+        // Queued, not yet in the editor, and one flush armed for the three of them.
+        QVERIFY(window->FlushArmed());
+        QCOMPARE(window->PendingText(), QStringLiteral("first\r\nsecond\r\nthird"));
+        QCOMPARE(LogLines(window).size(), before);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!window->FlushArmed(), FlushWaitMs);
+        QVERIFY(window->PendingText().isEmpty());
+        QCOMPARE(LogLines(window).mid(before),
+                 QStringList({QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}));
+    }
+
+    void closingHidesAndTheNextReportBringsItBackMinimised()
+    {
+        TMiscDebugWindow *window = MiscDebugWindow();
+        QVERIFY(window);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->FlushArmed(), FlushWaitMs);
+        const QStringList earlier = LogLines(window);
+        QVERIFY(!earlier.isEmpty());
+
+        QVERIFY(window->close());
+        QVERIFY(!window->isVisible());
+        QCOMPARE(MiscDebugWindow(), window); // kept, not destroyed
+
+        DebugOutput(QStringLiteral("after close"));
+        QVERIFY(window->isVisible());
+        QVERIFY(window->isMinimized());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->FlushArmed(), FlushWaitMs);
+        QCOMPARE(LogLines(window), earlier + QStringList(QStringLiteral("after close")));
+    }
+};
+
+QTEST_MAIN(TestMiscDebugWindow)
+#include "tst_MiscDebugWindow.moc"

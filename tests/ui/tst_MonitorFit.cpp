@@ -1,0 +1,77 @@
+#include "client/ui/MonitorFit.h"
+
+#include <QtTest>
+
+// Two monitors side by side: a 1920x1080 one at the origin and a 1280x1024 one to its
+// right, a little lower.
+namespace {
+
+const QRect Left(0, 0, 1920, 1080);
+const QRect Right(1920, 100, 1280, 1024);
+
+} // namespace
+
+class TestMonitorFit : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fitsOntoTheMonitor_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QPoint>("fitted");
+
+        QTest::newRow("inside stays") << QRect(100, 200, 400, 300) << QPoint(100, 200);
+        QTest::newRow("touching the right edge stays") << QRect(1520, 0, 400, 300) << QPoint(1520, 0);
+        QTest::newRow("past the right edge") << QRect(1700, 50, 400, 300) << QPoint(1520, 50);
+        QTest::newRow("past the bottom edge") << QRect(10, 900, 400, 300) << QPoint(10, 780);
+        QTest::newRow("left of the monitor") << QRect(-150, 50, 400, 300) << QPoint(0, 50);
+        QTest::newRow("above the monitor") << QRect(50, -40, 400, 300) << QPoint(50, 0);
+        QTest::newRow("off both corner edges") << QRect(1800, 1000, 400, 300) << QPoint(1520, 780);
+        // Both tests look at the old position; a window wider than its monitor that
+        // starts inside ends flush right with its left edge off the monitor ...
+        QTest::newRow("wider, starting inside") << QRect(100, 0, 2000, 300) << QPoint(-80, 0);
+        // ... while one that starts left of it is aligned with the left edge instead.
+        QTest::newRow("wider, starting left") << QRect(-10, 0, 2000, 300) << QPoint(0, 0);
+        QTest::newRow("taller, starting inside") << QRect(0, 20, 300, 1200) << QPoint(0, -120);
+    }
+
+    void fitsOntoTheMonitor()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QPoint, fitted);
+        QCOMPARE(FitOntoMonitor(window, Left), fitted);
+    }
+
+    void fitsOntoAMonitorAwayFromTheOrigin()
+    {
+        QCOMPARE(FitOntoMonitor(QRect(3000, 50, 400, 300), Right), QPoint(2800, 100));
+        QCOMPARE(FitOntoMonitor(QRect(1900, 500, 400, 300), Right), QPoint(1920, 500));
+    }
+
+    void picksTheMonitorHoldingTheWindow_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("monitor");
+
+        QTest::newRow("wholly on the left") << QRect(100, 100, 400, 300) << Left;
+        QTest::newRow("wholly on the right") << QRect(2000, 200, 400, 300) << Right;
+        QTest::newRow("mostly on the right") << QRect(1800, 200, 400, 300) << Right;
+        QTest::newRow("mostly on the left") << QRect(1700, 200, 400, 300) << Left;
+        QTest::newRow("off every screen, nearest left") << QRect(-3000, 300, 400, 300) << Left;
+        QTest::newRow("off every screen, nearest right") << QRect(4000, 300, 400, 300) << Right;
+        // Below the left monitor and closer to it than to the lower right one.
+        QTest::newRow("below both, nearer left") << QRect(1000, 1200, 400, 300) << Left;
+        QTest::newRow("below both, nearer right") << QRect(2500, 1300, 400, 300) << Right;
+    }
+
+    void picksTheMonitorHoldingTheWindow()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, monitor);
+        QCOMPARE(MonitorOf(window, {Left, Right}), monitor);
+    }
+};
+
+QTEST_MAIN(TestMonitorFit)
+#include "tst_MonitorFit.moc"

@@ -1,0 +1,58 @@
+#include "client/ui/TReportingApplication.h"
+#include "shared/DebugSink.h"
+#include "shared/Exception.h"
+
+#include <QtTest>
+
+class TThrowingWidget : public QWidget
+{
+    Q_OBJECT
+
+protected:
+    void mousePressEvent(QMouseEvent *) override { throw EAssertionFailed(QStringLiteral("boom")); }
+};
+
+class TestReportingApplication : public QObject
+{
+    Q_OBJECT
+
+    QStringList reports;
+
+private Q_SLOTS:
+    void init()
+    {
+        reports.clear();
+        SetDebugReceiver([this](const QString &text) { reports << text; });
+    }
+
+    void cleanup() { SetDebugReceiver({}); }
+
+    void anExceptionFromAnEventHandlerBecomesOneReport()
+    {
+        TThrowingWidget widget;
+        widget.show();
+        QTest::mouseClick(&widget, Qt::LeftButton);
+        QCOMPARE(reports, QStringList(QStringLiteral("Class=EAssertionFailed, Message=boom, "
+                                                     "Location=TReportingApplication.notify, TThrowingWidget")));
+    }
+
+    void theEventLoopCarriesOnAfterAThrowingTimer()
+    {
+        bool laterRan = false;
+        QTimer::singleShot(0, [] { throw std::runtime_error("from a timer"); });
+        QTimer::singleShot(1, [&laterRan] { laterRan = true; });
+        QTRY_VERIFY(laterRan);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY(reports.first().contains(QStringLiteral("Message=from a timer")));
+    }
+};
+
+// The application under test is the client's own, so this test makes it itself.
+int main(int argc, char *argv[])
+{
+    TReportingApplication application(argc, argv);
+    TestReportingApplication test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ReportingApplication.moc"
