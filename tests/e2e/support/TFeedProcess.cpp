@@ -1,0 +1,68 @@
+#include "TFeedProcess.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace {
+
+constexpr int StartTimeoutMs = 15000;
+
+} // namespace
+
+TFeedProcess::TFeedProcess()
+{
+    // A file, not a pipe: a chatty feed can never block on a full pipe.
+    process_.setStandardErrorFile(dir_.filePath(QStringLiteral("stderr.txt")));
+}
+
+TFeedProcess::~TFeedProcess()
+{
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.terminate();
+    if (!process_.waitForFinished(5000)) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+bool TFeedProcess::Start(const QStringList &arguments)
+{
+    process_.start(QStringLiteral(ALERT_FEED_BIN),
+                   QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")}
+                       + arguments);
+    if (!process_.waitForStarted(StartTimeoutMs))
+        return false;
+    static const QRegularExpression listening(
+        QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
+    QByteArray output;
+    const QDeadlineTimer deadline(StartTimeoutMs);
+    while (!deadline.hasExpired() && process_.state() == QProcess::Running) {
+        process_.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 1)));
+        output += process_.readAllStandardOutput();
+        const QRegularExpressionMatch match = listening.match(QString::fromUtf8(output));
+        if (match.hasMatch()) {
+            port_ = quint16(match.captured(1).toUInt());
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TFeedProcess::RunToExit(const QStringList &arguments, int timeoutMs)
+{
+    process_.start(QStringLiteral(ALERT_FEED_BIN), arguments);
+    return process_.waitForStarted(StartTimeoutMs) && WaitForExit(timeoutMs);
+}
+
+bool TFeedProcess::WaitForExit(int timeoutMs)
+{
+    return process_.state() == QProcess::NotRunning || process_.waitForFinished(timeoutMs);
+}
+
+QByteArray TFeedProcess::ErrorOutput() const
+{
+    QFile file(dir_.filePath(QStringLiteral("stderr.txt")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

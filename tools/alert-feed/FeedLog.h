@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// One line on standard error, prefixed "alert-feed: ". The feed's only log.
+void FeedLog(const QString &line);

@@ -1,0 +1,96 @@
+#include "TAlertBroadcaster.h"
+
+#include "FeedLog.h"
+#include "TAlertSource.h"
+#include "TFeedSession.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int TickMs = 10;
+// A stalled event loop does not turn into a flood: at most this much pace per tick.
+constexpr qint64 MaxPacePerTickMs = 100;
+
+} // namespace
+
+TAlertBroadcaster::TAlertBroadcaster(std::unique_ptr<TAlertSource> source, QObject *parent)
+    : QObject(parent), source_(std::move(source))
+{
+    timer_.setInterval(TickMs);
+    connect(&timer_, &QTimer::timeout, this, &TAlertBroadcaster::Tick);
+}
+
+TAlertBroadcaster::~TAlertBroadcaster() = default;
+
+void TAlertBroadcaster::AddSession(TFeedSession *session)
+{
+    sessions_.append(session);
+}
+
+void TAlertBroadcaster::RemoveSession(TFeedSession *session)
+{
+    sessions_.removeAll(session);
+}
+
+void TAlertBroadcaster::Wake()
+{
+    if (timer_.isActive() || finished_)
+        return;
+    sinceTick_.start();
+    timer_.start();
+}
+
+void TAlertBroadcaster::Tick()
+{
+    QVector<TFeedSession *> receivers;
+    QVector<QByteArray> categories;
+    for (TFeedSession *session : std::as_const(sessions_)) {
+        if (!session->Receiving() || session->Categories().isEmpty())
+            continue;
+        receivers.append(session);
+        for (const QByteArray &category : session->Categories())
+            if (!categories.contains(category))
+                categories.append(category);
+    }
+    if (receivers.isEmpty()) {
+        timer_.stop();
+        return;
+    }
+    const qint64 elapsedMs = sinceTick_.restart();
+    QVector<TFeedSession *> ready;
+    std::copy_if(receivers.begin(), receivers.end(), std::back_inserter(ready),
+                 [](TFeedSession *session) { return !session->Backlogged(); });
+    // Nobody can take more: the pace clock waits, so nothing is skipped for a reader
+    // that is merely slow.
+    if (ready.isEmpty())
+        return;
+    // A fixed order makes a seeded run hand out the same bodies however the
+    // subscriptions arrived.
+    std::sort(categories.begin(), categories.end());
+    paceMs_ += std::min(elapsedMs, MaxPacePerTickMs);
+
+    qint64 due = source_->NextDueMs();
+    while (due >= 0 && due <= paceMs_) {
+        const QByteArray body = source_->TakeBody(categories);
+        if (!body.isEmpty())
+            Deliver(ready, body);
+        due = source_->NextDueMs();
+    }
+    for (TFeedSession *session : std::as_const(ready))
+        session->FlushBurst();
+    if (due < 0) {
+        FeedLog(QStringLiteral("replay finished"));
+        finished_ = true;
+        timer_.stop();
+    }
+}
+
+void TAlertBroadcaster::Deliver(const QVector<TFeedSession *> &sessions, const QByteArray &body)
+{
+    const QByteArray category = CategoryOfBody(body);
+    for (TFeedSession *session : sessions) {
+        if (session->Subscribed(category))
+            session->QueueAlert(body);
+    }
+}

@@ -1,0 +1,149 @@
+#include "TFeedOptions.h"
+
+#include <QCommandLineParser>
+
+#include <cmath>
+
+namespace {
+
+QString Invalid(const QString &option, const QString &value, const QString &expected)
+{
+    return QStringLiteral("--%1 %2: %3").arg(option, value, expected);
+}
+
+// "HOST:PORT", "[IPv6]:PORT", ":PORT" or "*:PORT" (every interface).
+QString ParseListen(const QString &text, TFeedOptions &options)
+{
+    const int colon = text.lastIndexOf(u':');
+    if (colon < 0)
+        return Invalid(QStringLiteral("listen"), text, QStringLiteral("expected HOST:PORT"));
+    bool ok = false;
+    const uint port = text.mid(colon + 1).toUInt(&ok);
+    if (!ok || port > 65535)
+        return Invalid(QStringLiteral("listen"), text, QStringLiteral("bad port"));
+    QString host = text.left(colon);
+    if (host.startsWith(u'[') && host.endsWith(u']'))
+        host = host.mid(1, host.size() - 2);
+    QHostAddress address;
+    if (host.isEmpty() || host == u"*")
+        address = QHostAddress(QHostAddress::Any);
+    else if (host.compare(u"localhost", Qt::CaseInsensitive) == 0)
+        address = QHostAddress(QHostAddress::LocalHost);
+    else if (!address.setAddress(host))
+        return Invalid(QStringLiteral("listen"), text,
+                       QStringLiteral("host must be an IP address or localhost"));
+    options.ListenAddress = address;
+    options.ListenPort = quint16(port);
+    return QString();
+}
+
+QString ParseSeconds(const QCommandLineParser &parser, const QString &name,
+                     std::optional<double> &seconds)
+{
+    if (!parser.isSet(name))
+        return QString();
+    bool ok = false;
+    const double value = parser.value(name).toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value < 0)
+        return Invalid(name, parser.value(name), QStringLiteral("expected seconds, 0 or more"));
+    seconds = value;
+    return QString();
+}
+
+QString ParseCategory(const QString &text, TFeedOptions &options)
+{
+    // Display names never hold "=", so the last one splits even a category that does.
+    const int equals = text.lastIndexOf(u'=');
+    if (equals <= 0)
+        return Invalid(QStringLiteral("category"), text, QStringLiteral("expected NAME=DISPLAY"));
+    const std::optional<TFeedKind> kind = FeedKindFromOption(text.mid(equals + 1).toUtf8());
+    if (!kind)
+        return Invalid(QStringLiteral("category"), text,
+                       QStringLiteral("DISPLAY must be one of default, set, symbol, pointslist, "
+                                      "simplelist, jf-simplelist, smb"));
+    options.Categories.append({text.left(equals).toUtf8(), *kind});
+    return QString();
+}
+
+} // namespace
+
+QString ParseFeedOptions(const QStringList &arguments, TFeedOptions &options, QString &helpText)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "The bundled alert server: logs clients in and streams synthetic or recorded alerts."));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    parser.addOption(help);
+    const auto value = [&parser](const char *name, const char *valueName, const char *text) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(text),
+                                            QString::fromLatin1(valueName)));
+    };
+    value("listen", "HOST:PORT",
+          "Address to listen on (default 127.0.0.1:9339; port 0 picks a free one).");
+    value("rate", "ALERTS_PER_SECOND", "Alerts per second over all categories (default 20).");
+    value("seed", "N", "Seed of the market: the same seed gives the same alert bodies.");
+    value("ini", "FILE",
+          "Ini file whose \"Alert Window N\" sections give each category's display kind.");
+    value("category", "NAME=DISPLAY",
+          "Category and display kind (default, set, symbol, pointslist, simplelist, jf-simplelist, "
+          "smb); repeatable.");
+    value("users", "FILE", "Accept only the logins of these name:password lines.");
+    value("replay", "FILE", "Send the recorded bodies of FILE instead of synthetic ones.");
+    value("record", "FILE", "Write every request received to FILE, one JSON object per line.");
+    value("max-seconds", "N", "Exit after N seconds.");
+    value("drop-after", "SECONDS", "Close each connection SECONDS after it was accepted.");
+    value("ignore-pings-after", "SECONDS",
+          "Leave pings unanswered SECONDS after a connection was accepted.");
+    value("corrupt-after", "SECONDS",
+          "Corrupt each connection's compressed stream SECONDS after it was accepted.");
+    value("stop-login", "TEXT", "Answer every login with STOP and TEXT.");
+
+    if (!parser.parse(arguments))
+        return parser.errorText();
+    if (parser.isSet(help)) {
+        helpText = parser.helpText();
+        return QString();
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first());
+
+    QString error;
+    if (parser.isSet(QStringLiteral("listen")))
+        error = ParseListen(parser.value(QStringLiteral("listen")), options);
+    if (error.isEmpty() && parser.isSet(QStringLiteral("rate"))) {
+        bool ok = false;
+        const double rate = parser.value(QStringLiteral("rate")).toDouble(&ok);
+        if (!ok || !std::isfinite(rate) || rate <= 0 || rate > 1e6)
+            error = Invalid(QStringLiteral("rate"), parser.value(QStringLiteral("rate")),
+                            QStringLiteral("expected alerts per second, more than 0"));
+        else
+            options.Rate = rate;
+    }
+    if (error.isEmpty() && parser.isSet(QStringLiteral("seed"))) {
+        bool ok = false;
+        options.Seed = parser.value(QStringLiteral("seed")).toULongLong(&ok);
+        if (!ok)
+            error = Invalid(QStringLiteral("seed"), parser.value(QStringLiteral("seed")),
+                            QStringLiteral("expected a whole number, 0 or more"));
+    }
+    for (const QString &category : parser.values(QStringLiteral("category")))
+        if (error.isEmpty())
+            error = ParseCategory(category, options);
+    const QPair<const char *, std::optional<double> *> secondsOptions[] = {
+        {"max-seconds", &options.MaxSeconds},
+        {"drop-after", &options.Faults.DropAfterSeconds},
+        {"ignore-pings-after", &options.Faults.IgnorePingsAfterSeconds},
+        {"corrupt-after", &options.Faults.CorruptAfterSeconds},
+    };
+    for (const auto &[name, seconds] : secondsOptions)
+        if (error.isEmpty())
+            error = ParseSeconds(parser, QString::fromLatin1(name), *seconds);
+    if (parser.isSet(QStringLiteral("stop-login")))
+        options.Faults.StopLoginText = parser.value(QStringLiteral("stop-login")).toUtf8();
+    options.IniFile = parser.value(QStringLiteral("ini"));
+    options.UsersFile = parser.value(QStringLiteral("users"));
+    options.ReplayFile = parser.value(QStringLiteral("replay"));
+    options.RecordFile = parser.value(QStringLiteral("record"));
+    return error;
+}

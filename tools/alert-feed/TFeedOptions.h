@@ -1,0 +1,47 @@
+#pragma once
+
+#include "TFeedKind.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <optional>
+
+// Faults a session injects on purpose, each counted from the moment its connection
+// was accepted, so that every reconnection meets the fault again.
+struct TFaultPlan
+{
+    std::optional<double> DropAfterSeconds;
+    std::optional<double> IgnorePingsAfterSeconds;
+    std::optional<double> CorruptAfterSeconds;
+    // Every login is answered "STOP" CR LF this text.
+    std::optional<QByteArray> StopLoginText;
+};
+
+// Everything the command line sets.
+struct TFeedOptions
+{
+    static constexpr double DemoRate = 20.0;
+
+    QHostAddress ListenAddress = QHostAddress(QHostAddress::LocalHost);
+    quint16 ListenPort = 9339;
+    // Alerts per second over all categories; unset means the demo rate, or the recorded
+    // pace of a replay that has one.
+    std::optional<double> Rate;
+    std::optional<quint64> Seed;
+    QString IniFile;
+    QVector<QPair<QByteArray, TFeedKind>> Categories;
+    QString UsersFile;
+    QString ReplayFile;
+    QString RecordFile;
+    std::optional<double> MaxSeconds;
+    TFaultPlan Faults;
+};
+
+// Reads the arguments (program name first). Returns an error text, empty on success.
+// "--help" sets helpText instead and succeeds.
+QString ParseFeedOptions(const QStringList &arguments, TFeedOptions &options, QString &helpText);

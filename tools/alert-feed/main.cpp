@@ -1,0 +1,48 @@
+#include "FeedLog.h"
+#include "TFeedOptions.h"
+#include "TFeedServer.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cmath>
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("alert-feed"));
+
+    TFeedOptions options;
+    QString help;
+    const QString error = ParseFeedOptions(QCoreApplication::arguments(), options, help);
+    if (!error.isEmpty()) {
+        FeedLog(error + QStringLiteral(" (try --help)"));
+        return 2;
+    }
+    if (!help.isEmpty()) {
+        std::fputs(help.toUtf8().constData(), stdout);
+        return 0;
+    }
+
+    TFeedServer server(options);
+    const QString startError = server.Start();
+    if (!startError.isEmpty()) {
+        FeedLog(startError);
+        return 1;
+    }
+    // The one line on standard output: whoever started the feed learns the port, also
+    // when port 0 let the system choose it.
+    std::printf("alert-feed listening on %s:%u\n", server.Address().toString().toUtf8().constData(),
+                unsigned(server.Port()));
+    std::fflush(stdout);
+    FeedLog(QStringLiteral("seed %1").arg(server.Seed()));
+
+    if (options.MaxSeconds) {
+        QTimer::singleShot(int(std::llround(*options.MaxSeconds * 1000.0)), &app, [] {
+            FeedLog(QStringLiteral("stopping (--max-seconds)"));
+            QCoreApplication::quit();
+        });
+    }
+    return app.exec();
+}
