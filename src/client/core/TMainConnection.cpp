@@ -183,7 +183,9 @@ void TMainConnection::QueueLogin()
         session_->SendMessage(MakeMessage("command", "add_alert_category", "category", category), false);
     session_->SendMessage(PingRequest(), false,
                           [this](bool success, const QByteArray &, const TMessageToServer &) {
-                              if (success)
+                              // A server that refused the login may still answer the
+                              // ping; its reason must stay on the status line.
+                              if (success && !stopped_)
                                   SetStatus(QStringLiteral("Connected!"));
                           });
 }

@@ -1,0 +1,645 @@
+#include "support/TFeedProcess.h"
+#include "support/TRawAlertClient.h"
+
+#include "client/core/TAlertLists.h"
+#include "client/core/TDisplayKind.h"
+#include "client/core/TMainConnection.h"
+#include "client/core/TSortedSymbolList.h"
+#include "shared/DebugSink.h"
+#include "shared/LocalClock.h"
+#include "shared/TTalkWithServer.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int WaitMs = 15000;
+// A session is replaced after 25 silent ticks; a replacement in fewer was the reaper's.
+constexpr int SilenceLimitTicks = 25;
+
+#ifdef AZUREV_TAP_BIN
+const QString TapBinary = QStringLiteral(AZUREV_TAP_BIN);
+#else
+const QString TapBinary;
+#endif
+
+const QString CorruptStreamReport = QStringLiteral(
+    "Class=EZDecompressionError, Message=data error, "
+    "Location=TalkWithServer, TTalkWithServer.ServerConnectionDataAvailable");
+
+// One alert window of every kind, as the feed is told to serve them and as a window's
+// "display" setting names them.
+struct TWindowKind
+{
+    QByteArray Category;
+    QString Display;
+};
+
+const QVector<TWindowKind> EveryKind = {
+    {"QuickStrike", QStringLiteral("default")},  {"Bollinger", QStringLiteral("set")},
+    {"SymbolMatrix", QStringLiteral("symbol")},  {"PointsLeaders", QStringLiteral("pointslist")},
+    {"SimpleList", QStringLiteral("simplelist")}, {"JF", QStringLiteral("jf-simplelist")},
+    {"TopList", QStringLiteral("smb")},
+};
+
+QStringList CategoryArguments(const QVector<TWindowKind> &kinds)
+{
+    QStringList arguments;
+    for (const TWindowKind &kind : kinds)
+        arguments << QStringLiteral("--category") << QString::fromUtf8(kind.Category) + u'=' + kind.Display;
+    return arguments;
+}
+
+// One request as the feed's --record file has it.
+struct TRecordedRequest
+{
+    int Connection = 0;
+    QJsonObject Request;
+
+    QString Value(const char *key) const { return Request[QLatin1String(key)].toString(); }
+};
+
+// The complete lines of the record so far; connection 0 matches every connection.
+QVector<TRecordedRequest> Recorded(const QString &path, const char *command, int connection = 0)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QVector<TRecordedRequest> requests;
+    const QByteArray content = file.readAll();
+    // The feed may be writing a line right now; only finished ones count.
+    for (const QByteArray &line : content.left(content.lastIndexOf('\n') + 1).split('\n')) {
+        const QJsonObject object = QJsonDocument::fromJson(line).object();
+        TRecordedRequest request{object[QLatin1String("connection")].toInt(),
+                                 object[QLatin1String("request")].toObject()};
+        if (request.Value("command") == QLatin1String(command)
+            && (connection == 0 || request.Connection == connection))
+            requests.append(request);
+    }
+    return requests;
+}
+
+bool IsTime(const QString &text, bool withSeconds)
+{
+    static const QRegularExpression hoursMinutes(QStringLiteral("^([01]\\d|2[0-3]):[0-5]\\d$"));
+    static const QRegularExpression withSecondsToo(
+        QStringLiteral("^([01]\\d|2[0-3]):[0-5]\\d:[0-5]\\d$"));
+    return (withSeconds ? withSecondsToo : hoursMinutes).match(text).hasMatch();
+}
+
+bool AllFinite(std::initializer_list<double> values)
+{
+    for (const double value : values)
+        if (!std::isfinite(value))
+            return false;
+    return true;
+}
+
+QString FieldString(const QHash<QByteArray, QByteArray> &fields, const QByteArray &key)
+{
+    return QString::fromUtf8(fields.value(key));
+}
+
+QByteArray Indexed(const char *name, int index)
+{
+    return name + QByteArray::number(index);
+}
+
+int ListedCount(const QHash<QByteArray, QByteArray> &fields)
+{
+    int count = 0;
+    while (count < 1000 && !fields.value(Indexed("symbol", count)).isEmpty())
+        ++count;
+    return count;
+}
+
+// Puts the debug sink back however the test ends.
+class TDebugCapture
+{
+public:
+    TDebugCapture()
+        : previous_(SetDebugReceiver([this](const QString &text) { lines_.append(text); }))
+    {
+    }
+    ~TDebugCapture() { SetDebugReceiver(previous_); }
+    TDebugCapture(const TDebugCapture &) = delete;
+    TDebugCapture &operator=(const TDebugCapture &) = delete;
+
+    const QStringList &Lines() const { return lines_; }
+
+private:
+    QStringList lines_;
+    TDebugReceiver previous_;
+};
+
+// The alert windows' lists, one window of every kind, fed as the windows are fed, with
+// every body kept per category so the lists can be checked against what arrived.
+class TWindowLists
+{
+public:
+    explicit TWindowLists(const QVector<TWindowKind> &kinds)
+    {
+        for (const TWindowKind &kind : kinds) {
+            auto lists = std::make_unique<TAlertLists>(exclude_);
+            lists->SetSubscription(kind.Category);
+            lists->SetDisplayKind(DisplayKindFromSetting(kind.Display));
+            windows_.push_back(std::move(lists));
+        }
+    }
+
+    void HandleAlert(const QByteArray &body)
+    {
+        bodies_[AlertCategory(body)].append(body);
+        for (const std::unique_ptr<TAlertLists> &window : windows_)
+            window->HandleAlert(body);
+    }
+
+    const TAlertLists &Window(const QByteArray &category) const
+    {
+        for (const std::unique_ptr<TAlertLists> &window : windows_)
+            if (window->Subscription() == category)
+                return *window;
+        Q_UNREACHABLE();
+    }
+    QVector<QByteArray> Bodies(const QByteArray &category) const { return bodies_.value(category); }
+    int CategoryCount() const { return int(bodies_.size()); }
+    int Total() const
+    {
+        int total = 0;
+        for (const QVector<QByteArray> &bodies : bodies_)
+            total += int(bodies.size());
+        return total;
+    }
+
+private:
+    TSortedSymbolList exclude_;
+    std::vector<std::unique_ptr<TAlertLists>> windows_;
+    QHash<QByteArray, QVector<QByteArray>> bodies_;
+};
+
+} // namespace
+
+class TestClientAgainstFeed : public QObject
+{
+    Q_OBJECT
+
+    // A connection whose ticks and clock the test drives. Its address comes from the
+    // ini file, or from port when that is given.
+    std::unique_ptr<TMainConnection> MakeConnection(quint16 port,
+                                                    const QString &iniFileName = QStringLiteral(
+                                                        "no-such-folder/KVX.ini"))
+    {
+        auto connection =
+            std::make_unique<TMainConnection>(iniFileName, TMainConnection::TTickSource::Caller);
+        if (port != 0)
+            connection->SetServerAddress(QStringLiteral("127.0.0.1:%1").arg(port));
+        connection->OnStatusChange = [this, c = connection.get()] { statuses_.append(c->Status()); };
+        return connection;
+    }
+
+    // One tick, a little over half a second after the last one, so that nine ticks are
+    // always past the 4.5 seconds between pings.
+    void Tick(TMainConnection &connection)
+    {
+        now_ += 0.501 / SecondsPerDay;
+        connection.TimerTick();
+    }
+
+    // Ticks until done holds, giving the event loop up to a second after each tick.
+    // The number of ticks it took, or -1 when maxTicks were not enough.
+    int TickUntil(TMainConnection &connection, const std::function<bool()> &done, int maxTicks)
+    {
+        for (int ticks = 1; ticks <= maxTicks; ++ticks) {
+            Tick(connection);
+            if (QTest::qWaitFor(done, 1000))
+                return ticks;
+        }
+        return -1;
+    }
+
+    void CheckNewestFirstQuickStrikeList(const TQuickStrikeEntries &entries,
+                                         const QVector<QByteArray> &bodies)
+    {
+        QCOMPARE(entries.size(), bodies.size());
+        for (int i = 0; i < entries.size(); ++i) {
+            const QHash<QByteArray, QByteArray> fields = AlertFields(bodies[bodies.size() - 1 - i]);
+            const TQuickStrikeEntry &entry = entries[i];
+            QVERIFY(!entry.Symbol.isEmpty());
+            QCOMPARE(entry.Symbol, FieldString(fields, "symbol"));
+            QVERIFY(AllFinite({entry.Last, entry.PrevClose, entry.Divergence}));
+            QVERIFY(entry.Last > 0 && entry.PrevClose > 0);
+            QCOMPARE(entry.Last, fields.value("last").toDouble());
+            // Decoded, whether or not its colons came percent-encoded.
+            QVERIFY2(IsTime(entry.Time, true), qPrintable(entry.Time));
+        }
+    }
+
+    void CheckSimpleList(const TPointsTopListEntries &entries, const QVector<QByteArray> &bodies)
+    {
+        QCOMPARE(entries.size(), bodies.size());
+        for (int i = 0; i < entries.size(); ++i) {
+            const QHash<QByteArray, QByteArray> fields = AlertFields(bodies[bodies.size() - 1 - i]);
+            QVERIFY(!entries[i].Symbol.isEmpty());
+            QCOMPARE(entries[i].Symbol, FieldString(fields, "symbol"));
+            QVERIFY(AllFinite({entries[i].Last, entries[i].Change}));
+            QCOMPARE(entries[i].Change, fields.value("change").toDouble());
+        }
+    }
+
+    void CheckJFList(const TJFEntries &entries, const QVector<QByteArray> &bodies)
+    {
+        QCOMPARE(entries.size(), bodies.size());
+        for (int i = 0; i < entries.size(); ++i) {
+            const QHash<QByteArray, QByteArray> fields = AlertFields(bodies[bodies.size() - 1 - i]);
+            const TJFEntry &entry = entries[i];
+            QCOMPARE(entry.Symbol, FieldString(fields, "symbol"));
+            QVERIFY(!entry.Symbol.isEmpty());
+            QVERIFY2(IsTime(entry.Time, false), qPrintable(entry.Time));
+            QVERIFY(AllFinite({entry.Change, entry.BB, entry.Rank, entry.RV}));
+            QVERIFY(entry.Rank >= 0 && entry.Rank <= 1);
+            QVERIFY(entry.Count >= 1);
+            QVERIFY(entry.Volume > 0);
+            QCOMPARE(entry.Volume, fields.value("volume").toInt());
+        }
+    }
+
+    // Replaced by every alert: the list is the last alert's rows, biggest gain first.
+    void CheckPointsList(const TPointsTopListEntries &entries, const QByteArray &lastBody)
+    {
+        const QHash<QByteArray, QByteArray> fields = AlertFields(lastBody);
+        QVERIFY(entries.size() >= 5);
+        QCOMPARE(entries.size(), ListedCount(fields));
+        for (int i = 0; i < entries.size(); ++i) {
+            QCOMPARE(entries[i].Symbol, FieldString(fields, Indexed("symbol", i)));
+            QVERIFY(AllFinite({entries[i].Last, entries[i].Change}));
+            if (i > 0)
+                QVERIFY(entries[i].Change <= entries[i - 1].Change);
+        }
+    }
+
+    void CheckFullTopList(const TSmbTopListEntries &entries, const QByteArray &lastBody)
+    {
+        const QHash<QByteArray, QByteArray> fields = AlertFields(lastBody);
+        QVERIFY(entries.size() >= 20);
+        QCOMPARE(entries.size(), ListedCount(fields));
+        for (int i = 0; i < entries.size(); ++i) {
+            const TSmbTopListEntry &entry = entries[i];
+            QCOMPARE(entry.Symbol, FieldString(fields, Indexed("symbol", i)));
+            if (entry.Symbol == QLatin1String("-"))
+                continue; // the separator row carries no numbers
+            QVERIFY2(AllFinite({entry.PriceSpike, entry.VolRate, entry.TodaysRange, entry.OpeningRange,
+                                entry.Strength, entry.UpTrend, entry.NearHigh, entry.NearLow,
+                                entry.NewHigh, entry.NewLow, entry.Last, entry.Change}),
+                     qPrintable(entry.Symbol));
+            QCOMPARE(entry.Strength, fields.value(Indexed("strength", i)).toDouble());
+            QCOMPARE(entry.Count, fields.value(Indexed("count", i)).toInt());
+        }
+    }
+
+    // One row per symbol that was added and not deleted since, with the values of its
+    // latest "add", largest distance from the band first.
+    void CheckBandSet(const TBollingerEntries &entries, const QVector<QByteArray> &bodies)
+    {
+        QHash<QString, QHash<QByteArray, QByteArray>> expected;
+        for (const QByteArray &body : bodies) {
+            const QHash<QByteArray, QByteArray> fields = AlertFields(body);
+            if (fields.value("action") == "add")
+                expected.insert(FieldString(fields, "symbol"), fields);
+            else
+                expected.remove(FieldString(fields, "symbol"));
+        }
+        QCOMPARE(entries.size(), expected.size());
+        for (int i = 0; i < entries.size(); ++i) {
+            const TBollingerEntry &entry = entries[i];
+            QVERIFY2(expected.contains(entry.Symbol), qPrintable(entry.Symbol));
+            const QHash<QByteArray, QByteArray> &fields = expected[entry.Symbol];
+            QVERIFY(AllFinite({entry.Last, entry.PrevClose, entry.DistFromBB}));
+            QCOMPARE(entry.Last, fields.value("last").toDouble());
+            QCOMPARE(entry.DistFromBB, fields.value("dist_from_bb").toDouble());
+            if (i > 0)
+                QVERIFY(std::fabs(entry.DistFromBB) <= std::fabs(entries[i - 1].DistFromBB));
+        }
+    }
+
+    static int BandSetDeletes(const QVector<QByteArray> &bodies)
+    {
+        int deletes = 0;
+        for (const QByteArray &body : bodies)
+            deletes += AlertFields(body).value("action") == "delete" ? 1 : 0;
+        return deletes;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        SetNowFunction([this] { return now_; });
+    }
+    void cleanupTestCase() { SetNowFunction({}); }
+
+    void init()
+    {
+        now_ = DateTimeFromQDateTime(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+        statuses_.clear();
+    }
+
+    void alertsOfEveryKindFillTheirWindowsAndPingsAreAnswered()
+    {
+        TFeedProcess feed;
+        const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
+        QVERIFY(feed.Start(QStringList{"--seed", "7", "--rate", "350", "--record", record}
+                           + CategoryArguments(EveryKind)));
+        // The address comes from the ini file, as in the program.
+        const QString ini = feed.TempPath(QStringLiteral("KVX.ini"));
+        {
+            QFile file(ini);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Connection]\r\naddress=127.0.0.1:" + QByteArray::number(feed.Port()) + "\r\n");
+        }
+        TWindowLists windows(EveryKind);
+        auto connection = MakeConnection(0, ini);
+        connection->AddAlertCallback([&windows](const QByteArray &body) { windows.HandleAlert(body); });
+        for (const TWindowKind &kind : EveryKind)
+            connection->AddCategory(kind.Category);
+        connection->SetUsername("anna");
+        connection->SetPassword("secret");
+
+        const auto enoughOfEveryKind = [&windows] {
+            for (const TWindowKind &kind : EveryKind)
+                if (windows.Bodies(kind.Category).size() < 12)
+                    return false;
+            return BandSetDeletes(windows.Bodies("Bollinger")) > 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(enoughOfEveryKind(), WaitMs);
+        // Only the subscribed categories came.
+        QCOMPARE(windows.CategoryCount(), EveryKind.size());
+        QVERIFY(!connection->SessionId().isEmpty());
+
+        CheckNewestFirstQuickStrikeList(windows.Window("QuickStrike").QuickStrikeEntries(),
+                                        windows.Bodies("QuickStrike"));
+        CheckNewestFirstQuickStrikeList(windows.Window("SymbolMatrix").SymbolOnlyEntries(),
+                                        windows.Bodies("SymbolMatrix"));
+        CheckSimpleList(windows.Window("SimpleList").PointsEntries(), windows.Bodies("SimpleList"));
+        CheckJFList(windows.Window("JF").JFEntries(), windows.Bodies("JF"));
+        CheckPointsList(windows.Window("PointsLeaders").PointsEntries(),
+                        windows.Bodies("PointsLeaders").constLast());
+        CheckFullTopList(windows.Window("TopList").SmbEntries(), windows.Bodies("TopList").constLast());
+        CheckBandSet(windows.Window("Bollinger").BollingerEntries(), windows.Bodies("Bollinger"));
+
+        // One login with every category subscribed, in case-insensitive order.
+        const QVector<TRecordedRequest> logins = Recorded(record, "login");
+        QCOMPARE(logins.size(), 1);
+        QCOMPARE(logins[0].Value("username"), QStringLiteral("anna"));
+        QVERIFY(logins[0].Request.contains(QLatin1String("session_id")));
+        QStringList subscribed;
+        for (const TRecordedRequest &request : Recorded(record, "add_alert_category"))
+            subscribed.append(request.Value("category"));
+        QCOMPARE(subscribed, (QStringList{"Bollinger", "JF", "PointsLeaders", "QuickStrike", "SimpleList",
+                                          "SymbolMatrix", "TopList"}));
+
+        // The login's ping was answered; the first timer ping is answered with the time.
+        QTRY_COMPARE_WITH_TIMEOUT(connection->Status(), QStringLiteral("Connected!"), WaitMs);
+        now_ += 5.0 / SecondsPerDay;
+        connection->TimerTick();
+        const QTime pingTime = QDateTimeFromDateTime(now_).time();
+        const QString expected =
+            QStringLiteral("Working:  ") + QLocale().toString(pingTime, QLocale::LongFormat);
+        QTRY_COMPARE_WITH_TIMEOUT(connection->Status(), expected, WaitMs);
+        QCOMPARE(Recorded(record, "ping").size(), 2);
+        QCOMPARE(Recorded(record, "login").size(), 1);
+    }
+
+    void droppedConnectionIsReplacedWithTheSameSessionId()
+    {
+        TFeedProcess feed;
+        const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
+        QVERIFY(feed.Start({"--drop-after", "1", "--rate", "100", "--record", record}));
+        TWindowLists windows({{"QuickStrike", QStringLiteral("default")}});
+        auto connection = MakeConnection(feed.Port());
+        connection->AddAlertCallback([&windows](const QByteArray &body) { windows.HandleAlert(body); });
+        connection->AddCategory("QuickStrike");
+        connection->SetUsername("anna");
+        connection->SetPassword("secret");
+
+        QTRY_VERIFY_WITH_TIMEOUT(!connection->SessionId().isEmpty() && windows.Total() > 0, WaitMs);
+        const QByteArray sessionId = connection->SessionId();
+        QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("dropping the connection"), WaitMs);
+        // Without a tick nothing replaces the dropped session.
+        QTest::qWait(200);
+        QCOMPARE(Recorded(record, "login").size(), 1);
+
+        const int ticks = TickUntil(
+            *connection, [&record] { return !Recorded(record, "login", 2).isEmpty(); },
+            SilenceLimitTicks - 1);
+        QVERIFY2(ticks > 0, "no new login before the silence limit");
+        const TRecordedRequest login = Recorded(record, "login", 2).constFirst();
+        QCOMPARE(login.Value("session_id"), QString::fromUtf8(sessionId));
+        QCOMPARE(connection->SessionId(), sessionId);
+        QCOMPARE(Recorded(record, "listen_for_alerts", 2).size(), 1);
+        QCOMPARE(Recorded(record, "add_alert_category", 2).size(), 1);
+        // The new session gets alerts again, and a session that ended on its own leaves
+        // the status alone.
+        const int before = windows.Total();
+        QTRY_VERIFY_WITH_TIMEOUT(windows.Total() > before, WaitMs);
+        QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+    }
+
+    void unansweredPingsStartAFreshSession()
+    {
+        TFeedProcess feed;
+        const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
+        QVERIFY(feed.Start({"--ignore-pings-after", "0", "--record", record}));
+        auto connection = MakeConnection(feed.Port());
+        connection->SetUsername("anna");
+        connection->SetPassword("secret");
+        QTRY_VERIFY_WITH_TIMEOUT(!connection->SessionId().isEmpty(), WaitMs);
+        const QByteArray sessionId = connection->SessionId();
+        // The login's ping went unanswered with the login's answer.
+        QCOMPARE(connection->Status(), QString());
+
+        // Ticks 9 and 18 ping; nobody answers.
+        for (int tick = 1; tick < SilenceLimitTicks; ++tick) {
+            Tick(*connection);
+            if (tick == 9 || tick == 18)
+                QTRY_COMPARE_WITH_TIMEOUT(Recorded(record, "ping", 1).size(), tick == 9 ? 2 : 3, WaitMs);
+        }
+        QCOMPARE(connection->Status(), QString());
+        QCOMPARE(Recorded(record, "login").size(), 1);
+
+        Tick(*connection);
+        QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
+        QTRY_COMPARE_WITH_TIMEOUT(Recorded(record, "login", 2).size(), 1, WaitMs);
+        // A restart is no reset: the session identifier goes with the new login.
+        QCOMPARE(Recorded(record, "login", 2).constFirst().Value("session_id"), QString::fromUtf8(sessionId));
+    }
+
+    void stoppedLoginMakesNoNewSessionUntilLoginAgain()
+    {
+        TFeedProcess feed;
+        const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
+        // The drop tests that even a session that ends is not replaced while stopped.
+        QVERIFY(feed.Start(
+            {"--stop-login", "Closed for maintenance", "--drop-after", "1", "--record", record}));
+        auto connection = MakeConnection(feed.Port());
+        connection->SetUsername("anna");
+        connection->SetPassword("secret");
+        QTRY_VERIFY_WITH_TIMEOUT(connection->Stopped(), WaitMs);
+        QCOMPARE(connection->Status(), QStringLiteral("Closed for maintenance"));
+        QVERIFY(connection->SessionId().isEmpty());
+
+        QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("dropping the connection"), WaitMs);
+        // Twenty seconds of ticks: pings would be due four times, the silence limit
+        // passed, the closed session reaped.
+        for (int tick = 0; tick < 40; ++tick) {
+            Tick(*connection);
+            QTest::qWait(20);
+        }
+        QCOMPARE(Recorded(record, "login").size(), 1);
+        QCOMPARE(Recorded(record, "ping").size(), 1);
+        QVERIFY(Recorded(record, "login", 2).isEmpty());
+        QVERIFY(connection->Stopped());
+        QCOMPARE(connection->Status(), QStringLiteral("Closed for maintenance"));
+
+        // The same name again: while stopped that starts over, and the server says no again.
+        statuses_.clear();
+        connection->SetUsername("anna");
+        QVERIFY(!connection->Stopped());
+        QTRY_VERIFY_WITH_TIMEOUT(connection->Stopped(), WaitMs);
+        QCOMPARE(statuses_, (QStringList{QString(), QStringLiteral("Closed for maintenance")}));
+        QCOMPARE(Recorded(record, "login", 2).size(), 1);
+        QCOMPARE(Recorded(record, "login").size(), 2);
+    }
+
+    void corruptStreamIsReportedAndTheSessionReplaced()
+    {
+        TDebugCapture debug;
+        TFeedProcess feed;
+        const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
+        QVERIFY(feed.Start({"--corrupt-after", "1", "--rate", "100", "--record", record}));
+        TWindowLists windows({{"QuickStrike", QStringLiteral("default")}});
+        auto connection = MakeConnection(feed.Port());
+        connection->AddAlertCallback([&windows](const QByteArray &body) { windows.HandleAlert(body); });
+        connection->AddCategory("QuickStrike");
+        connection->SetUsername("anna");
+        connection->SetPassword("secret");
+        QTRY_VERIFY_WITH_TIMEOUT(!connection->SessionId().isEmpty() && windows.Total() > 0, WaitMs);
+        const QByteArray sessionId = connection->SessionId();
+
+        QTRY_VERIFY_WITH_TIMEOUT(!debug.Lines().isEmpty(), WaitMs);
+        QCOMPARE(debug.Lines(), QStringList{CorruptStreamReport});
+        // Everything that arrived before the bad bytes was read intact.
+        CheckNewestFirstQuickStrikeList(windows.Window("QuickStrike").QuickStrikeEntries(),
+                                        windows.Bodies("QuickStrike"));
+        if (QTest::currentTestFailed())
+            return;
+
+        const int ticks = TickUntil(
+            *connection, [&record] { return !Recorded(record, "login", 2).isEmpty(); },
+            SilenceLimitTicks - 1);
+        QVERIFY2(ticks > 0, "no new login before the silence limit");
+        QCOMPARE(Recorded(record, "login", 2).constFirst().Value("session_id"), QString::fromUtf8(sessionId));
+        const int before = windows.Total();
+        QTRY_VERIFY_WITH_TIMEOUT(windows.Total() > before, WaitMs);
+        QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+    }
+
+    void corruptStreamClosesTheSessionWithItsReason()
+    {
+        TDebugCapture debug;
+        TFeedProcess feed;
+        QVERIFY(feed.Start({"--corrupt-after", "0.5", "--rate", "100"}));
+        TTalkWithServer session;
+        session.ServerAddress = QStringLiteral("127.0.0.1:%1").arg(feed.Port());
+        QByteArray loginAnswer;
+        int alerts = 0;
+        int alertStreamErrors = 0;
+        session.SendMessage(MakeMessage("command", "login", "username", "anna", "password", "secret"), true,
+                            [&loginAnswer](bool success, const QByteArray &body, const TMessageToServer &) {
+                                if (success)
+                                    loginAnswer = body;
+                            });
+        session.SendMessage(MakeMessage("command", "listen_for_alerts"), true,
+                            [&](bool success, const QByteArray &, const TMessageToServer &) {
+                                ++(success ? alerts : alertStreamErrors);
+                            });
+        session.SendMessage(MakeMessage("command", "add_alert_category", "category", "QuickStrike"), false);
+        session.Connect();
+
+        QTRY_VERIFY_WITH_TIMEOUT(session.State() == TTalkWithServer::TState::Closed, WaitMs);
+        QCOMPARE(session.ErrorMessage(), QStringLiteral("Invalid data from server: data error"));
+        QVERIFY(loginAnswer.startsWith("SESSION ID\r\n"));
+        QVERIFY(alerts > 0);
+        // The alert stream's permanent request hears of the end once.
+        QCOMPARE(alertStreamErrors, 1);
+        QCOMPARE(debug.Lines(), QStringList{CorruptStreamReport});
+    }
+
+    void tapPrintsTheSubscribedAlertsAsJsonLines()
+    {
+        if (TapBinary.isEmpty())
+            QSKIP("azurev-tap was not built");
+        TFeedProcess feed;
+        QVERIFY(feed.Start({"--seed", "5", "--rate", "200", "--category", "QuickStrike=default", "--category",
+                            "JF=jf-simplelist", "--category", "TopList=smb"}));
+        QTemporaryDir folder;
+        QProcess tap;
+        tap.setWorkingDirectory(folder.path());
+        tap.start(TapBinary, {"--server", QStringLiteral("127.0.0.1:%1").arg(feed.Port()), "--category", "JF",
+                              "--category", "QuickStrike", "--user", "anna", "--password-stdin"});
+        QVERIFY(tap.waitForStarted(WaitMs));
+        tap.write("secret\n");
+        tap.closeWriteChannel();
+
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += tap.readAllStandardOutput()).count('\n') >= 40, WaitMs);
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += tap.readAllStandardError()).contains("status: Connected!"), WaitMs);
+        tap.terminate();
+        QVERIFY(tap.waitForFinished(WaitMs));
+        QCOMPARE(tap.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tap.exitCode(), 0);
+
+        QByteArrayList lines = out.split('\n');
+        lines.removeLast(); // behind the last line break
+        QSet<QString> categories;
+        for (const QByteArray &line : std::as_const(lines)) {
+            QJsonParseError error;
+            const QJsonObject alert = QJsonDocument::fromJson(line, &error).object();
+            QVERIFY2(error.error == QJsonParseError::NoError, line.constData());
+            const QString category = alert[QLatin1String("category")].toString();
+            categories.insert(category);
+            QVERIFY2(!alert[QLatin1String("symbol")].toString().isEmpty(), line.constData());
+            const QString time = alert[QLatin1String("time")].toString();
+            bool numeric = false;
+            if (category == QLatin1String("QuickStrike")) {
+                QVERIFY2(IsTime(time, true), line.constData());
+                alert[QLatin1String("last")].toString().toDouble(&numeric);
+            } else {
+                QCOMPARE(category, QStringLiteral("JF"));
+                QVERIFY2(IsTime(time, false), line.constData());
+                alert[QLatin1String("volume")].toString().toInt(&numeric);
+            }
+            QVERIFY2(numeric, line.constData());
+        }
+        QCOMPARE(categories, (QSet<QString>{"QuickStrike", "JF"}));
+    }
+
+private:
+    TDateTime now_ = 0;
+    QStringList statuses_;
+};
+
+QTEST_GUILESS_MAIN(TestClientAgainstFeed)
+#include "tst_ClientAgainstFeed.moc"
