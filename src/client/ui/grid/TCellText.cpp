@@ -1,5 +1,7 @@
 #include "client/ui/grid/TCellText.h"
 
+#include <cmath>
+
 #include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TCanvas.h"
 
@@ -67,6 +69,12 @@ QString TCellText::FormatFitted(const QString &format, double value) const
 {
     const QString text = FormatValues(format, {value});
     return TextTooWide(text) ? Ellipsis : text;
+}
+
+void TCellText::DrawNumberRight(const QString &format, double value)
+{
+    if (!std::isnan(value))
+        DrawTextRight(FormatFitted(format, value));
 }
 
 QString TCellText::FormatAbbreviated(qint64 value) const

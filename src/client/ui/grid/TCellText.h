@@ -26,6 +26,9 @@ public:
     // The value in the format, or "..." when that does not fit: a number is
     // shown whole or not at all.
     QString FormatFitted(const QString &format, double value) const;
+    // The usual number cell: the fitted value right-aligned; a missing value (NaN)
+    // leaves the cell empty.
+    void DrawNumberRight(const QString &format, double value);
     // A positive count with thousands separators, or scaled to K or M with two,
     // one or no decimals, whichever fits first, or "...".
     QString FormatAbbreviated(qint64 value) const;

@@ -4,7 +4,6 @@
 
 #include <QStringList>
 
-#include <cmath>
 
 namespace {
 
@@ -76,16 +75,13 @@ void TBollingerGrid::DrawDataCell(TCellText &text, int col, int index)
         text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
         break;
     case 1:
-        if (!std::isnan(entry.Last))
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Last));
+        text.DrawNumberRight(QStringLiteral("%f"), entry.Last);
         break;
     case 2:
-        if (!std::isnan(entry.Last) && !std::isnan(entry.PrevClose))
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Last - entry.PrevClose));
+        text.DrawNumberRight(QStringLiteral("%f"), entry.Last - entry.PrevClose);
         break;
     case ExtraCaptionColumn:
-        if (!std::isnan(entry.DistFromBB))
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.DistFromBB));
+        text.DrawNumberRight(QStringLiteral("%f"), entry.DistFromBB);
         break;
     }
 }

@@ -72,20 +72,17 @@ void TJFGrid::DrawDataCell(TCellText &text, int col, int index)
         text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
         break;
     case 2:
-        if (!std::isnan(entry.Change))
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%.01f"), entry.Change));
+        text.DrawNumberRight(QStringLiteral("%.01f"), entry.Change);
         break;
     case 3:
         if (entry.Volume > 0)
             text.DrawTextRight(text.FormatAbbreviated(entry.Volume));
         break;
     case 4:
-        if (!std::isnan(entry.RV))
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.RV));
+        text.DrawNumberRight(QStringLiteral("%f"), entry.RV);
         break;
     case 5:
-        if (!std::isnan(entry.BB))
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.BB));
+        text.DrawNumberRight(QStringLiteral("%f"), entry.BB);
         break;
     case CountColumn:
         if (entry.Count > 0)

@@ -38,13 +38,12 @@ void TPointsTopListGrid::DrawDataCell(TCellText &text, int col, int index)
         text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
         break;
     case 1:
-        if (!std::isnan(entry.Last))
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Last));
+        text.DrawNumberRight(QStringLiteral("%f"), entry.Last);
         break;
     case 2:
         // A change without a price to go with it is not shown.
-        if (!std::isnan(entry.Last) && !std::isnan(entry.Change))
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Change));
+        if (!std::isnan(entry.Last))
+            text.DrawNumberRight(QStringLiteral("%f"), entry.Change);
         break;
     }
 }

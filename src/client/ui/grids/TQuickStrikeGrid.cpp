@@ -4,7 +4,6 @@
 
 #include <QStringList>
 
-#include <cmath>
 
 namespace {
 
@@ -43,27 +42,23 @@ TCellColors TQuickStrikeGrid::DataCellColors(int, int row, bool hasEntry) const
 void TQuickStrikeGrid::DrawDataCell(TCellText &text, int col, int index)
 {
     const TQuickStrikeEntry &entry = entries_[index];
-    const bool hasChange = !std::isnan(entry.Last) && !std::isnan(entry.PrevClose);
     switch (col) {
     case 0:
         text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
         break;
     case 1:
-        if (!std::isnan(entry.Last))
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Last));
+        text.DrawNumberRight(QStringLiteral("%f"), entry.Last);
         break;
     case 2:
-        if (hasChange)
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Last - entry.PrevClose));
+        text.DrawNumberRight(QStringLiteral("%f"), entry.Last - entry.PrevClose);
         break;
     case 3:
-        if (hasChange && entry.PrevClose != 0)
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f%%"),
-                                                 (entry.Last - entry.PrevClose) / entry.PrevClose * 100));
+        // No percentage of a zero close; a missing price leaves NaN, and so an empty cell.
+        if (entry.PrevClose != 0)
+            text.DrawNumberRight(QStringLiteral("%f%%"), (entry.Last - entry.PrevClose) / entry.PrevClose * 100);
         break;
     case 4:
-        if (!std::isnan(entry.Divergence))
-            text.DrawTextRight(text.FormatFitted(QStringLiteral("%f"), entry.Divergence));
+        text.DrawNumberRight(QStringLiteral("%f"), entry.Divergence);
         break;
     case 5:
         // The server's time text as it came, clipped rather than cut with "...".

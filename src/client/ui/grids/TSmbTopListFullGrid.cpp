@@ -320,8 +320,7 @@ void TSmbTopListFullGrid::DrawDataCell(TCellText &text, int col, int index)
     default: {
         // Every number shows whole or as "...", never cut off at the cell edge.
         const double value = NumberOf(id, entry);
-        if (!std::isnan(value))
-            text.DrawTextRight(text.FormatFitted(id == ciLast ? QStringLiteral("%f") : OneDecimal, value));
+        text.DrawNumberRight(id == ciLast ? QStringLiteral("%f") : OneDecimal, value);
     }
     }
 }
