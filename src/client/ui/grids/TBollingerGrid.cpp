@@ -4,7 +4,6 @@
 
 #include <QStringList>
 
-
 namespace {
 
 const QStringList Headers = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg")};
