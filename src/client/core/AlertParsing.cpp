@@ -4,6 +4,7 @@
 #include "shared/UrlEncode.h"
 #include "shared/tHashTable.h"
 
+#include <QByteArrayView>
 #include <QLocale>
 
 #include <cmath>
@@ -42,14 +43,19 @@ TSplitText SplitAt(const QByteArray &separator, const QByteArray &text)
 
 void ParseAlertFields(const QByteArray &fieldList, tHashTable &table)
 {
-    QByteArray remaining = fieldList;
-    while (!remaining.isEmpty()) {
-        TSplitText item = SplitAt(QByteArrayLiteral("&"), remaining);
-        remaining = item.Rest;
-        if (!item.Head.contains('='))
-            continue;
-        const TSplitText pair = SplitAt(QByteArrayLiteral("="), item.Head);
-        table.Put(PercentDecode(pair.Head), PercentDecode(pair.Rest));
+    // Walk the list by position: copying the rest of it after every item would make a
+    // long list cost the square of its length.
+    qsizetype start = 0;
+    while (start < fieldList.size()) {
+        qsizetype end = fieldList.indexOf('&', start);
+        if (end < 0)
+            end = fieldList.size();
+        const QByteArrayView item(fieldList.constData() + start, end - start);
+        const qsizetype equals = item.indexOf('=');
+        if (equals >= 0)
+            table.Put(PercentDecode(item.first(equals).toByteArray()),
+                      PercentDecode(item.sliced(equals + 1).toByteArray()));
+        start = end + 1;
     }
 }
 

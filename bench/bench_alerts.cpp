@@ -1,0 +1,198 @@
+// What one alert costs an alert window before its grid sees it: the category test,
+// the field parsing into a hash table and the list rules of the window's kind.
+
+#include "AlertBodies.h"
+#include "BenchMain.h"
+
+#include "client/core/AlertParsing.h"
+#include "client/core/TAlertLists.h"
+#include "shared/tHashTable.h"
+
+namespace {
+
+const QByteArray Category = "Bench";
+constexpr int NewestFirstLimit = 1000;
+// Enough prepared bodies that the symbols and values keep changing.
+constexpr int BodyCount = 256;
+
+int ListLength(const TAlertLists &lists)
+{
+    switch (lists.DisplayKind()) {
+    case dkQuickStrike:
+        return lists.QuickStrikeEntries().size();
+    case dkSymbolOnly:
+        return lists.SymbolOnlyEntries().size();
+    case dkSimpleList:
+        return lists.PointsEntries().size();
+    case dkBollinger:
+        return lists.BollingerEntries().size();
+    case dkPointsList:
+        return lists.PointsEntries().size();
+    case dkSmbTopList:
+        return lists.SmbEntries().size();
+    case dkJFSimpleList:
+        return lists.JFEntries().size();
+    }
+    return 0;
+}
+
+// Hands the bodies to the lists in turn, one per iteration, and reports how long
+// the list was at the end.
+void HandleBodies(benchmark::State &state, TAlertLists &lists, const QVector<QByteArray> &bodies)
+{
+    int next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(lists.HandleAlert(bodies[next]));
+        next = (next + 1) % bodies.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["rows"] = ListLength(lists);
+}
+
+// A newest-first window already holding its 1000 entries: every alert shifts the
+// whole list and drops the oldest.
+void BM_HandleAlertNewestFirst(benchmark::State &state, TDisplayKind kind)
+{
+    TBodyMaker maker;
+    const QVector<QByteArray> symbols = TBodyMaker::Symbols(BodyCount);
+    QVector<QByteArray> bodies;
+    for (const QByteArray &symbol : symbols)
+        bodies.append(kind == dkSimpleList ? maker.SimpleRow(Category, symbol)
+                                           : maker.QuickStrike(Category, symbol));
+
+    const TSortedSymbolList exclude;
+    TAlertLists lists(exclude);
+    lists.SetSubscription(Category);
+    lists.SetDisplayKind(kind);
+    for (int i = 0; i < NewestFirstLimit; ++i)
+        lists.HandleAlert(bodies[i % bodies.size()]);
+    HandleBodies(state, lists, bodies);
+}
+BENCHMARK_CAPTURE(BM_HandleAlertNewestFirst, QuickStrike, dkQuickStrike);
+BENCHMARK_CAPTURE(BM_HandleAlertNewestFirst, SymbolOnly, dkSymbolOnly);
+BENCHMARK_CAPTURE(BM_HandleAlertNewestFirst, SimpleList, dkSimpleList);
+
+// The band set holding about 300 symbols: most alerts add or move a row, one in
+// five deletes one.
+void BM_HandleAlertBollinger(benchmark::State &state)
+{
+    TBodyMaker maker;
+    // A symbol is listed four fifths of the time, so 375 of them keep about 300 rows.
+    const QVector<QByteArray> symbols = TBodyMaker::Symbols(375);
+    QVector<QByteArray> bodies;
+    for (int i = 0; i < 4 * BodyCount; ++i)
+        bodies.append(maker.BandChange(Category, symbols[maker.Integer(0, symbols.size() - 1)],
+                                       maker.Integer(0, 4) > 0));
+
+    const TSortedSymbolList exclude;
+    TAlertLists lists(exclude);
+    lists.SetSubscription(Category);
+    lists.SetDisplayKind(dkBollinger);
+    for (const QByteArray &symbol : symbols)
+        lists.HandleAlert(maker.BandChange(Category, symbol, true));
+    HandleBodies(state, lists, bodies);
+}
+BENCHMARK(BM_HandleAlertBollinger);
+
+// Lists that every alert replaces whole: a points list of 20 rows and a full top
+// list of 100 rows (1500 fields).
+void BM_HandleAlertWholeList(benchmark::State &state, TDisplayKind kind, int rows)
+{
+    TBodyMaker maker;
+    const QVector<QByteArray> symbols = TBodyMaker::Symbols(500);
+    QVector<QByteArray> bodies;
+    for (int i = 0; i < 16; ++i)
+        bodies.append(kind == dkSmbTopList ? maker.FullTopList(Category, symbols, rows)
+                                           : maker.PointsList(Category, symbols, rows));
+
+    const TSortedSymbolList exclude;
+    TAlertLists lists(exclude);
+    lists.SetSubscription(Category);
+    lists.SetDisplayKind(kind);
+    HandleBodies(state, lists, bodies);
+}
+BENCHMARK_CAPTURE(BM_HandleAlertWholeList, PointsList20, dkPointsList, 20);
+BENCHMARK_CAPTURE(BM_HandleAlertWholeList, FullTopList100, dkSmbTopList, 100);
+
+// A body of another category costs only the look at its first line.
+void BM_HandleAlertOtherCategory(benchmark::State &state)
+{
+    TBodyMaker maker;
+    const QVector<QByteArray> bodies = {maker.QuickStrike("Elsewhere", "ABC")};
+    const TSortedSymbolList exclude;
+    TAlertLists lists(exclude);
+    lists.SetSubscription(Category);
+    HandleBodies(state, lists, bodies);
+}
+BENCHMARK(BM_HandleAlertOtherCategory);
+
+// The field list of one body into a fresh table, as every handled alert does.
+void BM_ParseAlertFields(benchmark::State &state)
+{
+    TBodyMaker maker;
+    const QVector<QByteArray> symbols = TBodyMaker::Symbols(500);
+    QByteArray body;
+    switch (state.range(0)) {
+    case 5:
+        body = maker.QuickStrike(Category, "ABC");
+        break;
+    case 60:
+        body = maker.PointsList(Category, symbols, 20);
+        break;
+    default:
+        body = maker.FullTopList(Category, symbols, 100);
+    }
+    const QByteArray fieldList = SplitAt("\r\n", body).Rest;
+    for (auto _ : state) {
+        tHashTable fields;
+        ParseAlertFields(fieldList, fields);
+        benchmark::DoNotOptimize(fields.Count());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetBytesProcessed(state.iterations() * fieldList.size());
+}
+BENCHMARK(BM_ParseAlertFields)->ArgName("fields")->Arg(5)->Arg(60)->Arg(1500);
+
+// Filling a table that starts with no buckets and reading every key back.
+void BM_HashTablePutGet(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    QVector<QByteArray> keys;
+    for (int i = 0; i < count; ++i)
+        keys.append("field" + QByteArray::number(i));
+    for (auto _ : state) {
+        tHashTable table;
+        for (const QByteArray &key : keys)
+            table.Put(key, key);
+        for (const QByteArray &key : keys)
+            benchmark::DoNotOptimize(table.Get(key).size());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_HashTablePutGet)->ArgName("keys")->Arg(6)->Arg(60)->Arg(1500);
+
+// Reads alone, on a table already filled: one hash and one short chain walk each.
+void BM_HashTableGet(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    QVector<QByteArray> keys;
+    tHashTable table;
+    for (int i = 0; i < count; ++i) {
+        keys.append("field" + QByteArray::number(i));
+        table.Put(keys.last(), keys.last());
+    }
+    int next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(table.Get(keys[next]).size());
+        next = next + 1 == count ? 0 : next + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_HashTableGet)->ArgName("keys")->Arg(60)->Arg(1500);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return RunBenchmarks(argc, argv);
+}

@@ -1,0 +1,357 @@
+#include "FuzzTargets.h"
+
+#include "client/core/TAlertLists.h"
+#include "shared/EZLibError.h"
+#include "shared/TIniFile.h"
+#include "shared/TZLibDecompressor.h"
+#include "shared/UrlEncode.h"
+#include "shared/WireFormat.h"
+
+#include <QLocale>
+#include <QSet>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+QString inputName;
+
+void Check(bool condition, const char *what)
+{
+    if (condition)
+        return;
+    std::fprintf(stderr, "fuzz check failed: %s (input %s)\n", what, qPrintable(inputName));
+    std::abort();
+}
+
+// Piece lengths from 1 to 64 drawn from a generator seeded by the input itself, so
+// an input always splits the same way.
+class TSplitter
+{
+public:
+    explicit TSplitter(quint32 seed) : state_(seed | 1) {}
+
+    QVector<QByteArray> Split(const QByteArray &data)
+    {
+        QVector<QByteArray> pieces;
+        for (qsizetype at = 0; at < data.size();) {
+            state_ = state_ * 1103515245u + 12345u;
+            const qsizetype length = 1 + (state_ >> 16) % 64;
+            pieces.append(data.mid(at, length));
+            at += length;
+        }
+        return pieces;
+    }
+
+private:
+    quint32 state_;
+};
+
+quint32 SeedOf(const QByteArray &data)
+{
+    return data.isEmpty() ? 0 : quint32(uchar(data[0])) | quint32(data.size()) << 8;
+}
+
+// --- Frames and requests: what is cut re-encodes to exactly the bytes it used, and
+// --- cutting as the bytes trickle in gives what cutting them at once gives.
+
+void FuzzFrames(const QByteArray &data)
+{
+    const TFrameCut cut = CutFrames(data);
+    Check(cut.BytesUsed >= 0 && cut.BytesUsed <= data.size(), "frames: bytes used in range");
+    QByteArray encoded;
+    for (const TServerFrame &frame : cut.Frames)
+        encoded += EncodeFrame(frame.MessageId, frame.Body);
+    Check(encoded == data.left(cut.BytesUsed), "frames: frames re-encode to the bytes used");
+    if (cut.Status == csGood)
+        Check(CutFrames(data.mid(cut.BytesUsed)).Frames.isEmpty(), "frames: the tail is incomplete");
+
+    // The session's way: append each read, cut, keep the incomplete tail.
+    QByteArray buffer;
+    QVector<TServerFrame> frames;
+    TCutStatus status = csGood;
+    for (const QByteArray &piece : TSplitter(SeedOf(data)).Split(data)) {
+        buffer += piece;
+        const TFrameCut part = CutFrames(buffer);
+        for (const TServerFrame &frame : part.Frames)
+            frames.append(frame);
+        buffer.remove(0, part.BytesUsed);
+        status = part.Status;
+        if (status == csInvalidData)
+            break;
+    }
+    Check(status == cut.Status, "frames: split reads find the same fault");
+    Check(frames.size() == cut.Frames.size(), "frames: split reads cut as many frames");
+    for (int i = 0; i < frames.size(); ++i)
+        Check(frames[i].MessageId == cut.Frames[i].MessageId && frames[i].Body == cut.Frames[i].Body,
+              "frames: split reads cut the same frames");
+}
+
+void FuzzRequests(const QByteArray &data)
+{
+    const TRequestCut cut = CutRequests(data);
+    Check(cut.BytesUsed >= 0 && cut.BytesUsed <= data.size(), "requests: bytes used in range");
+    QByteArray encoded;
+    for (const TMessageToServer &request : cut.Requests)
+        encoded += EncodeRequest(request, 0);
+    Check(encoded == data.left(cut.BytesUsed), "requests: requests re-encode to the bytes used");
+
+    QByteArray buffer;
+    QVector<TMessageToServer> requests;
+    TCutStatus status = csGood;
+    for (const QByteArray &piece : TSplitter(SeedOf(data)).Split(data)) {
+        buffer += piece;
+        const TRequestCut part = CutRequests(buffer);
+        requests += part.Requests;
+        buffer.remove(0, part.BytesUsed);
+        status = part.Status;
+        if (status == csInvalidData)
+            break;
+    }
+    Check(status == cut.Status, "requests: split reads find the same fault");
+    Check(requests == cut.Requests, "requests: split reads cut the same requests");
+}
+
+// --- The decompressor: the first byte picks the split, the rest is the server's
+// --- stream. Reads split anywhere inflate as one read does, up to the first fault.
+
+struct TInflated
+{
+    QByteArray Output;
+    bool Failed = false;
+};
+
+TInflated Inflate(const QVector<QByteArray> &reads)
+{
+    TInflated result;
+    TZLibDecompressor decompressor;
+    for (const QByteArray &read : reads) {
+        try {
+            decompressor.Decompress(read);
+        } catch (const EZDecompressionError &) {
+            Check(!result.Failed, "inflate: a dead stream raises no second error");
+            result.Failed = true;
+        }
+    }
+    if (result.Failed) {
+        // A dead stream takes more input silently and gives nothing.
+        const qsizetype before = decompressor.Output().size();
+        decompressor.Decompress(QByteArrayLiteral("\x78\x9c more"));
+        Check(decompressor.Output().size() == before, "inflate: a dead stream stays silent");
+    }
+    result.Output = decompressor.Output();
+    return result;
+}
+
+void FuzzInflate(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return;
+    const QByteArray stream = data.mid(1);
+    const TInflated whole = Inflate({stream});
+    const TInflated split = Inflate(TSplitter(SeedOf(data)).Split(stream));
+    Check(whole.Failed == split.Failed, "inflate: split reads fail as one read does");
+    if (!whole.Failed) {
+        Check(whole.Output == split.Output, "inflate: split reads inflate to the same bytes");
+    } else {
+        // Each read that fails loses what its last pass produced, so on a fault the
+        // two only agree as far as the shorter got.
+        const qsizetype common = qMin(whole.Output.size(), split.Output.size());
+        Check(whole.Output.left(common) == split.Output.left(common),
+              "inflate: split reads agree up to the fault");
+    }
+}
+
+// --- Alert bodies: the input is several bodies separated by NUL bytes, each handed
+// --- to a window of every kind subscribed to "C". Whatever the bodies say, the list
+// --- rules hold.
+
+const QByteArray FuzzCategory = "C";
+
+void CheckLists(const TAlertLists &lists, const TSortedSymbolList &exclude)
+{
+    Check(lists.QuickStrikeEntries().size() <= 1000, "alerts: QuickStrike list within its limit");
+    Check(lists.SymbolOnlyEntries().size() <= 1000, "alerts: symbol-only list within its limit");
+    if (lists.DisplayKind() == dkSimpleList)
+        Check(lists.PointsEntries().size() <= 1000, "alerts: simple list within its limit");
+    for (const TQuickStrikeEntry &entry : lists.QuickStrikeEntries())
+        Check(!exclude.Contains(entry.Symbol), "alerts: no excluded symbol listed");
+
+    if (lists.DisplayKind() == dkPointsList) {
+        for (const TPointsTopListEntry &entry : lists.PointsEntries())
+            Check(!entry.Symbol.isEmpty() && !std::isnan(entry.Last) && !std::isnan(entry.Change),
+                  "alerts: points rows are complete");
+    }
+    for (const TSmbTopListEntry &entry : lists.SmbEntries())
+        Check(!entry.Symbol.isEmpty(), "alerts: top-list rows have symbols");
+
+    // One row per symbol, and every row findable through the index, or a later
+    // "delete" could not remove it.
+    QSet<QString> seen;
+    for (const TBollingerEntry &entry : lists.BollingerEntries()) {
+        Check(!seen.contains(entry.Symbol), "alerts: one band-set row per symbol");
+        seen.insert(entry.Symbol);
+        Check(lists.BollingerSymbols().Contains(entry.Symbol), "alerts: band-set rows are indexed");
+    }
+}
+
+void FuzzAlerts(const QByteArray &data)
+{
+    TSortedSymbolList exclude;
+    exclude.Add(QStringLiteral("EXCL"));
+    std::vector<std::unique_ptr<TAlertLists>> windows;
+    for (TDisplayKind kind : {dkQuickStrike, dkBollinger, dkSymbolOnly, dkPointsList,
+                              dkSimpleList, dkJFSimpleList, dkSmbTopList}) {
+        windows.push_back(std::make_unique<TAlertLists>(exclude));
+        windows.back()->SetSubscription(FuzzCategory);
+        windows.back()->SetDisplayKind(kind);
+    }
+    for (const QByteArray &body : data.split('\0')) {
+        for (const auto &lists : windows) {
+            lists->HandleAlert(body);
+            CheckLists(*lists, exclude);
+        }
+    }
+    // A day later every band-set row has expired, and its index with it.
+    TAlertLists &bollinger = *windows[1];
+    bollinger.ExpireBollingers(Now() + 1);
+    Check(bollinger.BollingerEntries().isEmpty() && bollinger.BollingerSymbols().Count() == 0,
+          "alerts: expiry empties the band set");
+}
+
+// --- The ini reader: line ends and the letter case of names do not matter, and
+// --- integers read as their decimal text says.
+
+// Section and key names as they appear in the text, for looking them up again.
+QVector<QPair<QByteArray, QByteArray>> NamesIn(const QByteArray &text)
+{
+    QVector<QPair<QByteArray, QByteArray>> names;
+    QByteArray section;
+    for (const QByteArray &rawLine : text.split('\n')) {
+        const QByteArray line = rawLine.trimmed();
+        if (line.startsWith('[') && line.endsWith(']') && line.size() >= 2)
+            section = line.mid(1, line.size() - 2).trimmed();
+        else if (line.contains('='))
+            names.append({section, line.left(line.indexOf('=')).trimmed()});
+    }
+    return names;
+}
+
+bool IsDecimalText(const QByteArray &text)
+{
+    int digits = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (!(i == 0 && (c == '+' || c == '-')))
+            return false;
+    }
+    return digits > 0;
+}
+
+void CheckInteger(const QByteArray &text)
+{
+    qint32 value = 0;
+    const bool parsed = TIniFile::ParseInteger(text, value);
+    if (IsDecimalText(text)) {
+        const std::string terminated = text.toStdString();
+        errno = 0;
+        const long long expected = std::strtoll(terminated.c_str(), nullptr, 10);
+        const bool fits = errno == 0 && expected >= std::numeric_limits<qint32>::min()
+                          && expected <= std::numeric_limits<qint32>::max();
+        Check(parsed == fits, "ini: decimal text parses exactly when it fits 32 bits");
+        if (fits)
+            Check(value == expected, "ini: decimal text parses to its value");
+    }
+    if (parsed) {
+        qint32 again = 0;
+        Check(TIniFile::ParseInteger(QByteArray::number(value), again) && again == value,
+              "ini: a parsed integer reads back from its decimal text");
+    }
+}
+
+void FuzzIni(const QByteArray &data)
+{
+    const TIniFile ini = TIniFile::FromText(data);
+    QByteArray crlf = data;
+    crlf.replace('\n', "\r\n");
+    const TIniFile crlfIni = TIniFile::FromText(crlf);
+    const QByteArray absent = "\x01" "absent";
+    for (const auto &[section, key] : NamesIn(data)) {
+        const QByteArray value = ini.ReadString(section, key, absent);
+        Check(crlfIni.ReadString(section, key, absent) == value, "ini: CR LF files read the same");
+        Check(ini.ReadString(section.toUpper(), key.toLower(), absent) == value,
+              "ini: names are found whatever their letter case");
+        if (value != absent)
+            CheckInteger(value);
+    }
+    for (const QByteArray &line : data.split('\n'))
+        CheckInteger(line);
+}
+
+// --- Percent decoding.
+
+void FuzzPercent(const QByteArray &data)
+{
+    const QByteArray decoded = PercentDecode(data);
+    Check(decoded.size() <= data.size(), "percent: decoding never lengthens");
+    if (!data.contains('%'))
+        Check(decoded == data, "percent: text without escapes is unchanged");
+
+    // Every byte escaped, in either letter case, decodes back to the input.
+    QByteArray escaped;
+    for (int i = 0; i < data.size(); ++i) {
+        const char *digits = i % 2 ? "0123456789abcdef" : "0123456789ABCDEF";
+        escaped += '%';
+        escaped += digits[uchar(data[i]) >> 4];
+        escaped += digits[uchar(data[i]) & 15];
+    }
+    Check(PercentDecode(escaped) == data, "percent: escaped bytes decode back");
+}
+
+struct TNamedTarget
+{
+    const char *Name;
+    TFuzzTarget Target;
+};
+
+const TNamedTarget Targets[] = {
+    {"frames", FuzzFrames}, {"requests", FuzzRequests}, {"inflate", FuzzInflate},
+    {"alerts", FuzzAlerts}, {"ini", FuzzIni},           {"percent", FuzzPercent},
+};
+
+} // namespace
+
+TFuzzTarget FindFuzzTarget(const QByteArray &name)
+{
+    for (const TNamedTarget &target : Targets)
+        if (name == target.Name)
+            return target.Target;
+    return nullptr;
+}
+
+QStringList FuzzTargetNames()
+{
+    QStringList names;
+    for (const TNamedTarget &target : Targets)
+        names.append(QString::fromLatin1(target.Name));
+    return names;
+}
+
+void PrepareFuzzing()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void SetFuzzInputName(const QString &name)
+{
+    inputName = name;
+}
