@@ -281,6 +281,29 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 2 && server.Client(1).Requests().size() == 3, WaitMs);
     }
 
+    // Pings answered after the server said STOP must not cover its reason with a
+    // "Connected!" or "Working:" that suggests all is well.
+    void pingAnswersAfterAStopLeaveTheReasonShown()
+    {
+        FakeAlertServer server;
+        auto connection = MakeConnection(server);
+        connection->SetUsername("ann");
+        connection->SetPassword("secret");
+        QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 1 && server.Client(0).Requests().size() == 3, WaitMs);
+        FakeAlertClient &client = server.Client(0);
+        for (int i = 0; i < 9; ++i)
+            Tick(*connection);
+        QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 2, WaitMs);
+        const qint32 loginPing = client.RequestsFor("ping")[0].Value("message_id").toInt();
+        const qint32 timerPing = client.RequestsFor("ping")[1].Value("message_id").toInt();
+
+        QVERIFY(SendThenAlert(client, EncodeFrame(1, "STOP\r\nAccount suspended.") + EncodeFrame(loginPing, "")
+                                          + EncodeFrame(timerPing, "")));
+        QVERIFY(connection->Stopped());
+        QCOMPARE(connection->Status(), QStringLiteral("Account suspended."));
+        QCOMPARE(statuses_, QStringList{QStringLiteral("Account suspended.")});
+    }
+
 private:
     TDateTime now_ = 0;
     QStringList statuses_;

@@ -259,7 +259,8 @@ void TMainConnection::SendPing()
 
 void TMainConnection::PingAnswered(bool success)
 {
-    if (!success)
+    // A ping still on its way when the server said STOP must not cover its reason.
+    if (!success || stopped_)
         return;
     silentTicks_ = 0;
     const QTime now = QDateTimeFromDateTime(Now()).time();
