@@ -2,14 +2,21 @@
 
 #include "client/ui/grid/TGridFrame.h"
 
-#include <algorithm>
+#include <QStringList>
 
-// A grid that shows a list of entries, entries[0] in row 1 under the header.
+#include <algorithm>
+#include <utility>
+
+// A grid that shows a list of entries, entries[0] in row 1 under the header, with one
+// column per sample text and the header captions given (a column past them has none).
 template <typename TEntries>
 class TListGrid : public TGridFrame
 {
 public:
-    using TGridFrame::TGridFrame;
+    TListGrid(QWidget *owner, QStringList headers, QStringList samples)
+        : TGridFrame(owner, int(samples.size())), headers_(std::move(headers)), samples_(std::move(samples))
+    {
+    }
 
     // Keeps a private copy, so later changes to the caller's list do not reach
     // the grid before the next call; an empty list still shows one empty row.
@@ -22,8 +29,14 @@ public:
     const TEntries &Entries() const { return entries_; }
 
 protected:
+    QString HeaderText(int col) const override { return headers_.value(col); }
+    QString SampleText(int col) const override { return samples_.value(col); }
     int EntryCount() const override { return int(entries_.size()); }
     QString EntrySymbol(int index) const override { return entries_[index].Symbol; }
 
     TEntries entries_;
+
+private:
+    QStringList headers_;
+    QStringList samples_;
 };

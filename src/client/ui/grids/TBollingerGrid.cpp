@@ -26,7 +26,7 @@ TColor SignColor(double value)
 } // namespace
 
 TBollingerGrid::TBollingerGrid(QWidget *owner)
-    : TListGrid(owner, Samples.size())
+    : TListGrid(owner, Headers, Samples)
 {
     SetExtraCaption(QStringLiteral("BBand"));
     if (owner)
@@ -41,12 +41,7 @@ void TBollingerGrid::SetExtraCaption(const QString &caption)
 
 QString TBollingerGrid::HeaderText(int col) const
 {
-    return col == ExtraCaptionColumn ? extraCaption_ : Headers.value(col);
-}
-
-QString TBollingerGrid::SampleText(int col) const
-{
-    return Samples.value(col);
+    return col == ExtraCaptionColumn ? extraCaption_ : TListGrid::HeaderText(col);
 }
 
 TCellColors TBollingerGrid::DataCellColors(int col, int row, bool hasEntry) const

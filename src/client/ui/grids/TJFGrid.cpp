@@ -21,7 +21,7 @@ constexpr int NotableCount = 10;
 } // namespace
 
 TJFGrid::TJFGrid(QWidget *owner)
-    : TListGrid(owner, Headers.size())
+    : TListGrid(owner, Headers, Samples)
 {
     if (owner)
         MeasureAll();
@@ -37,16 +37,6 @@ void TJFGrid::FontChanged()
 {
     // A new alert font takes effect at once, replacing widths the user dragged.
     MeasureAll();
-}
-
-QString TJFGrid::HeaderText(int col) const
-{
-    return Headers.value(col);
-}
-
-QString TJFGrid::SampleText(int col) const
-{
-    return Samples.value(col);
 }
 
 TCellColors TJFGrid::DataCellColors(int col, int row, bool hasEntry) const

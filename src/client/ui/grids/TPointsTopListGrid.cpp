@@ -14,20 +14,10 @@ const QStringList Samples = {QStringLiteral("Symbol"), QStringLiteral("100.00"),
 } // namespace
 
 TPointsTopListGrid::TPointsTopListGrid(QWidget *owner)
-    : TListGrid(owner, Headers.size())
+    : TListGrid(owner, Headers, Samples)
 {
     if (owner)
         MeasureWithCanvasFont();
-}
-
-QString TPointsTopListGrid::HeaderText(int col) const
-{
-    return Headers.value(col);
-}
-
-QString TPointsTopListGrid::SampleText(int col) const
-{
-    return Samples.value(col);
 }
 
 void TPointsTopListGrid::DrawDataCell(TCellText &text, int col, int index)

@@ -10,7 +10,5 @@ public:
     explicit TPointsTopListGrid(QWidget *owner);
 
 protected:
-    QString HeaderText(int col) const override;
-    QString SampleText(int col) const override;
     void DrawDataCell(TCellText &text, int col, int index) override;
 };

@@ -14,20 +14,10 @@ const QStringList Samples = {QStringLiteral("Symbol"), QStringLiteral("100.00"),
 } // namespace
 
 TQuickStrikeGrid::TQuickStrikeGrid(QWidget *owner)
-    : TListGrid(owner, Headers.size())
+    : TListGrid(owner, Headers, Samples)
 {
     if (owner)
         MeasureWithCanvasFont();
-}
-
-QString TQuickStrikeGrid::HeaderText(int col) const
-{
-    return Headers.value(col);
-}
-
-QString TQuickStrikeGrid::SampleText(int col) const
-{
-    return Samples.value(col);
 }
 
 TCellColors TQuickStrikeGrid::DataCellColors(int, int row, bool hasEntry) const
