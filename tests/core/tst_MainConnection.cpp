@@ -35,6 +35,16 @@ class TestMainConnection : public QObject
         return connection;
     }
 
+    // Logs in as ann and waits until the first session's login, alert stream and first
+    // ping have arrived.
+    bool LogIn(TMainConnection &connection, FakeAlertServer &server)
+    {
+        connection.SetUsername("ann");
+        connection.SetPassword("secret");
+        return QTest::qWaitFor(
+            [&] { return server.ClientCount() == 1 && server.Client(0).Requests().size() == 3; }, WaitMs);
+    }
+
     // One tick, half a second after the last one (and a little more, as real timers
     // come late, so that nine ticks are always more than the 4.5 seconds between pings).
     void Tick(TMainConnection &connection)
@@ -157,9 +167,7 @@ private Q_SLOTS:
     {
         FakeAlertServer server;
         auto connection = MakeConnection(server);
-        connection->SetUsername("ann");
-        connection->SetPassword("secret");
-        QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 1 && server.Client(0).Requests().size() == 3, WaitMs);
+        QVERIFY(LogIn(*connection, server));
         connection->SetUsername("ann");
         connection->SetPassword("secret");
         // A name differing only in case is a different name.
@@ -173,9 +181,7 @@ private Q_SLOTS:
     {
         FakeAlertServer server;
         auto connection = MakeConnection(server);
-        connection->SetUsername("ann");
-        connection->SetPassword("secret");
-        QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 1 && server.Client(0).Requests().size() == 3, WaitMs);
+        QVERIFY(LogIn(*connection, server));
         FakeAlertClient &client = server.Client(0);
 
         // The first timer ping is due 4.5 seconds after the session was made.
@@ -204,9 +210,7 @@ private Q_SLOTS:
     {
         FakeAlertServer server;
         auto connection = MakeConnection(server);
-        connection->SetUsername("ann");
-        connection->SetPassword("secret");
-        QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 1 && server.Client(0).Requests().size() == 3, WaitMs);
+        QVERIFY(LogIn(*connection, server));
         server.Client(0).SendFrame(1, "SESSION ID\r\nS-7");
         QTRY_COMPARE_WITH_TIMEOUT(connection->SessionId(), QByteArray("S-7"), WaitMs);
 
@@ -233,9 +237,7 @@ private Q_SLOTS:
     {
         FakeAlertServer server;
         auto connection = MakeConnection(server);
-        connection->SetUsername("ann");
-        connection->SetPassword("secret");
-        QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 1 && server.Client(0).Requests().size() == 3, WaitMs);
+        QVERIFY(LogIn(*connection, server));
         server.Client(0).SendFrame(1, "SESSION ID\r\nS-9");
         server.Client(0).SendFrame(1, "SESSION ID");
         server.Client(0).Close();
@@ -254,9 +256,7 @@ private Q_SLOTS:
     {
         FakeAlertServer server;
         auto connection = MakeConnection(server);
-        connection->SetUsername("ann");
-        connection->SetPassword("secret");
-        QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 1 && server.Client(0).Requests().size() == 3, WaitMs);
+        QVERIFY(LogIn(*connection, server));
         server.Client(0).SendFrame(1, "STOP\nAccount suspended.\r\nmore");
         QTRY_VERIFY_WITH_TIMEOUT(connection->Stopped(), WaitMs);
         QCOMPARE(connection->Status(), QStringLiteral("Account suspended."));
@@ -287,9 +287,7 @@ private Q_SLOTS:
     {
         FakeAlertServer server;
         auto connection = MakeConnection(server);
-        connection->SetUsername("ann");
-        connection->SetPassword("secret");
-        QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 1 && server.Client(0).Requests().size() == 3, WaitMs);
+        QVERIFY(LogIn(*connection, server));
         FakeAlertClient &client = server.Client(0);
         for (int i = 0; i < 9; ++i)
             Tick(*connection);
