@@ -105,10 +105,12 @@ void TSocketServerConnection::AttachSocket()
 void TSocketServerConnection::SocketConnected(int error)
 {
     // A failed attempt is reported by the session-closed notification that follows;
-    // only a name that does not resolve leaves a reason behind.
+    // the reason is kept for it, so the user can be told why the server was not reached.
     if (error == seNameNotResolved) {
         ErrorMessage = QStringLiteral("DNS error");
-    } else if (error == seNone && state_ == StateNotConnected) {
+    } else if (error != seNone) {
+        ErrorMessage = socket_->ErrorText();
+    } else if (state_ == StateNotConnected) {
         state_ = StateConnected;
         Fire(OnConnected, this);
     }

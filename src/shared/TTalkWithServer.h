@@ -62,6 +62,8 @@ public:
     const QString &ErrorMessage() const { return errorMessage_; }
     // True once Connect has run, even while the connection is still opening.
     bool ConnectStarted() const { return connectStarted_; }
+    // True once the server sent something that could not be read.
+    bool DataRejected() const { return serverDataRejected_; }
 
     std::function<void()> OnConnected;
     std::function<void()> OnDisconnected;

@@ -1,5 +1,6 @@
 #include "client/core/TMainConnection.h"
 
+#include "shared/DebugSink.h"
 #include "shared/LocalClock.h"
 #include "shared/WireFormat.h"
 
@@ -9,11 +10,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
 
 constexpr int WaitMs = 10000;
+
+// What a server does with every connection in the back-off rows.
+enum class TServerFault { Refuses, SendsBadData, ClosesBeforeTheLoginAnswer };
 
 } // namespace
 
@@ -52,6 +57,12 @@ class TestMainConnection : public QObject
         now_ += 0.501 / SecondsPerDay;
         connection.TimerTick();
     }
+
+    static QString Connecting(const QString &address)
+    {
+        return QStringLiteral("Connecting to ") + address + QChar(0x2026);
+    }
+    static QString Connecting(const FakeAlertServer &server) { return Connecting(server.Address()); }
 
     // Sends the frames, then an alert behind them, and waits for that alert: by then
     // the frames have been handled too.
@@ -174,7 +185,8 @@ private Q_SLOTS:
         connection->SetUsername("Ann");
         QTRY_COMPARE_WITH_TIMEOUT(server.ClientCount(), 2, WaitMs);
         QCOMPARE(server.Client(1).RequestsFor("login").value(0).Value("username"), QByteArray("Ann"));
-        QCOMPARE(statuses_, (QStringList{QStringLiteral("Disconnected."), QString()}));
+        QCOMPARE(statuses_, (QStringList{Connecting(server), QStringLiteral("Disconnected."), QString(),
+                                         Connecting(server)}));
     }
 
     void pingsKeepTheSessionAndTellTheTime()
@@ -199,7 +211,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 3, WaitMs);
         const qint32 secondPing = client.IdOf("ping");
         QVERIFY(SendThenAlert(client, EncodeFrame(firstPing, "")));
-        QCOMPARE(connection->Status(), QString());
+        QCOMPARE(connection->Status(), Connecting(server));
 
         client.SendFrame(secondPing, "");
         QTRY_VERIFY_WITH_TIMEOUT(connection->Status().startsWith(QLatin1String("Working:  2:07:")), WaitMs);
@@ -248,8 +260,89 @@ private Q_SLOTS:
                                  WaitMs);
         QVERIFY2(ticks < 25, qPrintable(QString::number(ticks)));
         QCOMPARE(server.Client(1).Requests()[0].Value("session_id"), QByteArray("S-9"));
-        // A session that ends on its own leaves the status alone.
+        // The user is told the link went down, and that it is being made again.
+        QCOMPARE(statuses_, (QStringList{Connecting(server), QStringLiteral("Disconnected."), Connecting(server)}));
+    }
+
+    void failedAttemptsBackOffAndSayWhy_data()
+    {
+        QTest::addColumn<TServerFault>("fault");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("refused") << TServerFault::Refuses << QStringLiteral("Connection refused.");
+        QTest::newRow("bad data") << TServerFault::SendsBadData
+                                  << QStringLiteral("Invalid data from server: ");
+        QTest::newRow("closed before the login answer")
+            << TServerFault::ClosesBeforeTheLoginAnswer << QStringLiteral("Unexpected disconnect from server.");
+    }
+
+    void failedAttemptsBackOffAndSayWhy()
+    {
+        QFETCH(TServerFault, fault);
+        QFETCH(QString, reason);
+        FakeAlertServer server;
+        server.OnRequest = [fault](FakeAlertClient &client, const TMessageToServer &request) {
+            if (request.Value("command") != "login")
+                return;
+            if (fault == TServerFault::SendsBadData)
+                client.SendRaw(QByteArray(16, char(0xFF)));
+            else
+                client.Close();
+        };
+        const QString address = server.Address();
+        if (fault == TServerFault::Refuses)
+            server.StopListening();
+        auto connection = MakeConnection(server);
+        connection->SetServerAddress(address);
+        int reports = 0;
+        SetDebugReceiver([&reports](const QString &) { ++reports; });
+        const auto restoreDebug = qScopeGuard([] { SetDebugReceiver({}); });
+        connection->SetUsername("ann");
+        connection->SetPassword("secret");
+
+        // A minute of ticks, each given time for its attempt to play out.
+        for (int tick = 0; tick < 120; ++tick) {
+            QTest::qWait(30);
+            Tick(*connection);
+        }
+        const int attempts = int(statuses_.count(Connecting(address)));
+        QVERIFY2(attempts >= 5 && attempts <= 10, qPrintable(QString::number(attempts)));
+        if (fault != TServerFault::Refuses)
+            QCOMPARE(server.ClientCount(), attempts);
+        // Bad data is reported once per session that received it.
+        QCOMPARE(reports, fault == TServerFault::SendsBadData ? attempts : 0);
+
+        // Every wait names its reason and its length, and the waits grow.
+        const QString cannotReach = QStringLiteral("Cannot reach ") + address + QStringLiteral(": ") + reason;
+        int longestWait = 0;
+        for (const QString &status : std::as_const(statuses_)) {
+            if (status == Connecting(address))
+                continue;
+            QVERIFY2(status.startsWith(cannotReach), qPrintable(status));
+            const int wait = status.section(QStringLiteral("Reconnecting in "), 1).section(u' ', 0, 0).toInt();
+            QVERIFY2(status.endsWith(QStringLiteral(". Reconnecting in %1 s").arg(wait)) && wait > 0,
+                     qPrintable(status));
+            longestWait = std::max(longestWait, wait);
+        }
+        QVERIFY2(longestWait >= 13 && longestWait <= 30, qPrintable(QString::number(longestWait)));
         QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+        if (fault == TServerFault::Refuses)
+            return;
+
+        // A server that answers the login ends the waiting: when that session drops,
+        // the next one starts on the next tick.
+        server.OnRequest = [](FakeAlertClient &client, const TMessageToServer &request) {
+            AnswerLoginsAndPings(client, request);
+        };
+        int ticks = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((Tick(*connection), ++ticks, connection->Status() == QStringLiteral("Connected!")),
+                                 WaitMs);
+        QVERIFY2(ticks <= 61, qPrintable(QString::number(ticks)));
+        const int clients = server.ClientCount();
+        server.LastClient().Close();
+        QTest::qWait(100);
+        Tick(*connection);
+        QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
+        QTRY_COMPARE_WITH_TIMEOUT(server.ClientCount(), clients + 1, WaitMs);
     }
 
     void stopHoldsEverythingUntilReset()
@@ -299,7 +392,7 @@ private Q_SLOTS:
                                           + EncodeFrame(timerPing, "")));
         QVERIFY(connection->Stopped());
         QCOMPARE(connection->Status(), QStringLiteral("Account suspended."));
-        QCOMPARE(statuses_, QStringList{QStringLiteral("Account suspended.")});
+        QCOMPARE(statuses_, (QStringList{Connecting(server), QStringLiteral("Account suspended.")}));
     }
 
 private:

@@ -449,11 +449,54 @@ private Q_SLOTS:
         QCOMPARE(connection->SessionId(), sessionId);
         QCOMPARE(Recorded(record, "listen_for_alerts", 2).size(), 1);
         QCOMPARE(Recorded(record, "add_alert_category", 2).size(), 1);
-        // The new session gets alerts again, and a session that ended on its own leaves
-        // the status alone.
+        // The new session gets alerts again, and the user was told of the drop.
         const int before = windows.Total();
         QTRY_VERIFY_WITH_TIMEOUT(windows.Total() > before, WaitMs);
-        QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+        QVERIFY(statuses_.contains(QStringLiteral("Disconnected.")));
+    }
+
+    // The status follows the server through an outage longer than the silence limit,
+    // and its return costs exactly one login.
+    void statusTellsOfAnOutageAndTheReturn()
+    {
+        auto feed = std::make_unique<TFeedProcess>();
+        QVERIFY(feed->Start({"--rate", "20"}));
+        const quint16 port = feed->Port();
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(port);
+        auto connection = MakeConnection(port);
+        connection->SetUsername("anna");
+        connection->SetPassword("secret");
+        QTRY_COMPARE_WITH_TIMEOUT(connection->Status(), QStringLiteral("Connected!"), WaitMs);
+        QCOMPARE(statuses_.first(), QStringLiteral("Connecting to ") + address + QChar(0x2026));
+
+        // The server goes away; ticks come half a second apart, as in the program.
+        feed.reset();
+        QTest::qWait(500);
+        Tick(*connection);
+        QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
+        QTest::qWait(500);
+        Tick(*connection);
+        const QString cannotReach = QStringLiteral("Cannot reach ") + address + QStringLiteral(": Connection refused.");
+        QVERIFY2(connection->Status().startsWith(cannotReach), qPrintable(connection->Status()));
+        for (int tick = 0; tick < 2 * SilenceLimitTicks; ++tick) {
+            Tick(*connection);
+            QTest::qWait(20);
+            QVERIFY2(connection->Status().startsWith(cannotReach)
+                         || connection->Status().startsWith(QStringLiteral("Connecting to ")),
+                     qPrintable(connection->Status()));
+        }
+
+        // Back on the same port: one login, and it is kept.
+        TFeedProcess returned;
+        const QString record = returned.TempPath(QStringLiteral("requests.jsonl"));
+        QVERIFY(returned.Start({"--listen", address, "--record", record}));
+        QVERIFY(TickUntil(*connection, [&] { return connection->Status() == QStringLiteral("Connected!"); }, 80) > 0);
+        for (int tick = 0; tick < 2 * SilenceLimitTicks; ++tick) {
+            Tick(*connection);
+            QTest::qWait(20);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(connection->Status().startsWith(QStringLiteral("Working:  ")), WaitMs);
+        QCOMPARE(Recorded(record, "login").size(), 1);
     }
 
     void unansweredPingsStartAFreshSession()
@@ -466,8 +509,9 @@ private Q_SLOTS:
         connection->SetPassword("secret");
         QTRY_VERIFY_WITH_TIMEOUT(!connection->SessionId().isEmpty(), WaitMs);
         const QByteArray sessionId = connection->SessionId();
-        // The login's ping went unanswered with the login's answer.
-        QCOMPARE(connection->Status(), QString());
+        // The login's ping went unanswered with the login's answer: the link is not up yet.
+        const QString connecting = QStringLiteral("Connecting to 127.0.0.1:%1").arg(feed.Port()) + QChar(0x2026);
+        QCOMPARE(connection->Status(), connecting);
 
         // Ticks 9 and 18 ping; nobody answers.
         for (int tick = 1; tick < SilenceLimitTicks; ++tick) {
@@ -475,7 +519,7 @@ private Q_SLOTS:
             if (tick == 9 || tick == 18)
                 QTRY_COMPARE_WITH_TIMEOUT(Recorded(record, "ping", 1).size(), tick == 9 ? 2 : 3, WaitMs);
         }
-        QCOMPARE(connection->Status(), QString());
+        QCOMPARE(connection->Status(), connecting);
         QCOMPARE(Recorded(record, "login").size(), 1);
 
         Tick(*connection);
@@ -517,7 +561,9 @@ private Q_SLOTS:
         connection->SetUsername("anna");
         QVERIFY(!connection->Stopped());
         QTRY_VERIFY_WITH_TIMEOUT(connection->Stopped(), WaitMs);
-        QCOMPARE(statuses_, (QStringList{QString(), QStringLiteral("Closed for maintenance")}));
+        QCOMPARE(statuses_, (QStringList{QString(),
+                                         QStringLiteral("Connecting to 127.0.0.1:%1").arg(feed.Port()) + QChar(0x2026),
+                                         QStringLiteral("Closed for maintenance")}));
         QCOMPARE(Recorded(record, "login", 2).size(), 1);
         QCOMPARE(Recorded(record, "login").size(), 2);
     }
@@ -552,7 +598,12 @@ private Q_SLOTS:
         QCOMPARE(Recorded(record, "login", 2).constFirst().Value("session_id"), QString::fromUtf8(sessionId));
         const int before = windows.Total();
         QTRY_VERIFY_WITH_TIMEOUT(windows.Total() > before, WaitMs);
+        // A stream that cannot be read is a failure, not the end of a working session.
         QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+        const QString failed = QStringLiteral("Cannot reach 127.0.0.1:%1: Invalid data from server: data error. "
+                                              "Reconnecting in 1 s")
+                                   .arg(feed.Port());
+        QVERIFY2(statuses_.contains(failed), qPrintable(statuses_.join(u'|')));
     }
 
     void corruptStreamClosesTheSessionWithItsReason()

@@ -12,6 +12,8 @@
 namespace {
 
 const QString DefaultServerAddress = QStringLiteral("alerts.corvane-markets.com:9339");
+// The port a session uses for an address without one.
+const QString DefaultPort = QStringLiteral("8888");
 
 constexpr int TickIntervalMs = 500;
 constexpr double PingIntervalDays = 4.5 / SecondsPerDay;
@@ -122,6 +124,8 @@ void TMainConnection::SetPassword(const QByteArray &password)
 void TMainConnection::ResetConnection()
 {
     silentTicks_ = 0;
+    // The user asked for a fresh start: no wait left over from earlier failures.
+    backoff_.Reset();
     RestartSession();
     stopped_ = false;
     sessionId_.clear();
@@ -151,13 +155,20 @@ void TMainConnection::WakeUp()
 {
     if (!session_)
         CreateSession();
-    if (session_->State() == TTalkWithServer::TState::Waiting && !session_->ConnectStarted())
-        session_->Connect();
+    if (session_->State() != TTalkWithServer::TState::Waiting || session_->ConnectStarted())
+        return;
+    // Until the login is answered the user must not believe the link is up.
+    if (HasCredentials() && !stopped_)
+        SetStatus(QStringLiteral("Connecting to ") + ShownServerAddress() + QChar(0x2026));
+    session_->Connect();
 }
 
 void TMainConnection::CreateSession()
 {
     nextPingTime_ = Now() + PingIntervalDays;
+    // Silence counted against an earlier session must not cut this one short.
+    silentTicks_ = 0;
+    sessionLoggedIn_ = false;
     session_ = std::make_unique<TTalkWithServer>();
     session_->OnResponse = [](bool, const QByteArray &, const TMessageToServer &) {};
     session_->OnDisconnected = [] {};
@@ -194,6 +205,7 @@ void TMainConnection::LoginAnswered(bool success, const QByteArray &body)
 {
     if (!success)
         return;
+    sessionLoggedIn_ = true;
     const QVector<QByteArray> lines = SplitLines(body);
     if (lines.isEmpty())
         return;
@@ -229,21 +241,61 @@ void TMainConnection::RestartSession()
 
 void TMainConnection::TimerTick()
 {
-    if (session_ && session_->State() == TTalkWithServer::TState::Closed) {
-        DestroySession();
-        if (HasCredentials() && !stopped_)
-            wakeUp_->RequestWakeUp();
-    }
+    if (session_ && session_->State() == TTalkWithServer::TState::Closed)
+        ReapClosedSession();
     if (stopped_ || !HasCredentials())
         return;
+    if (!session_) {
+        RetryWhenDue();
+        return;
+    }
 
-    if (session_ && Now() > nextPingTime_)
+    if (Now() > nextPingTime_)
         SendPing();
 
     if (++silentTicks_ > MostSilentTicks) {
         silentTicks_ = 0;
         RestartSession();
     }
+}
+
+void TMainConnection::ReapClosedSession()
+{
+    // A session that reached the server and was not fed garbage worked; anything else
+    // (refused, unknown host, bad data, closed before the login was answered) failed.
+    const bool worked = sessionLoggedIn_ && !session_->DataRejected();
+    const QString reason = session_->ErrorMessage();
+    DestroySession();
+    if (stopped_ || !HasCredentials())
+        return;
+    if (worked) {
+        backoff_.Reset();
+        SetStatus(QStringLiteral("Disconnected."));
+    } else {
+        backoff_.Failed(Now());
+        failureReason_ = reason;
+    }
+}
+
+void TMainConnection::RetryWhenDue()
+{
+    const TDateTime now = Now();
+    if (!backoff_.Waiting(now)) {
+        wakeUp_->RequestWakeUp();
+        return;
+    }
+    QString status = QStringLiteral("Cannot reach ") + ShownServerAddress();
+    if (!failureReason_.isEmpty())
+        status += QStringLiteral(": ") + failureReason_;
+    if (!status.endsWith(QLatin1Char('.')))
+        status += QLatin1Char('.');
+    SetStatus(status + QStringLiteral(" Reconnecting in %1 s").arg(backoff_.SecondsLeft(now)));
+}
+
+QString TMainConnection::ShownServerAddress() const
+{
+    return serverAddress_.contains(QLatin1Char(':')) ? serverAddress_
+                                                      : serverAddress_ + QLatin1Char(':') + DefaultPort;
 }
 
 void TMainConnection::SendPing()

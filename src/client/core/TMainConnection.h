@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/TReconnectBackoff.h"
 #include "shared/LocalClock.h"
 #include "shared/TTalkWithServer.h"
 
@@ -61,7 +62,8 @@ public:
     const QString &ServerAddress() const { return serverAddress_; }
     void SetServerAddress(const QString &address) { serverAddress_ = address; }
 
-    // One 500 ms step: replaces a closed session, pings when due, counts silence.
+    // One 500 ms step: replaces a closed session (at once after one that worked, after
+    // a growing wait after failed attempts), pings when due, counts silence.
     void TimerTick();
 
 private:
@@ -69,6 +71,9 @@ private:
     void SetStatus(const QString &status);
     void WakeUp();
     void CreateSession();
+    void ReapClosedSession();
+    void RetryWhenDue();
+    QString ShownServerAddress() const;
     void QueueLogin();
     void RestartSession();
     void DestroySession();
@@ -86,6 +91,11 @@ private:
     QVector<QByteArray> categories_;
     std::unique_ptr<TTalkWithServer> session_;
     std::unique_ptr<TWakeMeSoon> wakeUp_;
+    // Set once the current session's login was answered: it reached a working server.
+    bool sessionLoggedIn_ = false;
+    TReconnectBackoff backoff_;
+    // Why the last attempt failed, shown while the next one waits.
+    QString failureReason_;
     TMessageHandle lastPing_;
     TDateTime nextPingTime_ = 0;
     QVector<TAlertCallback> alertCallbacks_;
