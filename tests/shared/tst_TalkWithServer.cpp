@@ -266,7 +266,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("message");
         QTest::newRow("unresolvable host") << "no-such-host.invalid:9339" << "DNS error";
-        QTest::newRow("refused port") << "127.0.0.1:REFUSED" << "Error in server connection.";
+        QTest::newRow("refused port") << "127.0.0.1:REFUSED" << "Connection refused";
         // Split at the first colon, the port text keeps the second one and is unusable.
         QTest::newRow("two colons") << "127.0.0.1:1:2"
                                     << "TSocketServerConnection.Connect, ESocketException, ";
