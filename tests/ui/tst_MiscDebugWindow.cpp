@@ -100,6 +100,48 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!window->FlushArmed(), FlushWaitMs);
         QCOMPARE(LogLines(window), earlier + QStringList(QStringLiteral("after close")));
     }
+
+    // A report every second all day must not grow the log without end, whether the
+    // lines come in one burst or flush by flush.
+    void onlyTheNewestLinesAreKept()
+    {
+        TMiscDebugWindow *window = MiscDebugWindow();
+        QVERIFY(window);
+        const int total = 2 * TMiscDebugWindow::MostLines + 500;
+        for (int i = 0; i < total; ++i)
+            DebugOutput(QStringLiteral("line %1").arg(i));
+        QTRY_VERIFY_WITH_TIMEOUT(!window->FlushArmed(), FlushWaitMs);
+        QStringList lines = LogLines(window);
+        QCOMPARE(lines.size(), TMiscDebugWindow::MostLines);
+        QCOMPARE(lines.first(), QStringLiteral("line %1").arg(total - TMiscDebugWindow::MostLines));
+        QCOMPARE(lines.last(), QStringLiteral("line %1").arg(total - 1));
+
+        DebugOutput(QStringLiteral("one more"));
+        QTRY_VERIFY_WITH_TIMEOUT(!window->FlushArmed(), FlushWaitMs);
+        lines = LogLines(window);
+        QCOMPARE(lines.size(), TMiscDebugWindow::MostLines);
+        QCOMPARE(lines.first(), QStringLiteral("line %1").arg(total - TMiscDebugWindow::MostLines + 1));
+        QCOMPARE(lines.last(), QStringLiteral("one more"));
+    }
+
+    void aReportLeavesTheActiveWindowActive()
+    {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            QSKIP("the offscreen platform activates every window it shows; this needs a window manager");
+        TMiscDebugWindow *window = MiscDebugWindow();
+        QVERIFY(window);
+        window->hide();
+        QWidget trading;
+        trading.show();
+        trading.activateWindow();
+        QTRY_VERIFY(trading.isActiveWindow());
+
+        DebugOutput(QStringLiteral("while trading"));
+        QVERIFY(window->isVisible());
+        QTest::qWait(50);
+        QVERIFY(trading.isActiveWindow());
+        QVERIFY(!window->isActiveWindow());
+    }
 };
 
 QTEST_MAIN(TestMiscDebugWindow)

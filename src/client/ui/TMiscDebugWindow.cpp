@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int FlushIntervalMs = 250;
@@ -25,11 +27,13 @@ TMiscDebugWindow::TMiscDebugWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Kestrova Debug Window"));
     // The log must not keep the program running once the main window is gone.
     setAttribute(Qt::WA_QuitOnClose, false);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     resize(1142, 656);
 
     memo1_ = new QPlainTextEdit(this);
     memo1_->setObjectName(QStringLiteral("Memo1"));
     memo1_->setReadOnly(true);
+    memo1_->setMaximumBlockCount(MostLines);
     memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -48,10 +52,11 @@ void TMiscDebugWindow::AddText(const QString &text)
         flushArmed_ = true;
         timer1_.start();
     }
-    if (pendingText_.isEmpty())
-        pendingText_ = text;
-    else
-        pendingText_ += QStringLiteral("\r\n") + text;
+    pendingLines_.append(text);
+    // A flood between two flushes keeps only what the log could show; trimmed in
+    // batches so that each report costs the same.
+    if (pendingLines_.size() >= 2 * MostLines)
+        pendingLines_.erase(pendingLines_.begin(), pendingLines_.end() - MostLines);
     show();
 }
 
@@ -60,8 +65,9 @@ void TMiscDebugWindow::Timer1Timer()
     flushArmed_ = false;
     timer1_.stop();
     // Each report becomes its own line: the editor breaks the text at every CR LF.
-    memo1_->appendPlainText(pendingText_);
-    pendingText_.clear();
+    const qsizetype dropped = std::max<qsizetype>(0, pendingLines_.size() - MostLines);
+    memo1_->appendPlainText(QStringList(pendingLines_.mid(dropped)).join(QStringLiteral("\r\n")));
+    pendingLines_.clear();
 }
 
 void TMiscDebugWindow::closeEvent(QCloseEvent *event)

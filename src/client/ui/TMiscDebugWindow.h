@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -8,12 +9,16 @@ class QPlainTextEdit;
 
 // The program's log: a plain text window that pops up on the first diagnostic line and
 // then collects every later one. Lines arriving in a burst are gathered and written out
-// together at most every 250 ms, so a flood of reports costs few editor updates.
+// together at most every 250 ms, so a flood of reports costs few editor updates. Only the
+// newest lines are kept, so a report every second all day does not grow it without end,
+// and it comes up without taking the keyboard from the trading windows.
 class TMiscDebugWindow : public QWidget
 {
     Q_OBJECT
 
 public:
+    static constexpr int MostLines = 10000;
+
     explicit TMiscDebugWindow(QWidget *parent = nullptr);
 
     // Queues one line and shows the window in its current state.
@@ -22,7 +27,8 @@ public:
     void Timer1Timer();
 
     QPlainTextEdit *Memo1() const { return memo1_; }
-    const QString &PendingText() const { return pendingText_; }
+    // The lines queued since the last flush, joined with CR LF.
+    QString PendingText() const { return pendingLines_.join(QStringLiteral("\r\n")); }
     bool FlushArmed() const { return flushArmed_; }
 
 protected:
@@ -33,7 +39,7 @@ protected:
 private:
     QPlainTextEdit *memo1_ = nullptr;
     QTimer timer1_;
-    QString pendingText_;
+    QStringList pendingLines_;
     bool flushArmed_ = false;
 };
 
