@@ -1,8 +1,11 @@
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
+#include "client/ui/MonitorFit.h"
+#include "client/ui/TElidedLabel.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
+#include "shared/DebugSink.h"
 #include "shared/TZLibCompressor.h"
 #include "shared/TZLibDecompressor.h"
 #include "shared/WireFormat.h"
@@ -316,6 +319,80 @@ private Q_SLOTS:
         QCOMPARE(unreadable->width(), 401);
         QVERIFY(!unreadable->isVisible());
         QCOMPARE(unreadable->windowState(), Qt::WindowNoState);
+    }
+
+    // A damaged or hostile file or store must not stop the program from starting: out of
+    // range numbers are cut back or ignored.
+    void hostileValuesStartNormally()
+    {
+        WriteIni(QByteArray(ThreeWindows).replace("window count=3", "window count=2147483647"));
+        {
+            QSettings store = Store();
+            store.setValue(QStringLiteral("Main/FontSize"), 2147483647);
+            store.setValue(QStringLiteral("Main/Left"), -2147483647 - 1);
+            store.setValue(QStringLiteral("Main/Top"), 2147483647);
+            store.setValue(QStringLiteral("Window:QS/Width"), 2147483647);
+            store.setValue(QStringLiteral("Window:QS/Left"), 2147483647);
+            store.setValue(QStringLiteral("Window:QS/Top"), -2147483647 - 1);
+            store.setValue(QStringLiteral("Window:BB/Left"), 100001);
+            store.setValue(QStringLiteral("Window:BB/Top"), 10);
+        }
+        QStringList reports;
+        SetDebugReceiver([&reports](const QString &text) { reports << text; });
+        const auto restoreDebug = qScopeGuard([] { SetDebugReceiver({}); });
+
+        auto form = Start();
+        QCOMPARE(form->AlertWindows().size(), 100);
+        QCOMPARE(form->AlertWindows()[3]->windowTitle(), QStringLiteral("Alerts"));
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports[0].contains(QLatin1String("\"window count\" 2147483647")), qPrintable(reports[0]));
+        QCOMPARE(form->AlertFont().pointSize(), 500);
+        QCOMPARE(form->geometry().topLeft(), FitOntoScreens(QRect(QPoint(485, 348), form->size())));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(form->AlertWindows()[i]->size(), QSize(401, 480));
+    }
+
+    // The client area's corner is what is kept, so a framed window comes back exactly
+    // where it was instead of creeping by its title bar at every start.
+    void mainWindowComesBackWhereItWas()
+    {
+        const QPoint corner(120, 130);
+        auto form = Start();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->setGeometry(QRect(corner, form->size()));
+        QTRY_COMPARE(form->geometry().topLeft(), corner);
+        QVERIFY(form->frameGeometry().topLeft() != corner);
+        Stop(form);
+        QCOMPARE(Store().value(QStringLiteral("Main/Left")).toInt(), corner.x());
+        QCOMPARE(Store().value(QStringLiteral("Main/Top")).toInt(), corner.y());
+
+        for (int run = 0; run < 2; ++run) {
+            form = Start();
+            form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+            QCOMPARE(form->geometry().topLeft(), corner);
+            Stop(form);
+        }
+    }
+
+    void aLongStatusDoesNotWidenTheWindow()
+    {
+        auto form = Start();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const int width = form->width();
+        const QString reason = QStringLiteral("Your subscription has ended; renew it at the accounts page "
+                                              "or call the desk, quoting reference 0000-1111-2222-3333, ")
+                               + QString(60, u'x');
+        auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
+        label->SetFullText(reason);
+        QTest::qWait(50);
+        QCOMPARE(form->width(), width);
+        QVERIFY(form->minimumSizeHint().width() <= width);
+        QCOMPARE(label->toolTip(), reason);
+        QVERIFY(label->ShownText().endsWith(QChar(0x2026)));
+        QVERIFY(label->ShownText().size() < reason.size());
     }
 
     void doubleClickBringsTheSelectedWindowUpRestored()

@@ -1,5 +1,6 @@
 #include "TCategoryKinds.h"
 
+#include "shared/AlertWindowCount.h"
 #include "shared/TIniFile.h"
 
 #include <QStringList>
@@ -8,7 +9,7 @@
 
 void TCategoryKinds::Load(const TIniFile &ini)
 {
-    const int windowCount = ini.ReadInteger("General", "window count", 0);
+    const int windowCount = ReadAlertWindowCount(ini);
     for (int n = 0; n < windowCount; ++n) {
         const QByteArray section = "Alert Window " + QByteArray::number(n);
         const QByteArray category = ini.ReadString(section, "subscription", QByteArray());

@@ -1,5 +1,6 @@
 #include "TTapOptions.h"
 
+#include "shared/AlertWindowCount.h"
 #include "shared/TIniFile.h"
 
 bool TTapOptions::Parse(const QStringList &arguments, TTapOptions &options, QString &error)
@@ -56,9 +57,9 @@ QString TTapOptions::Usage()
 QVector<QByteArray> CategoriesFromIni(const QString &iniFileName)
 {
     const TIniFile ini(iniFileName);
-    const qint32 windowCount = ini.ReadInteger("General", "window count", 0);
+    const int windowCount = ReadAlertWindowCount(ini);
     QVector<QByteArray> categories;
-    for (qint32 n = 0; n < windowCount; ++n) {
+    for (int n = 0; n < windowCount; ++n) {
         const QByteArray section = "Alert Window " + QByteArray::number(n);
         const QByteArray category = ini.ReadString(section, "subscription", QByteArray());
         if (!category.isEmpty())

@@ -3,9 +3,11 @@
 #include "client/core/TMainConnection.h"
 #include "client/ui/DefaultButton.h"
 #include "client/ui/MonitorFit.h"
+#include "client/ui/TElidedLabel.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "client/ui/TSettingsStore.h"
+#include "shared/AlertWindowCount.h"
 #include "shared/TIniFile.h"
 
 #include <QCloseEvent>
@@ -20,6 +22,8 @@
 #include <QScopeGuard>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -61,10 +65,18 @@ int PointSizeOf(const QFont &font)
     return font.pointSize() > 0 ? font.pointSize() : QFontInfo(font).pointSize();
 }
 
-// Non-numbers have already read as 0; a negative count makes no windows either.
-int WindowCount(const TIniFile &ini)
+// Larger fonts than this are a damaged store, not a choice; measuring grids in them
+// would take the program down.
+constexpr qint32 LargestFontSize = 500;
+
+// No desktop reaches this far from its origin; a stored rectangle that does is damaged.
+constexpr qint64 FarthestPixel = 100000;
+
+// Checked in 64 bits before a QRect is made, whose own arithmetic would overflow.
+bool IsPlausibleRectangle(qint64 left, qint64 top, qint64 width, qint64 height)
 {
-    return qMax(0, ini.ReadInteger("General", "window count", 0));
+    return width > 0 && height > 0 && left >= -FarthestPixel && top >= -FarthestPixel
+           && left + width <= FarthestPixel && top + height <= FarthestPixel;
 }
 
 } // namespace
@@ -106,7 +118,7 @@ QWidget *TMainForm::BuildConnectionTab()
     auto *tab = new QWidget;
     tab->setObjectName(QStringLiteral("Connection"));
 
-    statusLabel_ = new QLabel(tab);
+    statusLabel_ = new TElidedLabel(tab);
     statusLabel_->setObjectName(QStringLiteral("StatusLabel"));
     usernameEdit_ = new QLineEdit(tab);
     usernameEdit_->setObjectName(QStringLiteral("UsernameEdit"));
@@ -188,13 +200,7 @@ void TMainForm::FormCreate()
 
     settingsStore_ = std::make_unique<TSettingsStore>();
     usernameEdit_->setText(settingsStore_->ReadString(MainSection, QStringLiteral("User"), QString()));
-
-    alertFont_ = font();
-    alertFont_.setFamily(settingsStore_->ReadString(MainSection, QStringLiteral("FontName"), font().family()));
-    // A size that is not positive names no font; the window's own size stays then.
-    const qint32 fontSize = settingsStore_->ReadInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(font()));
-    if (fontSize > 0)
-        alertFont_.setPointSize(fontSize);
+    RestoreAlertFont();
 
     const TIniFile ini(QStringLiteral("KVX.ini"));
     const QString caption = ini.ReadText("General", "title", windowTitle()) + ProgramVersion;
@@ -212,12 +218,22 @@ void TMainForm::FormCreate()
 
 void TMainForm::StatusChanged()
 {
-    statusLabel_->setText(GetMainConnection().Status());
+    statusLabel_->SetFullText(GetMainConnection().Status());
+}
+
+void TMainForm::RestoreAlertFont()
+{
+    alertFont_ = font();
+    alertFont_.setFamily(settingsStore_->ReadString(MainSection, QStringLiteral("FontName"), font().family()));
+    // A size that is not positive names no font; the window's own size stays then.
+    const qint32 fontSize = settingsStore_->ReadInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(font()));
+    if (fontSize > 0)
+        alertFont_.setPointSize(std::min(fontSize, LargestFontSize));
 }
 
 void TMainForm::CreateAlertWindows(const TIniFile &ini)
 {
-    const int count = WindowCount(ini);
+    const int count = ReadAlertWindowCount(ini);
     for (int n = 0; n < count; ++n) {
         // Alert windows have no owner: they live until the process ends.
         auto *window = new TAlertForm();
@@ -229,11 +245,19 @@ void TMainForm::CreateAlertWindows(const TIniFile &ini)
     }
 }
 
+// The client area's corner is saved and restored: the frame's size is not known before
+// the window manager has framed the window, and mixing the two moved the window by the
+// title bar's height at every start.
 void TMainForm::RestoreMainPosition()
 {
-    const QPoint stored(settingsStore_->ReadInteger(MainSection, QStringLiteral("Left"), pos().x()),
-                        settingsStore_->ReadInteger(MainSection, QStringLiteral("Top"), pos().y()));
-    move(FitOntoScreens(QRect(stored, frameGeometry().size())));
+    const QRect current = geometry();
+    const qint32 left = settingsStore_->ReadInteger(MainSection, QStringLiteral("Left"), current.left());
+    const qint32 top = settingsStore_->ReadInteger(MainSection, QStringLiteral("Top"), current.top());
+    // A damaged position counts as none: the window starts where it would on a first run.
+    const QRect stored = IsPlausibleRectangle(left, top, current.width(), current.height())
+                             ? QRect(QPoint(left, top), current.size())
+                             : current;
+    setGeometry(QRect(FitOntoScreens(stored), current.size()));
 }
 
 void TMainForm::RestorePlacement(TAlertForm *window)
@@ -241,16 +265,18 @@ void TMainForm::RestorePlacement(TAlertForm *window)
     const QString section = PlacementSection(window);
     const TSettingsStore &store = *settingsStore_;
     const QRect current = window->geometry();
-    const QSize size(store.ReadInteger(section, QStringLiteral("Width"), current.width()),
-                     store.ReadInteger(section, QStringLiteral("Height"), current.height()));
-    window->resize(size);
-
-    // A window never placed before is left where the window manager puts it when it
-    // first shows; a remembered position is pulled back onto a monitor if needed.
-    if (store.Contains(section, QStringLiteral("Left")) || store.Contains(section, QStringLiteral("Top"))) {
-        const QPoint stored(store.ReadInteger(section, QStringLiteral("Left"), current.left()),
-                            store.ReadInteger(section, QStringLiteral("Top"), current.top()));
-        window->setGeometry(QRect(FitOntoScreens(QRect(stored, size)), size));
+    const qint32 width = store.ReadInteger(section, QStringLiteral("Width"), current.width());
+    const qint32 height = store.ReadInteger(section, QStringLiteral("Height"), current.height());
+    const qint32 left = store.ReadInteger(section, QStringLiteral("Left"), current.left());
+    const qint32 top = store.ReadInteger(section, QStringLiteral("Top"), current.top());
+    // A damaged rectangle is ignored whole: the window keeps its size and place.
+    if (IsPlausibleRectangle(left, top, width, height)) {
+        const QSize size(width, height);
+        window->resize(size);
+        // A window never placed before is left where the window manager puts it when it
+        // first shows; a remembered position is pulled back onto a monitor if needed.
+        if (store.Contains(section, QStringLiteral("Left")) || store.Contains(section, QStringLiteral("Top")))
+            window->setGeometry(QRect(FitOntoScreens(QRect(QPoint(left, top), size)), size));
     }
 
     // The state goes first so that a minimised window appears minimised straight away.
@@ -290,8 +316,8 @@ void TMainForm::FormDestroy()
     settingsStore_->WriteString(MainSection, QStringLiteral("User"), usernameEdit_->text());
     settingsStore_->WriteString(MainSection, QStringLiteral("FontName"), alertFont_.family());
     settingsStore_->WriteInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(alertFont_));
-    settingsStore_->WriteInteger(MainSection, QStringLiteral("Left"), pos().x());
-    settingsStore_->WriteInteger(MainSection, QStringLiteral("Top"), pos().y());
+    settingsStore_->WriteInteger(MainSection, QStringLiteral("Left"), geometry().left());
+    settingsStore_->WriteInteger(MainSection, QStringLiteral("Top"), geometry().top());
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

@@ -9,6 +9,7 @@
 
 class QFontDialog;
 class QLabel;
+class TElidedLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -60,6 +61,7 @@ private:
     void FormCreate();
     void StatusChanged();
     void CreateAlertWindows(const TIniFile &ini);
+    void RestoreAlertFont();
     void RestoreMainPosition();
     void RestorePlacement(TAlertForm *window);
     void SavePlacement(TAlertForm *window);
@@ -72,7 +74,7 @@ private:
     TQuickstrikeExcludeForm *excludeForm_ = nullptr;
 
     QTabWidget *pageControl1_ = nullptr;
-    QLabel *statusLabel_ = nullptr;
+    TElidedLabel *statusLabel_ = nullptr;
     QLineEdit *usernameEdit_ = nullptr;
     QLineEdit *passwordEdit_ = nullptr;
     QPushButton *loginButton_ = nullptr;
