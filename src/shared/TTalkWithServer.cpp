@@ -3,6 +3,7 @@
 #include "shared/DebugSink.h"
 #include "shared/Exception.h"
 #include "shared/TGenericServerConnection.h"
+#include "shared/THttpTunnel.h"
 #include "shared/TSocketServerConnection.h"
 #include "shared/TWakeMeSoon.h"
 #include "shared/TZLibCompressor.h"
@@ -74,13 +75,6 @@ void TTalkWithServer::Connect()
     AZ_ASSERT(state_ == TState::Waiting && !connectStarted_);
     connectStarted_ = true;
 
-    if (UseHttpTunnel != 0) {
-        // Only the plain TCP transport is available in this build.
-        errorMessage_ = QStringLiteral("The HTTP tunnel is not available.");
-        ServerDisconnected();
-        return;
-    }
-
     connection_ = CreateConnection();
     TGenericServerConnection *connection = connection_.get();
     const std::weak_ptr<char> alive = lifeToken_;
@@ -96,10 +90,15 @@ void TTalkWithServer::Connect()
 
 std::unique_ptr<TGenericServerConnection> TTalkWithServer::CreateConnection()
 {
-    const int colon = ServerAddress.indexOf(QLatin1Char(':'));
-    const QString host = colon < 0 ? ServerAddress : ServerAddress.left(colon);
-    const QString port = colon < 0 ? DefaultPort : ServerAddress.mid(colon + 1);
-    auto connection = std::make_unique<TSocketServerConnection>(host, port);
+    std::unique_ptr<TGenericServerConnection> connection;
+    if (UseHttpTunnel != 0) {
+        connection = std::make_unique<THttpTunnel>(HttpTunnelAddress);
+    } else {
+        const int colon = ServerAddress.indexOf(QLatin1Char(':'));
+        const QString host = colon < 0 ? ServerAddress : ServerAddress.left(colon);
+        const QString port = colon < 0 ? DefaultPort : ServerAddress.mid(colon + 1);
+        connection = std::make_unique<TSocketServerConnection>(host, port);
+    }
 
     connection->OnSessionClosed = [this](TGenericServerConnection *sender) {
         RunConnectionEvent([this, sender] { ServerConnectionClosed(sender); });

@@ -310,19 +310,21 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(session.State(), TTalkWithServer::TState::Connected, WaitMs);
     }
 
-    void theHttpTunnelIsRefusedCleanly()
+    void aTunnelThatCannotStartClosesTheSessionWithItsReason()
     {
         // Declared before the session, whose last answers still reach them.
         AnswerLog log;
         int disconnects = 0;
         TTalkWithServer session;
         session.UseHttpTunnel = 1;
-        session.HttpTunnelAddress = QStringLiteral("http://127.0.0.1:1/");
+        session.HttpTunnelAddress = QStringLiteral("ftp://127.0.0.1:1/");
         session.OnDisconnected = [&] { ++disconnects; };
         session.SendMessage(Command("login"), true, log.Callback());
         session.Connect();
         QCOMPARE(session.State(), TTalkWithServer::TState::Closed);
-        QCOMPARE(session.ErrorMessage(), QStringLiteral("The HTTP tunnel is not available."));
+        QCOMPARE(session.ErrorMessage(),
+                 QStringLiteral("THttpTunnel.Connect, EHttpException, "
+                                "Not an http or https URL: \"ftp://127.0.0.1:1/\", 0, "));
         QCOMPARE(disconnects, 1);
         QCOMPARE(log.answers.size(), 1);
     }

@@ -1,0 +1,262 @@
+#include "shared/THttpTunnel.h"
+
+#include "net/THttpClient.h"
+#include "shared/DebugSink.h"
+#include "shared/Exception.h"
+#include "shared/P64.h"
+#include "shared/TWakeMeSoon.h"
+
+#include <QBuffer>
+#include <QTimer>
+
+namespace {
+
+constexpr double MillisecondsPerDay = 86400000.0;
+constexpr int AcceptedStatus = 200;
+const QByteArray LineBreak = QByteArrayLiteral("\r\n");
+
+void Fire(const TGenericServerConnection::TNotifyEvent &event, TGenericServerConnection *sender)
+{
+    // A copy, so a handler may reassign the event it was called through.
+    if (const TGenericServerConnection::TNotifyEvent handler = event)
+        handler(sender);
+}
+
+} // namespace
+
+THttpTunnel::THttpTunnel(const QString &tunnelAddress)
+    : wakeUp_(std::make_unique<TWakeMeSoon>()),
+      watchdog_(std::make_unique<QTimer>()),
+      downloadClient_(std::make_unique<THttpClient>()),
+      uploadClient_(std::make_unique<THttpClient>()),
+      tunnelAddress_(tunnelAddress),
+      uploadBody_(std::make_unique<QBuffer>())
+{
+    wakeUp_->OnWakeUp = [this] { CheckForSend(); };
+    uploadBody_->open(QIODevice::ReadWrite);
+
+    THttpClient *download = downloadClient_.get();
+    downloadData_ = QObject::connect(download, &THttpClient::DocumentData, download,
+                                     [this](const QByteArray &piece) { DownloadData(piece); });
+    // However the download ends, the tunnel has lost its way back from the server.
+    downloadDone_ = QObject::connect(download, &THttpClient::RequestDone, download,
+                                     [this](THttpRequest, int) { Close(); });
+
+    THttpClient *upload = uploadClient_.get();
+    uploadDone_ = QObject::connect(upload, &THttpClient::RequestDone, upload,
+                                   [this](THttpRequest, int error) { UploadDone(error); });
+    upload->SetSendStream(uploadBody_.get());
+
+    watchdog_->setInterval(WatchdogIntervalMs);
+    QObject::connect(watchdog_.get(), &QTimer::timeout, watchdog_.get(), [this] { WatchdogTick(); });
+    watchdog_->start();
+}
+
+THttpTunnel::~THttpTunnel()
+{
+    // Destroying a tunnel that has not ended is its end, as far as the owner is
+    // concerned. A destructor cannot pass a handler's error on, so it is dropped.
+    try {
+        Close();
+    } catch (...) {
+    }
+    watchdog_->stop();
+}
+
+void THttpTunnel::ApplyProxySettings(THttpClient &client) const
+{
+    if (!HttpProxyHost.isEmpty()) {
+        client.SetProxy(HttpProxyHost, QString::number(HttpProxyPort), HttpProxyUsername,
+                        HttpProxyPassword);
+        client.SetSocks(TSocksSettings());
+    } else if (!SocksLevel.isEmpty()) {
+        client.SetProxy(QString(), QString(), QString(), QString());
+        TSocksSettings socks;
+        socks.Server = SocksServer;
+        socks.Port = SocksPort;
+        socks.Usercode = SocksUsercode;
+        socks.Password = SocksPassword;
+        socks.Level = SocksLevel;
+        socks.UserCodeAuthentication = !SocksUsercode.isEmpty();
+        client.SetSocks(socks);
+    } else {
+        client.SetProxy(QString(), QString(), QString(), QString());
+        client.SetSocks(TSocksSettings());
+    }
+}
+
+bool THttpTunnel::Connect()
+{
+    AZ_ASSERT(connState_ == ConnNew);
+    connState_ = ConnConnecting;
+    try {
+        ApplyProxySettings(*uploadClient_);
+        ApplyProxySettings(*downloadClient_);
+        downloadClient_->SetUrl(tunnelAddress_);
+        downloadClient_->GetAsync();
+        return true;
+    } catch (const std::exception &e) {
+        ErrorMessage = QStringLiteral("THttpTunnel.Connect, ") + ExceptionClassName(e)
+                       + QStringLiteral(", ") + ExceptionMessage(e) + QStringLiteral(", ")
+                       + ClientStatus(*downloadClient_);
+        Close();
+        return false;
+    }
+}
+
+void THttpTunnel::DownloadData(const QByteArray &piece)
+{
+    receiveBuffer_ += piece;
+    if (connState_ == ConnConnecting)
+        TakeHeaderLines();
+    if (connState_ == ConnConnected && !receiveBuffer_.isEmpty())
+        Fire(OnDataAvailable, this);
+}
+
+void THttpTunnel::TakeHeaderLines()
+{
+    // The first line is the server's greeting, the second where our uploads go. Until
+    // both are complete the search starts over with every piece.
+    const int firstEnd = receiveBuffer_.indexOf(LineBreak);
+    if (firstEnd < 0)
+        return;
+    const int addressStart = firstEnd + LineBreak.size();
+    const int addressEnd = receiveBuffer_.indexOf(LineBreak, addressStart);
+    if (addressEnd < 0)
+        return;
+    uploadClient_->SetUrl(QString::fromUtf8(receiveBuffer_.mid(addressStart, addressEnd - addressStart)));
+    receiveBuffer_.remove(0, addressEnd + LineBreak.size());
+    connState_ = ConnConnected;
+    Fire(OnConnected, this);
+}
+
+void THttpTunnel::ReadAvailable(QByteArray &data)
+{
+    // While connecting, the buffer holds header lines, not the server's stream.
+    if (connState_ != ConnConnected && connState_ != ConnClosed)
+        return;
+    data = receiveBuffer_;
+    receiveBuffer_.clear();
+}
+
+void THttpTunnel::Send(const QByteArray &data)
+{
+    AZ_ASSERT_MSG(connState_ == ConnConnected || connState_ == ConnClosed,
+                  "Send before the connection opened");
+    if (connState_ != ConnConnected)
+        return;
+    sendBuffer_ += data;
+    wakeUp_->RequestWakeUp();
+}
+
+void THttpTunnel::CheckForSend()
+{
+    if (sendState_ == SendInFlight || sendState_ == SendDead)
+        return;
+    if (sendState_ == SendIdle && sendBuffer_.isEmpty())
+        return;
+
+    const int clientState = uploadClient_->State();
+    if (clientState == httpDnsLookupDone || clientState == httpWaitingHeader)
+        return;
+    if (clientState != httpReady) {
+        DebugMessage(QStringLiteral("HTTP Not Ready on Write:  ") + ClientStatus(*uploadClient_)
+                     + QStringLiteral(", State=") + QString::number(clientState));
+        sendState_ = SendDead;
+        Close();
+        return;
+    }
+
+    // A resend posts the body kept from the failed attempt; only an idle tunnel takes
+    // the next chunk. The chunk is cut only once the client can take it, so that no
+    // body is overwritten before it went out.
+    if (sendState_ == SendIdle) {
+        const QByteArray chunk = sendBuffer_.left(ChunkBytes);
+        sendBuffer_.remove(0, chunk.size());
+        uploadBody_->buffer() = QByteArrayLiteral("sequence=") + QByteArray::number(sequence_)
+                                + QByteArrayLiteral("&body=") + EncodeP64(chunk);
+    }
+    StartUpload();
+}
+
+void THttpTunnel::StartUpload()
+{
+    uploadDeadline_ = Now() + SendTimeoutMs / MillisecondsPerDay;
+    sendState_ = SendInFlight;
+    uploadBody_->seek(0);
+    try {
+        uploadClient_->PostAsync();
+    } catch (const std::exception &e) {
+        ReportException(e, QStringLiteral("HttpTunnels, THttpTunnel.CheckForSend"));
+        DebugMessage(QStringLiteral("Unexpected Exception:  THttpTunnel.CheckForSend, ")
+                     + ExceptionClassName(e) + QStringLiteral(", ") + ExceptionMessage(e)
+                     + QStringLiteral(", ") + ClientStatus(*uploadClient_));
+        sendState_ = SendDead;
+        Close();
+    }
+}
+
+void THttpTunnel::UploadDone(int error)
+{
+    if (uploadClient_->State() != httpReady)
+        return;
+    sendState_ = SendIdle;
+    const int status = uploadClient_->StatusCode();
+    if (error == 0 && status == AcceptedStatus) {
+        // Each success forgives one earlier failure, so scattered failures add up.
+        if (failureCount_ > 0)
+            --failureCount_;
+        ++sequence_;
+        wakeUp_->RequestWakeUp();
+        return;
+    }
+
+    ++failureCount_;
+    const QString details = ClientStatus(*uploadClient_) + QStringLiteral(", state: ")
+                            + QString::number(uploadClient_->State());
+    if (failureCount_ <= MostFailures) {
+        if (error != 0 || status != 0)
+            DebugMessage(QStringLiteral("Error sending data to server:  ") + details);
+        sendState_ = SendResendPending;
+        wakeUp_->RequestWakeUp();
+        return;
+    }
+    DebugMessage(QStringLiteral("ERROR sending data to server:  ") + details);
+    Close();
+}
+
+void THttpTunnel::WatchdogTick()
+{
+    if (sendState_ != SendInFlight || Now() <= uploadDeadline_)
+        return;
+    // The abort comes back as a failed upload, which posts the same body again.
+    try {
+        uploadClient_->Abort();
+    } catch (...) {
+    }
+}
+
+void THttpTunnel::Close()
+{
+    if (connState_ == ConnClosed)
+        return;
+    QObject::disconnect(downloadData_);
+    QObject::disconnect(downloadDone_);
+    downloadClient_->Abort();
+    QObject::disconnect(uploadDone_);
+    uploadClient_->Abort();
+    sendState_ = SendDead;
+    connState_ = ConnClosed;
+    Fire(OnSessionClosed, this);
+}
+
+void THttpTunnel::DebugMessage(const QString &text)
+{
+    if (const TDebugMessageEvent handler = OnDebugMessage)
+        handler(this, text);
+}
+
+QString THttpTunnel::ClientStatus(const THttpClient &client) const
+{
+    return QString::number(client.StatusCode()) + QStringLiteral(", ") + client.ReasonPhrase();
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "shared/LocalClock.h"
+#include "shared/TGenericServerConnection.h"
+
+#include <QMetaObject>
+
+#include <memory>
+
+class QBuffer;
+class QTimer;
+class THttpClient;
+class TWakeMeSoon;
+enum class THttpRequest;
+
+// The server connection over plain HTTP, for networks that let only web traffic out,
+// optionally through an HTTP or SOCKS 5 proxy. The server's bytes are the body of one
+// long GET; it opens with two lines, the second naming where uploads go, and then
+// carries the session's stream for as long as it lasts. Our bytes go up as numbered
+// form POSTs, one at a time, each posted again with the same number and body until the
+// server accepts it with 200.
+class THttpTunnel : public TGenericServerConnection
+{
+public:
+    enum : quint8 { ConnNew = 0, ConnConnecting = 1, ConnConnected = 2, ConnClosed = 3 };
+    enum : quint8 { SendIdle = 0, SendResendPending = 1, SendInFlight = 2, SendDead = 3 };
+
+    // Uploads carry at most this many bytes of the stream.
+    static constexpr int ChunkBytes = 6000;
+    static constexpr int WatchdogIntervalMs = 100;
+    // Failures beyond the successes that the tunnel survives.
+    static constexpr qint32 MostFailures = 3;
+
+    explicit THttpTunnel(const QString &tunnelAddress);
+    ~THttpTunnel() override;
+
+    bool Connect() override;
+    void Send(const QByteArray &data) override;
+    void Close() override;
+    void ReadAvailable(QByteArray &data) override;
+
+    quint8 ConnState() const { return connState_; }
+    quint8 SendState() const { return sendState_; }
+    qint32 Sequence() const { return sequence_; }
+    qint32 FailureCount() const { return failureCount_; }
+    const QString &TunnelAddress() const { return tunnelAddress_; }
+
+private:
+    void ApplyProxySettings(THttpClient &client) const;
+    void DownloadData(const QByteArray &piece);
+    void TakeHeaderLines();
+    void CheckForSend();
+    void StartUpload();
+    void UploadDone(int error);
+    void WatchdogTick();
+    void DebugMessage(const QString &text);
+    QString ClientStatus(const THttpClient &client) const;
+
+    quint8 connState_ = ConnNew;
+    QByteArray receiveBuffer_;
+    QByteArray sendBuffer_;
+    qint32 sequence_ = 0;
+    quint8 sendState_ = SendIdle;
+    std::unique_ptr<TWakeMeSoon> wakeUp_;
+    std::unique_ptr<QTimer> watchdog_;
+    TDateTime uploadDeadline_ = 0;
+    std::unique_ptr<THttpClient> downloadClient_;
+    std::unique_ptr<THttpClient> uploadClient_;
+    QString tunnelAddress_;
+    std::unique_ptr<QBuffer> uploadBody_;
+    qint32 failureCount_ = 0;
+    QMetaObject::Connection downloadData_;
+    QMetaObject::Connection downloadDone_;
+    QMetaObject::Connection uploadDone_;
+};

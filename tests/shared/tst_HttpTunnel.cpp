@@ -1,0 +1,330 @@
+#include "shared/P64.h"
+#include "shared/THttpTunnel.h"
+#include "support/LoopbackHttpServer.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int WaitMs = 10000;
+// Long enough for a slow machine, so only the watchdog test sees aborts.
+constexpr qint32 PatientSendTimeoutMs = 60000;
+
+QByteArray Pattern(int size)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        data[i] = char((i * 7 + i / 251) & 0xFF);
+    return data;
+}
+
+QByteArray UploadBody(int sequence, const QByteArray &chunk)
+{
+    return "sequence=" + QByteArray::number(sequence) + "&body=" + EncodeP64(chunk);
+}
+
+// A tunnel against the loopback server, with a record of every event it raised.
+struct TunnelProbe
+{
+    explicit TunnelProbe(LoopbackHttpServer &server)
+        : server(server), tunnel(std::make_unique<THttpTunnel>(QString::fromLatin1(server.Url("/down"))))
+    {
+        tunnel->SendTimeoutMs = PatientSendTimeoutMs;
+        tunnel->OnConnected = [this](TGenericServerConnection *) { ++connected; };
+        tunnel->OnSessionClosed = [this](TGenericServerConnection *) { ++closed; };
+        tunnel->OnDataAvailable = [this](TGenericServerConnection *sender) {
+            ++dataEvents;
+            if (readOnData) {
+                QByteArray data;
+                sender->ReadAvailable(data);
+                received += data;
+            }
+        };
+        tunnel->OnDebugMessage = [this](TGenericServerConnection *, const QString &text) {
+            debug.append(text);
+        };
+    }
+
+    // Connects and answers the download with the two header lines.
+    bool Open()
+    {
+        if (!tunnel->Connect() || !server.WaitForCount(1))
+            return false;
+        server.StartStream(0);
+        server.StreamPiece(0, "AZUREV TUNNEL\r\n" + server.Url("/up") + "\r\n");
+        return QTest::qWaitFor([this] { return connected == 1; }, WaitMs);
+    }
+
+    LoopbackHttpServer &server;
+    std::unique_ptr<THttpTunnel> tunnel;
+    int connected = 0;
+    int closed = 0;
+    int dataEvents = 0;
+    bool readOnData = true;
+    QByteArray received;
+    QStringList debug;
+};
+
+} // namespace
+
+class tst_HttpTunnel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void queuedBytesGoUpInChunksOneAtATime()
+    {
+        LoopbackHttpServer server;
+        TunnelProbe probe(server);
+        QVERIFY(probe.Open());
+        const QByteArray data = Pattern(15000);
+        probe.tunnel->Send(data);
+
+        const int sizes[] = {6000, 6000, 3000};
+        int offset = 0;
+        for (int sequence = 0; sequence < 3; ++sequence) {
+            const int index = 1 + sequence;
+            QVERIFY(server.WaitForCount(index + 1));
+            QCOMPARE(server.At(index).Method, QByteArray("POST"));
+            QCOMPARE(server.At(index).Path, QByteArray("/up"));
+            QCOMPARE(server.At(index).Body, UploadBody(sequence, data.mid(offset, sizes[sequence])));
+            // The next chunk waits for this one's answer.
+            QTest::qWait(200);
+            QCOMPARE(server.Count(), index + 1);
+            server.Answer(index, 200);
+            offset += sizes[sequence];
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(probe.tunnel->Sequence(), 3, WaitMs);
+        QCOMPARE(probe.tunnel->SendState(), quint8(THttpTunnel::SendIdle));
+        QCOMPARE(probe.closed, 0);
+    }
+
+    void failedUploadsAreResentUntilTheFourthFailureBeyondTheSuccesses_data()
+    {
+        QTest::addColumn<QVector<int>>("statuses");
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<QVector<int>>("sequences");
+        QTest::addColumn<bool>("closes");
+
+        QTest::newRow("three failures are survived")
+            << QVector<int>{500, 500, 500, 200} << 100 << QVector<int>{0, 0, 0, 0} << false;
+        QTest::newRow("the fourth in a row closes")
+            << QVector<int>{500, 500, 500, 500} << 100 << QVector<int>{0, 0, 0, 0} << true;
+        QTest::newRow("a success forgives one failure only")
+            << QVector<int>{500, 500, 200, 503, 500, 404} << 9000 << QVector<int>{0, 0, 0, 1, 1, 1}
+            << true;
+        QTest::newRow("a success forgives one, so five spread over two uploads survive")
+            << QVector<int>{500, 200, 500, 500, 500, 200} << 9000
+            << QVector<int>{0, 0, 1, 1, 1, 1} << false;
+    }
+
+    void failedUploadsAreResentUntilTheFourthFailureBeyondTheSuccesses()
+    {
+        QFETCH(QVector<int>, statuses);
+        QFETCH(int, bytes);
+        QFETCH(QVector<int>, sequences);
+        QFETCH(bool, closes);
+
+        LoopbackHttpServer server;
+        TunnelProbe probe(server);
+        QVERIFY(probe.Open());
+        const QByteArray data = Pattern(bytes);
+        probe.tunnel->Send(data);
+
+        for (int i = 0; i < statuses.size(); ++i) {
+            QVERIFY(server.WaitForCount(2 + i));
+            const int sequence = sequences[i];
+            QCOMPARE(server.At(1 + i).Body,
+                     UploadBody(sequence, data.mid(sequence * THttpTunnel::ChunkBytes,
+                                                   THttpTunnel::ChunkBytes)));
+            server.Answer(1 + i, statuses[i]);
+        }
+        if (closes) {
+            QTRY_COMPARE_WITH_TIMEOUT(probe.closed, 1, WaitMs);
+            QCOMPARE(probe.debug.last(),
+                     QStringLiteral("ERROR sending data to server:  %1, Status %1, state: 0")
+                         .arg(statuses.last()));
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(probe.tunnel->Sequence(), sequences.last() + 1, WaitMs);
+            QCOMPARE(probe.closed, 0);
+        }
+        QCOMPARE(server.Count(), 1 + statuses.size());
+        QCOMPARE(probe.debug.first(), QStringLiteral("Error sending data to server:  %1, Status %1, state: 0")
+                                          .arg(statuses.first()));
+    }
+
+    void anOverdueUploadIsAbortedAndResent()
+    {
+        LoopbackHttpServer server;
+        TunnelProbe probe(server);
+        probe.tunnel->SendTimeoutMs = 0;
+        QVERIFY(probe.Open());
+        probe.tunnel->Send("never answered");
+
+        // Nothing is answered: every attempt runs into the watchdog, the fourth abort
+        // closes the tunnel.
+        QTRY_COMPARE_WITH_TIMEOUT(probe.closed, 1, WaitMs);
+        const QString aborted = QStringLiteral("404, Connection aborted on request, state: 0");
+        QCOMPARE(probe.debug,
+                 QStringList({QStringLiteral("Error sending data to server:  ") + aborted,
+                              QStringLiteral("Error sending data to server:  ") + aborted,
+                              QStringLiteral("Error sending data to server:  ") + aborted,
+                              QStringLiteral("ERROR sending data to server:  ") + aborted}));
+        QVERIFY(server.Count() >= 3);
+        for (int i = 1; i < server.Count(); ++i)
+            QCOMPARE(server.At(i).Body, UploadBody(0, "never answered"));
+    }
+
+    void headerLinesAreFoundHoweverTheyArrive_data()
+    {
+        QTest::addColumn<QByteArrayList>("pieces");
+        QTest::addColumn<int>("headerPieces");
+
+        QTest::newRow("both lines with the first data")
+            << QByteArrayList{"hello\r\nUPLOAD\r\nfirst data"} << 1;
+        QTest::newRow("upload line split")
+            << QByteArrayList{"hello\r\nhttp://127.", "0.0.1:PORT/up\r\nfirst data"} << 2;
+        QTest::newRow("split inside each line break")
+            << QByteArrayList{"hello\r", "\nUPLOAD\r", "\nfirst data"} << 3;
+        QTest::newRow("first line alone, data apart")
+            << QByteArrayList{"hello\r\n", "UPLOAD\r\n", "first data"} << 2;
+    }
+
+    void headerLinesAreFoundHoweverTheyArrive()
+    {
+        QFETCH(QByteArrayList, pieces);
+        QFETCH(int, headerPieces);
+        LoopbackHttpServer server;
+        TunnelProbe probe(server);
+        QVERIFY(probe.tunnel->Connect());
+        QVERIFY(server.WaitForCount(1));
+        server.StartStream(0);
+
+        for (int i = 0; i < pieces.size(); ++i) {
+            QByteArray piece = pieces[i];
+            piece.replace("UPLOAD", server.Url("/up"));
+            piece.replace("PORT", QByteArray::number(server.Port()));
+            server.StreamPiece(0, piece);
+            if (i + 1 < headerPieces) {
+                // An incomplete header must not count as the connection.
+                QTest::qWait(150);
+                QCOMPARE(probe.connected, 0);
+            }
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(probe.received, QByteArray("first data"), WaitMs);
+        QCOMPARE(probe.connected, 1);
+        QCOMPARE(probe.tunnel->ConnState(), quint8(THttpTunnel::ConnConnected));
+
+        // The second line is where uploads go.
+        probe.tunnel->Send("x");
+        QVERIFY(server.WaitForCount(2));
+        QCOMPARE(server.At(1).Path, QByteArray("/up"));
+    }
+
+    void anIncompleteHeaderIsNotAConnection()
+    {
+        LoopbackHttpServer server;
+        TunnelProbe probe(server);
+        QVERIFY(probe.tunnel->Connect());
+        QVERIFY(server.WaitForCount(1));
+        server.StartStream(0);
+        server.StreamPiece(0, "hello\r\nhttp://127.0.0.1/up");
+        QTest::qWait(300);
+        QCOMPARE(probe.connected, 0);
+        QCOMPARE(probe.tunnel->ConnState(), quint8(THttpTunnel::ConnConnecting));
+        QByteArray data = "untouched";
+        probe.tunnel->ReadAvailable(data);
+        QCOMPARE(data, QByteArray("untouched"));
+    }
+
+    void closeFiresOnceAndKeepsWhatArrived()
+    {
+        LoopbackHttpServer server;
+        TunnelProbe probe(server);
+        probe.readOnData = false;
+        QVERIFY(probe.Open());
+        server.StreamPiece(0, "kept");
+        QTRY_VERIFY_WITH_TIMEOUT(probe.dataEvents > 0, WaitMs);
+
+        probe.tunnel->Close();
+        probe.tunnel->Close();
+        probe.tunnel->Send("dropped");
+        QByteArray data;
+        probe.tunnel->ReadAvailable(data);
+        QCOMPARE(data, QByteArray("kept"));
+        probe.tunnel.reset();
+        QCOMPARE(probe.closed, 1);
+        QTest::qWait(200);
+        QCOMPARE(server.Count(), 1);
+    }
+
+    void theEndOfTheDownloadClosesTheTunnel_data()
+    {
+        QTest::addColumn<bool>("headerArrived");
+        QTest::newRow("connected") << true;
+        QTest::newRow("still connecting") << false;
+    }
+
+    void theEndOfTheDownloadClosesTheTunnel()
+    {
+        QFETCH(bool, headerArrived);
+        LoopbackHttpServer server;
+        TunnelProbe probe(server);
+        if (headerArrived) {
+            QVERIFY(probe.Open());
+        } else {
+            QVERIFY(probe.tunnel->Connect());
+            QVERIFY(server.WaitForCount(1));
+            server.StartStream(0);
+        }
+        server.EndStream(0);
+        QTRY_COMPARE_WITH_TIMEOUT(probe.closed, 1, WaitMs);
+        QCOMPARE(probe.tunnel->ConnState(), quint8(THttpTunnel::ConnClosed));
+        QCOMPARE(probe.connected, headerArrived ? 1 : 0);
+    }
+
+    void aDownloadThatCannotStartFailsConnect_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("socksLevel");
+        QTest::addColumn<QString>("error");
+
+        QTest::newRow("not a URL") << QStringLiteral("127.0.0.1:9339") << QString()
+                                   << QStringLiteral("THttpTunnel.Connect, EHttpException, Not an "
+                                                     "http or https URL: \"127.0.0.1:9339\", 0, ");
+        QTest::newRow("SOCKS 4") << QStringLiteral("http://127.0.0.1:1/") << QStringLiteral("4")
+                                 << QStringLiteral("THttpTunnel.Connect, EHttpException, SOCKS level "
+                                                   "\"4\" is not available for HTTP; use SOCKS 5 or "
+                                                   "an HTTP proxy, 0, ");
+    }
+
+    void aDownloadThatCannotStartFailsConnect()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, socksLevel);
+        QFETCH(QString, error);
+        int closed = 0;
+        THttpTunnel tunnel(address);
+        tunnel.SocksServer = QStringLiteral("127.0.0.1");
+        tunnel.SocksPort = QStringLiteral("1080");
+        tunnel.SocksLevel = socksLevel;
+        tunnel.OnSessionClosed = [&](TGenericServerConnection *) { ++closed; };
+        QVERIFY(!tunnel.Connect());
+        QCOMPARE(tunnel.ErrorMessage, error);
+        QCOMPARE(closed, 1);
+    }
+
+    void aRefusedDownloadClosesTheTunnel()
+    {
+        int closed = 0;
+        THttpTunnel tunnel(QStringLiteral("http://127.0.0.1:1/"));
+        tunnel.OnSessionClosed = [&](TGenericServerConnection *) { ++closed; };
+        QVERIFY(tunnel.Connect());
+        QTRY_COMPARE_WITH_TIMEOUT(closed, 1, WaitMs);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_HttpTunnel)
+#include "tst_HttpTunnel.moc"
