@@ -1,6 +1,9 @@
 #include "client/ui/SymbolLink.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TKestrovaGenericConnector2X.h"
+#include "client/ui/grids/TBollingerGrid.h"
+#include "client/ui/grids/TJFGrid.h"
+#include "client/ui/grids/TPointsTopListGrid.h"
 #include "client/ui/grids/TQuickStrikeGrid.h"
 #include "shared/Exception.h"
 
@@ -17,6 +20,7 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -37,7 +41,15 @@ public:
         });
     }
 
-    bool Listen() { return server_.listen(QHostAddress::LocalHost); }
+    // With a backlog of 0 and accepting paused, one waiting connection fills the
+    // queue and later ones never complete.
+    bool Listen(int backlog = 50)
+    {
+        server_.setListenBacklogSize(backlog);
+        return server_.listen(QHostAddress::LocalHost);
+    }
+    void PauseAccepting() { server_.pauseAccepting(); }
+    void ResumeAccepting() { server_.resumeAccepting(); }
     int Port() const { return server_.serverPort(); }
     int Connections() const { return int(peers_.size()); }
     void DropConnections() { qDeleteAll(std::exchange(peers_, {})); }
@@ -62,7 +74,23 @@ public Q_SLOTS:
     void OpenUrl(const QUrl &url) { Opened << url; }
 };
 
+// A list grid of the kind with count entries named S0, S1, ...
+template <typename TGrid, typename TEntries>
+TGridFrame *LongList(QWidget *owner, int count)
+{
+    auto *grid = new TGrid(owner);
+    TEntries entries(count);
+    for (int n = 0; n < count; ++n)
+        entries[n].Symbol = QStringLiteral("S%1").arg(n);
+    grid->SetEntries(entries);
+    return grid;
+}
+
+using TListMaker = TGridFrame *(*)(QWidget *, int);
+
 } // namespace
+
+Q_DECLARE_METATYPE(TListMaker)
 
 class TestExternalLinking : public QObject
 {
@@ -166,11 +194,128 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(program.Lines.size(), 4, 10000);
         QCOMPARE(program.Connections(), 1);
 
-        // The program is gone: the window comes up with the reason.
+        // The program is gone: the window comes up with the reason once it is known.
         program.Stop();
         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, row1);
-        QVERIFY(Connector().LinkStatus() == 0 && window->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(Connector().LinkStatus() == 0 && window->isVisible(), 10000);
         QVERIFY(Connector().StatusText().startsWith(QStringLiteral("Could not reach 127.0.0.1:")));
+    }
+
+    void pressOnThePartlyShownBottomRowSendsThatRow_data()
+    {
+        QTest::addColumn<TListMaker>("make");
+        QTest::newRow("QuickStrike") << TListMaker(&LongList<TQuickStrikeGrid, TQuickStrikeEntries>);
+        QTest::newRow("Bollinger") << TListMaker(&LongList<TBollingerGrid, TBollingerEntries>);
+        QTest::newRow("points") << TListMaker(&LongList<TPointsTopListGrid, TPointsTopListEntries>);
+        QTest::newRow("JF") << TListMaker(&LongList<TJFGrid, TJFEntries>);
+    }
+
+    void pressOnThePartlyShownBottomRowSendsThatRow()
+    {
+        QFETCH(TListMaker, make);
+        TLineReceiver program;
+        QVERIFY(program.Listen());
+        LinkTo(TLinkTarget::ltTcp, program.Port());
+        QWidget owner;
+        TGridFrame *grid = make(&owner, 500);
+        // The header, five whole rows and half of the sixth.
+        const int rowHeight = grid->DefaultRowHeight();
+        grid->setGeometry(0, 0, 400, 6 * rowHeight + rowHeight / 2);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        grid->SetTopRow(21);
+        QCOMPARE(grid->VisibleRowCount(), 5);
+
+        const QPoint partlyShown(30, 6 * rowHeight + rowHeight / 4);
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, partlyShown);
+        QCOMPARE(grid->TopRow(), 21); // pressing scrolls nothing
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, partlyShown);
+        QTRY_COMPARE_WITH_TIMEOUT(program.Lines, QStringList{"S25"}, 10000);
+
+        // Keys scroll the list; there is no current row to move.
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(grid->TopRow(), 22);
+        QTest::keyClick(grid, Qt::Key_Home);
+        QCOMPARE(grid->TopRow(), 1);
+    }
+
+    void unreachableProgramNeverHoldsUpTheEventLoop()
+    {
+        TLineReceiver program;
+        QVERIFY(program.Listen(0));
+        program.PauseAccepting();
+        // Fill the accept queue: connect until one connection stays unanswered.
+        std::vector<std::unique_ptr<QTcpSocket>> fillers;
+        bool full = false;
+        for (int n = 0; n < 8 && !full; ++n) {
+            fillers.push_back(std::make_unique<QTcpSocket>());
+            QSignalSpy connected(fillers.back().get(), &QTcpSocket::connected);
+            fillers.back()->connectToHost(QHostAddress::LocalHost, quint16(program.Port()));
+            full = !connected.wait(1000);
+        }
+        QVERIFY(full);
+
+        LinkTo(TLinkTarget::ltTcp, program.Port());
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        ticker.start(0);
+        window->SendSymbol(QStringLiteral("IBM"));
+        window->SendSymbol(QStringLiteral("MSFT"));
+        QCOMPARE(ticks, 0);
+        // The loop runs on while the connection hangs, and the symbols wait in line.
+        QTRY_VERIFY(ticks >= 3);
+        QCOMPARE(Connector().LinkStatus(), TKestrovaGenericConnector2X::LinkPending);
+        QVERIFY(window->isHidden());
+        QVERIFY(Connector().StatusText().startsWith(QStringLiteral("Sending MSFT to 127.0.0.1:")));
+
+        // Room in the queue: the connection completes and both symbols go out in order.
+        program.ResumeAccepting();
+        QTRY_COMPARE_WITH_TIMEOUT(program.Lines, QStringList({"IBM", "MSFT"}), 20000);
+        QTRY_COMPARE(Connector().LinkStatus(), TKestrovaGenericConnector2X::LinkDelivered);
+        QVERIFY(window->isHidden());
+    }
+
+    void commandsThatAreRefused_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("refusal"); // the start of the reason; empty when it runs
+        QTest::addColumn<QStringList>("words"); // program and arguments
+        const QString option = QStringLiteral("Not sent: ");
+        const QString program = QStringLiteral("Not linked: the symbol may not choose the program");
+        QTest::newRow("appended") << "chart --open" << "IBM" << "" << QStringList({"chart", "--open", "IBM"});
+        QTest::newRow("in a word") << "\"my chart\" --s={symbol}" << "A B" << ""
+                                   << QStringList({"my chart", "--s=A B"});
+        QTest::newRow("dash inside") << "chart {symbol}" << "BRK-B" << "" << QStringList({"chart", "BRK-B"});
+        QTest::newRow("option, appended") << "chart" << "-rf" << option << QStringList();
+        QTest::newRow("option, placed") << "chart --x {symbol}" << "--exec=sh" << option << QStringList();
+        QTest::newRow("option, in a word") << "chart x{symbol}" << "-" << option << QStringList();
+        QTest::newRow("program is the symbol") << "{symbol} --x" << "IBM" << program << QStringList();
+        QTest::newRow("program holds the symbol") << "/opt/{symbol}/bin/chart" << "IBM" << program << QStringList();
+        QTest::newRow("quoted program") << "\"/opt/x {symbol}\"" << "IBM" << program << QStringList();
+        QTest::newRow("no program") << "  " << "IBM" << "Not linked: enter the command" << QStringList();
+    }
+
+    void commandsThatAreRefused()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, symbol);
+        QFETCH(QString, refusal);
+        QFETCH(QStringList, words);
+        const TSymbolCommand command = BuildSymbolCommand(line, symbol);
+        QVERIFY2(refusal.isEmpty() ? command.Refusal.isEmpty() : command.Refusal.startsWith(refusal),
+                 qPrintable(command.Refusal));
+        QCOMPARE(command.Refusal.isEmpty() ? QStringList(command.Program) + command.Arguments : QStringList(), words);
+
+        // Whatever is refused never starts anything, and the trader is shown why.
+        if (!refusal.isEmpty()) {
+            LinkTo(TLinkTarget::ltCommand, 0, line);
+            window->SendSymbol(symbol);
+            QVERIFY(Connector().LinkStatus() == 0 && window->isVisible());
+            QCOMPARE(Connector().StatusText(), command.Refusal);
+        }
     }
 
     void commandGetsTheSymbolAsOneArgumentWithoutAShell()

@@ -42,6 +42,11 @@ void TExternalLinkingWindow::FormCreate()
     connector_ = new TKestrovaGenericConnector2X(this);
     connector_->setObjectName(QStringLiteral("Connector"));
     connector_->setVisible(true);
+    // A local program's answer comes later; a failure then brings the window up.
+    connect(connector_, &TKestrovaGenericConnector2X::LateOutcome, this, [this] {
+        if (connector_->LinkStatus() == TKestrovaGenericConnector2X::LinkFailed)
+            ShowRestored();
+    });
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(connector_);
@@ -51,7 +56,7 @@ void TExternalLinkingWindow::SendSymbol(const QString &symbol)
 {
     connector_->SetSymbol(symbol);
     connector_->SendSymbolToTarget();
-    if (connector_->LinkStatus() == 0)
+    if (connector_->LinkStatus() == TKestrovaGenericConnector2X::LinkFailed)
         ShowRestored();
 }
 

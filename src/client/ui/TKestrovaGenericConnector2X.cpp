@@ -40,6 +40,10 @@ TKestrovaGenericConnector2X::TKestrovaGenericConnector2X(QWidget *parent)
     BuildPanel();
     settings_.Load(*OpenSettingsStore());
     ShowSettings();
+    connect(&delivery_.TcpLink(), &TTcpSymbolLink::Finished, this, [this](bool delivered, const QString &text) {
+        ShowOutcome({delivered, false, text});
+        Q_EMIT LateOutcome();
+    });
 }
 
 TKestrovaGenericConnector2X::~TKestrovaGenericConnector2X() = default;
@@ -136,8 +140,12 @@ void TKestrovaGenericConnector2X::SendSymbolToTarget()
 {
     if (symbol_.isEmpty())
         return;
-    const TDeliveryResult result = delivery_.Deliver(settings_, symbol_);
-    linkStatus_ = result.Delivered ? 1 : 0;
+    ShowOutcome(delivery_.Deliver(settings_, symbol_));
+}
+
+void TKestrovaGenericConnector2X::ShowOutcome(const TDeliveryResult &result)
+{
+    linkStatus_ = result.Delivered ? LinkDelivered : result.Pending ? LinkPending : LinkFailed;
     statusLabel_->setText(result.Text);
 }
 

@@ -17,8 +17,9 @@ class QSpinBox;
 // store.
 //
 // Callers set Symbol, call SendSymbolToTarget and read LinkStatus: 1 when the last
-// symbol was delivered, 0 before any delivery, while nothing is set up and after a
-// failed delivery.
+// symbol was delivered, 2 while it is on its way to a local program (the outcome
+// follows with LateOutcome), 0 before any delivery, while nothing is set up and
+// after a failed delivery.
 class TKestrovaGenericConnector2X : public QWidget
 {
     Q_OBJECT
@@ -33,13 +34,23 @@ public:
     // the panel and in LinkStatus. An empty symbol is not sent and changes nothing.
     void SendSymbolToTarget();
     int LinkStatus() const { return linkStatus_; }
+    static constexpr int LinkFailed = 0;
+    static constexpr int LinkDelivered = 1;
+    static constexpr int LinkPending = 2;
 
     const TLinkSettings &Settings() const { return settings_; }
     void SetSettings(const TLinkSettings &settings);
     // The last outcome as the panel shows it.
     QString StatusText() const;
 
+Q_SIGNALS:
+    // An outcome that arrived after SendSymbolToTarget returned; LinkStatus and the
+    // panel already show it.
+    void LateOutcome();
+
 private:
+    void ShowOutcome(const TDeliveryResult &result);
+
     void BuildPanel();
     void ShowSettings();
     void ShowRowsOfTarget();

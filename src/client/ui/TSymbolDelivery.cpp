@@ -5,14 +5,8 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSettings>
-#include <QTcpSocket>
 
 namespace {
-
-// The clicking trader waits for these, so they stay short; a local program answers
-// at once or not at all.
-constexpr int ConnectWaitMs = 2000;
-constexpr int WriteWaitMs = 2000;
 
 const char *TargetName(TLinkTarget target)
 {
@@ -50,7 +44,7 @@ bool HasControlCharacters(const QString &text)
 
 TDeliveryResult Failed(const QString &text)
 {
-    return {false, text};
+    return {false, false, text};
 }
 
 } // namespace
@@ -77,12 +71,23 @@ void TLinkSettings::Save(QSettings &settings) const
     settings.endGroup();
 }
 
-bool BuildSymbolCommand(const QString &commandLine, const QString &symbol, QString &program,
-                        QStringList &arguments)
+TSymbolCommand BuildSymbolCommand(const QString &commandLine, const QString &symbol)
 {
+    TSymbolCommand command;
     QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty())
-        return false;
+    if (words.isEmpty() || words.first().isEmpty()) {
+        command.Refusal = QStringLiteral("Not linked: enter the command to run.");
+        return command;
+    }
+    if (words.first().contains(SymbolPlaceholder())) {
+        command.Refusal = QStringLiteral("Not linked: the symbol may not choose the program; put %1 after it.")
+                              .arg(SymbolPlaceholder());
+        return command;
+    }
+    if (symbol.startsWith(QLatin1Char('-'))) {
+        command.Refusal = QStringLiteral("Not sent: %1 begins with \"-\" and would be read as an option.").arg(symbol);
+        return command;
+    }
     bool placed = false;
     for (QString &word : words) {
         if (word.contains(SymbolPlaceholder())) {
@@ -92,9 +97,9 @@ bool BuildSymbolCommand(const QString &commandLine, const QString &symbol, QStri
     }
     if (!placed)
         words.append(symbol);
-    program = words.takeFirst();
-    arguments = words;
-    return !program.isEmpty();
+    command.Program = words.takeFirst();
+    command.Arguments = words;
+    return command;
 }
 
 QUrl BuildSymbolUrl(const QString &urlTemplate, const QString &symbol)
@@ -110,9 +115,6 @@ QUrl BuildSymbolUrl(const QString &urlTemplate, const QString &symbol)
         return QUrl();
     return url;
 }
-
-TSymbolDelivery::TSymbolDelivery() = default;
-TSymbolDelivery::~TSymbolDelivery() = default;
 
 TDeliveryResult TSymbolDelivery::Deliver(const TLinkSettings &settings, const QString &symbol)
 {
@@ -139,51 +141,27 @@ TDeliveryResult TSymbolDelivery::Deliver(const TLinkSettings &settings, const QS
 TDeliveryResult TSymbolDelivery::ToClipboard(const QString &symbol)
 {
     QGuiApplication::clipboard()->setText(symbol);
-    return {true, QStringLiteral("Copied %1 to the clipboard.").arg(symbol)};
-}
-
-bool TSymbolDelivery::EnsureConnected(const QString &host, int port)
-{
-    if (socket_ && socket_->state() == QAbstractSocket::ConnectedState && socket_->peerName() == host
-        && socket_->peerPort() == port) {
-        // Take in whatever the program sent, which also notices a program that has
-        // closed its end since the last symbol; it then gets a fresh connection.
-        socket_->waitForReadyRead(0);
-        socket_->readAll();
-        if (socket_->state() == QAbstractSocket::ConnectedState)
-            return true;
-    }
-    socket_ = std::make_unique<QTcpSocket>();
-    socket_->connectToHost(host, quint16(port));
-    return socket_->waitForConnected(ConnectWaitMs);
+    return {true, false, QStringLiteral("Copied %1 to the clipboard.").arg(symbol)};
 }
 
 TDeliveryResult TSymbolDelivery::OverTcp(const TLinkSettings &settings, const QString &symbol)
 {
-    const QString where = settings.Host + QLatin1Char(':') + QString::number(settings.Port);
     if (settings.Host.isEmpty() || settings.Port <= 0 || settings.Port > 65535)
         return Failed(QStringLiteral("Not linked: enter the host and port of the receiving program."));
-    if (!EnsureConnected(settings.Host, settings.Port))
-        return Failed(QStringLiteral("Could not reach %1: %2").arg(where, socket_->errorString()));
-
-    const QByteArray line = symbol.toUtf8() + '\n';
-    socket_->write(line);
-    while (socket_->bytesToWrite() > 0) {
-        if (!socket_->waitForBytesWritten(WriteWaitMs))
-            return Failed(QStringLiteral("Could not send to %1: %2").arg(where, socket_->errorString()));
-    }
-    return {true, QStringLiteral("Sent %1 to %2.").arg(symbol, where)};
+    const QString where = settings.Host + QLatin1Char(':') + QString::number(settings.Port);
+    TDeliveryResult result{false, true, QStringLiteral("Sending %1 to %2\u2026").arg(symbol, where)};
+    tcp_.Send(settings.Host, settings.Port, symbol);
+    return result;
 }
 
 TDeliveryResult TSymbolDelivery::ToCommand(const TLinkSettings &settings, const QString &symbol)
 {
-    QString program;
-    QStringList arguments;
-    if (!BuildSymbolCommand(settings.Command, symbol, program, arguments))
-        return Failed(QStringLiteral("Not linked: enter the command to run."));
-    if (!QProcess::startDetached(program, arguments))
-        return Failed(QStringLiteral("Could not start %1.").arg(program));
-    return {true, QStringLiteral("Started %1 for %2.").arg(program, symbol)};
+    const TSymbolCommand command = BuildSymbolCommand(settings.Command, symbol);
+    if (!command.Refusal.isEmpty())
+        return Failed(command.Refusal);
+    if (!QProcess::startDetached(command.Program, command.Arguments))
+        return Failed(QStringLiteral("Could not start %1.").arg(command.Program));
+    return {true, false, QStringLiteral("Started %1 for %2.").arg(command.Program, symbol)};
 }
 
 TDeliveryResult TSymbolDelivery::ToUrl(const TLinkSettings &settings, const QString &symbol)
@@ -194,5 +172,5 @@ TDeliveryResult TSymbolDelivery::ToUrl(const TLinkSettings &settings, const QStr
                           .arg(QString(QStringLiteral("https://charts.example.com/?s=") + SymbolPlaceholder())));
     if (!QDesktopServices::openUrl(url))
         return Failed(QStringLiteral("Could not open %1.").arg(url.toString()));
-    return {true, QStringLiteral("Opened %1.").arg(url.toString())};
+    return {true, false, QStringLiteral("Opened %1.").arg(url.toString())};
 }

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "client/ui/TTcpSymbolLink.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
-#include <memory>
-
 class QSettings;
-class QTcpSocket;
 
 // Where a clicked symbol goes.
 enum class TLinkTarget { ltNone, ltClipboard, ltTcp, ltCommand, ltUrl };
@@ -28,12 +27,21 @@ struct TLinkSettings
     void Save(QSettings &settings) const;
 };
 
-// The program and arguments that hand symbol to a command line. The line is split
-// into words first (double quotes group words) and the symbol replaces the
-// placeholder inside single words afterwards, or becomes one more word when the line
-// has no placeholder; no shell ever sees it. False for a line without a program.
-bool BuildSymbolCommand(const QString &commandLine, const QString &symbol, QString &program,
-                        QStringList &arguments);
+// The program and arguments that hand a symbol to a command line.
+struct TSymbolCommand
+{
+    QString Program;
+    QStringList Arguments;
+    // Why the command may not run for this symbol; empty when it may.
+    QString Refusal;
+};
+
+// The line is split into words first (double quotes group words) and the symbol
+// replaces the placeholder inside single words afterwards, or becomes one more word
+// when the line has no placeholder; no shell ever sees it. Refused: a line without a
+// program, a program word that the symbol would choose, and a symbol beginning with
+// "-", which the program would read as an option.
+TSymbolCommand BuildSymbolCommand(const QString &commandLine, const QString &symbol);
 
 // The page for symbol: the template with the percent-encoded symbol in place of the
 // placeholder, or appended when there is none. Invalid for an unusable template.
@@ -42,26 +50,24 @@ QUrl BuildSymbolUrl(const QString &urlTemplate, const QString &symbol);
 struct TDeliveryResult
 {
     bool Delivered = false;
+    // On its way to a local program; the outcome follows through TcpLink().
+    bool Pending = false;
     QString Text; // what happened, in words for the trader
 };
 
-// Hands symbols to the set-up target, synchronously. A local program gets one line
-// per symbol over a TCP connection that stays open between symbols and is made again
-// when the program went away.
+// Hands symbols to the set-up target without waiting for any of them. A local
+// program's outcome comes later, from TcpLink's Finished.
 class TSymbolDelivery
 {
 public:
-    TSymbolDelivery();
-    ~TSymbolDelivery();
-
     TDeliveryResult Deliver(const TLinkSettings &settings, const QString &symbol);
+    TTcpSymbolLink &TcpLink() { return tcp_; }
 
 private:
     TDeliveryResult ToClipboard(const QString &symbol);
     TDeliveryResult OverTcp(const TLinkSettings &settings, const QString &symbol);
     TDeliveryResult ToCommand(const TLinkSettings &settings, const QString &symbol);
     TDeliveryResult ToUrl(const TLinkSettings &settings, const QString &symbol);
-    bool EnsureConnected(const QString &host, int port);
 
-    std::unique_ptr<QTcpSocket> socket_;
+    TTcpSymbolLink tcp_;
 };
