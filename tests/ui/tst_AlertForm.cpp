@@ -241,6 +241,56 @@ private Q_SLOTS:
         QCOMPARE(SymbolsOf(grid->Entries()), QStringList({"A", "B"}));
     }
 
+    void newFontRemeasuresEveryKind_data()
+    {
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<QByteArray>("alert");
+        QTest::newRow("QuickStrike") << QByteArray() << QByteArray("symbol=ABC&last=12.5&prev_close=12&time=10:00:00");
+        QTest::newRow("Bollinger") << QByteArray("set") << QByteArray("action=add&symbol=ABC&last=12.5&dist_from_bb=1");
+        QTest::newRow("symbol only") << QByteArray("symbol") << QByteArray("symbol=ABC");
+        QTest::newRow("points") << QByteArray("pointslist") << QByteArray("symbol0=ABC&last0=12.5&change0=0.5");
+        QTest::newRow("simple") << QByteArray("simplelist") << QByteArray("symbol=ABC&last=12.5&change=0.5");
+        QTest::newRow("JF") << QByteArray("jf-simplelist") << QByteArray("symbol=ABC&time=10:00&change=1.5&volume=12345");
+        QTest::newRow("full top list") << QByteArray("smb") << QByteArray("symbol0=ABC&last0=12.5&change0=1&volume0=100");
+    }
+
+    // A window whose font changes looks exactly like one made with that font.
+    void newFontRemeasuresEveryKind()
+    {
+        QFETCH(QByteArray, display);
+        QFETCH(QByteArray, alert);
+        const QByteArray ini = "[Alert Window 0]\nsubscription=F\ndisplay=" + display + "\n";
+        QFont small = QApplication::font();
+        small.setPixelSize(9);
+        QFont big = small;
+        big.setPixelSize(22);
+        TAlertForm changed, madeBig;
+        changed.setFont(small); // as restored at start-up, before the grid is made
+        madeBig.setFont(big);
+        for (TAlertForm *form : {&changed, &madeBig}) {
+            form->LoadConfiguration(TIniFile::FromText(ini), "Alert Window 0");
+            form->HandleAlert("F\r\n" + alert);
+            form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(form));
+        }
+        TGridFrame *grid = changed.Grid();
+        TGridFrame *expected = madeBig.Grid();
+        const int smallRowHeight = grid->DefaultRowHeight();
+        const int smallSymbolWidth = grid->ColWidths(0);
+
+        changed.setFont(big);
+        QCOMPARE(grid->CanvasFont(), big);
+        QVERIFY(grid->DefaultRowHeight() > smallRowHeight);
+        QVERIFY(grid->ColWidths(0) > smallSymbolWidth);
+        QCOMPARE(grid->DefaultRowHeight(), expected->DefaultRowHeight());
+        QCOMPARE(grid->ColCount(), expected->ColCount());
+        QCOMPARE(grid->RowCount(), expected->RowCount());
+        for (int col = 0; col < grid->ColCount(); ++col)
+            QCOMPARE(grid->ColWidths(col), expected->ColWidths(col));
+        // Headers and data are painted in the new font.
+        QCOMPARE(grid->viewport()->grab().toImage(), expected->viewport()->grab().toImage());
+    }
+
     void rightClickOnTheGridOpensTheWindowMenu()
     {
         auto form = Configured("[Alert Window 0]\nsubscription=QS\n");

@@ -24,6 +24,19 @@ TQuickStrikeEntries Entries(int count)
     return entries;
 }
 
+class TPaintCounter : public QObject
+{
+public:
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        Count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 // Pixels of a rectangle of the image that have the colour.
 int CountPixels(const QImage &image, const QRect &rect, const QColor &color)
 {
@@ -165,17 +178,61 @@ private Q_SLOTS:
         QVERIFY(sent_.isEmpty());
     }
 
-    void releaseOverARowSendsAfterAColumnDrag()
+    void onlyAPressAndReleaseOnOneRowSends()
     {
         grid_->SetEntries(Entries(3));
+        QWidget *viewport = grid_->viewport();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, CentreOf(0, 1));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, CentreOf(0, 2));
+        // A column drag that ends over a data row is no click either.
         const int width = grid_->ColWidths(0);
         const QPoint border(grid_->CellRect(0, 0).right() + 1, 5);
         const QPoint overRow(border.x() + 30, CentreOf(0, 3).y());
-        QTest::mousePress(grid_->viewport(), Qt::LeftButton, {}, border);
-        QTest::mouseMove(grid_->viewport(), overRow);
-        QTest::mouseRelease(grid_->viewport(), Qt::LeftButton, {}, overRow);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, border);
+        QTest::mouseMove(viewport, overRow);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, overRow);
         QCOMPARE(grid_->ColWidths(0), width + 30);
-        QCOMPARE(sent_, QStringList{"SYM2"});
+        QVERIFY(sent_.isEmpty());
+
+        // An alert that moves the rows between press and release does not change
+        // what was clicked.
+        QTest::mousePress(viewport, Qt::LeftButton, {}, CentreOf(2, 2));
+        TQuickStrikeEntries moved = Entries(3);
+        moved.prepend(Entry(QStringLiteral("NEW")));
+        grid_->SetEntries(moved);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, CentreOf(4, 2));
+        QCOMPARE(sent_, QStringList{"SYM1"});
+
+        // The clicked row flashes in the selection colour, then shows as before.
+        const QColor highlight = grid_->palette().color(QPalette::Highlight);
+        QImage image = Grab();
+        QCOMPARE(BackgroundOf(image, 0, 2), highlight);
+        QCOMPARE(BackgroundOf(image, 5, 2), highlight);
+        QCOMPARE(BackgroundOf(image, 0, 3), QColor(Qt::black));
+        QTRY_COMPARE(BackgroundOf(Grab(), 0, 2), QColor(Qt::black));
+        QCOMPARE(grid_->TopRow(), 1);
+    }
+
+    void aBurstOfListsCostsOnePaint()
+    {
+        TPaintCounter paints;
+        grid_->viewport()->installEventFilter(&paints);
+        QSignalSpy ranges(grid_->verticalScrollBar(), &QScrollBar::rangeChanged);
+        grid_->SetEntries(Entries(50));
+        QTRY_VERIFY(grid_->verticalScrollBar()->isVisible());
+        QTRY_VERIFY(paints.Count > 0);
+        paints.Count = 0;
+        ranges.clear();
+
+        for (int count = 51; count <= 250; ++count)
+            grid_->SetEntries(Entries(count));
+        QCOMPARE(paints.Count, 0);
+        QTRY_COMPARE(paints.Count, 1);
+        for (int pass = 0; pass < 5; ++pass)
+            QCoreApplication::processEvents();
+        QCOMPARE(paints.Count, 1);
+        QCOMPARE(ranges.count(), 1);
+        QCOMPARE(grid_->verticalScrollBar()->maximum(), 250 + 1 - grid_->VisibleRowCount() - 1);
     }
 };
 

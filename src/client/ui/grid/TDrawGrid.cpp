@@ -49,13 +49,14 @@ void TDrawGrid::SetRowCount(int count)
 {
     AZ_ASSERT(count > FixedRows());
     rowCount_ = count;
+    topRow_ = std::clamp(topRow_, 1, LastTopRow());
     if (row_ >= count) {
         // The current row no longer exists: the last row becomes current, and
         // the owner hears of it like of any other move.
         SelectCell(col_, count - 1);
         row_ = count - 1;
     }
-    UpdateScrollBar();
+    ScheduleScrollBarUpdate();
     Invalidate();
 }
 
@@ -101,6 +102,13 @@ void TDrawGrid::SetThumbTracking(bool on)
 void TDrawGrid::SetRowSelect(bool on)
 {
     rowSelect_ = on;
+    Invalidate();
+}
+
+void TDrawGrid::SetHasCurrentCell(bool on)
+{
+    hasCurrentCell_ = on;
+    row_ = on ? FixedRows() : -1;
     Invalidate();
 }
 
@@ -154,8 +162,10 @@ void TDrawGrid::ClearSelection()
 
 void TDrawGrid::SetTopRow(int row)
 {
-    const int lastTop = std::max(1, rowCount_ - VisibleRowCount());
-    topRow_ = std::clamp(row, 1, lastTop);
+    // The bar must know the current row count before it takes the new position.
+    if (scrollBarUpdatePending_)
+        UpdateScrollBar();
+    topRow_ = std::clamp(row, 1, LastTopRow());
     verticalScrollBar()->setValue(topRow_ - 1);
     Invalidate();
 }
@@ -163,6 +173,11 @@ void TDrawGrid::SetTopRow(int row)
 int TDrawGrid::VisibleRowCount() const
 {
     return std::max(1, (viewport()->height() - defaultRowHeight_) / defaultRowHeight_);
+}
+
+int TDrawGrid::LastTopRow() const
+{
+    return std::max(1, rowCount_ - VisibleRowCount());
 }
 
 int TDrawGrid::ColumnLeft(int col) const
@@ -223,7 +238,7 @@ TGridDrawState TDrawGrid::StateOf(int col, int row) const
 {
     TGridDrawState state;
     state.Fixed = row < FixedRows();
-    state.Selected = !state.Fixed && row == row_ && (rowSelect_ || col == col_);
+    state.Selected = hasCurrentCell_ && !state.Fixed && row == row_ && (rowSelect_ || col == col_);
     return state;
 }
 
@@ -258,6 +273,10 @@ void TDrawGrid::PaintCell(TCanvas &canvas, int col, int row)
     const QRect rect = CellRect(col, row);
     if (!rect.isEmpty())
         DrawCell(canvas, col, row, rect, StateOf(col, row));
+}
+
+void TDrawGrid::MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int, int)
+{
 }
 
 void TDrawGrid::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int)
@@ -319,14 +338,13 @@ int TDrawGrid::SizingColumnAt(int x, int y) const
 void TDrawGrid::mousePressEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
-    if (event->button() != Qt::LeftButton)
-        return;
-    sizingColumn_ = SizingColumnAt(pos.x(), pos.y());
-    if (sizingColumn_ >= 0)
-        return;
-    int col, row;
-    if (MouseToCell(pos.x(), pos.y(), col, row) && row >= FixedRows())
-        MoveCurrent(col, row);
+    if (event->button() == Qt::LeftButton) {
+        sizingColumn_ = SizingColumnAt(pos.x(), pos.y());
+        int col, row;
+        if (sizingColumn_ < 0 && hasCurrentCell_ && MouseToCell(pos.x(), pos.y(), col, row) && row >= FixedRows())
+            MoveCurrent(col, row);
+    }
+    MouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
 }
 
 void TDrawGrid::mouseMoveEvent(QMouseEvent *event)
@@ -352,6 +370,31 @@ void TDrawGrid::mouseReleaseEvent(QMouseEvent *event)
 
 void TDrawGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (!hasCurrentCell_) {
+        switch (event->key()) {
+        case Qt::Key_Up:
+            ScrollBy(-1);
+            return;
+        case Qt::Key_Down:
+            ScrollBy(1);
+            return;
+        case Qt::Key_PageUp:
+            ScrollBy(-VisibleRowCount());
+            return;
+        case Qt::Key_PageDown:
+            ScrollBy(VisibleRowCount());
+            return;
+        case Qt::Key_Home:
+            SetTopRow(FixedRows());
+            return;
+        case Qt::Key_End:
+            SetTopRow(rowCount_);
+            return;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
+    }
     const int current = row_ >= FixedRows() ? row_ : topRow_ - 1;
     switch (event->key()) {
     case Qt::Key_Up:
@@ -411,10 +454,30 @@ void TDrawGrid::ScrollRowIntoView(int row)
         SetTopRow(row - VisibleRowCount() + 1);
 }
 
+void TDrawGrid::ScrollBy(int rows)
+{
+    SetTopRow(topRow_ + rows);
+}
+
+void TDrawGrid::ScheduleScrollBarUpdate()
+{
+    if (scrollBarUpdatePending_)
+        return;
+    scrollBarUpdatePending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (scrollBarUpdatePending_)
+                UpdateScrollBar();
+        },
+        Qt::QueuedConnection);
+}
+
 void TDrawGrid::UpdateScrollBar()
 {
+    scrollBarUpdatePending_ = false;
     const int visible = VisibleRowCount();
-    const int lastTop = std::max(1, rowCount_ - visible);
+    const int lastTop = LastTopRow();
     QScrollBar *bar = verticalScrollBar();
     bar->setRange(0, lastTop - 1);
     bar->setPageStep(visible);

@@ -53,6 +53,10 @@ public:
     // A click or a cursor key selects a whole row.
     bool RowSelect() const { return rowSelect_; }
     void SetRowSelect(bool on);
+    // Grids that show a list have no current cell: a press then neither moves one
+    // nor scrolls, cursor keys scroll the rows, and no cell is drawn selected.
+    bool HasCurrentCell() const { return hasCurrentCell_; }
+    void SetHasCurrentCell(bool on);
     TGridScrollBars ScrollBars() const { return scrollBars_; }
     void SetScrollBars(TGridScrollBars bars);
 
@@ -101,6 +105,8 @@ public:
 
 protected:
     virtual void DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state) = 0;
+    // After every mouse press, whatever the grid did with it.
+    virtual void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
     // After every mouse release, whatever the grid did with it.
     virtual void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
     // Before the current cell moves; false keeps it where it is.
@@ -127,6 +133,11 @@ private:
     TGridDrawState StateOf(int col, int row) const;
     void MoveCurrent(int col, int row);
     void ScrollRowIntoView(int row);
+    void ScrollBy(int rows);
+    int LastTopRow() const;
+    // The scroll bar follows the row count once per pass of the event loop, so a
+    // burst of new lists costs one range change (and the re-layout it brings).
+    void ScheduleScrollBarUpdate();
     void UpdateScrollBar();
 
     QVector<int> colWidths_;
@@ -135,6 +146,8 @@ private:
     int defaultColWidth_ = 64;
     bool columnSizing_ = false;
     bool rowSelect_ = false;
+    bool hasCurrentCell_ = true;
+    bool scrollBarUpdatePending_ = false;
     TGridScrollBars scrollBars_ = TGridScrollBars::sbVertical;
     TColor color_ = clWhite;
     TColor fixedColor_ = clBlack;

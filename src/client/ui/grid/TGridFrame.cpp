@@ -5,6 +5,8 @@
 #include "client/ui/grid/TCellText.h"
 #include "client/ui/grid/TQtCanvas.h"
 
+#include <utility>
+
 namespace {
 
 // A header's text rectangle loses one pixel on each side to the bevel.
@@ -23,6 +25,13 @@ TGridFrame::TGridFrame(QWidget *owner, int colCount)
     SetRowCount(2);
     SetColumnSizing(true);
     SetThumbTracking(true);
+    SetHasCurrentCell(false);
+    flashTimer_.setSingleShot(true);
+    flashTimer_.setInterval(FlashMs);
+    connect(&flashTimer_, &QTimer::timeout, this, [this] {
+        flashCol_ = flashRow_ = -1;
+        Invalidate();
+    });
 }
 
 void TGridFrame::SetTextColor(TColor color)
@@ -56,6 +65,14 @@ void TGridFrame::MeasureWithCanvasFont()
     Measure(metrics);
 }
 
+void TGridFrame::FontChanged()
+{
+    // A new alert font re-measures rows and columns as at creation; widths the
+    // user dragged give way to the measured ones.
+    MeasureWithCanvasFont();
+    Invalidate();
+}
+
 bool TGridFrame::CellEntry(int, int row, int &index) const
 {
     index = row - 1;
@@ -73,7 +90,10 @@ void TGridFrame::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, 
     int index = -1;
     const bool hasEntry = !header && CellEntry(col, row, index);
     canvas.SetFontStyle({});
-    const TCellColors colors = header ? TCellColors{FixedColor(), clBlack} : DataCellColors(col, row, hasEntry);
+    TCellColors colors = header ? TCellColors{FixedColor(), clBlack} : DataCellColors(col, row, hasEntry);
+    if (!header && IsFlashing(col, row))
+        colors = {FromQColor(palette().color(QPalette::Highlight)),
+                  FromQColor(palette().color(QPalette::HighlightedText))};
     TCellText text(canvas, PrepareCell(canvas, rect, colors.Background, header));
     canvas.SetFontColor(colors.Text);
     if (header)
@@ -100,11 +120,48 @@ void TGridFrame::DrawHeaderText(TCellText &text, const QString &caption)
     text.DrawTextCentered(text.EllipsizeText(caption));
 }
 
+bool TGridFrame::SameClickTarget(int, int row1, int, int row2) const
+{
+    return row1 == row2;
+}
+
+bool TGridFrame::IsFlashing(int col, int row) const
+{
+    return flashRow_ >= 0 && SameClickTarget(flashCol_, flashRow_, col, row);
+}
+
+void TGridFrame::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
+{
+    if (button != Qt::LeftButton)
+        return;
+    // The symbol is taken now: alerts arriving before the release may move the
+    // rows, and the trader meant what was under the pointer when pressing.
+    pressedRow_ = -1;
+    int col, row, index;
+    if (MouseToCell(x, y, col, row) && CellEntry(col, row, index)) {
+        pressedCol_ = col;
+        pressedRow_ = row;
+        pressedSymbol_ = EntrySymbol(index);
+    }
+}
+
 void TGridFrame::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
 {
     if (button != Qt::LeftButton)
         return;
-    int col, row, index;
-    if (MouseToCell(x, y, col, row) && CellEntry(col, row, index))
-        SendSymbol(EntrySymbol(index));
+    const int pressedRow = std::exchange(pressedRow_, -1);
+    int col, row;
+    // A press that ends on another row (or ends a column drag) is no click.
+    if (pressedRow < 0 || !MouseToCell(x, y, col, row) || !SameClickTarget(pressedCol_, pressedRow, col, row))
+        return;
+    Flash(pressedCol_, pressedRow);
+    SendSymbol(pressedSymbol_);
+}
+
+void TGridFrame::Flash(int col, int row)
+{
+    flashCol_ = col;
+    flashRow_ = row;
+    flashTimer_.start();
+    Invalidate();
 }

@@ -2,6 +2,8 @@
 
 #include "client/ui/grid/TDrawGrid.h"
 
+#include <QTimer>
+
 class TCellText;
 class TTextMetrics;
 
@@ -17,7 +19,12 @@ struct TCellColors
 //
 // A kind supplies its captions, samples, entries and data-cell rule. The
 // constructor applies the common defaults; a kind's constructor measures
-// itself (MeasureWithCanvasFont) when it has an owner.
+// itself (MeasureWithCanvasFont) when it has an owner, and every kind measures
+// itself again whenever its font changes.
+//
+// A click sends the symbol that was under the pointer when the button went
+// down, and only when it comes up on the same row (the same cell, where each
+// cell holds its own symbol); the row then flashes in the selection colour.
 class TGridFrame : public TDrawGrid
 {
     Q_OBJECT
@@ -36,6 +43,10 @@ public:
     void MeasureColumn(const TTextMetrics &metrics, int col, const QString &sample);
     int MeasuredWidth(const TTextMetrics &metrics, const QString &sample) const;
 
+    // How long a clicked row shows in the selection colour.
+    static constexpr int FlashMs = 300;
+    bool IsFlashing(int col, int row) const;
+
 protected:
     // Takes the widget's font as the canvas font and measures with it.
     void MeasureWithCanvasFont();
@@ -46,13 +57,19 @@ protected:
     virtual QString EntrySymbol(int index) const = 0;
     // The entry a data cell shows; false for cells without one.
     virtual bool CellEntry(int col, int row, int &index) const;
+    // Whether two cells hold the same click target: by default the same row.
+    virtual bool SameClickTarget(int col1, int row1, int col2, int row2) const;
     // Colours of a data cell; by default Color behind TextColor.
     virtual TCellColors DataCellColors(int col, int row, bool hasEntry) const;
     // Draws the content of a data cell that shows entries[index].
     virtual void DrawDataCell(TCellText &text, int col, int index) = 0;
 
     void DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state) override;
-    // Left button only: the symbol of the entry under the pointer goes out.
+    void FontChanged() override;
+    // Left button only: notes the symbol of the entry under the pointer.
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) override;
+    // Left button only: the noted symbol goes out when the release is over the
+    // same target as the press.
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) override;
 
     // Fills the cell, bevels a header cell (with Ctl3D) and insets wide
@@ -62,5 +79,14 @@ protected:
     static void DrawHeaderText(TCellText &text, const QString &caption);
 
 private:
+    void Flash(int col, int row);
+
     TColor textColor_ = clWhite;
+    // The left press that may become a click: its cell and the symbol it was on.
+    int pressedCol_ = -1;
+    int pressedRow_ = -1;
+    QString pressedSymbol_;
+    int flashCol_ = -1;
+    int flashRow_ = -1;
+    QTimer flashTimer_;
 };

@@ -24,19 +24,7 @@ TJFGrid::TJFGrid(QWidget *owner)
     : TListGrid(owner, Headers, Samples)
 {
     if (owner)
-        MeasureAll();
-}
-
-void TJFGrid::MeasureAll()
-{
-    MeasureWithCanvasFont();
-    Invalidate();
-}
-
-void TJFGrid::FontChanged()
-{
-    // A new alert font takes effect at once, replacing widths the user dragged.
-    MeasureAll();
+        MeasureWithCanvasFont();
 }
 
 TCellColors TJFGrid::DataCellColors(int col, int row, bool hasEntry) const

@@ -126,6 +126,8 @@ TSmbTopListFullGrid::TSmbTopListFullGrid(QWidget *owner)
     // No scroll bars: rows below the window come into view as the selection moves.
     SetScrollBars(TGridScrollBars::sbNone);
     MeasureWithCanvasFont();
+    // Unlike the list grids, this one links by selecting rows.
+    SetHasCurrentCell(true);
     SetRowSelect(true);
 }
 
@@ -165,13 +167,6 @@ void TSmbTopListFullGrid::Measure(const TTextMetrics &metrics)
 {
     SetDefaultRowHeight(metrics.TextHeight(QStringLiteral("Xy()")) + 4);
     LayoutColumns(metrics);
-}
-
-void TSmbTopListFullGrid::FontChanged()
-{
-    // The grid follows its window's font, so a new alert font re-measures it.
-    MeasureWithCanvasFont();
-    Invalidate();
 }
 
 void TSmbTopListFullGrid::SetFrozen(bool frozen)

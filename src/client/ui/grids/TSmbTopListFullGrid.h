@@ -75,7 +75,6 @@ protected:
     // Rows link on selection, not on release, so a click links once.
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) override;
     bool SelectCell(int col, int row) override;
-    void FontChanged() override;
 
 private:
     int ColumnId(int col) const;

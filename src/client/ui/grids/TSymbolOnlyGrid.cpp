@@ -71,6 +71,11 @@ void TSymbolOnlyGrid::SetEntries(const TQuickStrikeEntries &entries)
     Invalidate();
 }
 
+bool TSymbolOnlyGrid::SameClickTarget(int col1, int row1, int col2, int row2) const
+{
+    return col1 == col2 && row1 == row2;
+}
+
 QString TSymbolOnlyGrid::HeaderText(int) const
 {
     return Caption;
