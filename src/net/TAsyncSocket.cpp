@@ -36,6 +36,7 @@ TAsyncSocket::TAsyncSocket(QObject *parent)
     // The proxy, when there is one, is our own SOCKS code, never Qt's idea of a
     // default proxy.
     tcp_.setProxy(QNetworkProxy::NoProxy);
+    tcp_.setReadBufferSize(ReadBufferBytes);
     // Queued, so that the owner's handlers never run inside QTcpSocket's own code
     // and may destroy this socket.
     connect(&tcp_, &QTcpSocket::connected, this, &TAsyncSocket::TcpConnected, Qt::QueuedConnection);

@@ -30,6 +30,10 @@ class TAsyncSocket : public QObject
     Q_OBJECT
 
 public:
+    // The most received bytes the socket holds for its reader; the network keeps the
+    // rest until the reader has taken some.
+    static constexpr int ReadBufferBytes = 1024 * 1024;
+
     explicit TAsyncSocket(QObject *parent = nullptr);
     ~TAsyncSocket() override;
 

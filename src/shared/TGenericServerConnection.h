@@ -16,9 +16,11 @@
 // - Send queues bytes for the server in order; it is allowed only after
 //   OnConnected, and does nothing once the connection has ended.
 // - Close ends the connection and raises OnSessionClosed unless it already ended.
-// - ReadAvailable returns every received byte not yet returned, possibly none.
+// - ReadAvailable returns the received bytes not yet returned, possibly none; an
+//   implementation may return them in bounded pieces, and the reader calls again
+//   until it gets none.
 // - OnConnected comes once, when bytes can be sent; OnDataAvailable whenever
-//   received bytes wait (the handler reads them all); OnSessionClosed when the
+//   received bytes wait (the reader takes them at its own pace); OnSessionClosed when the
 //   connection ends for any reason, including the destruction of a connection that
 //   had not yet ended. Events come from the event loop, one at a time; an unset one
 //   is skipped.

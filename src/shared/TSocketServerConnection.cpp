@@ -3,6 +3,8 @@
 #include "net/TAsyncSocket.h"
 #include "shared/Exception.h"
 
+#include <algorithm>
+
 namespace {
 
 void Fire(const TGenericServerConnection::TNotifyEvent &event, TGenericServerConnection *sender)
@@ -77,12 +79,16 @@ void TSocketServerConnection::Close()
 
 void TSocketServerConnection::ReadAvailable(QByteArray &data)
 {
-    // Grows by doubling until the socket has nothing more, so one call takes all.
+    // Grows by doubling until the socket has nothing more. The socket holds at most
+    // its read buffer, so one call takes a bounded amount: a server that sends faster
+    // than we read waits in the network, not in our memory. Whatever is left over
+    // comes with the next call.
+    constexpr int MaxReadBytes = TAsyncSocket::ReadBufferBytes;
     QByteArray buffer(4096, Qt::Uninitialized);
     int filled = 0;
-    while (socket_) {
+    while (socket_ && filled < MaxReadBytes) {
         if (filled == buffer.size())
-            buffer.resize(buffer.size() * 2);
+            buffer.resize(std::min(buffer.size() * 2, qsizetype(MaxReadBytes)));
         const int count = socket_->Receive(buffer.data() + filled, int(buffer.size()) - filled);
         if (count <= 0)
             break;

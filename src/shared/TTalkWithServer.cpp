@@ -25,6 +25,11 @@ qint64 NextSerial = 0;
 // Compressed output this large goes out at once instead of waiting for the wake-up.
 constexpr int PassOnCompressedBytes = 5000;
 
+// Inflated bytes per receive step: large enough that going back to the event loop
+// between steps costs little, small enough that timers, pings and paints never wait
+// long behind a flood.
+constexpr qsizetype InflateSliceBytes = 64 * 1024;
+
 const QString DefaultPort = QStringLiteral("8888");
 
 // The server's frames could not be cut: its stream is not one we can follow.
@@ -41,10 +46,12 @@ TTalkWithServer::TTalkWithServer()
     : wakeUp_(std::make_unique<TWakeMeSoon>()),
       compressor_(std::make_unique<TZLibCompressor>(zcDefault)),
       decompressor_(std::make_unique<TZLibDecompressor>()),
+      receiveWakeUp_(std::make_unique<TWakeMeSoon>()),
       errorMessage_(QStringLiteral("Unable to connect to server.")),
       lifeToken_(std::make_shared<char>())
 {
     wakeUp_->OnWakeUp = [this] { FlushOutput(); };
+    receiveWakeUp_->OnWakeUp = [this] { ContinueReceiving(); };
     WriteRaw(OpeningLines());
 }
 
@@ -53,6 +60,14 @@ TTalkWithServer::~TTalkWithServer()
     // Answer whatever still waits, so no caller is left hanging.
     if (state_ != TState::Closed)
         ServerDisconnected();
+    if (receiving_) {
+        // Destroyed from inside a receive step, which may have been called through
+        // this wake-up: it is freed once that call is over.
+        receiveWakeUp_->OnWakeUp = nullptr;
+        TWakeMeSoon *orphan = receiveWakeUp_.release();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [orphan] { delete orphan; }, Qt::QueuedConnection);
+    }
     std::unique_ptr<TGenericServerConnection> connection = std::move(connection_);
     if (connection && connectionEventDepth_ > 0) {
         // We are being destroyed from inside one of the connection's own events, which
@@ -230,6 +245,15 @@ void TTalkWithServer::ServerConnected()
 
 void TTalkWithServer::ServerConnectionClosed(TGenericServerConnection *sender)
 {
+    // Bytes the server sent before it closed are still read and delivered first, as
+    // they would have been had they come in one piece.
+    const bool bytesWaiting = receiving_ || receiveWakeUp_->IsPending()
+                              || decompressor_->HasPendingInput();
+    if (state_ == TState::Connected && !serverDataRejected_ && bytesWaiting) {
+        closeWaiting_ = true;
+        return;
+    }
+    closeWaiting_ = false;
     // A connection that never opened may know better why ("DNS error") than our
     // general text does.
     if (state_ == TState::Waiting && sender && !sender->ErrorMessage.isEmpty())
@@ -237,20 +261,65 @@ void TTalkWithServer::ServerConnectionClosed(TGenericServerConnection *sender)
     ServerDisconnected();
 }
 
-void TTalkWithServer::ServerConnectionDataAvailable(TGenericServerConnection *sender)
+void TTalkWithServer::ServerConnectionDataAvailable(TGenericServerConnection *)
 {
-    QByteArray received;
+    ContinueReceiving();
+}
+
+void TTalkWithServer::ContinueReceiving()
+{
+    if (receiving_) {
+        receiveAgain_ = true;
+        return;
+    }
+    const std::weak_ptr<char> alive = lifeToken_;
+    receiving_ = true;
+    const bool more = ReceiveStep();
+    if (alive.expired())
+        return;
+    receiving_ = false;
+    if (more || std::exchange(receiveAgain_, false)) {
+        // The rest waits for the next turn of the event loop, behind timers and paints.
+        receiveWakeUp_->RequestWakeUp();
+    } else if (closeWaiting_) {
+        ServerConnectionClosed(connection_.get());
+    }
+}
+
+// One slice of the receive path: reads a bounded piece from the connection when the
+// previous one has been inflated, inflates at most one slice of it and delivers the
+// frames it completes. True while there may be more to do.
+bool TTalkWithServer::ReceiveStep()
+{
+    TGenericServerConnection *sender = connection_.get();
+    if (!sender || serverDataRejected_)
+        return false;
+    bool connectionDrained = false;
     try {
-        sender->ReadAvailable(received);
-        if (!serverDataRejected_)
-            decompressor_->Decompress(received);
+        if (!decompressor_->HasPendingInput()) {
+            QByteArray received;
+            sender->ReadAvailable(received);
+            connectionDrained = received.isEmpty();
+            decompressor_->Feed(received);
+        }
+        // Never more than one frame of the longest length plus its header: a header
+        // naming more is refused as soon as it is read.
+        const qsizetype room = MaxFrameBytes - decompressor_->Output().size();
+        decompressor_->InflateSlice(std::min(InflateSliceBytes, room));
+        peakUndelivered_ = std::max(peakUndelivered_, decompressor_->Output().size());
     } catch (const std::exception &error) {
         const std::weak_ptr<char> alive = lifeToken_;
         RejectServerData(sender, error);
         if (alive.expired())
-            return;
+            return false;
     }
+    const std::weak_ptr<char> alive = lifeToken_;
     ParseIncoming(sender);
+    if (alive.expired())
+        return false;
+    // Done only once the connection had nothing more to give; any read that brought
+    // something may have left more behind it.
+    return !serverDataRejected_ && !connectionDrained;
 }
 
 void TTalkWithServer::RejectServerData(TGenericServerConnection *sender,
@@ -264,20 +333,34 @@ void TTalkWithServer::RejectServerData(TGenericServerConnection *sender,
 
 void TTalkWithServer::ParseIncoming(TGenericServerConnection *sender)
 {
-    // Cut every complete frame first: the callbacks may send, close or even destroy us.
-    const TFrameCut cut = CutFrames(decompressor_->Output());
-    decompressor_->RemoveUsedOutput(cut.BytesUsed);
-
+    // Each frame goes to its callback as soon as it is cut. The callbacks may send,
+    // close or even destroy us; a nested receive step waits for this one to end, so
+    // the output is not touched behind our back.
     const std::weak_ptr<char> alive = lifeToken_;
-    for (const TServerFrame &frame : cut.Frames) {
-        SendGoodResponse(frame.MessageId, frame.Body);
+    const QByteArray &inflated = decompressor_->Output();
+    qsizetype offset = 0;
+    QString error;
+    for (;;) {
+        qint32 messageId = 0;
+        qint32 length = 0;
+        const TFrameRead read = ReadFrameHeader(inflated, offset, messageId, length, error);
+        if (read == frIncomplete)
+            break;
+        if (read == frInvalid) {
+            decompressor_->RemoveUsedOutput(inflated.size());
+            RejectServerData(sender, EInvalidServerData(error));
+            return;
+        }
+        const qsizetype bodyOffset = offset + 8;
+        offset = bodyOffset + length;
+        // Frames for no request are dropped without copying their bodies.
+        if (messageId < 1 || messageId > pendingRequests_.size())
+            continue;
+        SendGoodResponse(messageId, inflated.mid(bodyOffset, length));
         if (alive.expired())
             return;
     }
-    if (cut.Status == csInvalidData) {
-        decompressor_->RemoveUsedOutput(decompressor_->Output().size());
-        RejectServerData(sender, EInvalidServerData(cut.Error));
-    }
+    decompressor_->RemoveUsedOutput(offset);
 }
 
 void TTalkWithServer::SendGoodResponse(qint32 Id, const QByteArray &Body)

@@ -64,6 +64,9 @@ public:
     bool ConnectStarted() const { return connectStarted_; }
     // True once the server sent something that could not be read.
     bool DataRejected() const { return serverDataRejected_; }
+    // The most inflated bytes held at once, waiting to be cut into frames: never more
+    // than one frame of the longest length plus its header.
+    qsizetype PeakUndeliveredBytes() const { return peakUndelivered_; }
 
     std::function<void()> OnConnected;
     std::function<void()> OnDisconnected;
@@ -113,6 +116,8 @@ private:
     void ServerConnected();
     void ServerConnectionClosed(TGenericServerConnection *sender);
     void ServerConnectionDataAvailable(TGenericServerConnection *sender);
+    bool ReceiveStep();
+    void ContinueReceiving();
     void RejectServerData(TGenericServerConnection *sender, const std::exception &error);
     void ParseIncoming(TGenericServerConnection *sender);
     void SendGoodResponse(qint32 Id, const QByteArray &Body);
@@ -125,12 +130,22 @@ private:
     QByteArray pendingOutput_;
     std::unique_ptr<TZLibCompressor> compressor_;
     std::unique_ptr<TZLibDecompressor> decompressor_;
+    // Carries the receive path on to its next slice after the event loop had a turn.
+    std::unique_ptr<TWakeMeSoon> receiveWakeUp_;
     TState state_ = TState::Waiting;
     QString errorMessage_;
     QVector<TPendingRequest> pendingRequests_;
     bool connectStarted_ = false;
     // Set once the server's data could not be read: nothing more of it is inflated.
     bool serverDataRejected_ = false;
+    // A receive step is running; one asked for meanwhile (from a nested event loop)
+    // waits for it to end.
+    bool receiving_ = false;
+    bool receiveAgain_ = false;
+    // The connection ended while bytes it delivered were still being read; the end
+    // is taken in once they all are.
+    bool closeWaiting_ = false;
+    qsizetype peakUndelivered_ = 0;
     // How many connection events are running right now; the connection must outlive them.
     int connectionEventDepth_ = 0;
     // Expires when the session is destroyed, so a loop that called out can tell whether

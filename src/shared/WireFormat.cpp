@@ -84,27 +84,36 @@ QByteArray EncodeFrame(qint32 messageId, const QByteArray &body)
     return out;
 }
 
+TFrameRead ReadFrameHeader(const QByteArray &inflated, qsizetype offset, qint32 &messageId,
+                           qint32 &bodyLength, QString &error)
+{
+    if (inflated.size() - offset < 8)
+        return frIncomplete;
+    messageId = ReadInt32(inflated, offset);
+    bodyLength = ReadInt32(inflated, offset + 4);
+    if (!IsValidLength(bodyLength)) {
+        error = LengthError("bad frame", bodyLength);
+        return frInvalid;
+    }
+    return inflated.size() - offset - 8 < bodyLength ? frIncomplete : frComplete;
+}
+
 TFrameCut CutFrames(const QByteArray &inflated)
 {
     TFrameCut cut;
     qsizetype offset = 0;
     for (;;) {
-        if (inflated.size() - offset < 4)
-            break;
-        const qint32 messageId = ReadInt32(inflated, offset);
-        qsizetype bodyOffset = offset + 4;
-        QByteArray body;
+        qint32 messageId = 0;
         qint32 length = 0;
-        const TTextRead read = ReadText(inflated, bodyOffset, body, length);
-        if (read == trIncomplete)
+        const TFrameRead read = ReadFrameHeader(inflated, offset, messageId, length, cut.Error);
+        if (read == frIncomplete)
             break;
-        if (read == trInvalid) {
+        if (read == frInvalid) {
             cut.Status = csInvalidData;
-            cut.Error = LengthError("bad frame", length);
             break;
         }
-        cut.Frames.append(TServerFrame{messageId, body});
-        offset = bodyOffset;
+        cut.Frames.append(TServerFrame{messageId, inflated.mid(offset + 8, length)});
+        offset += 8 + length;
     }
     cut.BytesUsed = offset;
     return cut;

@@ -48,6 +48,18 @@ struct TFrameCut
     QString Error;                // why the data is invalid, when it is
 };
 
+// The most inflated bytes a reader ever has to hold to cut one frame.
+constexpr qsizetype MaxFrameBytes = 8 + qsizetype(MaxWireLength);
+
+enum TFrameRead { frComplete, frIncomplete, frInvalid };
+
+// Reads the frame header at offset of the inflated server bytes. frComplete when
+// the whole frame is there: messageId and bodyLength are set and the body follows
+// the 8 header bytes. frInvalid as soon as a header names a negative or oversized
+// body, without waiting for it; error then says why.
+TFrameRead ReadFrameHeader(const QByteArray &inflated, qsizetype offset, qint32 &messageId,
+                           qint32 &bodyLength, QString &error);
+
 // Cuts the complete frames from the front of the inflated server bytes. An
 // incomplete tail waits for more bytes. A negative or oversized body length makes
 // the data invalid; the frames before it are still returned.
