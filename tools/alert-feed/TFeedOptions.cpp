@@ -50,6 +50,18 @@ QString ParseSeconds(const QCommandLineParser &parser, const QString &name,
     return QString();
 }
 
+QString ParseCount(const QCommandLineParser &parser, const QString &name, qint64 &count)
+{
+    if (!parser.isSet(name))
+        return QString();
+    bool ok = false;
+    const qint64 value = parser.value(name).toLongLong(&ok);
+    if (!ok || value < 1 || value > 1000000)
+        return Invalid(name, parser.value(name), QStringLiteral("expected a count from 1 to 1000000"));
+    count = value;
+    return QString();
+}
+
 QString ParseCategory(const QString &text, TFeedOptions &options)
 {
     // Display names never hold "=", so the last one splits even a category that does.
@@ -98,6 +110,17 @@ QString ParseFeedOptions(const QStringList &arguments, TFeedOptions &options, QS
     value("corrupt-after", "SECONDS",
           "Corrupt each connection's compressed stream SECONDS after it was accepted.");
     value("stop-login", "TEXT", "Answer every login with STOP and TEXT.");
+    value("bomb-after", "SECONDS",
+          "Send a run of compressed zeros (see --bomb-mib) SECONDS after a connection was accepted.");
+    value("bomb-mib", "N", "How many MiB the zeros of --bomb-after inflate to (default 4096).");
+    value("bad-length-after", "SECONDS",
+          "Send a frame header with an impossible body length SECONDS after a connection was accepted.");
+    value("empty-flood-after", "SECONDS",
+          "Flood the alert stream with empty frames SECONDS after a connection was accepted.");
+    value("flood-seconds", "N", "How long the flood of --empty-flood-after lasts (default 60).");
+    value("big-flood-after", "SECONDS",
+          "Send alert frames of the longest allowed length SECONDS after a connection was accepted.");
+    value("big-frames", "N", "How many frames --big-flood-after sends (default 64, 1 GiB).");
 
     if (!parser.parse(arguments))
         return parser.errorText();
@@ -135,10 +158,26 @@ QString ParseFeedOptions(const QStringList &arguments, TFeedOptions &options, QS
         {"drop-after", &options.Faults.DropAfterSeconds},
         {"ignore-pings-after", &options.Faults.IgnorePingsAfterSeconds},
         {"corrupt-after", &options.Faults.CorruptAfterSeconds},
+        {"bomb-after", &options.Faults.BombAfterSeconds},
+        {"bad-length-after", &options.Faults.BadLengthAfterSeconds},
+        {"empty-flood-after", &options.Faults.EmptyFloodAfterSeconds},
+        {"big-flood-after", &options.Faults.BigFloodAfterSeconds},
     };
     for (const auto &[name, seconds] : secondsOptions)
         if (error.isEmpty())
             error = ParseSeconds(parser, QString::fromLatin1(name), *seconds);
+    if (error.isEmpty() && parser.isSet(QStringLiteral("flood-seconds"))) {
+        std::optional<double> seconds;
+        error = ParseSeconds(parser, QStringLiteral("flood-seconds"), seconds);
+        options.Faults.FloodSeconds = seconds.value_or(options.Faults.FloodSeconds);
+    }
+    const QPair<const char *, qint64 *> countOptions[] = {
+        {"bomb-mib", &options.Faults.BombMebibytes},
+        {"big-frames", &options.Faults.BigFrames},
+    };
+    for (const auto &[name, count] : countOptions)
+        if (error.isEmpty())
+            error = ParseCount(parser, QString::fromLatin1(name), *count);
     if (parser.isSet(QStringLiteral("stop-login")))
         options.Faults.StopLoginText = parser.value(QStringLiteral("stop-login")).toUtf8();
     options.IniFile = parser.value(QStringLiteral("ini"));

@@ -20,6 +20,19 @@ struct TFaultPlan
     std::optional<double> CorruptAfterSeconds;
     // Every login is answered "STOP" CR LF this text.
     std::optional<QByteArray> StopLoginText;
+    // A run of compressed zeros: each MiB inflates to 131,072 empty frames for no
+    // request, and the run compresses about a thousandfold.
+    std::optional<double> BombAfterSeconds;
+    qint64 BombMebibytes = 4096;
+    // A frame header whose body length no frame may have; nothing follows it.
+    std::optional<double> BadLengthAfterSeconds;
+    // Bursts of 100,000 empty frames on the alert stream, as fast as the client takes
+    // them, for FloodSeconds.
+    std::optional<double> EmptyFloodAfterSeconds;
+    double FloodSeconds = 60;
+    // Alert frames of the longest length the protocol allows, BigFrames of them.
+    std::optional<double> BigFloodAfterSeconds;
+    qint64 BigFrames = 64;
 };
 
 // Everything the command line sets.

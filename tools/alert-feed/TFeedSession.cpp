@@ -1,6 +1,7 @@
 #include "TFeedSession.h"
 
 #include "FeedLog.h"
+#include "TFaultStream.h"
 #include "TRequestRecorder.h"
 #include "TUserTable.h"
 
@@ -58,9 +59,16 @@ TFeedSession::TFeedSession(QTcpSocket *socket, int number, const TSessionService
     if (services_.Faults.DropAfterSeconds)
         QTimer::singleShot(Milliseconds(*services_.Faults.DropAfterSeconds), this,
                            &TFeedSession::DropConnection);
-    if (services_.Faults.CorruptAfterSeconds)
-        QTimer::singleShot(Milliseconds(*services_.Faults.CorruptAfterSeconds), this,
-                           &TFeedSession::CorruptStream);
+    const QPair<std::optional<double>, void (TFeedSession::*)()> timedFaults[] = {
+        {services_.Faults.CorruptAfterSeconds, &TFeedSession::CorruptStream},
+        {services_.Faults.BombAfterSeconds, &TFeedSession::StartZlibBomb},
+        {services_.Faults.BadLengthAfterSeconds, &TFeedSession::SendBadLength},
+        {services_.Faults.EmptyFloodAfterSeconds, &TFeedSession::StartEmptyFlood},
+        {services_.Faults.BigFloodAfterSeconds, &TFeedSession::StartBigFlood},
+    };
+    for (const auto &[afterSeconds, fault] : timedFaults)
+        if (afterSeconds)
+            QTimer::singleShot(Milliseconds(*afterSeconds), this, fault);
     Log(QStringLiteral("connected"));
     // Bytes may have arrived before the signal was connected.
     if (socket_->bytesAvailable() > 0)
@@ -80,7 +88,7 @@ void TFeedSession::Log(const QString &text) const
 
 bool TFeedSession::Receiving() const
 {
-    return loggedIn_ && alertStreamId_ > 0 && !outputBroken_ && !closed_;
+    return loggedIn_ && alertStreamId_ > 0 && !outputBroken_ && !closed_ && !streamHeld_;
 }
 
 bool TFeedSession::Backlogged() const
@@ -258,6 +266,9 @@ void TFeedSession::FlushBurst()
 
 void TFeedSession::SendFlushed()
 {
+    // Answers wait in the compressor until a fault that holds the stream is over.
+    if (streamHeld_)
+        return;
     compressor_.Flush();
     const QByteArray output = compressor_.TakeOutput();
     if (!output.isEmpty())
@@ -303,6 +314,109 @@ void TFeedSession::CorruptStream()
         return;
     socket_->write(CorruptBytes);
     outputBroken_ = true;
+}
+
+void TFeedSession::RunFaultStream(const QString &name, std::function<QByteArray()> nextPiece,
+                                  bool holdsTheStream)
+{
+    Log(QStringLiteral("starting ") + name);
+    // Everything before the fault goes out first, ending on a frame boundary.
+    FlushBurst();
+    streamHeld_ = holdsTheStream;
+    auto *stream = new TFaultStream(socket_, std::move(nextPiece), this);
+    connect(stream, &TFaultStream::Finished, this, [this, stream, name] {
+        Log(name + QStringLiteral(" sent"));
+        stream->deleteLater();
+        streamHeld_ = false;
+        FlushBurst();
+        Q_EMIT WantsAlerts();
+    });
+    stream->Start();
+}
+
+void TFeedSession::StartZlibBomb()
+{
+    if (closed_ || outputBroken_)
+        return;
+    // Once the window holds nothing but zeros, every further MiB of zeros compresses
+    // to the same bytes: the run is sent without compressing it, and the compressor,
+    // whose window holds zeros as well, goes on afterwards as if it had.
+    FlushBurst();
+    const QByteArray zeros(1024 * 1024, '\0');
+    compressor_.Write(zeros);
+    compressor_.Flush();
+    const QByteArray first = compressor_.TakeOutput();
+    compressor_.Write(zeros);
+    compressor_.Flush();
+    const QByteArray again = compressor_.TakeOutput();
+    qint64 left = services_.Faults.BombMebibytes;
+    RunFaultStream(QStringLiteral("a zlib bomb of %1 MiB (--bomb-after)").arg(left),
+                   [first, again, left, firstSent = false]() mutable {
+                       if (left <= 0)
+                           return QByteArray();
+                       --left;
+                       if (firstSent)
+                           return again;
+                       firstSent = true;
+                       return first;
+                   },
+                   true);
+}
+
+void TFeedSession::SendBadLength()
+{
+    if (closed_ || outputBroken_)
+        return;
+    Log(QStringLiteral("sending a frame length of %1 (--bad-length-after)").arg(MaxWireLength + 1));
+    FlushBurst();
+    QByteArray header;
+    AppendInt32(header, alertStreamId_);
+    AppendInt32(header, MaxWireLength + 1);
+    compressor_.Write(header);
+    FlushBurst();
+    // No body could follow a length like that: the stream is over.
+    outputBroken_ = true;
+}
+
+void TFeedSession::StartEmptyFlood()
+{
+    if (closed_ || outputBroken_)
+        return;
+    QByteArray burst;
+    for (int i = 0; i < 100000; ++i)
+        burst += EncodeFrame(alertStreamId_, QByteArray());
+    QElapsedTimer running;
+    running.start();
+    const qint64 durationMs = Milliseconds(services_.Faults.FloodSeconds);
+    RunFaultStream(QStringLiteral("a flood of empty frames (--empty-flood-after)"),
+                   [this, burst, running, durationMs]() {
+                       if (running.elapsed() >= durationMs)
+                           return QByteArray();
+                       compressor_.Write(burst);
+                       compressor_.Flush();
+                       return compressor_.TakeOutput();
+                   },
+                   false);
+}
+
+void TFeedSession::StartBigFlood()
+{
+    if (closed_ || outputBroken_)
+        return;
+    // A valid alert of the first subscribed category, padded to the longest body.
+    QByteArray body = categories_.value(0, "QuickStrike") + "\r\nsymbol=BIG&note=";
+    body.append(MaxWireLength - body.size(), 'x');
+    const QByteArray frame = EncodeFrame(alertStreamId_, body);
+    qint64 left = services_.Faults.BigFrames;
+    RunFaultStream(QStringLiteral("%1 frames of %2 bytes (--big-flood-after)").arg(left).arg(MaxWireLength),
+                   [this, frame, left]() mutable {
+                       if (left-- <= 0)
+                           return QByteArray();
+                       compressor_.Write(frame);
+                       compressor_.Flush();
+                       return compressor_.TakeOutput();
+                   },
+                   false);
 }
 
 void TFeedSession::ConnectionClosed()

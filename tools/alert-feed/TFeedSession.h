@@ -74,6 +74,12 @@ private:
     void Fail(const QString &reason);
     void DropConnection();
     void CorruptStream();
+    void StartZlibBomb();
+    void SendBadLength();
+    void StartEmptyFlood();
+    void StartBigFlood();
+    void RunFaultStream(const QString &name, std::function<QByteArray()> nextPiece,
+                        bool holdsTheStream);
     void ConnectionClosed();
     void Log(const QString &text) const;
     bool FaultDue(const std::optional<double> &afterSeconds) const;
@@ -94,6 +100,8 @@ private:
     // Set once garbage went out on purpose: the stream is beyond repair, nothing more
     // is sent.
     bool outputBroken_ = false;
+    // A fault sends bytes the compressor did not make: everything else waits.
+    bool streamHeld_ = false;
     bool closed_ = false;
     bool closeReported_ = false;
 };
