@@ -128,6 +128,7 @@ private Q_SLOTS:
     {
         if (QGuiApplication::platformName() == QLatin1String("offscreen"))
             QSKIP("the offscreen platform activates every window it shows; this needs a window manager");
+        DebugOutput(QStringLiteral("before trading"));
         TMiscDebugWindow *window = MiscDebugWindow();
         QVERIFY(window);
         window->hide();
