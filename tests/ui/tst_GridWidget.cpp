@@ -203,13 +203,19 @@ private Q_SLOTS:
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, CentreOf(4, 2));
         QCOMPARE(sent_, QStringList{"SYM1"});
 
-        // The clicked row flashes in the selection colour, then shows as before.
+        // The sent symbol's row flashes in the selection colour, and the flash
+        // follows it when the next alert moves it down.
         const QColor highlight = grid_->palette().color(QPalette::Highlight);
         QImage image = Grab();
-        QCOMPARE(BackgroundOf(image, 0, 2), highlight);
-        QCOMPARE(BackgroundOf(image, 5, 2), highlight);
+        QCOMPARE(BackgroundOf(image, 0, 3), highlight);
+        QCOMPARE(BackgroundOf(image, 5, 3), highlight);
+        QCOMPARE(BackgroundOf(image, 0, 2), QColor(Qt::black));
+        moved.prepend(Entry(QStringLiteral("NEWER")));
+        grid_->SetEntries(moved);
+        image = Grab();
+        QCOMPARE(BackgroundOf(image, 0, 4), highlight);
         QCOMPARE(BackgroundOf(image, 0, 3), QColor(Qt::black));
-        QTRY_COMPARE(BackgroundOf(Grab(), 0, 2), QColor(Qt::black));
+        QTRY_COMPARE(BackgroundOf(Grab(), 0, 4), QColor(Qt::black));
         QCOMPARE(grid_->TopRow(), 1);
     }
 

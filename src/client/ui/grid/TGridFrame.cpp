@@ -125,9 +125,32 @@ bool TGridFrame::SameClickTarget(int, int row1, int, int row2) const
     return row1 == row2;
 }
 
+bool TGridFrame::ShowsFlashedSymbol(int row) const
+{
+    int index;
+    return row < RowCount() && CellEntry(flashCol_, row, index) && EntrySymbol(index) == flashSymbol_;
+}
+
+int TGridFrame::FlashedRow() const
+{
+    // Alerts arriving during the flash move the rows; the flash stays with the
+    // symbol that was sent, in the row nearest to the click that shows it.
+    const int reach = VisibleRowCount() + 1;
+    for (int distance = 0; distance <= reach; ++distance) {
+        if (ShowsFlashedSymbol(flashRow_ + distance))
+            return flashRow_ + distance;
+        if (distance > 0 && flashRow_ - distance >= FixedRows() && ShowsFlashedSymbol(flashRow_ - distance))
+            return flashRow_ - distance;
+    }
+    return -1;
+}
+
 bool TGridFrame::IsFlashing(int col, int row) const
 {
-    return flashRow_ >= 0 && SameClickTarget(flashCol_, flashRow_, col, row);
+    if (flashRow_ < 0)
+        return false;
+    const int flashedRow = FlashedRow();
+    return flashedRow >= 0 && SameClickTarget(flashCol_, flashedRow, col, row);
 }
 
 void TGridFrame::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
@@ -154,14 +177,10 @@ void TGridFrame::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, int x, i
     // A press that ends on another row (or ends a column drag) is no click.
     if (pressedRow < 0 || !MouseToCell(x, y, col, row) || !SameClickTarget(pressedCol_, pressedRow, col, row))
         return;
-    Flash(pressedCol_, pressedRow);
-    SendSymbol(pressedSymbol_);
-}
-
-void TGridFrame::Flash(int col, int row)
-{
-    flashCol_ = col;
-    flashRow_ = row;
+    flashCol_ = pressedCol_;
+    flashRow_ = pressedRow;
+    flashSymbol_ = pressedSymbol_;
     flashTimer_.start();
     Invalidate();
+    SendSymbol(pressedSymbol_);
 }

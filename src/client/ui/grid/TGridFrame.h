@@ -24,7 +24,8 @@ struct TCellColors
 //
 // A click sends the symbol that was under the pointer when the button went
 // down, and only when it comes up on the same row (the same cell, where each
-// cell holds its own symbol); the row then flashes in the selection colour.
+// cell holds its own symbol); the symbol's row then flashes in the selection
+// colour.
 class TGridFrame : public TDrawGrid
 {
     Q_OBJECT
@@ -79,7 +80,8 @@ protected:
     static void DrawHeaderText(TCellText &text, const QString &caption);
 
 private:
-    void Flash(int col, int row);
+    bool ShowsFlashedSymbol(int row) const;
+    int FlashedRow() const;
 
     TColor textColor_ = clWhite;
     // The left press that may become a click: its cell and the symbol it was on.
@@ -88,5 +90,6 @@ private:
     QString pressedSymbol_;
     int flashCol_ = -1;
     int flashRow_ = -1;
+    QString flashSymbol_;
     QTimer flashTimer_;
 };
