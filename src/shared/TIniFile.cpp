@@ -1,5 +1,7 @@
 #include "shared/TIniFile.h"
 
+#include "shared/DebugSink.h"
+
 #include <QFile>
 
 #include <limits>
@@ -51,8 +53,18 @@ bool ParseDigits(const QByteArray &digits, int base, quint64 limit, quint64 &mag
 TIniFile::TIniFile(const QString &fileName)
 {
     QFile file(fileName);
-    if (file.open(QIODevice::ReadOnly))
-        Parse(file.readAll());
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QByteArray content = file.read(MostBytes + 1);
+    if (content.size() > MostBytes) {
+        // A line cut in two would read as a shorter value than the file holds.
+        content.truncate(content.lastIndexOf('\n', MostBytes - 1) + 1);
+        DebugOutput(QStringLiteral("Class=EConfigurationValue, Message=the file is larger than %1 bytes; "
+                                   "only its start is read, Location=")
+                        .arg(MostBytes)
+                    + fileName);
+    }
+    Parse(content);
 }
 
 TIniFile TIniFile::FromText(const QByteArray &text)

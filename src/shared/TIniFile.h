@@ -5,7 +5,9 @@
 #include <QString>
 
 // The program's configuration reader: an ini file read whole when it is opened and
-// never written. A missing or unreadable file reads as empty.
+// never written. A missing or unreadable file reads as empty; of a file larger than
+// MostBytes only the start is read (with a debug report), as no real configuration
+// comes near that size.
 //
 // Each line is trimmed of blanks and control characters; empty lines and lines starting
 // with ";" are skipped; "[name]" opens a section; lines before the first section are
@@ -20,6 +22,8 @@
 class TIniFile
 {
 public:
+    static constexpr qint64 MostBytes = 4 * 1024 * 1024;
+
     explicit TIniFile(const QString &fileName);
 
     // The same reader over text already in memory.

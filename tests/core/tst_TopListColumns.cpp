@@ -45,6 +45,7 @@ private Q_SLOTS:
         QTest::newRow("empty item") << "3,,4" << QVector<int>({3, 0, 4});
         QTest::newRow("hexadecimal and sign") << "$E -1" << QVector<int>({14, -1});
         QTest::newRow("unknown id kept") << "99" << QVector<int>({99});
+        QTest::newRow("too many") << QStringLiteral("5,").repeated(100000) << QVector<int>(MostTopListColumns, 5);
     }
 
     void columnMapFromSetting()

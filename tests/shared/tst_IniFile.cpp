@@ -1,3 +1,4 @@
+#include "shared/DebugSink.h"
 #include "shared/TIniFile.h"
 
 #include <QTemporaryDir>
@@ -177,6 +178,27 @@ private Q_SLOTS:
         QCOMPARE(ini.ReadString("General", "title", Absent), QByteArray("From file"));
         QCOMPARE(ini.ReadInteger("General", "window count", 0), 3);
         QCOMPARE(ini.ReadString("connection", "ADDRESS", Absent), QByteArray("host:1"));
+    }
+
+    // A damaged file of any size costs at most the read limit; the line the limit cuts
+    // and everything behind it are left out, not read short.
+    void onlyTheStartOfAnOversizedFileIsRead()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("KVX.ini"));
+        QByteArray content = "[General]\ntitle=Kept\ncut=";
+        content += QByteArray(TIniFile::MostBytes, 'x') + "\n[Connection]\naddress=host:1\n";
+        WriteFile(path, content);
+        QStringList reports;
+        const TDebugReceiver previous = SetDebugReceiver([&reports](const QString &text) { reports << text; });
+        const TIniFile ini(path);
+        SetDebugReceiver(previous);
+        QCOMPARE(ini.ReadString("General", "title", Absent), QByteArray("Kept"));
+        QCOMPARE(ini.ReadString("General", "cut", Absent), Absent);
+        QCOMPARE(ini.ReadString("Connection", "address", Absent), Absent);
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports[0].contains(path), qPrintable(reports[0]));
     }
 
     void missingFileReadsEmpty()

@@ -78,6 +78,8 @@ QVector<int> ColumnMapFromSetting(const QString &text)
         return map;
     }
     for (const QString &item : items) {
+        if (map.size() == MostTopListColumns)
+            break;
         qint32 id = 0;
         if (!TIniFile::ParseInteger(item.toUtf8(), id))
             id = 0;

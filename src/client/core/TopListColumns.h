@@ -13,5 +13,7 @@ QStringList SplitCommaText(const QString &text);
 
 // The logical columns a full top list's "columns" setting names, left to right:
 // each item read as an integer, 0 (the symbol column) when it is not one. A setting
-// without items names the eleven columns 0 to 10.
+// without items names the eleven columns 0 to 10. Items past MostTopListColumns are
+// dropped: a damaged file must not make a grid measure and lay out columns without end.
+constexpr int MostTopListColumns = 200;
 QVector<int> ColumnMapFromSetting(const QString &text);
