@@ -499,6 +499,31 @@ private Q_SLOTS:
         QCOMPARE(Recorded(record, "login").size(), 1);
     }
 
+    // A server that answers the login and then always sends a frame length no client
+    // can take: each session fails, and the attempts thin out instead of hammering it.
+    void aServerSendingBadDataIsRetriedAtMostTenTimesAMinute()
+    {
+        TDebugCapture debug;
+        TFeedProcess feed;
+        const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
+        QVERIFY(feed.Start({"--bad-length-after", "0", "--record", record}));
+        auto connection = MakeConnection(feed.Port());
+        connection->SetUsername("anna");
+        connection->SetPassword("secret");
+        QTRY_VERIFY_WITH_TIMEOUT(!debug.Lines().isEmpty(), WaitMs);
+
+        // A minute of ticks, each given time for its attempt to play out.
+        for (int tick = 0; tick < 120; ++tick) {
+            Tick(*connection);
+            QTest::qWait(30);
+        }
+        const int logins = int(Recorded(record, "login").size());
+        QVERIFY2(logins >= 4 && logins <= 10, qPrintable(QString::number(logins)));
+        const QString status = connection->Status();
+        QVERIFY2(status.contains(QLatin1String(". Reconnecting in ")) || status.startsWith(QLatin1String("Connecting to ")),
+                 qPrintable(status));
+    }
+
     void unansweredPingsStartAFreshSession()
     {
         TFeedProcess feed;
