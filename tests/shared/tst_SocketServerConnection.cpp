@@ -51,8 +51,8 @@ private Q_SLOTS:
     {
         LoopbackTcpServer server;
         QVERIFY(server.IsListening());
-        TSocketServerConnection connection(QStringLiteral("127.0.0.1"), server.PortText());
         ConnectionProbe probe;
+        TSocketServerConnection connection(QStringLiteral("127.0.0.1"), server.PortText());
         probe.Attach(connection);
 
         QVERIFY(connection.Connect());
@@ -252,9 +252,9 @@ private Q_SLOTS:
 
     void refusedConnectionClosesWithoutConnecting()
     {
+        ConnectionProbe probe;
         TSocketServerConnection connection(QStringLiteral("127.0.0.1"),
                                            LoopbackTcpServer::UnusedPortText());
-        ConnectionProbe probe;
         probe.Attach(connection);
         QVERIFY(connection.Connect());
         QCOMPARE(probe.Closed, 0);
@@ -269,9 +269,9 @@ private Q_SLOTS:
 
     void unresolvableHostIsADnsError()
     {
+        ConnectionProbe probe;
         TSocketServerConnection connection(QStringLiteral("no-such-host.invalid"),
                                            QStringLiteral("9339"));
-        ConnectionProbe probe;
         probe.Attach(connection);
         // The look-up runs in the background: Connect comes back at once and the
         // event loop keeps turning until the answer is there.
@@ -372,12 +372,12 @@ private Q_SLOTS:
         QFETCH(QString, socksPort);
         QFETCH(QString, socksLevel);
         LoopbackTcpServer server;
+        ConnectionProbe probe;
         TSocketServerConnection connection(QStringLiteral("127.0.0.1"), server.PortText());
         connection.SocksServer = socksServer;
         connection.SocksPort = socksPort;
         connection.SocksLevel = socksLevel;
         connection.SocksUsercode = QStringLiteral("someone");
-        ConnectionProbe probe;
         probe.Attach(connection);
         QVERIFY(connection.Connect());
         QTRY_COMPARE_WITH_TIMEOUT(probe.Connected, 1, kWaitMs);

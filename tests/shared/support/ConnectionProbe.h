@@ -2,6 +2,8 @@
 
 // Hooks every event of a server connection and records what arrived, the way a
 // session would use it: each data notification reads everything that waits.
+// Declare a probe before the connection it watches: a connection that is destroyed
+// open reports its end, and the probe must still be there to take it.
 
 #include "shared/TGenericServerConnection.h"
 
