@@ -2,15 +2,14 @@
 
 // A Dante SOCKS server (danted) on 127.0.0.1 for tests: started on a free port with
 // a generated configuration, logging to a file, and stopped when this object goes.
-// It offers SOCKS 4/4a and SOCKS 5, the latter with and without user name/password
-// authentication; the user name method checks system accounts, so a dedicated
-// account is created (as root) for it. Header-only: only the SOCKS tests use it.
+// It offers SOCKS 4/4a and SOCKS 5 without authentication; the SOCKS 5 password
+// rows use MicroSocksProxy, which needs no system account. Header-only: only the
+// SOCKS tests use it.
 
 #include <QByteArray>
 #include <QFile>
 #include <QHostAddress>
 #include <QProcess>
-#include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -18,22 +17,17 @@
 
 #include <csignal>
 #include <sys/prctl.h>
-#include <unistd.h>
 
 class DanteProxy
 {
 public:
     static constexpr const char *kProgram = "/usr/sbin/danted";
-    static constexpr const char *kUser = "azurev-socks";
-    static constexpr const char *kPassword = "Loopback-only-7319";
 
     // Why the proxy cannot run here; empty when it can.
     static QString UnavailableReason()
     {
         if (!QFile::exists(QLatin1String(kProgram)))
             return QStringLiteral("danted is not installed (package dante-server)");
-        if (::geteuid() != 0)
-            return QStringLiteral("SOCKS tests need root: danted's user name method checks a system account that only root may create");
         return {};
     }
 
@@ -42,12 +36,9 @@ public:
     DanteProxy &operator=(const DanteProxy &) = delete;
     ~DanteProxy() { Stop(); }
 
-    // Makes sure the account exists with the known password, then starts danted.
     // On failure returns false and says why.
     bool Start(QString *why)
     {
-        if (!EnsureAccount(why))
-            return false;
         // A free port can be taken by someone else before danted binds it; try again.
         for (int attempt = 0; attempt < 3; ++attempt) {
             if (StartOnFreePort(why))
@@ -77,52 +68,6 @@ public:
     }
 
 private:
-    static bool Run(const QString &program, const QStringList &arguments, const QByteArray &input,
-                    QString *why)
-    {
-        QProcess process;
-        process.start(program, arguments);
-        if (!process.waitForStarted(10000)) {
-            *why = program + QStringLiteral(" did not start");
-            return false;
-        }
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit
-            || process.exitCode() != 0) {
-            *why = program + QStringLiteral(" failed: ")
-                   + QString::fromLocal8Bit(process.readAllStandardError());
-            return false;
-        }
-        return true;
-    }
-
-    static bool AccountExists()
-    {
-        QString ignored;
-        return Run(QStringLiteral("getent"), {QStringLiteral("passwd"), QLatin1String(kUser)}, {},
-                   &ignored);
-    }
-
-    static bool EnsureAccount(QString *why)
-    {
-        if (!AccountExists()) {
-            QString failure;
-            const bool added = Run(QStringLiteral("useradd"),
-                                   {QStringLiteral("--system"), QStringLiteral("--no-create-home"),
-                                    QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"),
-                                    QLatin1String(kUser)},
-                                   {}, &failure);
-            // Another test run may have created it in the meantime.
-            if (!added && !AccountExists()) {
-                *why = failure;
-                return false;
-            }
-        }
-        return Run(QStringLiteral("chpasswd"), {},
-                   QByteArray(kUser) + ':' + QByteArray(kPassword) + '\n', why);
-    }
-
     QString LogPath() const { return dir_.filePath(QStringLiteral("danted.log")); }
 
     bool StartOnFreePort(QString *why)
@@ -171,15 +116,12 @@ private:
 
     QByteArray Configuration() const
     {
-        // Loopback only, both ways. SOCKS 4 requests and SOCKS 5 clients that offer
-        // no authentication get "none"; those that offer user name/password get it.
+        // Loopback only, both ways, and no authentication.
         return "logoutput: " + LogPath().toLocal8Bit() + "\n"
                "internal: 127.0.0.1 port = " + QByteArray::number(port_) + "\n"
                "external: 127.0.0.1\n"
                "clientmethod: none\n"
-               "socksmethod: username none\n"
-               "user.privileged: root\n"
-               "user.unprivileged: nobody\n"
+               "socksmethod: none\n"
                "client pass {\n"
                "  from: 127.0.0.1/32 to: 127.0.0.1/32\n"
                "  log: error\n"
