@@ -1,12 +1,21 @@
 #include "FuzzTargets.h"
 
+#include "FuzzSupport.h"
+#include "SessionFuzzTarget.h"
+#include "TAlertJsonWriter.h"
+
 #include "client/core/TAlertLists.h"
+#include "net/ESocketException.h"
+#include "net/TSocksHandshake.h"
 #include "shared/EZLibError.h"
 #include "shared/TIniFile.h"
 #include "shared/TZLibDecompressor.h"
 #include "shared/UrlEncode.h"
 #include "shared/WireFormat.h"
 
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QSet>
 
@@ -20,44 +29,6 @@
 #include <vector>
 
 namespace {
-
-QString inputName;
-
-void Check(bool condition, const char *what)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "fuzz check failed: %s (input %s)\n", what, qPrintable(inputName));
-    std::abort();
-}
-
-// Piece lengths from 1 to 64 drawn from a generator seeded by the input itself, so
-// an input always splits the same way.
-class TSplitter
-{
-public:
-    explicit TSplitter(quint32 seed) : state_(seed | 1) {}
-
-    QVector<QByteArray> Split(const QByteArray &data)
-    {
-        QVector<QByteArray> pieces;
-        for (qsizetype at = 0; at < data.size();) {
-            state_ = state_ * 1103515245u + 12345u;
-            const qsizetype length = 1 + (state_ >> 16) % 64;
-            pieces.append(data.mid(at, length));
-            at += length;
-        }
-        return pieces;
-    }
-
-private:
-    quint32 state_;
-};
-
-quint32 SeedOf(const QByteArray &data)
-{
-    return data.isEmpty() ? 0 : quint32(uchar(data[0])) | quint32(data.size()) << 8;
-}
 
 // --- Frames and requests: what is cut re-encodes to exactly the bytes it used, and
 // --- cutting as the bytes trickle in gives what cutting them at once gives.
@@ -317,6 +288,81 @@ void FuzzPercent(const QByteArray &data)
     Check(PercentDecode(escaped) == data, "percent: escaped bytes decode back");
 }
 
+// --- SOCKS: the first byte picks the settings, the rest is what the proxy replies.
+// --- Replies split anywhere end the handshake as one piece does, the handshake
+// --- never takes a byte beyond its final reply, and once over it stays over.
+
+struct TSocksRun
+{
+    QByteArray Sent;
+    TSocksHandshake::TStatus Status = TSocksHandshake::TStatus::InProgress;
+    QByteArray Left;
+};
+
+TSocksRun RunSocks(const TSocksSettings &settings, const QString &host,
+                   const QVector<QByteArray> &replies)
+{
+    TSocksRun run;
+    TSocksHandshake handshake(settings, host, 9339);
+    run.Sent = handshake.Start();
+    for (const QByteArray &reply : replies) {
+        run.Left += reply;
+        const TSocksHandshake::TStatus before = handshake.Status();
+        run.Sent += handshake.Feed(run.Left);
+        if (before != TSocksHandshake::TStatus::InProgress)
+            Check(handshake.Status() == before, "socks: a finished handshake stays finished");
+    }
+    run.Status = handshake.Status();
+    Check((run.Status == TSocksHandshake::TStatus::Failed) != handshake.FailureText().isEmpty(),
+          "socks: a failure, and only a failure, has a text");
+    return run;
+}
+
+void FuzzSocks(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return;
+    const uchar choice = uchar(data[0]);
+    TSocksSettings settings;
+    settings.Server = QStringLiteral("proxy");
+    settings.Port = QStringLiteral("1080");
+    settings.Level = choice & 1 ? QStringLiteral("5") : QStringLiteral("4");
+    settings.UserCodeAuthentication = choice & 2;
+    settings.Usercode = QStringLiteral("trader");
+    settings.Password = QStringLiteral("secret");
+    const QString hosts[] = {QStringLiteral("127.0.0.1"), QStringLiteral("alerts.example"),
+                             QStringLiteral("::1"), QStringLiteral("10.0.0.1")};
+    const QString host = hosts[(choice >> 2) & 3];
+    try {
+        TSocksHandshake(settings, host, 9339);
+    } catch (const ESocketException &) {
+        return; // settings the protocol cannot carry; the handshake never starts
+    }
+
+    const QByteArray replies = data.mid(1);
+    const TSocksRun whole = RunSocks(settings, host, {replies});
+    const TSocksRun split = RunSocks(settings, host, TSplitter(SeedOf(data)).Split(replies));
+    Check(whole.Status == split.Status, "socks: split replies end as one piece does");
+    Check(whole.Sent == split.Sent, "socks: split replies get the same answers");
+    Check(whole.Left == split.Left, "socks: split replies leave the same bytes");
+    Check(replies.endsWith(whole.Left), "socks: only the front of the replies is taken");
+}
+
+// --- The tap's JSON lines: whatever the body, one line of valid JSON, an object
+// --- whose first member is the category.
+
+void FuzzJson(const QByteArray &data)
+{
+    const QByteArray json = TAlertJsonWriter::ToJson(data);
+    Check(!json.contains('\n') && !json.contains('\r'), "json: one line");
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    Check(error.error == QJsonParseError::NoError, "json: valid JSON");
+    Check(document.isObject() && document.object().contains(QStringLiteral("category")),
+          "json: an object with the category");
+    Check(json.startsWith("{\"category\":"), "json: the category comes first");
+}
+
 struct TNamedTarget
 {
     const char *Name;
@@ -326,6 +372,7 @@ struct TNamedTarget
 const TNamedTarget Targets[] = {
     {"frames", FuzzFrames}, {"requests", FuzzRequests}, {"inflate", FuzzInflate},
     {"alerts", FuzzAlerts}, {"ini", FuzzIni},           {"percent", FuzzPercent},
+    {"socks", FuzzSocks},   {"json", FuzzJson},         {"session", FuzzSession},
 };
 
 } // namespace
@@ -348,10 +395,10 @@ QStringList FuzzTargetNames()
 
 void PrepareFuzzing()
 {
+    // The session target talks to its server through the event loop.
+    static int argc = 1;
+    static char name[] = "azurev-fuzz";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-}
-
-void SetFuzzInputName(const QString &name)
-{
-    inputName = name;
 }

@@ -1,0 +1,165 @@
+// The fuzz targets that need windows: alert bodies through real alert windows, and
+// KVX.ini and the settings store through the main window's start-up. They run on
+// the offscreen platform, in a folder and a settings store of their own.
+
+#include "../FuzzSupport.h"
+#include "../FuzzTargets.h"
+
+#include "client/core/TExcludeList.h"
+#include "client/ui/TAlertForm.h"
+#include "client/ui/TExternalLinkingWindow.h"
+#include "client/ui/TMainForm.h"
+#include "shared/TIniFile.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+// One window of every display kind, all subscribed to "C", as KVX.ini sets them up.
+const char EveryKind[] = "[General]\n"
+                         "window count=7\n"
+                         "[Alert Window 0]\nsubscription=C\ntitle=Quick\n"
+                         "[Alert Window 1]\nsubscription=C\ndisplay=set\nextra=Extra\n"
+                         "[Alert Window 2]\nsubscription=C\ndisplay=symbol\n"
+                         "[Alert Window 3]\nsubscription=C\ndisplay=pointslist\n"
+                         "[Alert Window 4]\nsubscription=C\ndisplay=simplelist\n"
+                         "[Alert Window 5]\nsubscription=C\ndisplay=jf-simplelist\n"
+                         "[Alert Window 6]\nsubscription=C\ndisplay=smb\n"
+                         "columns=Price,Volume,Change\n";
+
+QTemporaryDir *workFolder = nullptr;
+
+QString SettingsFile()
+{
+    return workFolder->filePath(QStringLiteral("settings/Kestrova/Corvane Alerts.conf"));
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    Check(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "cannot write a work file");
+    file.write(bytes);
+}
+
+// A program start and end: the main window made from KVX.ini and the settings store,
+// shown with every alert window, painted, then closed. Alert windows outlive the main
+// window in the program; here they go with it.
+void StartAndStop()
+{
+    auto form = std::make_unique<TMainForm>();
+    form->show();
+    for (TAlertForm *window : form->AlertWindows()) {
+        window->show();
+        window->grab();
+    }
+    form->grab();
+    const TAlertForms windows = form->AlertWindows();
+    form->close();
+    form.reset();
+    qDeleteAll(windows);
+    ExcludeList().Clear();
+}
+
+// --- Alert bodies, separated by NUL bytes, through a window of every kind, each
+// --- painted after every body; then the windows' timer and menu commands.
+
+void FuzzAlertWindows(const QByteArray &data)
+{
+    const TIniFile ini = TIniFile::FromText(EveryKind);
+    std::vector<std::unique_ptr<TAlertForm>> windows;
+    for (int n = 0; n < 7; ++n) {
+        windows.push_back(std::make_unique<TAlertForm>());
+        windows.back()->LoadConfiguration(ini, "Alert Window " + QByteArray::number(n));
+        windows.back()->resize(400, 300);
+        windows.back()->show();
+    }
+    for (const QByteArray &body : data.split('\0')) {
+        for (const auto &window : windows) {
+            window->HandleAlert(body);
+            window->grab();
+        }
+    }
+    for (const auto &window : windows) {
+        window->ExpireBollingersTimerTimer();
+        window->SortNowActionExecute();
+        window->FreezeAction()->toggle();
+        window->FreezeActionExecute();
+        window->ClearWindow();
+        window->grab();
+    }
+}
+
+// --- KVX.ini as the input; the settings store empty.
+
+void FuzzKvxIni(const QByteArray &data)
+{
+    QFile::remove(SettingsFile());
+    WriteFile(QStringLiteral("KVX.ini"), data);
+    StartAndStop();
+}
+
+// --- The settings store's file as the input, with a window of every kind.
+
+void FuzzSettings(const QByteArray &data)
+{
+    WriteFile(QStringLiteral("KVX.ini"), EveryKind);
+    WriteFile(SettingsFile(), data);
+    StartAndStop();
+}
+
+struct TNamedTarget
+{
+    const char *Name;
+    TFuzzTarget Target;
+};
+
+const TNamedTarget Targets[] = {
+    {"alert-windows", FuzzAlertWindows},
+    {"kvx-ini", FuzzKvxIni},
+    {"settings", FuzzSettings},
+};
+
+} // namespace
+
+TFuzzTarget FindFuzzTarget(const QByteArray &name)
+{
+    for (const TNamedTarget &target : Targets)
+        if (name == target.Name)
+            return target.Target;
+    return nullptr;
+}
+
+QStringList FuzzTargetNames()
+{
+    QStringList names;
+    for (const TNamedTarget &target : Targets)
+        names.append(QString::fromLatin1(target.Name));
+    return names;
+}
+
+void PrepareFuzzing()
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "azurev-fuzz-ui";
+    static char *argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    // KVX.ini is read from the current folder; the settings store goes beside it.
+    static QTemporaryDir folder;
+    workFolder = &folder;
+    Check(folder.isValid() && QDir::setCurrent(folder.path()), "cannot make a work folder");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       folder.filePath(QStringLiteral("settings")));
+    // One per program, as the program has it.
+    static TExternalLinkingWindow externalLinking;
+}
