@@ -7,6 +7,7 @@
 
 #include "../tests/shared/support/FakeAlertServer.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QTcpServer>
 

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -40,6 +41,21 @@ QString SettingsFile()
 {
     return workFolder->filePath(QStringLiteral("settings/Kestrova/Corvane Alerts.conf"));
 }
+
+// KVX.ini is read from the current folder, so the start-up targets run in the work
+// folder; the fuzzer's own paths are relative to the folder it was started in.
+class TInWorkFolder
+{
+public:
+    TInWorkFolder() : previous_(QDir::currentPath())
+    {
+        Check(QDir::setCurrent(workFolder->path()), "cannot enter the work folder");
+    }
+    ~TInWorkFolder() { QDir::setCurrent(previous_); }
+
+private:
+    QString previous_;
+};
 
 void WriteFile(const QString &path, const QByteArray &bytes)
 {
@@ -101,6 +117,7 @@ void FuzzAlertWindows(const QByteArray &data)
 
 void FuzzKvxIni(const QByteArray &data)
 {
+    const TInWorkFolder inWorkFolder;
     QFile::remove(SettingsFile());
     WriteFile(QStringLiteral("KVX.ini"), data);
     StartAndStop();
@@ -110,6 +127,7 @@ void FuzzKvxIni(const QByteArray &data)
 
 void FuzzSettings(const QByteArray &data)
 {
+    const TInWorkFolder inWorkFolder;
     WriteFile(QStringLiteral("KVX.ini"), EveryKind);
     WriteFile(SettingsFile(), data);
     StartAndStop();
@@ -148,16 +166,19 @@ QStringList FuzzTargetNames()
 void PrepareFuzzing()
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform's complaints about window hints would drown the fuzzer's
+    // own output; a failed check still prints its message.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     static int argc = 1;
     static char name[] = "azurev-fuzz-ui";
     static char *argv[] = {name, nullptr};
     static QApplication application(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
-    // KVX.ini is read from the current folder; the settings store goes beside it.
+    // The work folder holds KVX.ini and the settings store.
     static QTemporaryDir folder;
     workFolder = &folder;
-    Check(folder.isValid() && QDir::setCurrent(folder.path()), "cannot make a work folder");
+    Check(folder.isValid(), "cannot make a work folder");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        folder.filePath(QStringLiteral("settings")));
     // One per program, as the program has it.
