@@ -22,10 +22,7 @@ function(azurev_tests prefix)
     target_link_libraries(${target} PRIVATE ${T_LINKS} Qt6::Test)
     target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_definitions(${target} PRIVATE ${T_DEFINES})
-    if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-      # QSKIP and friends have an optional variadic part that tests leave out.
-      target_compile_options(${target} PRIVATE -Wno-gnu-zero-variadic-macro-arguments)
-    endif()
+    set_target_properties(${target} PROPERTIES AZUREV_TEST ON)
     add_test(NAME ${prefix}/${base} COMMAND ${target})
     set_tests_properties(${prefix}/${base} PROPERTIES
       TIMEOUT 180
