@@ -1,0 +1,149 @@
+// azurev-soak --user NAME --password TEXT [--minutes N]: runs the client as the
+// program does (main window, every alert window of KVX.ini in the current folder,
+// shown), logs in, and reports on standard output:
+//   HH:MM:SS status <text>                  every status change
+//   HH:MM:SS session <n> alerts <count>     when a session's status leaves the
+//                                           working states, the alerts it brought
+//   HH:MM:SS minute <m> rss-kb <kb> longest-stall-ms <ms> alerts <count>
+// and exits after N minutes (default 10) with a summary line.
+
+#include "client/core/TMainConnection.h"
+#include "client/ui/TAlertForm.h"
+#include "client/ui/TExternalLinkingWindow.h"
+#include "client/ui/TMainForm.h"
+#include "client/ui/TQuickstrikeExcludeForm.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTime>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// Resident memory of this process, from /proc.
+qint64 ResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+void Print(const QString &text)
+{
+    std::printf("%s %s\n", qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))),
+                qPrintable(text));
+    std::fflush(stdout);
+}
+
+bool IsWorking(const QString &status)
+{
+    return status == QLatin1String("Connected!") || status.startsWith(QLatin1String("Working:"));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("User name."), QStringLiteral("NAME"));
+    const QCommandLineOption passwordOption(QStringLiteral("password"), QStringLiteral("Password."),
+                                            QStringLiteral("TEXT"));
+    const QCommandLineOption minutesOption(QStringLiteral("minutes"), QStringLiteral("How long to run."),
+                                           QStringLiteral("N"), QStringLiteral("10"));
+    parser.addOptions({userOption, passwordOption, minutesOption});
+    parser.process(application);
+    const int minutes = qMax(1, parser.value(minutesOption).toInt());
+
+    TMainForm mainForm;
+    TExternalLinkingWindow externalLinkingWindow;
+    TQuickstrikeExcludeForm quickstrikeExcludeForm;
+    mainForm.SetQuickstrikeExcludeForm(&quickstrikeExcludeForm);
+    mainForm.show();
+    for (TAlertForm *window : mainForm.AlertWindows())
+        window->show();
+
+    // Counting alerts and sessions alongside the windows, which registered first.
+    TMainConnection &connection = GetMainConnection();
+    qint64 sessionAlerts = 0;
+    qint64 minuteAlerts = 0;
+    qint64 totalAlerts = 0;
+    int sessions = 0;
+    bool working = false;
+    connection.AddAlertCallback([&](const QByteArray &) {
+        ++sessionAlerts;
+        ++minuteAlerts;
+        ++totalAlerts;
+    });
+    // The main window shows the status; this watcher comes after it.
+    const std::function<void()> showStatus = connection.OnStatusChange;
+    connection.OnStatusChange = [&] {
+        if (showStatus)
+            showStatus();
+        const QString status = connection.Status();
+        Print(QStringLiteral("status ") + status);
+        if (IsWorking(status) && !working) {
+            working = true;
+            ++sessions;
+            sessionAlerts = 0;
+        } else if (!IsWorking(status) && working) {
+            working = false;
+            Print(QStringLiteral("session %1 alerts %2").arg(sessions).arg(sessionAlerts));
+        }
+    };
+
+    mainForm.findChild<QLineEdit *>(QStringLiteral("UsernameEdit"))->setText(parser.value(userOption));
+    mainForm.findChild<QLineEdit *>(QStringLiteral("PasswordEdit"))->setText(parser.value(passwordOption));
+    mainForm.LoginButtonClick();
+
+    // A 100 ms timer that notes how late it comes: the event loop's longest stall.
+    QElapsedTimer sinceBeat;
+    sinceBeat.start();
+    qint64 longestStallMs = 0;
+    qint64 longestOverallMs = 0;
+    QTimer heartbeat;
+    heartbeat.setInterval(100);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const qint64 late = sinceBeat.restart() - 100;
+        longestStallMs = qMax(longestStallMs, late);
+        longestOverallMs = qMax(longestOverallMs, late);
+    });
+    heartbeat.start();
+
+    int minute = 0;
+    qint64 firstMinuteKb = 0;
+    QTimer everyMinute;
+    everyMinute.setInterval(60 * 1000);
+    QObject::connect(&everyMinute, &QTimer::timeout, [&] {
+        ++minute;
+        const qint64 kb = ResidentKb();
+        if (minute == 1)
+            firstMinuteKb = kb;
+        Print(QStringLiteral("minute %1 rss-kb %2 longest-stall-ms %3 alerts %4")
+                  .arg(minute).arg(kb).arg(longestStallMs).arg(minuteAlerts));
+        longestStallMs = 0;
+        minuteAlerts = 0;
+        if (minute >= minutes) {
+            Print(QStringLiteral("summary sessions %1 alerts %2 rss-kb first-minute %3 end %4 longest-stall-ms %5")
+                      .arg(sessions).arg(totalAlerts).arg(firstMinuteKb).arg(kb).arg(longestOverallMs));
+            application.quit();
+        }
+    });
+    everyMinute.start();
+
+    const int result = application.exec();
+    // Alert windows live until the process ends, as in the program.
+    return result;
+}
