@@ -5,6 +5,7 @@
 #include "client/ui/grids/TJFGrid.h"
 #include "client/ui/grids/TPointsTopListGrid.h"
 #include "client/ui/grids/TQuickStrikeGrid.h"
+#include "client/ui/grids/TSymbolOnlyGrid.h"
 #include "shared/Exception.h"
 
 #include <QClipboard>
@@ -231,13 +232,70 @@ private Q_SLOTS:
         QCOMPARE(grid->TopRow(), 21); // pressing scrolls nothing
         QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, partlyShown);
         QTRY_COMPARE_WITH_TIMEOUT(program.Lines, QStringList{"S25"}, 10000);
+        QCOMPARE(grid->SelectedRow(), -1); // nor does it select
+    }
 
-        // Keys scroll the list; there is no current row to move.
+    void enterSendsTheSelectedRow_data()
+    {
+        QTest::addColumn<TListMaker>("make");
+        QTest::addColumn<QString>("third"); // the symbol in the third row, where rows hold one
+        QTest::newRow("QuickStrike") << TListMaker(&LongList<TQuickStrikeGrid, TQuickStrikeEntries>) << "S2";
+        QTest::newRow("Bollinger") << TListMaker(&LongList<TBollingerGrid, TBollingerEntries>) << "S2";
+        QTest::newRow("points") << TListMaker(&LongList<TPointsTopListGrid, TPointsTopListEntries>) << "S2";
+        QTest::newRow("JF") << TListMaker(&LongList<TJFGrid, TJFEntries>) << "S2";
+        QTest::newRow("symbol-only") << TListMaker(&LongList<TSymbolOnlyGrid, TQuickStrikeEntries>) << "";
+    }
+
+    void enterSendsTheSelectedRow()
+    {
+        QFETCH(TListMaker, make);
+        QFETCH(QString, third);
+        TLineReceiver program;
+        QVERIFY(program.Listen());
+        LinkTo(TLinkTarget::ltTcp, program.Port());
+        QWidget owner;
+        TGridFrame *grid = make(&owner, 500);
+        grid->setGeometry(0, 0, 400, 6 * grid->DefaultRowHeight() + grid->DefaultRowHeight() / 2);
+        owner.show();
+        owner.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&owner));
+        const QImage unfocused = grid->viewport()->grab().toImage();
         grid->setFocus();
-        QTest::keyClick(grid, Qt::Key_Down);
-        QCOMPARE(grid->TopRow(), 22);
+        QTRY_VERIFY(grid->hasFocus());
+
+        QTest::keyClick(grid, Qt::Key_Return); // nothing selected yet
+        QTest::keyClick(grid, Qt::Key_End);
+        QCOMPARE(grid->SelectedRow(), grid->RowCount() - 1);
+        QVERIFY(grid->SelectedRow() < grid->TopRow() + grid->VisibleRowCount()); // scrolled into view
+        QTest::keyClick(grid, Qt::Key_PageUp);
+        QCOMPARE(grid->SelectedRow(), std::max(1, grid->RowCount() - 1 - grid->VisibleRowCount()));
         QTest::keyClick(grid, Qt::Key_Home);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(grid->SelectedRow(), 3);
         QCOMPARE(grid->TopRow(), 1);
+
+        // Framed while focused, on the row's outer pixels.
+        const QColor highlight = grid->palette().color(QPalette::Highlight);
+        const QRect cell = grid->CellRect(0, 3);
+        QImage framed = grid->viewport()->grab().toImage();
+        QCOMPARE(framed.pixelColor(cell.left(), cell.center().y()), highlight);
+        QCOMPARE(framed.pixelColor(cell.center().x(), cell.top()), highlight);
+        QVERIFY(framed.pixelColor(cell.left() + 1, cell.top() + 1) != highlight);
+
+        // Enter sends what a click on that cell sends, and flashes it the same way.
+        QTest::keyClick(grid, Qt::Key_Return);
+        QVERIFY(grid->IsFlashing(0, 3));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QTRY_COMPARE_WITH_TIMEOUT(program.Lines.size(), 2, 10000);
+        QCOMPARE(program.Lines[0], program.Lines[1]);
+        if (!third.isEmpty())
+            QCOMPARE(program.Lines[0], third);
+
+        // Without the focus the grid looks as it did before any key.
+        QTRY_VERIFY(!grid->IsFlashing(0, 3));
+        grid->clearFocus();
+        QTRY_COMPARE(grid->viewport()->grab().toImage(), unfocused);
     }
 
     void unreachableProgramNeverHoldsUpTheEventLoop()

@@ -59,14 +59,17 @@ void TAlertForm::BuildMenus()
     clearPopup_->setObjectName(QStringLiteral("ClearPopup"));
     clearWindowMenuItem_ = clearPopup_->addAction(QStringLiteral("Clear Window"));
     clearWindowMenuItem_->setObjectName(QStringLiteral("ClearWindowMenuItem"));
+    clearWindowMenuItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
     connect(clearWindowMenuItem_, &QAction::triggered, this, &TAlertForm::ClearWindow);
 
     freezeAction_ = new QAction(QStringLiteral("Freeze"), this);
     freezeAction_->setObjectName(QStringLiteral("FreezeAction"));
     freezeAction_->setCheckable(true);
+    freezeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(freezeAction_, &QAction::triggered, this, &TAlertForm::FreezeActionExecute);
     sortNowAction_ = new QAction(QStringLiteral("Sort Now"), this);
     sortNowAction_->setObjectName(QStringLiteral("SortNowAction"));
+    sortNowAction_->setShortcut(QKeySequence(Qt::Key_F5));
     connect(sortNowAction_, &QAction::triggered, this, &TAlertForm::SortNowActionExecute);
 
     smbMenu_ = new QMenu(this);
@@ -90,6 +93,9 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
     else if (kind == dkSmbTopList)
         popup_ = smbMenu_;
     lists_.SetDisplayKind(kind);
+    // The menu's shortcuts work anywhere in the window, menu open or not.
+    if (popup_)
+        addActions(popup_->actions());
 
     ApplyKindSettings(ini, section, color);
 }

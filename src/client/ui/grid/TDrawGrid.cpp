@@ -371,29 +371,8 @@ void TDrawGrid::mouseReleaseEvent(QMouseEvent *event)
 void TDrawGrid::keyPressEvent(QKeyEvent *event)
 {
     if (!hasCurrentCell_) {
-        switch (event->key()) {
-        case Qt::Key_Up:
-            ScrollBy(-1);
-            return;
-        case Qt::Key_Down:
-            ScrollBy(1);
-            return;
-        case Qt::Key_PageUp:
-            ScrollBy(-VisibleRowCount());
-            return;
-        case Qt::Key_PageDown:
-            ScrollBy(VisibleRowCount());
-            return;
-        case Qt::Key_Home:
-            SetTopRow(FixedRows());
-            return;
-        case Qt::Key_End:
-            SetTopRow(rowCount_);
-            return;
-        default:
-            QAbstractScrollArea::keyPressEvent(event);
-            return;
-        }
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     }
     const int current = row_ >= FixedRows() ? row_ : topRow_ - 1;
     switch (event->key()) {
@@ -452,11 +431,6 @@ void TDrawGrid::ScrollRowIntoView(int row)
         SetTopRow(row);
     else if (row >= topRow_ + VisibleRowCount())
         SetTopRow(row - VisibleRowCount() + 1);
-}
-
-void TDrawGrid::ScrollBy(int rows)
-{
-    SetTopRow(topRow_ + rows);
 }
 
 void TDrawGrid::ScheduleScrollBarUpdate()

@@ -54,7 +54,7 @@ public:
     bool RowSelect() const { return rowSelect_; }
     void SetRowSelect(bool on);
     // Grids that show a list have no current cell: a press then neither moves one
-    // nor scrolls, cursor keys scroll the rows, and no cell is drawn selected.
+    // nor scrolls, no cell is drawn selected, and the keys are left to the subclass.
     bool HasCurrentCell() const { return hasCurrentCell_; }
     void SetHasCurrentCell(bool on);
     TGridScrollBars ScrollBars() const { return scrollBars_; }
@@ -111,6 +111,8 @@ protected:
     virtual void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
     // Before the current cell moves; false keeps it where it is.
     virtual bool SelectCell(int col, int row);
+    // Scrolls as little as needed to show the data row whole.
+    void ScrollRowIntoView(int row);
     // After the widget's font changed.
     virtual void FontChanged();
     // After every change of the widget's size.
@@ -132,8 +134,6 @@ private:
     int SizingColumnAt(int x, int y) const;
     TGridDrawState StateOf(int col, int row) const;
     void MoveCurrent(int col, int row);
-    void ScrollRowIntoView(int row);
-    void ScrollBy(int rows);
     int LastTopRow() const;
     // The scroll bar follows the row count once per pass of the event loop, so a
     // burst of new lists costs one range change (and the re-layout it brings).

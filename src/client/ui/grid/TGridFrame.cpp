@@ -5,6 +5,9 @@
 #include "client/ui/grid/TCellText.h"
 #include "client/ui/grid/TQtCanvas.h"
 
+#include <QKeyEvent>
+
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -100,6 +103,24 @@ void TGridFrame::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, 
         DrawHeaderText(text, HeaderText(col));
     else if (hasEntry)
         DrawDataCell(text, col, index);
+    if (!header && hasFocus() && IsKeySelected(col, row))
+        DrawSelectionFrame(canvas, col, row, rect);
+}
+
+bool TGridFrame::IsKeySelected(int col, int row) const
+{
+    return selectedRow_ >= FixedRows() && SameClickTarget(selectedCol_, selectedRow_, col, row);
+}
+
+void TGridFrame::DrawSelectionFrame(TCanvas &canvas, int col, int row, const QRect &rect) const
+{
+    const TColor color = FromQColor(palette().color(QPalette::Highlight));
+    canvas.FillRect(QRect(rect.left(), rect.top(), rect.width(), 1), color);
+    canvas.FillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), color);
+    if (col == 0 || !IsKeySelected(col - 1, row))
+        canvas.FillRect(QRect(rect.left(), rect.top(), 1, rect.height()), color);
+    if (col == ColCount() - 1 || !IsKeySelected(col + 1, row))
+        canvas.FillRect(QRect(rect.right(), rect.top(), 1, rect.height()), color);
 }
 
 QRect TGridFrame::PrepareCell(TCanvas &canvas, const QRect &cell, TColor background, bool header) const
@@ -177,10 +198,82 @@ void TGridFrame::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, int x, i
     // A press that ends on another row (or ends a column drag) is no click.
     if (pressedRow < 0 || !MouseToCell(x, y, col, row) || !SameClickTarget(pressedCol_, pressedRow, col, row))
         return;
-    flashCol_ = pressedCol_;
-    flashRow_ = pressedRow;
-    flashSymbol_ = pressedSymbol_;
+    SendFrom(pressedCol_, pressedRow, pressedSymbol_);
+}
+
+void TGridFrame::SendFrom(int col, int row, const QString &symbol)
+{
+    flashCol_ = col;
+    flashRow_ = row;
+    flashSymbol_ = symbol;
     flashTimer_.start();
     Invalidate();
-    SendSymbol(pressedSymbol_);
+    SendSymbol(symbol);
+}
+
+void TGridFrame::MoveSelection(int col, int row)
+{
+    selectedCol_ = std::clamp(col, 0, ColCount() - 1);
+    selectedRow_ = std::clamp(row, FixedRows(), RowCount() - 1);
+    ScrollRowIntoView(selectedRow_);
+    Invalidate();
+}
+
+void TGridFrame::keyPressEvent(QKeyEvent *event)
+{
+    if (HasCurrentCell()) {
+        TDrawGrid::keyPressEvent(event);
+        return;
+    }
+    // The first move starts from the first row shown.
+    const int row = selectedRow_ >= FixedRows() ? std::min(selectedRow_, RowCount() - 1) : -1;
+    const int from = row >= 0 ? row : TopRow();
+    const int step = row >= 0 ? 1 : 0;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        MoveSelection(selectedCol_, from - step);
+        break;
+    case Qt::Key_Down:
+        MoveSelection(selectedCol_, from + step);
+        break;
+    case Qt::Key_PageUp:
+        MoveSelection(selectedCol_, from - VisibleRowCount());
+        break;
+    case Qt::Key_PageDown:
+        MoveSelection(selectedCol_, from + VisibleRowCount());
+        break;
+    case Qt::Key_Home:
+        MoveSelection(selectedCol_, FixedRows());
+        break;
+    case Qt::Key_End:
+        MoveSelection(selectedCol_, RowCount() - 1);
+        break;
+    case Qt::Key_Left:
+        MoveSelection(selectedCol_ - 1, from);
+        break;
+    case Qt::Key_Right:
+        MoveSelection(selectedCol_ + 1, from);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        int index;
+        if (row >= 0 && CellEntry(selectedCol_, row, index))
+            SendFrom(selectedCol_, row, EntrySymbol(index));
+        break;
+    }
+    default:
+        TDrawGrid::keyPressEvent(event);
+    }
+}
+
+void TGridFrame::focusInEvent(QFocusEvent *event)
+{
+    TDrawGrid::focusInEvent(event);
+    Invalidate();
+}
+
+void TGridFrame::focusOutEvent(QFocusEvent *event)
+{
+    TDrawGrid::focusOutEvent(event);
+    Invalidate();
 }

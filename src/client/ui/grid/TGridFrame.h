@@ -26,6 +26,11 @@ struct TCellColors
 // down, and only when it comes up on the same row (the same cell, where each
 // cell holds its own symbol); the symbol's row then flashes in the selection
 // colour.
+//
+// The keyboard moves a selection of its own, apart from the mouse: Up, Down,
+// PageUp, PageDown, Home and End move it by rows (Left and Right by columns,
+// which matters where each cell holds its own symbol), and Enter sends its
+// symbol as a click would. It is framed only while the grid has the focus.
 class TGridFrame : public TDrawGrid
 {
     Q_OBJECT
@@ -47,6 +52,10 @@ public:
     // How long a clicked row shows in the selection colour.
     static constexpr int FlashMs = 300;
     bool IsFlashing(int col, int row) const;
+
+    // The keyboard's selection; row -1 before the first key moved it.
+    int SelectedCol() const { return selectedCol_; }
+    int SelectedRow() const { return selectedRow_; }
 
 protected:
     // Takes the widget's font as the canvas font and measures with it.
@@ -72,6 +81,9 @@ protected:
     // Left button only: the noted symbol goes out when the release is over the
     // same target as the press.
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
     // Fills the cell, bevels a header cell (with Ctl3D) and insets wide
     // rectangles; returns the rectangle the cell's text goes in.
@@ -80,6 +92,12 @@ protected:
     static void DrawHeaderText(TCellText &text, const QString &caption);
 
 private:
+    // Flashes the target and hands its symbol on: the one way a grid sends.
+    void SendFrom(int col, int row, const QString &symbol);
+    void MoveSelection(int col, int row);
+    bool IsKeySelected(int col, int row) const;
+    // The one-pixel frame around the selected target, drawn on its cells' edges.
+    void DrawSelectionFrame(TCanvas &canvas, int col, int row, const QRect &rect) const;
     bool ShowsFlashedSymbol(int row) const;
     int FlashedRow() const;
 
@@ -92,4 +110,6 @@ private:
     int flashRow_ = -1;
     QString flashSymbol_;
     QTimer flashTimer_;
+    int selectedCol_ = 0;
+    int selectedRow_ = -1;
 };
