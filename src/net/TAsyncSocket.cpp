@@ -44,6 +44,7 @@ TAsyncSocket::TAsyncSocket(QObject *parent)
     connect(&tcp_, &QTcpSocket::errorOccurred, this, &TAsyncSocket::TcpError, Qt::QueuedConnection);
     connect(&tcp_, &QTcpSocket::disconnected, this, &TAsyncSocket::TcpDisconnected,
             Qt::QueuedConnection);
+    connect(&tcp_, &QSslSocket::encrypted, this, &TAsyncSocket::Established, Qt::QueuedConnection);
 }
 
 TAsyncSocket::~TAsyncSocket()
@@ -78,7 +79,7 @@ int TAsyncSocket::Receive(char *buffer, int length)
 {
     // Before the connection is up, received bytes are the proxy's replies.
     if (length <= 0 || phase_ == TPhase::Idle || phase_ == TPhase::Connecting
-        || phase_ == TPhase::Negotiating)
+        || phase_ == TPhase::Negotiating || phase_ == TPhase::Encrypting)
         return 0;
     if (!early_.isEmpty()) {
         const int count = std::min(length, int(early_.size()));
@@ -103,6 +104,7 @@ void TAsyncSocket::Close()
     case TPhase::Idle:
     case TPhase::Connecting:
     case TPhase::Negotiating:
+    case TPhase::Encrypting:
         phase_ = TPhase::Closing;
         tcp_.abort();
         QMetaObject::invokeMethod(this, [this] { Finish(seNone); }, Qt::QueuedConnection);
@@ -115,7 +117,7 @@ void TAsyncSocket::TcpConnected()
     if (phase_ != TPhase::Connecting)
         return;
     if (!handshake_) {
-        Established();
+        Reached();
         return;
     }
     phase_ = TPhase::Negotiating;
@@ -139,6 +141,9 @@ void TAsyncSocket::TcpError(QAbstractSocket::SocketError error)
     case TPhase::Negotiating:
         Fail(seProxyFailed, QStringLiteral("SOCKS negotiation broken: ") + tcp_.errorString());
         return;
+    case TPhase::Encrypting:
+        Fail(seTlsFailed, QStringLiteral("TLS handshake failed: ") + tcp_.errorString());
+        return;
     case TPhase::Connected:
     case TPhase::Closing:
         // A peer that closes is the normal end; its last bytes stay readable.
@@ -160,6 +165,8 @@ void TAsyncSocket::TcpDisconnected()
 {
     if (phase_ == TPhase::Negotiating)
         Fail(seProxyFailed, QStringLiteral("The SOCKS proxy closed the connection"));
+    else if (phase_ == TPhase::Encrypting)
+        Fail(seTlsFailed, QStringLiteral("The server closed the connection during the TLS handshake"));
     else if (phase_ == TPhase::Connected || phase_ == TPhase::Closing)
         Finish(seNone);
 }
@@ -174,7 +181,7 @@ void TAsyncSocket::Negotiate()
     case TSocksHandshake::TStatus::InProgress:
         return;
     case TSocksHandshake::TStatus::Succeeded:
-        Established();
+        Reached();
         return;
     case TSocksHandshake::TStatus::Failed:
         Fail(seProxyFailed, handshake_->FailureText());
@@ -182,13 +189,27 @@ void TAsyncSocket::Negotiate()
     }
 }
 
+void TAsyncSocket::Reached()
+{
+    if (!tls_) {
+        Established();
+        return;
+    }
+    // The certificate must name the server we asked for, not the proxy we went through.
+    phase_ = TPhase::Encrypting;
+    tcp_.setPeerVerifyName(address_);
+    tcp_.startClientEncryption();
+}
+
 void TAsyncSocket::Established()
 {
+    if (phase_ != TPhase::Connecting && phase_ != TPhase::Negotiating && phase_ != TPhase::Encrypting)
+        return;
     phase_ = TPhase::Connected;
     QPointer<TAsyncSocket> alive(this);
     Q_EMIT SessionConnected(seNone);
     // The target may have spoken right behind the proxy's last reply.
-    if (alive && phase_ == TPhase::Connected && !early_.isEmpty())
+    if (alive && phase_ == TPhase::Connected && (!early_.isEmpty() || tcp_.bytesAvailable() > 0))
         Q_EMIT DataAvailable(seNone);
 }
 

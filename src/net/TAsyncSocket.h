@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QTcpSocket>
+#include <QSslSocket>
 
 #include <memory>
 
@@ -15,11 +15,13 @@ enum TSocketError : int {
     seNameNotResolved, // a host name could not be converted to an address
     seConnectionRefused,
     seProxyFailed, // the SOCKS proxy refused the request or broke the negotiation
+    seTlsFailed, // the TLS handshake failed, the server's certificate included
     seNetwork, // any other failure of the connection
 };
 
 // An asynchronous TCP client on the event loop, optionally through a SOCKS 4/4a
-// or SOCKS 5 proxy. Connect() never waits (host names are resolved in the
+// or SOCKS 5 proxy, optionally in TLS (the server's certificate checked against the
+// system's certificate authorities and the address's host name). Connect() never waits (host names are resolved in the
 // background); the outcome comes as SessionConnected(error), and a failed attempt
 // is followed by SessionClosed. Every notification is delivered from the event
 // loop, never from inside a call on this object; SessionClosed comes exactly once
@@ -41,6 +43,8 @@ public:
     void SetPort(const QString &port) { port_ = port; }
     // A proxy with an empty Server means a direct connection.
     void SetSocks(const TSocksSettings &socks) { socks_ = socks; }
+    // The connection is established once the TLS handshake has succeeded.
+    void SetTls(bool tls) { tls_ = tls; }
 
     // Starts the attempt. Throws ESocketException, with nothing started, for a port
     // text that is not a number from 1 to 65535, for unusable SOCKS settings, and
@@ -65,21 +69,24 @@ Q_SIGNALS:
     void DataAvailable(int error);
 
 private:
-    enum class TPhase { Idle, Connecting, Negotiating, Connected, Closing, Closed };
+    enum class TPhase { Idle, Connecting, Negotiating, Encrypting, Connected, Closing, Closed };
 
     void TcpConnected();
     void TcpReadyRead();
     void TcpError(QAbstractSocket::SocketError error);
     void TcpDisconnected();
     void Negotiate();
+    void Reached();
     void Established();
     void Fail(TSocketError error, const QString &text);
     void Finish(int error);
 
-    QTcpSocket tcp_;
+    // Plain until TLS is started on it.
+    QSslSocket tcp_;
     QString address_;
     QString port_;
     TSocksSettings socks_;
+    bool tls_ = false;
     std::unique_ptr<TSocksHandshake> handshake_;
     // Bytes the proxy sent after its final reply: the target's first data.
     QByteArray early_;

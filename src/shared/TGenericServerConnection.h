@@ -47,6 +47,7 @@ public:
     QString HttpProxyHost; // empty = no HTTP proxy
     qint32 HttpProxyPort = 0;
     qint32 SendTimeoutMs = 0; // how long one tunnel upload may take
+    bool UseTls = false; // TCP only: TLS, the server's certificate checked (the tunnel uses https)
 
     TNotifyEvent OnSessionClosed;
     TNotifyEvent OnConnected;

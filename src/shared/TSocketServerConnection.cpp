@@ -42,6 +42,7 @@ bool TSocketServerConnection::Connect()
     try {
         socket_->SetAddress(address_);
         socket_->SetPort(port_);
+        socket_->SetTls(UseTls);
         // Half a proxy setting is no proxy.
         if (!SocksServer.isEmpty() && !SocksPort.isEmpty() && !SocksLevel.isEmpty()) {
             TSocksSettings socks;

@@ -146,6 +146,7 @@ void TTalkWithServer::CopySettingsTo(TGenericServerConnection &connection) const
     connection.HttpProxyHost = HttpProxyHost;
     connection.HttpProxyPort = HttpProxyPort;
     connection.SendTimeoutMs = SendTimeoutMs;
+    connection.UseTls = UseTls;
 }
 
 template <typename Step>

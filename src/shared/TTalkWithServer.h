@@ -86,6 +86,7 @@ public:
     QString HttpProxyHost;
     qint32 HttpProxyPort = 0;
     qint32 SendTimeoutMs = 0;
+    bool UseTls = false; // the TCP connection in TLS
     qint32 UseHttpTunnel = 0;
     QString HttpTunnelAddress;
     // "host:port"; without a colon the whole text is the host and the port is 8888.

@@ -11,16 +11,20 @@ QString Invalid(const QString &option, const QString &value, const QString &expe
     return QStringLiteral("--%1 %2: %3").arg(option, value, expected);
 }
 
+QString ParseSeconds(const QCommandLineParser &parser, const QString &name,
+                     std::optional<double> &seconds);
+
 // "HOST:PORT", "[IPv6]:PORT", ":PORT" or "*:PORT" (every interface).
-QString ParseListen(const QString &text, TFeedOptions &options)
+QString ParseListen(const QString &option, const QString &text, QHostAddress &listenAddress,
+                    quint16 &listenPort)
 {
     const int colon = text.lastIndexOf(u':');
     if (colon < 0)
-        return Invalid(QStringLiteral("listen"), text, QStringLiteral("expected HOST:PORT"));
+        return Invalid(option, text, QStringLiteral("expected HOST:PORT"));
     bool ok = false;
     const uint port = text.mid(colon + 1).toUInt(&ok);
     if (!ok || port > 65535)
-        return Invalid(QStringLiteral("listen"), text, QStringLiteral("bad port"));
+        return Invalid(option, text, QStringLiteral("bad port"));
     QString host = text.left(colon);
     if (host.startsWith(u'[') && host.endsWith(u']'))
         host = host.mid(1, host.size() - 2);
@@ -30,11 +34,57 @@ QString ParseListen(const QString &text, TFeedOptions &options)
     else if (host.compare(u"localhost", Qt::CaseInsensitive) == 0)
         address = QHostAddress(QHostAddress::LocalHost);
     else if (!address.setAddress(host))
-        return Invalid(QStringLiteral("listen"), text,
-                       QStringLiteral("host must be an IP address or localhost"));
-    options.ListenAddress = address;
-    options.ListenPort = quint16(port);
+        return Invalid(option, text, QStringLiteral("host must be an IP address or localhost"));
+    listenAddress = address;
+    listenPort = quint16(port);
     return QString();
+}
+
+// "--tls CERT KEY" and "--https CERT KEY" take two values, which the option parser
+// cannot; they are taken out of the arguments first.
+QString TakeFilePair(QStringList &arguments, const QString &option, QString &first, QString &second)
+{
+    const int at = arguments.indexOf(option);
+    if (at < 0)
+        return QString();
+    if (at + 2 >= arguments.size())
+        return option + QStringLiteral(" needs a certificate file and a key file");
+    first = arguments[at + 1];
+    second = arguments[at + 2];
+    arguments.remove(at, 3);
+    if (arguments.contains(option))
+        return option + QStringLiteral(" given twice");
+    return QString();
+}
+
+QString ParseTunnel(const QCommandLineParser &parser, const QString &certificateFile,
+                    const QString &keyFile, TFeedOptions &options)
+{
+    const bool wanted = parser.isSet(QStringLiteral("http")) || !certificateFile.isEmpty()
+                        || parser.isSet(QStringLiteral("refuse-uploads"))
+                        || parser.isSet(QStringLiteral("delay-answers"));
+    if (!wanted)
+        return QString();
+    if (!parser.isSet(QStringLiteral("http")))
+        return QStringLiteral("--https, --refuse-uploads and --delay-answers need --http");
+    TTunnelOptions tunnel;
+    tunnel.CertificateFile = certificateFile;
+    tunnel.KeyFile = keyFile;
+    QString error = ParseListen(QStringLiteral("http"), parser.value(QStringLiteral("http")),
+                               tunnel.Address, tunnel.Port);
+    if (error.isEmpty() && parser.isSet(QStringLiteral("refuse-uploads"))) {
+        bool ok = false;
+        tunnel.RefusedUploads = parser.value(QStringLiteral("refuse-uploads")).toInt(&ok);
+        if (!ok || tunnel.RefusedUploads < 0)
+            error = Invalid(QStringLiteral("refuse-uploads"), parser.value(QStringLiteral("refuse-uploads")),
+                            QStringLiteral("expected a count, 0 or more"));
+    }
+    std::optional<double> delay;
+    if (error.isEmpty())
+        error = ParseSeconds(parser, QStringLiteral("delay-answers"), delay);
+    tunnel.AnswerDelaySeconds = delay.value_or(0.0);
+    options.Tunnel = tunnel;
+    return error;
 }
 
 QString ParseSeconds(const QCommandLineParser &parser, const QString &name,
@@ -79,8 +129,18 @@ QString ParseCategory(const QString &text, TFeedOptions &options)
 
 } // namespace
 
-QString ParseFeedOptions(const QStringList &arguments, TFeedOptions &options, QString &helpText)
+QString ParseFeedOptions(const QStringList &givenArguments, TFeedOptions &options, QString &helpText)
 {
+    QStringList arguments = givenArguments;
+    QString httpsCertificate;
+    QString httpsKey;
+    QString pairError = TakeFilePair(arguments, QStringLiteral("--tls"), options.TlsCertificateFile,
+                                     options.TlsKeyFile);
+    if (pairError.isEmpty())
+        pairError = TakeFilePair(arguments, QStringLiteral("--https"), httpsCertificate, httpsKey);
+    if (!pairError.isEmpty())
+        return pairError;
+
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The bundled alert server: logs clients in and streams synthetic or recorded alerts."));
@@ -121,6 +181,15 @@ QString ParseFeedOptions(const QStringList &arguments, TFeedOptions &options, QS
     value("big-flood-after", "SECONDS",
           "Send alert frames of the longest allowed length SECONDS after a connection was accepted.");
     value("big-frames", "N", "How many frames --big-flood-after sends (default 64, 1 GiB).");
+    value("http", "HOST:PORT",
+          "Also serve the HTTP tunnel at http://HOST:PORT/tunnel (port 0 picks a free one).");
+    value("refuse-uploads", "N", "Answer the first N uploads of every tunnel with status 500.");
+    value("delay-answers", "SECONDS", "Answer every tunnel upload SECONDS late.");
+    // The two-valued options, taken out before parsing, still deserve a line of help.
+    parser.addOption(QCommandLineOption(QStringLiteral("tls"),
+                                        QStringLiteral("Speak TLS on the TCP listener (--tls CERT KEY, PEM files).")));
+    parser.addOption(QCommandLineOption(QStringLiteral("https"),
+                                        QStringLiteral("Serve the tunnel over https (--https CERT KEY, PEM files).")));
 
     if (!parser.parse(arguments))
         return parser.errorText();
@@ -133,7 +202,10 @@ QString ParseFeedOptions(const QStringList &arguments, TFeedOptions &options, QS
 
     QString error;
     if (parser.isSet(QStringLiteral("listen")))
-        error = ParseListen(parser.value(QStringLiteral("listen")), options);
+        error = ParseListen(QStringLiteral("listen"), parser.value(QStringLiteral("listen")),
+                            options.ListenAddress, options.ListenPort);
+    if (error.isEmpty())
+        error = ParseTunnel(parser, httpsCertificate, httpsKey, options);
     if (error.isEmpty() && parser.isSet(QStringLiteral("rate"))) {
         bool ok = false;
         const double rate = parser.value(QStringLiteral("rate")).toDouble(&ok);

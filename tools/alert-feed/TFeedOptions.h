@@ -35,6 +35,20 @@ struct TFaultPlan
     qint64 BigFrames = 64;
 };
 
+// The HTTP tunnel's entrance, when the feed serves one.
+struct TTunnelOptions
+{
+    QHostAddress Address = QHostAddress(QHostAddress::LocalHost);
+    quint16 Port = 0;
+    // Both set: the entrance speaks https.
+    QString CertificateFile;
+    QString KeyFile;
+    // The first uploads of every tunnel are answered 500, so the client posts them again.
+    int RefusedUploads = 0;
+    // Every upload's answer comes this late.
+    double AnswerDelaySeconds = 0;
+};
+
 // Everything the command line sets.
 struct TFeedOptions
 {
@@ -53,6 +67,10 @@ struct TFeedOptions
     QString RecordFile;
     std::optional<double> MaxSeconds;
     TFaultPlan Faults;
+    std::optional<TTunnelOptions> Tunnel;
+    // Both set: the TCP listener speaks TLS.
+    QString TlsCertificateFile;
+    QString TlsKeyFile;
 };
 
 // Reads the arguments (program name first). Returns an error text, empty on success.

@@ -4,6 +4,8 @@
 #include "TAlertBroadcaster.h"
 #include "TGeneratedAlerts.h"
 #include "TReplayedAlerts.h"
+#include "ServerTls.h"
+#include "TTunnelGateway.h"
 
 #include "shared/TIniFile.h"
 
@@ -30,12 +32,13 @@ TFeedServer::TFeedServer(TFeedOptions options, QObject *parent)
     services_.Users = &users_;
     services_.Faults = options_.Faults;
     services_.NewSessionId = [this] { return NewSessionId(); };
-    connect(&server_, &QTcpServer::newConnection, this, &TFeedServer::AcceptConnections);
 }
 
 TFeedServer::~TFeedServer()
 {
-    // Sessions go first: they use the services and the broadcaster, which go next.
+    // Tunnels and sessions go first: they use the services and the broadcaster, which
+    // go next.
+    delete tunnelGateway_;
     qDeleteAll(findChildren<TFeedSession *>(QString(), Qt::FindDirectChildrenOnly));
 }
 
@@ -48,12 +51,38 @@ QString TFeedServer::Start()
     if (!source)
         return error;
     broadcaster_ = std::make_unique<TAlertBroadcaster>(std::move(source));
-    if (!server_.listen(options_.ListenAddress, options_.ListenPort))
+
+    QSslConfiguration tls;
+    if (!options_.TlsCertificateFile.isEmpty()) {
+        error = LoadServerTls(options_.TlsCertificateFile, options_.TlsKeyFile, tls);
+        if (!error.isEmpty())
+            return QStringLiteral("--tls: ") + error;
+    }
+    server_ = MakeServer(tls, this);
+    // With TLS a connection is pending only once its handshake is done.
+    connect(server_, &QTcpServer::pendingConnectionAvailable, this,
+            [this] { AcceptConnections(server_); });
+    if (!server_->listen(options_.ListenAddress, options_.ListenPort))
         return QStringLiteral("cannot listen on %1:%2: %3")
             .arg(options_.ListenAddress.toString())
             .arg(options_.ListenPort)
-            .arg(server_.errorString());
-    return QString();
+            .arg(server_->errorString());
+    return options_.Tunnel ? StartTunnel() : QString();
+}
+
+QString TFeedServer::StartTunnel()
+{
+    connect(&tunnelEntrance_, &QTcpServer::pendingConnectionAvailable, this,
+            [this] { AcceptConnections(&tunnelEntrance_); });
+    if (!tunnelEntrance_.listen(QHostAddress::LocalHost, 0))
+        return QStringLiteral("cannot listen for tunnels: ") + tunnelEntrance_.errorString();
+    tunnelGateway_ = new TTunnelGateway(*options_.Tunnel, this);
+    return tunnelGateway_->Start(QHostAddress(QHostAddress::LocalHost), tunnelEntrance_.serverPort());
+}
+
+QString TFeedServer::TunnelUrl() const
+{
+    return tunnelGateway_ ? tunnelGateway_->Url() : QString();
 }
 
 QString TFeedServer::LoadFiles()
@@ -99,9 +128,9 @@ std::unique_ptr<TAlertSource> TFeedServer::MakeSource(QString &error)
         seed_, startMs, options_.Rate.value_or(TFeedOptions::DemoRate), kinds_);
 }
 
-void TFeedServer::AcceptConnections()
+void TFeedServer::AcceptConnections(QTcpServer *server)
 {
-    while (QTcpSocket *socket = server_.nextPendingConnection()) {
+    while (QTcpSocket *socket = server->nextPendingConnection()) {
         auto *session = new TFeedSession(socket, ++connectionCount_, services_, this);
         broadcaster_->AddSession(session);
         connect(session, &TFeedSession::WantsAlerts, broadcaster_.get(), &TAlertBroadcaster::Wake);

@@ -14,6 +14,7 @@
 
 class TAlertBroadcaster;
 class TAlertSource;
+class TTunnelGateway;
 
 // The alert server: accepts connections, gives each a session that speaks the
 // protocol and injects the configured faults, and feeds all of them from one source
@@ -30,15 +31,18 @@ public:
     // empty on success.
     QString Start();
 
-    QHostAddress Address() const { return server_.serverAddress(); }
-    quint16 Port() const { return server_.serverPort(); }
+    QHostAddress Address() const { return server_->serverAddress(); }
+    quint16 Port() const { return server_->serverPort(); }
+    // Where the HTTP tunnel's GET goes; empty when the feed serves no tunnel.
+    QString TunnelUrl() const;
     // The seed in use: the one given, or one drawn at start.
     quint64 Seed() const { return seed_; }
 
 private:
     QString LoadFiles();
     std::unique_ptr<TAlertSource> MakeSource(QString &error);
-    void AcceptConnections();
+    QString StartTunnel();
+    void AcceptConnections(QTcpServer *server);
     QByteArray NewSessionId();
 
     TFeedOptions options_;
@@ -49,6 +53,11 @@ private:
     TSessionServices services_;
     TFeedRandom sessionIds_;
     std::unique_ptr<TAlertBroadcaster> broadcaster_;
-    QTcpServer server_;
+    // Plain TCP, or TLS with --tls.
+    QTcpServer *server_ = nullptr;
+    // Tunnels reach their sessions through this loopback listener, plain whatever the
+    // main listener speaks.
+    QTcpServer tunnelEntrance_;
+    TTunnelGateway *tunnelGateway_ = nullptr;
     int connectionCount_ = 0;
 };

@@ -31,8 +31,10 @@ int main(int argc, char *argv[])
         FeedLog(startError);
         return 1;
     }
-    // The one line on standard output: whoever started the feed learns the port, also
-    // when port 0 let the system choose it.
+    // Whoever started the feed learns its ports from standard output, also when port 0
+    // let the system choose them; the listening line comes last.
+    if (!server.TunnelUrl().isEmpty())
+        std::printf("alert-feed tunnel at %s\n", server.TunnelUrl().toUtf8().constData());
     std::printf("alert-feed listening on %s:%u\n", server.Address().toString().toUtf8().constData(),
                 unsigned(server.Port()));
     std::fflush(stdout);

@@ -58,7 +58,9 @@ TMainConnection::TMainConnection(const QString &iniFileName, TTickSource ticks)
     if (ticks == TTickSource::OwnTimer)
         timer_.start();
 
-    serverAddress_ = TIniFile(iniFileName).ReadText("Connection", "address", DefaultServerAddress);
+    const TIniFile ini(iniFileName);
+    serverAddress_ = ini.ReadText("Connection", "address", DefaultServerAddress);
+    transport_ = TConnectionSettings::Read(ini, StoredConnectionValue);
 }
 
 TMainConnection::~TMainConnection()
@@ -174,6 +176,7 @@ void TMainConnection::CreateSession()
     session_->OnDisconnected = [] {};
     session_->OnDebugMessage = [](const QString &) {};
     session_->ServerAddress = serverAddress_;
+    transport_.ApplyTo(*session_);
     if (HasCredentials() && !stopped_)
         QueueLogin();
 }

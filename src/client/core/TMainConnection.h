@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/TConnectionSettings.h"
 #include "client/core/TReconnectBackoff.h"
 #include "shared/LocalClock.h"
 #include "shared/TTalkWithServer.h"
@@ -84,6 +85,8 @@ private:
     QByteArray userName_;
     QByteArray password_;
     QString serverAddress_;
+    // Tunnel, proxies and TLS of every session, from the ini file.
+    TConnectionSettings transport_;
     bool stopped_ = false;
     QByteArray sessionId_;
     QTimer timer_;

@@ -44,6 +44,9 @@ bool TFeedProcess::Start(const QStringList &arguments)
         const QRegularExpressionMatch match = listening.match(QString::fromUtf8(output));
         if (match.hasMatch()) {
             port_ = quint16(match.captured(1).toUInt());
+            // Printed before the listening line, so it is here by now.
+            static const QRegularExpression tunnel(QStringLiteral("tunnel at (\\S+)"));
+            tunnelUrl_ = tunnel.match(QString::fromUtf8(output)).captured(1);
             return true;
         }
     }

@@ -20,6 +20,8 @@ public:
     // or stays silent instead.
     bool Start(const QStringList &arguments);
     quint16 Port() const { return port_; }
+    // The HTTP tunnel's address, when started with --http.
+    const QString &TunnelUrl() const { return tunnelUrl_; }
 
     // Runs alert-feed to its end, for arguments that make it exit by itself.
     bool RunToExit(const QStringList &arguments, int timeoutMs);
@@ -37,4 +39,5 @@ private:
     QTemporaryDir dir_;
     QProcess process_;
     quint16 port_ = 0;
+    QString tunnelUrl_;
 };
