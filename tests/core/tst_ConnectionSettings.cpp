@@ -1,4 +1,5 @@
 #include "client/core/TConnectionSettings.h"
+#include "client/core/TMainConnection.h"
 #include "shared/TIniFile.h"
 #include "shared/TTalkWithServer.h"
 
@@ -87,6 +88,30 @@ private Q_SLOTS:
         settings.ApplyTo(session);
         QCOMPARE(Describe(session), expected);
         QCOMPARE(session.ServerAddress, QStringLiteral("kept:1"));
+    }
+
+    void theStatusNamesTheTunnelRatherThanTheAddress()
+    {
+        QTemporaryDir dir;
+        QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        // Nothing listens on port 1: the attempt fails and the status says where it went.
+        ini.write("[Connection]\naddress=feed.example:9339\ntunnel=http://127.0.0.1:1/t\n");
+        ini.close();
+        TMainConnection connection(ini.fileName(), TMainConnection::TTickSource::Caller);
+        QStringList statuses;
+        connection.OnStatusChange = [&] { statuses.append(connection.Status()); };
+        connection.SetUsername("ann");
+        connection.SetPassword("secret");
+        const QString tunnel = QStringLiteral("http://127.0.0.1:1/t");
+        QTRY_VERIFY_WITH_TIMEOUT(statuses.contains(QStringLiteral("Connecting to ") + tunnel + QChar(0x2026)),
+                                 10000);
+        for (int tick = 0; tick < 20 && !connection.Status().startsWith(QStringLiteral("Cannot")); ++tick) {
+            connection.TimerTick();
+            QTest::qWait(100);
+        }
+        QVERIFY2(connection.Status().startsWith(QStringLiteral("Cannot reach ") + tunnel),
+                 qPrintable(connection.Status()));
     }
 };
 

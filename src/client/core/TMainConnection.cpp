@@ -297,6 +297,9 @@ void TMainConnection::RetryWhenDue()
 
 QString TMainConnection::ShownServerAddress() const
 {
+    // With a tunnel, "address" is not where the client goes.
+    if (!transport_.TunnelAddress.isEmpty())
+        return transport_.TunnelAddress;
     return serverAddress_.contains(QLatin1Char(':')) ? serverAddress_
                                                       : serverAddress_ + QLatin1Char(':') + DefaultPort;
 }
