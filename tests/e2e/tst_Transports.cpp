@@ -167,6 +167,43 @@ private Q_SLOTS:
             QVERIFY(feed.ErrorOutput().contains("refused on purpose"));
     }
 
+    void aServerWithAnUntrustedCertificateIsRefused_data()
+    {
+        QTest::addColumn<bool>("tunnel");
+        QTest::newRow("TLS") << false;
+        QTest::newRow("tunnel over https") << true;
+    }
+
+    void aServerWithAnUntrustedCertificateIsRefused()
+    {
+        QFETCH(bool, tunnel);
+        TTestCertificate stranger;
+        QString why;
+        if (!stranger.Create(&why))
+            QSKIP(qPrintable(why));
+        const QStringList files = {stranger.CertificateFile(), stranger.KeyFile()};
+        TFeedProcess feed;
+        QVERIFY(feed.Start(QStringList{"--rate", "300"} + CategoryArguments
+                           + (tunnel ? QStringList{"--http", "127.0.0.1:0", "--https"} + files
+                                     : QStringList{"--tls"} + files)));
+        const QString ini = feed.TempPath(QStringLiteral("KVX.ini"));
+        {
+            QFile file(ini);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Connection]\naddress=127.0.0.1:" + QByteArray::number(feed.Port()) + "\n"
+                       + (tunnel ? "tunnel=" + feed.TunnelUrl().toUtf8() : QByteArray("tls=1")) + "\n");
+        }
+        TMainConnection connection(ini);
+        int alerts = 0;
+        connection.AddAlertCallback([&alerts](const QByteArray &) { ++alerts; });
+        connection.AddCategory("JF");
+        connection.SetUsername("anna");
+        connection.SetPassword("secret");
+        QTRY_VERIFY_WITH_TIMEOUT(connection.Status().startsWith(QStringLiteral("Cannot reach")), WaitMs);
+        QCOMPARE(alerts, 0);
+        QVERIFY(!feed.ErrorOutput().contains("logged in"));
+    }
+
     void tapReachesTheFeedThroughTheTunnelFromKvxIni()
     {
 #ifndef AZUREV_TAP_BIN
