@@ -1,3 +1,4 @@
+#include "shared/DebugSink.h"
 #include "shared/P64.h"
 #include "shared/THttpTunnel.h"
 #include "support/LoopbackHttpServer.h"
@@ -221,6 +222,29 @@ private Q_SLOTS:
         probe.tunnel->Send("x");
         QVERIFY(server.WaitForCount(2));
         QCOMPARE(server.At(1).Path, QByteArray("/up"));
+    }
+
+    void anUploadThatCannotStartClosesTheTunnelWithAReport()
+    {
+        LoopbackHttpServer server;
+        TunnelProbe probe(server);
+        QVERIFY(probe.tunnel->Connect());
+        QVERIFY(server.WaitForCount(1));
+        server.StartStream(0);
+        server.StreamPiece(0, "hello\r\nno upload address\r\n");
+        QTRY_COMPARE_WITH_TIMEOUT(probe.connected, 1, WaitMs);
+
+        QStringList reports;
+        const TDebugReceiver previous = SetDebugReceiver([&](const QString &text) { reports.append(text); });
+        probe.tunnel->Send("x");
+        QTRY_COMPARE_WITH_TIMEOUT(probe.closed, 1, WaitMs);
+        SetDebugReceiver(previous);
+        const QString reason = QStringLiteral("Not an http or https URL: \"no upload address\"");
+        QCOMPARE(probe.debug, QStringList{QStringLiteral("Unexpected Exception:  THttpTunnel.CheckForSend, "
+                                                         "EHttpException, ") + reason + QStringLiteral(", 0, ")});
+        QCOMPARE(reports, QStringList{QStringLiteral("Class=EHttpException, Message=") + reason
+                                      + QStringLiteral(", Location=HttpTunnels, THttpTunnel.CheckForSend")});
+        QCOMPARE(probe.tunnel->SendState(), quint8(THttpTunnel::SendDead));
     }
 
     void anIncompleteHeaderIsNotAConnection()
