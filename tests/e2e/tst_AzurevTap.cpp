@@ -107,14 +107,25 @@ private Q_SLOTS:
         QCOMPARE(tap.exitCode(), 0);
     }
 
+    void takesServerAndCategoriesFromTheIniFile_data()
+    {
+        QTest::addColumn<QByteArray>("windowCount");
+        QTest::addColumn<QByteArrayList>("subscribed");
+        QTest::newRow("three windows") << QByteArray("3") << QByteArrayList{"alpha", "Zeta"};
+        // A hostile count is cut to the most windows there can be, and the tap still starts.
+        QTest::newRow("hostile count") << QByteArray("2147483647") << QByteArrayList{"alpha", "beyond", "Zeta"};
+    }
+
     void takesServerAndCategoriesFromTheIniFile()
     {
+        QFETCH(QByteArray, windowCount);
+        QFETCH(QByteArrayList, subscribed);
         FakeAlertServer server;
         ServeAlerts(server, {"alpha\r\nsymbol=X"});
         QTemporaryDir folder;
         QFile ini(folder.filePath(QStringLiteral("KVX.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[General]\r\nwindow count=3\r\n[Connection]\r\naddress=" + server.Address().toUtf8()
+        ini.write("[General]\r\nwindow count=" + windowCount + "\r\n[Connection]\r\naddress=" + server.Address().toUtf8()
                   + "\r\n[Alert Window 0]\r\nsubscription=Zeta\r\n[Alert Window 1]\r\nsubscription=alpha\r\n"
                     "[Alert Window 2]\r\nsubscription=ZETA\r\n[Alert Window 3]\r\nsubscription=beyond\r\n");
         ini.close();
@@ -124,10 +135,10 @@ private Q_SLOTS:
         QByteArray out;
         QTRY_COMPARE_WITH_TIMEOUT(Lines(tap, out).value(0), QByteArray("{\"category\":\"alpha\",\"symbol\":\"X\"}"),
                                   WaitMs);
-        const QVector<TMessageToServer> subscriptions = server.Client(0).RequestsFor("add_alert_category");
-        QCOMPARE(subscriptions.size(), 2);
-        QCOMPARE(subscriptions[0].Value("category"), QByteArray("alpha"));
-        QCOMPARE(subscriptions[1].Value("category"), QByteArray("Zeta"));
+        QByteArrayList categories;
+        for (const TMessageToServer &request : server.Client(0).RequestsFor("add_alert_category"))
+            categories.append(request.Value("category"));
+        QCOMPARE(categories, subscribed);
 
         ::kill(static_cast<pid_t>(tap.processId()), SIGINT);
         QVERIFY(tap.waitForFinished(WaitMs));
