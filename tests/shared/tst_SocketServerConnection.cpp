@@ -270,7 +270,9 @@ private Q_SLOTS:
     void unresolvableHostIsADnsError()
     {
         ConnectionProbe probe;
-        TSocketServerConnection connection(QStringLiteral("no-such-host.invalid"),
+        // A name no host can carry (the spaces): the look-up fails on this machine,
+        // without asking any name server.
+        TSocketServerConnection connection(QStringLiteral("no such host"),
                                            QStringLiteral("9339"));
         probe.Attach(connection);
         // The look-up runs in the background: Connect comes back at once and the
