@@ -5,6 +5,8 @@
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
+#include "client/ui/TWindowDesk.h"
+#include "client/ui/grid/TGridFrame.h"
 #include "shared/DebugSink.h"
 #include "shared/TZLibCompressor.h"
 #include "shared/TZLibDecompressor.h"
@@ -196,7 +198,7 @@ private Q_SLOTS:
         const QListWidget *list = Child<QListWidget>(form.get(), "AlertWindowsListBox");
         QStringList captions;
         for (int row = 0; row < list->count(); ++row)
-            captions << list->item(row)->text();
+            captions << list->item(row)->text().section(QStringLiteral("  ("), 0, 0);
         QCOMPARE(captions, listed);
         QCOMPARE(form->AlertWindows().size(), listed.size());
         for (const TAlertForm *window : form->AlertWindows()) {
@@ -293,6 +295,73 @@ private Q_SLOTS:
         QFile stored(Store().fileName());
         QVERIFY(stored.open(QIODevice::ReadOnly));
         QVERIFY(!stored.readAll().contains("pw-not-kept"));
+    }
+
+    void draggedColumnWidthsSurviveARestart()
+    {
+        auto form = Start();
+        TGridFrame *grid = form->AlertWindows()[0]->Grid();
+        form->AlertWindows()[0]->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form->AlertWindows()[0]));
+        const int measured0 = grid->ColWidths(0);
+        const int measured1 = grid->ColWidths(1);
+        const int measured2 = grid->ColWidths(2);
+        const QPoint border(grid->CellRect(1, 0).right() + 1, 5);
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, border);
+        QTest::mouseMove(grid->viewport(), border + QPoint(37, 0));
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, border + QPoint(37, 0));
+        const int dragged = grid->ColWidths(1);
+        QVERIFY(dragged > 37);
+        Stop(form);
+        // Windows whose columns nobody dragged write nothing new.
+        QVERIFY(!Store().contains(QStringLiteral("Window:BB/ColumnWidths")));
+
+        form = Start();
+        grid = form->AlertWindows()[0]->Grid();
+        QCOMPARE(grid->ColWidths(1), dragged);
+        QCOMPARE(grid->ColWidths(0), measured0);
+        QCOMPARE(grid->ColWidths(2), measured2);
+        QCOMPARE(form->AlertWindows()[2]->Grid()->ColWidths(1), measured1); // a window of its own
+        Stop(form); // restored widths are kept again
+
+        // Damaged values are passed over; the good pair still counts.
+        Store().setValue(QStringLiteral("Window:QS/ColumnWidths"), QStringLiteral("1:x,99:50,2:-4,0:999999,2:71"));
+        form = Start();
+        grid = form->AlertWindows()[0]->Grid();
+        QCOMPARE(grid->ColWidths(0), measured0);
+        QCOMPARE(grid->ColWidths(1), measured1);
+        QCOMPARE(grid->ColWidths(2), 71);
+    }
+
+    void windowsTabShowsHidesCascadesAndListsTheState()
+    {
+        auto form = Start();
+        const TAlertForms &windows = form->AlertWindows();
+        const QListWidget *list = Child<QListWidget>(form.get(), "AlertWindowsListBox");
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Quick  (hidden, 0 in the last minute)"));
+
+        QTest::mouseClick(Child<QPushButton>(form.get(), "ShowAllButton"), Qt::LeftButton);
+        for (const TAlertForm *window : windows)
+            QVERIFY(window->isVisible());
+        windows[1]->setGeometry(300, 300, 200, 150);
+        windows[1]->showMinimized();
+        windows[0]->HandleAlert("QS\r\nsymbol=IBM&price=1");
+        windows[0]->HandleAlert("QS\r\nsymbol=MSFT&price=2");
+        windows[0]->HandleAlert("BB\r\nsymbol=MSFT"); // another window's category
+        form->findChild<TWindowDesk *>()->RefreshList();
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Quick  (visible, 2 in the last minute)"));
+        QCOMPARE(list->item(1)->text(), QStringLiteral("Bands  (minimised, 0 in the last minute)"));
+
+        QTest::mouseClick(Child<QPushButton>(form.get(), "CascadeButton"), Qt::LeftButton);
+        QVERIFY(!(windows[1]->windowState() & Qt::WindowMinimized));
+        QCOMPARE(windows[1]->pos() - windows[0]->pos(), windows[2]->pos() - windows[1]->pos());
+        QVERIFY(windows[1]->pos().x() > windows[0]->pos().x());
+
+        QTest::mouseClick(Child<QPushButton>(form.get(), "HideAllButton"), Qt::LeftButton);
+        for (int row = 0; row < windows.size(); ++row) {
+            QVERIFY(windows[row]->isHidden());
+            QVERIFY(list->item(row)->text().contains(QStringLiteral("(hidden, ")));
+        }
     }
 
     void storedValuesOffScreenOrUnreadableAreMadeSafe()

@@ -160,8 +160,10 @@ TSmbTopListFullGrid *TAlertForm::SmbGrid() const
 
 void TAlertForm::HandleAlert(const QByteArray &data)
 {
-    if (lists_.HandleAlert(data))
-        ShowEntries();
+    if (!lists_.HandleAlert(data))
+        return;
+    recentAlerts_.Add();
+    ShowEntries();
 }
 
 void TAlertForm::ShowEntries()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/core/TAlertLists.h"
+#include "client/ui/TRecentCount.h"
 #include "client/ui/grid/TColor.h"
 
 #include <QByteArray>
@@ -38,6 +39,8 @@ public:
     QString PlacementName() const;
     TDisplayKind DisplayKind() const { return lists_.DisplayKind(); }
     const TAlertLists &Lists() const { return lists_; }
+    // Alerts this window took in the last minute.
+    int AlertsInLastMinute() const { return recentAlerts_.InLastMinute(); }
 
     TGridFrame *Grid() const { return grid_; }
     // The right-click menu of the window's kind, or nullptr for kinds without one.
@@ -71,6 +74,7 @@ private:
     TAlertLists lists_;
     QByteArray suffix_;
     TGridFrame *grid_ = nullptr;
+    mutable TRecentCount recentAlerts_;
 
     QTimer expireBollingersTimer_;
     QMenu *clearPopup_ = nullptr;

@@ -7,6 +7,7 @@
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "client/ui/TSettingsStore.h"
+#include "client/ui/TWindowDesk.h"
 #include "shared/AlertWindowCount.h"
 #include "shared/TIniFile.h"
 
@@ -185,9 +186,11 @@ QWidget *TMainForm::BuildWindowsTab()
     buttons->addWidget(quickStrikeExcludeButton_);
     buttons->addStretch();
 
+    desk_ = new TWindowDesk(alertWindows_, alertWindowsListBox_, this);
     auto *layout = new QVBoxLayout(tab);
     layout->addWidget(hint);
     layout->addWidget(alertWindowsListBox_, 1);
+    layout->addLayout(desk_->MakeButtons(tab));
     layout->addLayout(buttons);
     return tab;
 }
@@ -214,6 +217,7 @@ void TMainForm::FormCreate()
     RestoreMainPosition();
     for (TAlertForm *window : qAsConst(alertWindows_))
         RestorePlacement(window);
+    desk_->RefreshList();
 }
 
 void TMainForm::StatusChanged()
@@ -269,6 +273,7 @@ void TMainForm::RestorePlacement(TAlertForm *window)
     const qint32 height = store.ReadInteger(section, QStringLiteral("Height"), current.height());
     const qint32 left = store.ReadInteger(section, QStringLiteral("Left"), current.left());
     const qint32 top = store.ReadInteger(section, QStringLiteral("Top"), current.top());
+    TWindowDesk::RestoreColumnWidths(store, section, window->Grid());
     // A damaged rectangle is ignored whole: the window keeps its size and place.
     if (IsPlausibleRectangle(left, top, width, height)) {
         const QSize size(width, height);
@@ -302,6 +307,7 @@ void TMainForm::SavePlacement(TAlertForm *window)
     }
     store.WriteInteger(section, QStringLiteral("State"), StoredWindowState(window->windowState()));
     store.WriteBool(section, QStringLiteral("Visible"), window->isVisible());
+    TWindowDesk::SaveColumnWidths(store, section, window->Grid());
 }
 
 void TMainForm::FormDestroy()

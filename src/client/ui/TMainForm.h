@@ -17,6 +17,7 @@ class QTabWidget;
 class TIniFile;
 class TQuickstrikeExcludeForm;
 class TSettingsStore;
+class TWindowDesk;
 
 // The program's first and controlling window: it creates the alert windows KVX.ini asks
 // for, carries the log-in controls and the list of alert windows, and remembers the user
@@ -84,4 +85,5 @@ private:
     QPushButton *setFontButton_ = nullptr;
     QPushButton *quickStrikeExcludeButton_ = nullptr;
     QFontDialog *fontDialog1_ = nullptr;
+    TWindowDesk *desk_ = nullptr;
 };

@@ -21,6 +21,7 @@ constexpr int SizingReach = 3;
 TDrawGrid::TDrawGrid(QWidget *owner)
     : QAbstractScrollArea(owner)
     , colWidths_(5, 64)
+    , userSized_(5, false)
     , canvasFont_(font())
 {
     setFrameShape(QFrame::NoFrame);
@@ -41,6 +42,8 @@ void TDrawGrid::SetColCount(int count)
     const int kept = std::min(count, ColCount());
     colWidths_.resize(count);
     std::fill(colWidths_.begin() + kept, colWidths_.end(), defaultColWidth_);
+    userSized_.resize(count);
+    std::fill(userSized_.begin() + kept, userSized_.end(), false);
     col_ = std::min(col_, count - 1);
     Invalidate();
 }
@@ -87,6 +90,17 @@ void TDrawGrid::SetColWidths(int col, int width)
     AZ_ASSERT(col >= 0 && col < ColCount());
     colWidths_[col] = std::max(0, width);
     Invalidate();
+}
+
+void TDrawGrid::SetUserColWidth(int col, int width)
+{
+    SetColWidths(col, width);
+    userSized_[col] = true;
+}
+
+void TDrawGrid::ForgetUserSizing()
+{
+    std::fill(userSized_.begin(), userSized_.end(), false);
 }
 
 bool TDrawGrid::ThumbTracking() const
@@ -351,7 +365,7 @@ void TDrawGrid::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
     if (sizingColumn_ >= 0) {
-        SetColWidths(sizingColumn_, std::max(1, pos.x() - ColumnLeft(sizingColumn_)));
+        SetUserColWidth(sizingColumn_, std::max(1, pos.x() - ColumnLeft(sizingColumn_)));
         return;
     }
     if (SizingColumnAt(pos.x(), pos.y()) >= 0)

@@ -43,6 +43,11 @@ public:
     void SetDefaultColWidth(int width);
     int ColWidths(int col) const;
     void SetColWidths(int col, int width);
+    // Widths the user chose (by dragging, or kept from an earlier run) are
+    // remembered apart from measured ones.
+    void SetUserColWidth(int col, int width);
+    bool UserSizedColumn(int col) const { return userSized_.value(col); }
+    void ForgetUserSizing();
 
     // The user may drag column borders in the header row to resize columns.
     bool ColumnSizing() const { return columnSizing_; }
@@ -141,6 +146,7 @@ private:
     void UpdateScrollBar();
 
     QVector<int> colWidths_;
+    QVector<bool> userSized_;
     int rowCount_ = 2;
     int defaultRowHeight_ = 24;
     int defaultColWidth_ = 64;

@@ -73,6 +73,7 @@ void TGridFrame::FontChanged()
     // A new alert font re-measures rows and columns as at creation; widths the
     // user dragged give way to the measured ones.
     MeasureWithCanvasFont();
+    ForgetUserSizing();
     Invalidate();
 }
 

@@ -1,0 +1,137 @@
+#include "client/ui/TWindowDesk.h"
+
+#include "client/ui/TSettingsStore.h"
+#include "client/ui/grid/TGridFrame.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+const QString ColumnWidthsKey = QStringLiteral("ColumnWidths");
+// One step of a cascade: about a title bar's height.
+constexpr int CascadeStep = 28;
+// A stored width beyond this is damage, not a choice.
+constexpr int WidestColumn = 4000;
+constexpr int RefreshIntervalMs = 1000;
+
+QPushButton *Button(const QString &caption, const char *name, QWidget *tab)
+{
+    auto *button = new QPushButton(caption, tab);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+} // namespace
+
+TWindowDesk::TWindowDesk(const TAlertForms &windows, QListWidget *list, QObject *parent)
+    : QObject(parent)
+    , windows_(windows)
+    , list_(list)
+{
+    refreshTimer_.setInterval(RefreshIntervalMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, &TWindowDesk::RefreshList);
+    refreshTimer_.start();
+}
+
+QLayout *TWindowDesk::MakeButtons(QWidget *tab)
+{
+    QPushButton *showAll = Button(QStringLiteral("Show All"), "ShowAllButton", tab);
+    QPushButton *hideAll = Button(QStringLiteral("Hide All"), "HideAllButton", tab);
+    QPushButton *cascade = Button(QStringLiteral("Cascade"), "CascadeButton", tab);
+    connect(showAll, &QPushButton::clicked, this, &TWindowDesk::ShowAll);
+    connect(hideAll, &QPushButton::clicked, this, &TWindowDesk::HideAll);
+    connect(cascade, &QPushButton::clicked, this, &TWindowDesk::Cascade);
+    auto *row = new QHBoxLayout;
+    row->addWidget(showAll);
+    row->addWidget(hideAll);
+    row->addWidget(cascade);
+    row->addStretch();
+    return row;
+}
+
+void TWindowDesk::ShowAll()
+{
+    for (TAlertForm *window : windows_)
+        window->show();
+    RefreshList();
+}
+
+void TWindowDesk::HideAll()
+{
+    for (TAlertForm *window : windows_)
+        window->hide();
+    RefreshList();
+}
+
+void TWindowDesk::Cascade()
+{
+    QPoint corner;
+    bool first = true;
+    for (TAlertForm *window : windows_) {
+        if (window->isHidden())
+            continue;
+        if (first) {
+            const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+            corner = screen->availableGeometry().topLeft();
+            first = false;
+        }
+        window->setWindowState(Qt::WindowNoState);
+        window->move(corner);
+        window->raise();
+        corner += QPoint(CascadeStep, CascadeStep);
+    }
+    RefreshList();
+}
+
+QString TWindowDesk::StateText(const QWidget *window)
+{
+    if (window->isHidden())
+        return QStringLiteral("hidden");
+    if (window->windowState() & Qt::WindowMinimized)
+        return QStringLiteral("minimised");
+    return QStringLiteral("visible");
+}
+
+void TWindowDesk::RefreshList()
+{
+    const int rows = std::min(list_->count(), int(windows_.size()));
+    for (int row = 0; row < rows; ++row) {
+        const TAlertForm *window = windows_[row];
+        const QString text = QStringLiteral("%1  (%2, %3 in the last minute)")
+                                 .arg(window->windowTitle(), StateText(window))
+                                 .arg(window->AlertsInLastMinute());
+        if (list_->item(row)->text() != text)
+            list_->item(row)->setText(text);
+    }
+}
+
+void TWindowDesk::RestoreColumnWidths(const TSettingsStore &store, const QString &section, TGridFrame *grid)
+{
+    // "column:width" pairs; anything that does not read as one is passed over.
+    const QStringList pairs = store.ReadString(section, ColumnWidthsKey, QString()).split(QLatin1Char(','));
+    for (const QString &pair : pairs) {
+        bool colOk = false;
+        bool widthOk = false;
+        const int col = pair.section(QLatin1Char(':'), 0, 0).toInt(&colOk);
+        const int width = pair.section(QLatin1Char(':'), 1, 1).toInt(&widthOk);
+        if (colOk && widthOk && col >= 0 && col < grid->ColCount() && width >= 1 && width <= WidestColumn)
+            grid->SetUserColWidth(col, width);
+    }
+}
+
+void TWindowDesk::SaveColumnWidths(TSettingsStore &store, const QString &section, const TGridFrame *grid)
+{
+    QStringList pairs;
+    for (int col = 0; col < grid->ColCount(); ++col)
+        if (grid->UserSizedColumn(col))
+            pairs << QStringLiteral("%1:%2").arg(col).arg(grid->ColWidths(col));
+    if (!pairs.isEmpty() || store.Contains(section, ColumnWidthsKey))
+        store.WriteString(section, ColumnWidthsKey, pairs.join(QLatin1Char(',')));
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "client/ui/TAlertForm.h"
+
+#include <QObject>
+#include <QTimer>
+
+class QLayout;
+class QListWidget;
+class QWidget;
+class TGridFrame;
+class TSettingsStore;
+
+// The alert windows as one desk: show all, hide all and cascade, the list of
+// windows with each one's state and recent alerts, and the column widths the
+// user chose, kept per window in the settings store.
+class TWindowDesk : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The list box holds one row per window, in the order of windows, which the
+    // owner fills as it creates them.
+    TWindowDesk(const TAlertForms &windows, QListWidget *list, QObject *parent);
+
+    // The "Show All", "Hide All" and "Cascade" buttons, for the Windows tab.
+    QLayout *MakeButtons(QWidget *tab);
+
+    void ShowAll();
+    void HideAll();
+    // Brings every shown window up restored, one below and right of the other,
+    // from the top-left corner of the first one's screen.
+    void Cascade();
+    // Rewrites each row: the window's title, its state and its alerts in the last
+    // minute. Runs once a second by itself.
+    void RefreshList();
+
+    static QString StateText(const QWidget *window);
+    static void RestoreColumnWidths(const TSettingsStore &store, const QString &section, TGridFrame *grid);
+    // Writes the widths the user chose; a grid without any leaves the store as it was.
+    static void SaveColumnWidths(TSettingsStore &store, const QString &section, const TGridFrame *grid);
+
+private:
+    const TAlertForms &windows_;
+    QListWidget *list_;
+    QTimer refreshTimer_;
+};
