@@ -218,6 +218,33 @@ private Q_SLOTS:
         QVERIFY2(connection->Status().contains(QLatin1String(" PM")), qPrintable(connection->Status()));
     }
 
+    void theLinkReadoutTimesTheLastPingAndAlert()
+    {
+        FakeAlertServer server;
+        auto connection = MakeConnection(server);
+        QVERIFY(!connection->Connected());
+        QVERIFY(LogIn(*connection, server));
+        QVERIFY(connection->Connected());
+        FakeAlertClient &client = server.Client(0);
+        // The login's own ping waits for the connection to open: it is not timed.
+        client.SendFrame(client.IdOf("ping"), "");
+        QTRY_COMPARE_WITH_TIMEOUT(connection->Status(), QStringLiteral("Connected!"), WaitMs);
+        QCOMPARE(connection->LinkReadout(), QStringLiteral("ping ") + QChar(0x2013) + QStringLiteral(", no alerts yet"));
+
+        for (int i = 0; i < 9; ++i)
+            Tick(*connection);
+        QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 2, WaitMs);
+        now_ += 1.234 / SecondsPerDay;
+        QVERIFY(SendThenAlert(client, EncodeFrame(client.IdOf("ping"), "")));
+        QCOMPARE(connection->PingRoundTripMs(), 1234);
+
+        const std::pair<double, const char *> ages[] = {{0.4, "0 s"}, {59.6, "59 s"}, {61.0, "1 min"}, {7300.0, "2 h"}};
+        for (const auto &[seconds, ago] : ages) {
+            now_ = connection->LastAlertTime() + seconds / SecondsPerDay;
+            QCOMPARE(connection->LinkReadout(), QStringLiteral("ping 1,234 ms, last alert %1 ago").arg(QLatin1String(ago)));
+        }
+    }
+
     void aSilentServerIsReplacedAfter24Ticks()
     {
         FakeAlertServer server;

@@ -528,6 +528,8 @@ private Q_SLOTS:
         QCOMPARE(login.Value("password"), QByteArray("s3cret"));
         QTRY_COMPARE_WITH_TIMEOUT(Child<QLabel>(form.get(), "StatusLabel")->text(), QStringLiteral("Connected!"),
                                   NetworkWaitMs);
+        auto *readout = Child<QLabel>(form.get(), "LinkReadout");
+        QTRY_VERIFY_WITH_TIMEOUT(readout->palette().color(QPalette::WindowText) != QColor(Qt::red), NetworkWaitMs);
         QVector<QByteArray> categories;
         for (const TMessageToServer &request : server.WithCommand("add_alert_category"))
             categories << request.Value("category");
@@ -540,6 +542,8 @@ private Q_SLOTS:
         // Leaves the shared connection idle for the tests after this one.
         GetMainConnection().SetUsername(QByteArray());
         GetMainConnection().SetServerAddress(QStringLiteral("127.0.0.1:1"));
+        // No session connected: the readout says so in red.
+        QTRY_COMPARE_WITH_TIMEOUT(readout->palette().color(QPalette::WindowText), QColor(Qt::red), NetworkWaitMs);
     }
 };
 

@@ -95,6 +95,7 @@ void TMainConnection::DispatchAlert(bool success, const QByteArray &body,
 {
     if (!success)
         return;
+    lastAlertTime_ = Now();
     // A receiver may register another one; only those present now get this body.
     const QVector<TAlertCallback> receivers = alertCallbacks_;
     for (const TAlertCallback &receiver : receivers) {
@@ -312,7 +313,8 @@ void TMainConnection::SendPing()
                                       [this](bool success, const QByteArray &, const TMessageToServer &) {
                                           PingAnswered(success);
                                       });
-    nextPingTime_ = Now() + PingIntervalDays;
+    pingSentTime_ = Now();
+    nextPingTime_ = pingSentTime_ + PingIntervalDays;
 }
 
 void TMainConnection::PingAnswered(bool success)
@@ -321,8 +323,32 @@ void TMainConnection::PingAnswered(bool success)
     if (!success || stopped_)
         return;
     silentTicks_ = 0;
+    pingRoundTripMs_ = qRound64((Now() - pingSentTime_) * SecondsPerDay * 1000);
     const QTime now = QDateTimeFromDateTime(Now()).time();
     SetStatus(QStringLiteral("Working:  ") + QLocale().toString(now, QLocale::LongFormat));
+}
+
+bool TMainConnection::Connected() const
+{
+    return session_ && session_->State() == TTalkWithServer::TState::Connected;
+}
+
+QString TMainConnection::LinkReadout() const
+{
+    const QLocale locale;
+    QString text = pingRoundTripMs_ < 0 ? QStringLiteral("ping \u2013")
+                                        : QStringLiteral("ping %1 ms").arg(locale.toString(pingRoundTripMs_));
+    if (lastAlertTime_ == 0)
+        return text + QStringLiteral(", no alerts yet");
+    const qint64 seconds = std::max<qint64>(0, qRound64((Now() - lastAlertTime_) * SecondsPerDay * 1000) / 1000);
+    QString ago;
+    if (seconds < 60)
+        ago = QStringLiteral("%1 s").arg(seconds);
+    else if (seconds < 3600)
+        ago = QStringLiteral("%1 min").arg(seconds / 60);
+    else
+        ago = QStringLiteral("%1 h").arg(locale.toString(seconds / 3600));
+    return text + QStringLiteral(", last alert ") + ago + QStringLiteral(" ago");
 }
 
 TMainConnection &GetMainConnection()

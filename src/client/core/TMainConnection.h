@@ -57,6 +57,15 @@ public:
     std::function<void()> OnStatusChange;
 
     bool Stopped() const { return stopped_; }
+    // True while a session's connection to the server is open.
+    bool Connected() const;
+    // Milliseconds from the last answered timer ping to its answer; -1 before the first.
+    qint64 PingRoundTripMs() const { return pingRoundTripMs_; }
+    // When the last alert arrived; 0 before the first.
+    TDateTime LastAlertTime() const { return lastAlertTime_; }
+    // Both of the above in one short line for the main window, e.g.
+    // "ping 42 ms, last alert 3 s ago".
+    QString LinkReadout() const;
     const QByteArray &SessionId() const { return sessionId_; }
 
     // Used by every session made from now on.
@@ -101,6 +110,9 @@ private:
     QString failureReason_;
     TMessageHandle lastPing_;
     TDateTime nextPingTime_ = 0;
+    TDateTime pingSentTime_ = 0;
+    qint64 pingRoundTripMs_ = -1;
+    TDateTime lastAlertTime_ = 0;
     QVector<TAlertCallback> alertCallbacks_;
     QString status_;
 };

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -121,6 +122,13 @@ QWidget *TMainForm::BuildConnectionTab()
 
     statusLabel_ = new TElidedLabel(tab);
     statusLabel_->setObjectName(QStringLiteral("StatusLabel"));
+    linkReadout_ = new QLabel(tab);
+    linkReadout_->setObjectName(QStringLiteral("LinkReadout"));
+    // The age of the last alert moves on without any news from the connection.
+    auto *readoutTimer = new QTimer(tab);
+    readoutTimer->setInterval(1000);
+    connect(readoutTimer, &QTimer::timeout, this, &TMainForm::RefreshLinkReadout);
+    readoutTimer->start();
     usernameEdit_ = new QLineEdit(tab);
     usernameEdit_->setObjectName(QStringLiteral("UsernameEdit"));
     passwordEdit_ = new QLineEdit(tab);
@@ -137,7 +145,10 @@ QWidget *TMainForm::BuildConnectionTab()
 
     auto *fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("Status:"), tab), 0, 0);
-    fields->addWidget(statusLabel_, 0, 1);
+    auto *statusRow = new QHBoxLayout;
+    statusRow->addWidget(statusLabel_, 1);
+    statusRow->addWidget(linkReadout_);
+    fields->addLayout(statusRow, 0, 1);
     fields->addWidget(new QLabel(QStringLiteral("Username:"), tab), 1, 0);
     fields->addWidget(usernameEdit_, 1, 1);
     fields->addWidget(new QLabel(QStringLiteral("Password:"), tab), 2, 0);
@@ -223,6 +234,17 @@ void TMainForm::FormCreate()
 void TMainForm::StatusChanged()
 {
     statusLabel_->SetFullText(GetMainConnection().Status());
+    RefreshLinkReadout();
+}
+
+void TMainForm::RefreshLinkReadout()
+{
+    const TMainConnection &connection = GetMainConnection();
+    linkReadout_->setText(connection.LinkReadout());
+    QPalette colours = palette();
+    if (!connection.Connected())
+        colours.setColor(QPalette::WindowText, Qt::red);
+    linkReadout_->setPalette(colours);
 }
 
 void TMainForm::RestoreAlertFont()

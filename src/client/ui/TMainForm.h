@@ -61,6 +61,7 @@ private:
 
     void FormCreate();
     void StatusChanged();
+    void RefreshLinkReadout();
     void CreateAlertWindows(const TIniFile &ini);
     void RestoreAlertFont();
     void RestoreMainPosition();
@@ -76,6 +77,8 @@ private:
 
     QTabWidget *pageControl1_ = nullptr;
     TElidedLabel *statusLabel_ = nullptr;
+    // Ping time and the age of the last alert; red while no session is connected.
+    QLabel *linkReadout_ = nullptr;
     QLineEdit *usernameEdit_ = nullptr;
     QLineEdit *passwordEdit_ = nullptr;
     QPushButton *loginButton_ = nullptr;
