@@ -1,8 +1,10 @@
 #include "client/ui/SymbolLink.h"
+#include "client/ui/grid/TQtCanvas.h"
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 #include "shared/Exception.h"
 #include "support/SmbFakeCanvas.h"
 
+#include <QPainter>
 #include <QtTest>
 
 #include <memory>
@@ -66,6 +68,34 @@ QImage PieOf(TGridUnderTest &under, int col, int row)
 {
     const TSmbFakeCanvas &painted = under.Paint(col, row);
     return painted.images.isEmpty() ? QImage() : painted.images.first().image;
+}
+
+// One cell as the real canvas paints it on a surface of the given device pixel
+// ratio; the image holds the device pixels.
+QImage RenderCell(const TGridUnderTest &under, int col, int row, qreal ratio)
+{
+    const QRect cell = under.grid->CellRect(col, row);
+    QImage image(cell.size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    QPainter painter(&image);
+    painter.translate(-cell.topLeft());
+    TQtCanvas canvas(painter, under.grid->CanvasFont(), under.grid->palette());
+    under.grid->PaintCell(canvas, col, row);
+    return image;
+}
+
+// Aligned 2 by 2 blocks whose pixels are not all alike: none in an image
+// scaled up from half its size.
+int MixedBlocks(const QImage &image)
+{
+    int mixed = 0;
+    for (int y = 0; y + 1 < image.height(); y += 2)
+        for (int x = 0; x + 1 < image.width(); x += 2) {
+            const QRgb first = image.pixel(x, y);
+            mixed += image.pixel(x + 1, y) != first || image.pixel(x, y + 1) != first
+                     || image.pixel(x + 1, y + 1) != first;
+        }
+    return mixed;
 }
 
 } // namespace
@@ -314,6 +344,52 @@ private Q_SLOTS:
         QVERIFY(PieOf(under, LowCol, 2).isNull());
         QVERIFY(PieOf(under, HighCol, 3).isNull());
         QCOMPARE(under.Background(HighCol, 2), clBlack);
+    }
+
+    void piesAreSharpAtTwiceTheDevicePixels()
+    {
+        TGridUnderTest under;
+        TSmbTopListEntry entry = Entry(QStringLiteral("A"));
+        entry.NewHigh = 0.3;
+        entry.NewLow = 1;
+        under.grid->SetEntries({entry});
+        for (const int col : {HighCol, LowCol}) {
+            const QImage sharp = RenderCell(under, col, 1, 2);
+            const QImage plain = RenderCell(under, col, 1, 1);
+            const QImage blocky = plain.scaled(plain.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            QCOMPARE(sharp.size(), blocky.size());
+            QCOMPARE(MixedBlocks(blocky), 0);
+            // The edge is drawn in the finer pixels all the way round.
+            QVERIFY2(MixedBlocks(sharp) >= 12, qPrintable(QString::number(MixedBlocks(sharp))));
+            // And it is the same pie: each block averages to about the 1x pixel.
+            for (int y = 0; y < plain.height(); ++y)
+                for (int x = 0; x < plain.width(); ++x) {
+                    int green = 0;
+                    for (int dy = 0; dy < 2; ++dy)
+                        for (int dx = 0; dx < 2; ++dx)
+                            green += qGreen(sharp.pixel(2 * x + dx, 2 * y + dy));
+                    QVERIFY2(std::abs(green / 4 - qGreen(plain.pixel(x, y))) <= 64,
+                             qPrintable(QStringLiteral("col %1 at %2,%3").arg(col).arg(x).arg(y)));
+                }
+        }
+    }
+
+    void textIsMeasuredInDeviceIndependentPixels()
+    {
+        // A screen at 200% shows the same layout as one at 100%.
+        TGridUnderTest under(QStringLiteral("0,1,13,8"));
+        QVector<int> widths[2];
+        int heights[2];
+        for (const int ratio : {1, 2}) {
+            QImage surface(QSize(50, 50) * ratio, QImage::Format_RGB32);
+            surface.setDevicePixelRatio(ratio);
+            under.grid->Measure(TQtTextMetrics(under.grid->CanvasFont(), &surface));
+            for (int col = 0; col < under.grid->ColCount(); ++col)
+                widths[ratio - 1] << under.grid->ColWidths(col);
+            heights[ratio - 1] = under.grid->DefaultRowHeight();
+        }
+        QCOMPARE(widths[1], widths[0]);
+        QCOMPARE(heights[1], heights[0]);
     }
 
     void pieNeedsASquareOfSevenPixels()

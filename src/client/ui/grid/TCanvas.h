@@ -38,6 +38,9 @@ public:
     // The text's top-left corner at (x, y), transparent background, nothing
     // drawn outside clip.
     virtual void TextRect(const QRect &clip, int x, int y, const QString &text) = 0;
-    // A 24-bit image with its top-left corner at (x, y).
+    // A 24-bit image with its top-left corner at (x, y); an image with a device
+    // pixel ratio covers its size divided by that ratio.
     virtual void DrawImage(int x, int y, const QImage &image) = 0;
+    // Device pixels per unit of the rectangles above: 2 on a screen at 200%.
+    virtual qreal DevicePixelRatio() const { return 1; }
 };

@@ -97,6 +97,11 @@ void TQtCanvas::DrawImage(int x, int y, const QImage &image)
     painter_.drawImage(x, y, image);
 }
 
+qreal TQtCanvas::DevicePixelRatio() const
+{
+    return painter_.device() ? painter_.device()->devicePixelRatioF() : 1;
+}
+
 void TQtCanvas::ApplyFont()
 {
     painter_.setFont(font_);

@@ -38,6 +38,7 @@ public:
     void DrawBevel(const QRect &rect) override;
     void TextRect(const QRect &clip, int x, int y, const QString &text) override;
     void DrawImage(int x, int y, const QImage &image) override;
+    qreal DevicePixelRatio() const override;
 
 private:
     void ApplyFont();

@@ -6,6 +6,8 @@
 
 #include <QPainter>
 
+#include <QtMath>
+
 #include <cmath>
 
 namespace {
@@ -43,12 +45,13 @@ void TPieCell::Draw(TCanvas &canvas, TColor background, const QRect &textRect, d
 {
     if (std::isnan(value) || value <= 0 || textRect.width() <= 0 || textRect.height() <= 0)
         return;
-    const QSize size(textRect.width() * Supersampling, textRect.height() * Supersampling);
+    const qreal ratio = canvas.DevicePixelRatio();
+    const QSize size(qCeil(textRect.width() * ratio) * Supersampling, qCeil(textRect.height() * ratio) * Supersampling);
     if (large_.size() != size)
         large_ = QImage(size, QImage::Format_RGB888);
     large_.fill(ToQColor(background));
     const QRect square = MakeSquare(large_.rect());
-    if (square.height() < SmallestSquare)
+    if (square.height() < SmallestSquare * ratio)
         return;
     {
         QPainter painter(&large_);
@@ -65,5 +68,6 @@ void TPieCell::Draw(TCanvas &canvas, TColor background, const QRect &textRect, d
         }
     }
     ShrinkBitmap(large_, small_, Supersampling, Supersampling);
+    small_.setDevicePixelRatio(ratio);
     canvas.DrawImage(textRect.left(), textRect.top(), small_);
 }

@@ -16,7 +16,8 @@ QRect MakeSquare(const QRect &rect);
 // for 0, less or a missing value.
 //
 // The painter draws no smooth edges into images, so the pie is drawn at three
-// times the size and each 3 by 3 block averaged down. The two work images stay
+// times the size and each 3 by 3 block averaged down. On a screen that scales,
+// the pie is made at the screen's own pixels, so it stays sharp at 200%. The two work images stay
 // allocated from one cell to the next and are only resized.
 class TPieCell
 {
