@@ -58,12 +58,23 @@ TMessageToServer MakeMessage(const QVector<QByteArray> &items)
     return message;
 }
 
+bool IsSecretKey(const QByteArray &key)
+{
+    static const QByteArrayList secretWords{"password", "passwd", "secret", "token"};
+    const QByteArray lower = key.toLower();
+    return std::any_of(secretWords.begin(), secretWords.end(),
+                       [&lower](const QByteArray &word) { return lower.contains(word); });
+}
+
 QString MessageToDebugText(const TMessageToServer &message)
 {
     QStringList pairs;
     for (const TMessageField &field : message.Fields()) {
+        // Reports end up on screen and in terminals: a secret never does.
+        const QString value = IsSecretKey(field.Key) ? QStringLiteral("***")
+                                                     : QString::fromUtf8(field.Value);
         pairs.append(QLatin1Char('"') + QString::fromUtf8(field.Key) + QLatin1String("\" --> \"")
-                     + QString::fromUtf8(field.Value) + QLatin1Char('"'));
+                     + value + QLatin1Char('"'));
     }
     return QLatin1Char('(') + pairs.join(QLatin1String(", ")) + QLatin1Char(')');
 }

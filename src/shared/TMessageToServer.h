@@ -119,6 +119,10 @@ TMessageToServer MakeMessage(const Items &...items)
     return MakeMessage(QVector<QByteArray>{FieldToText(items)...});
 }
 
+// True for a key whose value must never be shown: one that names a password, a
+// secret or a token, in any letter case.
+bool IsSecretKey(const QByteArray &key);
+
 // A request as error reports show it: ("command" --> "ping", "response" --> "1"),
-// pairs with an empty key included.
+// pairs with an empty key included, and the value of every secret key as "***".
 QString MessageToDebugText(const TMessageToServer &message);

@@ -2,6 +2,7 @@
 // the client could hold, and lengths no frame may have. The client must keep its
 // memory bounded and its event loop turning throughout.
 
+#include "shared/DebugSink.h"
 #include "shared/TTalkWithServer.h"
 #include "shared/WireFormat.h"
 
@@ -154,6 +155,32 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(session.State(), TTalkWithServer::TState::Closed, 10000);
         QCOMPARE(session.ErrorMessage(),
                  QStringLiteral("Invalid data from server: bad frame length 16777217"));
+    }
+
+    void aLoginHandlerThatFailsReportsNoPassword()
+    {
+        QStringList debugLines;
+        const TDebugReceiver previous =
+            SetDebugReceiver([&debugLines](const QString &text) { debugLines.append(text); });
+        FakeAlertServer server;
+        // A login answer the handler cannot cope with, as when memory runs out.
+        server.OnRequest = [](FakeAlertClient &client, const TMessageToServer &request) {
+            client.SendFrame(request.Value("message_id").toInt(), QByteArray(100000, '\n'));
+        };
+        TTalkWithServer session;
+        session.ServerAddress = server.Address();
+        session.SendMessage(MakeMessage("command", "login", "username", "ann", "password",
+                                        "hunter2", "session_id", ""),
+                            true, [](bool success, const QByteArray &, const TMessageToServer &) {
+                                if (success)
+                                    throw std::bad_alloc();
+                            });
+        session.Connect();
+        QTRY_COMPARE_WITH_TIMEOUT(debugLines.size(), 1, 10000);
+        SetDebugReceiver(previous);
+        QVERIFY2(debugLines[0].contains(QLatin1String("\"username\" --> \"ann\", \"password\" --> \"***\"")),
+                 qPrintable(debugLines[0]));
+        QVERIFY(!debugLines[0].contains(QLatin1String("hunter2")));
     }
 };
 

@@ -123,6 +123,30 @@ private Q_SLOTS:
                  QStringLiteral("(\"\" --> \"hidden\", \"category\" --> \"\")"));
     }
 
+    void debugTextHidesSecrets_data()
+    {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("password") << QByteArray("password") << true;
+        QTest::newRow("any letter case") << QByteArray("PassWord") << true;
+        QTest::newRow("passwd") << QByteArray("passwd") << true;
+        QTest::newRow("inside a longer key") << QByteArray("proxy_password") << true;
+        QTest::newRow("secret") << QByteArray("client_secret") << true;
+        QTest::newRow("token") << QByteArray("AuthToken") << true;
+        QTest::newRow("user name") << QByteArray("username") << false;
+        QTest::newRow("session") << QByteArray("session_id") << false;
+    }
+
+    void debugTextHidesSecrets()
+    {
+        QFETCH(QByteArray, key);
+        QFETCH(bool, hidden);
+        const TMessageToServer message = MakeMessage("command", "login", key, "hunter2");
+        const QString shown = hidden ? QStringLiteral("***") : QStringLiteral("hunter2");
+        QCOMPARE(MessageToDebugText(message),
+                 QStringLiteral("(\"command\" --> \"login\", \"") + QString::fromUtf8(key)
+                     + QStringLiteral("\" --> \"") + shown + QStringLiteral("\")"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestServerMessages)

@@ -25,13 +25,14 @@ TMessageToServer PingRequest()
     return MakeMessage("command", "ping", "response", "1");
 }
 
-// Lines end at CR, LF or CR LF; a break at the very end starts no further line.
-QVector<QByteArray> SplitLines(const QByteArray &text)
+// The first maxLines lines. Lines end at CR, LF or CR LF; a break at the very end
+// starts no further line.
+QVector<QByteArray> SplitLines(const QByteArray &text, int maxLines)
 {
     QVector<QByteArray> lines;
-    int start = 0;
-    int i = 0;
-    while (i < text.size()) {
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < text.size() && lines.size() < maxLines) {
         const char c = text[i];
         if (c != '\r' && c != '\n') {
             ++i;
@@ -41,7 +42,7 @@ QVector<QByteArray> SplitLines(const QByteArray &text)
         i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
         start = i;
     }
-    if (start < text.size())
+    if (start < text.size() && lines.size() < maxLines)
         lines.append(text.mid(start));
     return lines;
 }
@@ -188,7 +189,12 @@ void TMainConnection::QueueLogin()
     session_->SendMessage(MakeMessage("command", "login", "username", userName_, "password",
                                       password_, "session_id", sessionId_),
                           true, [this](bool success, const QByteArray &body, const TMessageToServer &) {
-                              LoginAnswered(success, body);
+                              // Swallowed here, unreported: the session's report of an
+                              // error would show the request, password and all.
+                              try {
+                                  LoginAnswered(success, body);
+                              } catch (const std::exception &) {
+                              }
                           });
     session_->SendMessage(MakeMessage("command", "listen_for_alerts"), true,
                           [this](bool success, const QByteArray &body, const TMessageToServer &request) {
@@ -210,7 +216,9 @@ void TMainConnection::LoginAnswered(bool success, const QByteArray &body)
     if (!success)
         return;
     sessionLoggedIn_ = true;
-    const QVector<QByteArray> lines = SplitLines(body);
+    // Only the first two lines mean anything; a server that sends millions of line
+    // breaks must not make us hold them all.
+    const QVector<QByteArray> lines = SplitLines(body, 2);
     if (lines.isEmpty())
         return;
     if (lines[0] == "STOP") {
