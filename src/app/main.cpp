@@ -5,6 +5,7 @@
 #include "client/ui/TMiscDebugWindow.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "client/ui/TReportingApplication.h"
+#include "shared/TTerminationSignals.h"
 
 int main(int argc, char *argv[])
 {
@@ -20,6 +21,14 @@ int main(int argc, char *argv[])
     new TFakeDataForm(GetMainConnection());
     TQuickstrikeExcludeForm quickstrikeExcludeForm;
     mainForm.SetQuickstrikeExcludeForm(&quickstrikeExcludeForm);
+
+    // SIGTERM and SIGINT end the program as closing the main window does, settings
+    // written; the event loop turns even under a flood, so this comes at once.
+    TTerminationSignals termination;
+    termination.OnTerminate = [&mainForm] {
+        mainForm.close();
+        QApplication::quit();
+    };
 
     mainForm.show();
     return application.exec();

@@ -4,14 +4,17 @@
 
 #include "TAlertJsonWriter.h"
 #include "TTapOptions.h"
-#include "TTerminationSignals.h"
+#include "shared/TTerminationSignals.h"
 
 #include "client/core/TMainConnection.h"
 #include "shared/DebugSink.h"
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,9 +24,55 @@ void PrintError(const QString &text)
     std::fflush(stderr);
 }
 
+// The terminal's settings while a password is typed without echo, for putting
+// them back, also from a signal that ends the program meanwhile.
+termios SavedTerminal;
+
+extern "C" void RestoreTerminalAndDie(int signalNumber)
+{
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &SavedTerminal);
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+}
+
+// Turns echo off while it lives, when standard input is a terminal, so the password
+// typed is never shown.
+class TEchoOff
+{
+public:
+    TEchoOff()
+    {
+        if (!::isatty(STDIN_FILENO) || ::tcgetattr(STDIN_FILENO, &SavedTerminal) != 0)
+            return;
+        termios silent = SavedTerminal;
+        silent.c_lflag &= ~tcflag_t(ECHO);
+        std::signal(SIGINT, RestoreTerminalAndDie);
+        std::signal(SIGTERM, RestoreTerminalAndDie);
+        active_ = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent) == 0;
+        if (active_)
+            std::fputs("Password: ", stderr);
+    }
+    ~TEchoOff()
+    {
+        if (active_) {
+            ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &SavedTerminal);
+            // The line break typed was not echoed either.
+            std::fputs("\n", stderr);
+        }
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+    }
+    TEchoOff(const TEchoOff &) = delete;
+    TEchoOff &operator=(const TEchoOff &) = delete;
+
+private:
+    bool active_ = false;
+};
+
 // The first line of standard input, without its line break.
 QByteArray ReadPasswordLine()
 {
+    const TEchoOff echoOff;
     QByteArray line;
     char chunk[256];
     while (std::fgets(chunk, sizeof chunk, stdin)) {

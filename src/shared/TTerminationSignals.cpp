@@ -1,4 +1,4 @@
-#include "TTerminationSignals.h"
+#include "shared/TTerminationSignals.h"
 
 #include <csignal>
 #include <fcntl.h>
