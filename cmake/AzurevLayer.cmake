@@ -6,6 +6,9 @@ function(azurev_layer name)
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_library(${name} STATIC ${sources})
   target_link_libraries(${name} PUBLIC azurev_settings ${L_LINKS})
+  # Bytes become text only where the code says how (QString::fromLatin1, DisplayText),
+  # never by an implicit conversion that would guess UTF-8.
+  target_compile_definitions(${name} PRIVATE QT_NO_CAST_FROM_ASCII)
 endfunction()
 
 # azurev_tests(PREFIX LINKS...): one test executable per tst_*.cpp in this folder,

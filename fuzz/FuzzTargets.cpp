@@ -8,6 +8,7 @@
 #include "net/ESocketException.h"
 #include "net/TSocksHandshake.h"
 #include "shared/EZLibError.h"
+#include "shared/DisplayText.h"
 #include "shared/TIniFile.h"
 #include "shared/TZLibDecompressor.h"
 #include "shared/UrlEncode.h"
@@ -153,7 +154,7 @@ void CheckLists(const TAlertLists &lists, const TSortedSymbolList &exclude)
     if (lists.DisplayKind() == dkSimpleList)
         Check(lists.PointsEntries().size() <= 1000, "alerts: simple list within its limit");
     for (const TQuickStrikeEntry &entry : lists.QuickStrikeEntries())
-        Check(!exclude.Contains(entry.Symbol), "alerts: no excluded symbol listed");
+        Check(!exclude.Contains(DisplayText(entry.Symbol)), "alerts: no excluded symbol listed");
 
     if (lists.DisplayKind() == dkPointsList) {
         for (const TPointsTopListEntry &entry : lists.PointsEntries())
@@ -165,11 +166,11 @@ void CheckLists(const TAlertLists &lists, const TSortedSymbolList &exclude)
 
     // One row per symbol, and every row findable through the index, or a later
     // "delete" could not remove it.
-    QSet<QString> seen;
+    QSet<QByteArray> seen;
     for (const TBollingerEntry &entry : lists.BollingerEntries()) {
         Check(!seen.contains(entry.Symbol), "alerts: one band-set row per symbol");
         seen.insert(entry.Symbol);
-        Check(lists.BollingerSymbols().Contains(entry.Symbol), "alerts: band-set rows are indexed");
+        Check(lists.BollingerSymbols().Contains(DisplayText(entry.Symbol)), "alerts: band-set rows are indexed");
     }
 }
 

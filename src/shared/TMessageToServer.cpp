@@ -1,5 +1,6 @@
 #include "shared/TMessageToServer.h"
 
+#include "shared/DisplayText.h"
 #include "shared/Exception.h"
 
 #include <QLocale>
@@ -71,9 +72,8 @@ QString MessageToDebugText(const TMessageToServer &message)
     QStringList pairs;
     for (const TMessageField &field : message.Fields()) {
         // Reports end up on screen and in terminals: a secret never does.
-        const QString value = IsSecretKey(field.Key) ? QStringLiteral("***")
-                                                     : QString::fromUtf8(field.Value);
-        pairs.append(QLatin1Char('"') + QString::fromUtf8(field.Key) + QLatin1String("\" --> \"")
+        const QString value = IsSecretKey(field.Key) ? QStringLiteral("***") : DisplayText(field.Value);
+        pairs.append(QLatin1Char('"') + DisplayText(field.Key) + QLatin1String("\" --> \"")
                      + value + QLatin1Char('"'));
     }
     return QLatin1Char('(') + pairs.join(QLatin1String(", ")) + QLatin1Char(')');

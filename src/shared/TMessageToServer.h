@@ -124,5 +124,6 @@ TMessageToServer MakeMessage(const Items &...items)
 bool IsSecretKey(const QByteArray &key);
 
 // A request as error reports show it: ("command" --> "ping", "response" --> "1"),
-// pairs with an empty key included, and the value of every secret key as "***".
+// pairs with an empty key included, the value of every secret key as "***", and
+// each other key and value decoded by DisplayText.
 QString MessageToDebugText(const TMessageToServer &message);

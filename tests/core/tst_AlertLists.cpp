@@ -35,6 +35,36 @@ QStringList NewestFirstSymbols(const TAlertLists &lists)
     }
 }
 
+// The symbols of the list of the window's kind, as the bytes they hold.
+template <typename Entries>
+QByteArrayList SymbolBytes(const Entries &entries)
+{
+    QByteArrayList symbols;
+    for (const auto &entry : entries)
+        symbols << entry.Symbol;
+    return symbols;
+}
+
+QByteArrayList ListedSymbolBytes(const TAlertLists &lists)
+{
+    switch (lists.DisplayKind()) {
+    case dkQuickStrike:
+        return SymbolBytes(lists.QuickStrikeEntries());
+    case dkSymbolOnly:
+        return SymbolBytes(lists.SymbolOnlyEntries());
+    case dkBollinger:
+        return SymbolBytes(lists.BollingerEntries());
+    case dkPointsList:
+    case dkSimpleList:
+        return SymbolBytes(lists.PointsEntries());
+    case dkJFSimpleList:
+        return SymbolBytes(lists.JFEntries());
+    case dkSmbTopList:
+        return SymbolBytes(lists.SmbEntries());
+    }
+    return {};
+}
+
 TDateTime At(int hour, int minute, int second)
 {
     return DateTimeFromQDateTime(QDateTime(QDate(2024, 3, 15), QTime(hour, minute, second)));
@@ -252,6 +282,54 @@ private Q_SLOTS:
         QVERIFY(lists->HandleAlert(Alert("action=delete&symbol=abc")));
         QVERIFY(lists->HandleAlert(Alert("action=delete&symbol=ABC")));
         QCOMPARE(lists->BollingerSymbols().Items(), QStringList({"B"}));
+    }
+
+    // Bytes that are not UTF-8 are kept as they came in every kind of window, and
+    // symbols that differ only in such bytes stay apart.
+    void symbolsKeepTheirBytes_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArrayList>("bodies");
+        QTest::addColumn<QByteArrayList>("symbols");
+        const QByteArray e9 = "%E9T%E9";
+        const QByteArray e8 = "%E8T%E8";
+        const QByteArrayList twoAlerts = {"symbol=" + e9 + "&last=1&change=1", "symbol=" + e8 + "&last=1&change=1"};
+        const QByteArrayList newestFirst = {"\xE8T\xE8", "\xE9T\xE9"};
+        QTest::newRow("QuickStrike") << int(dkQuickStrike) << twoAlerts << newestFirst;
+        QTest::newRow("symbol only") << int(dkSymbolOnly) << twoAlerts << newestFirst;
+        QTest::newRow("simple list") << int(dkSimpleList) << twoAlerts << newestFirst;
+        QTest::newRow("JF") << int(dkJFSimpleList) << twoAlerts << newestFirst;
+        QTest::newRow("band set: two rows")
+            << int(dkBollinger)
+            << QByteArrayList({"action=add&dist_from_bb=2&symbol=" + e9, "action=add&dist_from_bb=1&symbol=" + e8})
+            << QByteArrayList({"\xE9T\xE9", "\xE8T\xE8"});
+        const QByteArrayList oneList = {"symbol0=" + e9 + "&last0=1&change0=1&symbol1=" + e8 + "&last1=1&change1=1"};
+        QTest::newRow("points list") << int(dkPointsList) << oneList << QByteArrayList({"\xE9T\xE9", "\xE8T\xE8"});
+        QTest::newRow("full top list") << int(dkSmbTopList) << oneList << QByteArrayList({"\xE9T\xE9", "\xE8T\xE8"});
+    }
+
+    void symbolsKeepTheirBytes()
+    {
+        QFETCH(int, kind);
+        QFETCH(QByteArrayList, bodies);
+        auto lists = Window(TDisplayKind(kind));
+        for (const QByteArray &body : bodies)
+            QVERIFY(lists->HandleAlert(Alert(body)));
+        QTEST(ListedSymbolBytes(*lists), "symbols");
+        if (kind == dkBollinger) {
+            QVERIFY(lists->HandleAlert(Alert("action=delete&symbol=%E8T%E8")));
+            QCOMPARE(ListedSymbolBytes(*lists), QByteArrayList({"\xE9T\xE9"}));
+        }
+    }
+
+    void timesKeepTheirBytes()
+    {
+        auto quickStrike = Window(dkQuickStrike);
+        quickStrike->HandleAlert(Alert("symbol=A&time=10%3A31%A0"));
+        QCOMPARE(quickStrike->QuickStrikeEntries()[0].Time, QByteArray("10:31\xA0"));
+        auto jf = Window(dkJFSimpleList);
+        jf->HandleAlert(Alert("symbol=A&time=%FF09%3A30"));
+        QCOMPARE(jf->JFEntries()[0].Time, QByteArray("\xFF" "09:30"));
     }
 
     void bandSetRowsExpireTwoMinutesAfterTheirLastAdd()

@@ -13,7 +13,7 @@ TSmbTopListEntries Rows(const QStringList &symbols, double base = 1)
     TSmbTopListEntries rows;
     for (const QString &symbol : symbols) {
         TSmbTopListEntry entry;
-        entry.Symbol = symbol;
+        entry.Symbol = symbol.toUtf8();
         entry.Last = base++;
         rows.append(entry);
     }
@@ -296,7 +296,7 @@ private Q_SLOTS:
         QFETCH(int, selectedIndex);
         QFETCH(QString, lastLinked);
         QFETCH(TSelectionAfterSort, result);
-        QCOMPARE(SelectionAfterSort(Rows({"A", "B", "C"}), selectedIndex, lastLinked), result);
+        QCOMPARE(SelectionAfterSort(Rows({"A", "B", "C"}), selectedIndex, lastLinked.toUtf8()), result);
     }
 
     void symbolToLink_data()
@@ -318,7 +318,7 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(QString, lastLinked);
         QFETCH(QString, symbol);
-        QCOMPARE(SymbolToLink(Rows({"A", "-", "C", ""}), index, lastLinked), symbol);
+        QCOMPARE(SymbolToLink(Rows({"A", "-", "C", ""}), index, lastLinked.toUtf8()), symbol.toUtf8());
     }
 };
 

@@ -297,7 +297,7 @@ class TestClientAgainstFeed : public QObject
         for (int i = 0; i < entries.size(); ++i) {
             const TSmbTopListEntry &entry = entries[i];
             QCOMPARE(entry.Symbol, FieldString(fields, Indexed("symbol", i)));
-            if (entry.Symbol == QLatin1String("-"))
+            if (entry.Symbol == "-")
                 continue; // the separator row carries no numbers
             QVERIFY2(AllFinite({entry.PriceSpike, entry.VolRate, entry.TodaysRange, entry.OpeningRange,
                                 entry.Strength, entry.UpTrend, entry.NearHigh, entry.NearLow,

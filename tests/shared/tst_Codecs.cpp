@@ -1,3 +1,4 @@
+#include "shared/DisplayText.h"
 #include "shared/P64.h"
 #include "shared/UrlEncode.h"
 
@@ -128,6 +129,28 @@ private Q_SLOTS:
         QFETCH(char, c);
         QFETCH(int, value);
         QCOMPARE(HexDigitValue(c), value);
+    }
+
+    void displayText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QByteArray() << QString();
+        QTest::newRow("ASCII") << QByteArray("IBM 10:31") << QStringLiteral("IBM 10:31");
+        QTest::newRow("NUL kept") << QByteArray("A\0B", 3) << QString(QStringLiteral("A") + QChar(0) + QStringLiteral("B"));
+        QTest::newRow("UTF-8") << QByteArray("\xC3\xA9T\xE2\x82\xAC") << QStringLiteral("\u00E9T\u20AC");
+        QTest::newRow("byte-order mark kept") << QByteArray("\xEF\xBB\xBF" "A") << QStringLiteral("\uFEFFA");
+        QTest::newRow("Latin-1 bytes") << QByteArray("\xE9T\xE9") << QStringLiteral("\u00E9T\u00E9");
+        QTest::newRow("cut-off sequence") << QByteArray("A\xC3") << QStringLiteral("A\u00C3");
+        QTest::newRow("overlong NUL") << QByteArray("\xC0\x80") << QStringLiteral("\u00C0\u0080");
+        QTest::newRow("surrogate half") << QByteArray("\xED\xA0\x80") << QStringLiteral("\u00ED\u00A0\u0080");
+    }
+
+    void displayText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(DisplayText(bytes), text);
     }
 };
 

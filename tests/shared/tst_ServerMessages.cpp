@@ -121,6 +121,10 @@ private Q_SLOTS:
         const TMessageToServer message = MakeMessage("", "hidden", "category", "");
         QCOMPARE(MessageToDebugText(message),
                  QStringLiteral("(\"\" --> \"hidden\", \"category\" --> \"\")"));
+        // Bytes that are not UTF-8 still show one character each, so values that
+        // differ in them read differently.
+        QCOMPARE(MessageToDebugText(MakeMessage("s\xE9", "\xE8", "t", "\xC3\xA9")),
+                 QStringLiteral("(\"s\u00E9\" --> \"\u00E8\", \"t\" --> \"\u00E9\")"));
     }
 
     void debugTextHidesSecrets_data()

@@ -13,7 +13,7 @@ constexpr TColor Red = RGB(255, 75, 75);
 TBollingerEntry Entry(const QString &symbol, double last, double prevClose, double distance)
 {
     TBollingerEntry entry;
-    entry.Symbol = symbol;
+    entry.Symbol = symbol.toUtf8();
     entry.Last = last;
     entry.PrevClose = prevClose;
     entry.DistFromBB = distance;

@@ -82,7 +82,7 @@ TGridFrame *LongList(QWidget *owner, int count)
     auto *grid = new TGrid(owner);
     TEntries entries(count);
     for (int n = 0; n < count; ++n)
-        entries[n].Symbol = QStringLiteral("S%1").arg(n);
+        entries[n].Symbol = "S" + QByteArray::number(n);
     grid->SetEntries(entries);
     return grid;
 }
@@ -172,8 +172,8 @@ private Q_SLOTS:
         LinkTo(TLinkTarget::ltTcp, program.Port());
         TQuickStrikeGrid grid(nullptr);
         TQuickStrikeEntries entries(2);
-        entries[0].Symbol = QStringLiteral("IBM");
-        entries[1].Symbol = QStringLiteral("A;B");
+        entries[0].Symbol = "IBM";
+        entries[1].Symbol = "A;B";
         grid.SetEntries(entries);
         grid.resize(400, 300);
         grid.show();

@@ -10,7 +10,7 @@ namespace {
 TPointsTopListEntry Entry(const QString &symbol, double last, double change)
 {
     TPointsTopListEntry entry;
-    entry.Symbol = symbol;
+    entry.Symbol = symbol.toUtf8();
     entry.Last = last;
     entry.Change = change;
     return entry;
@@ -267,7 +267,7 @@ private Q_SLOTS:
         QCOMPARE(CellText(grid, 0, 1), QStringLiteral("AAA"));
         QCOMPARE(CellText(grid, 0, 3), QStringLiteral("CCC"));
 
-        list[0].Symbol = QStringLiteral("ZZZ");
+        list[0].Symbol = "ZZZ";
         list.removeLast();
         QCOMPARE(grid.RowCount(), 4);
         QCOMPARE(CellText(grid, 0, 1), QStringLiteral("AAA"));

@@ -9,10 +9,10 @@ namespace {
 TQuickStrikeEntry Entry(const QString &symbol)
 {
     TQuickStrikeEntry entry;
-    entry.Symbol = symbol;
+    entry.Symbol = symbol.toUtf8();
     entry.Last = 10;
     entry.PrevClose = 9;
-    entry.Time = QStringLiteral("10:00:00");
+    entry.Time = "10:00:00";
     return entry;
 }
 

@@ -10,8 +10,8 @@ namespace {
 TJFEntry Entry(const QString &symbol, qint32 volume = 0, qint32 count = 0, double rank = 0)
 {
     TJFEntry entry;
-    entry.Time = QStringLiteral("09:31");
-    entry.Symbol = symbol;
+    entry.Time = "09:31";
+    entry.Symbol = symbol.toUtf8();
     entry.Change = -1.93;
     entry.BB = 2.5;
     entry.RV = 1.25;
@@ -147,11 +147,11 @@ private Q_SLOTS:
     {
         auto grid = MeasuredGrid();
         TJFEntry entry = Entry(QStringLiteral("T"));
-        entry.Time = QStringLiteral("9:31");
+        entry.Time = "9:31";
         grid->SetEntries({entry});
         TPaintedCell time = PaintOneCell(*grid, 0, 1);
         QCOMPARE(time.Texts[0].X, time.Cell.left() + 51 - 3 - 28);
-        entry.Time = QStringLiteral("09:31:45");
+        entry.Time = "09:31:45";
         grid->SetEntries({entry});
         time = PaintOneCell(*grid, 0, 1);
         QCOMPARE(time.Text(), QStringLiteral("09:..."));

@@ -8,7 +8,7 @@ namespace {
 TPointsTopListEntry Entry(const QString &symbol, double last, double change)
 {
     TPointsTopListEntry entry;
-    entry.Symbol = symbol;
+    entry.Symbol = symbol.toUtf8();
     entry.Last = last;
     entry.Change = change;
     return entry;

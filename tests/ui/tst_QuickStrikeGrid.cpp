@@ -11,11 +11,11 @@ TQuickStrikeEntry Entry(const QString &symbol, double last, double prevClose, do
                         const QString &time = QStringLiteral("10:15:00"))
 {
     TQuickStrikeEntry entry;
-    entry.Symbol = symbol;
+    entry.Symbol = symbol.toUtf8();
     entry.Last = last;
     entry.PrevClose = prevClose;
     entry.Divergence = divergence;
-    entry.Time = time;
+    entry.Time = time.toUtf8();
     return entry;
 }
 

@@ -15,7 +15,7 @@ namespace {
 TSmbTopListEntry Entry(const QString &symbol)
 {
     TSmbTopListEntry entry;
-    entry.Symbol = symbol;
+    entry.Symbol = symbol.toUtf8();
     return entry;
 }
 
@@ -449,7 +449,7 @@ private Q_SLOTS:
         TGridUnderTest under;
         TSmbTopListEntries list = Entries({"A"});
         under.grid->SetEntries(list);
-        list[0].Symbol = QStringLiteral("Z");
+        list[0].Symbol = "Z";
         QCOMPARE(under.Text(SymbolCol, 1), QStringLiteral("A"));
     }
 

@@ -31,7 +31,7 @@ class TestSymbolOnlyGrid : public QObject
     void Push(const QString &symbol)
     {
         TQuickStrikeEntry entry;
-        entry.Symbol = symbol;
+        entry.Symbol = symbol.toUtf8();
         list_.prepend(entry);
         grid_->SetEntries(list_);
     }

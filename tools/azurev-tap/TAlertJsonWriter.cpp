@@ -1,5 +1,6 @@
 #include "TAlertJsonWriter.h"
 
+#include "shared/DisplayText.h"
 #include "shared/UrlEncode.h"
 
 #include <QList>
@@ -9,11 +10,12 @@ namespace {
 
 const QByteArray LineBreak = "\r\n";
 
-// A JSON string of the bytes read as UTF-8 (malformed sequences become U+FFFD, so the
-// line stays valid JSON whatever the server sent).
+// A JSON string of the bytes as the client would show them (UTF-8 when valid, else
+// one character per byte), so the line stays valid JSON whatever the server sent and
+// different bytes never read the same.
 QByteArray JsonString(const QByteArray &bytes)
 {
-    const QString text = QString::fromUtf8(bytes);
+    const QString text = DisplayText(bytes);
     QString escaped;
     escaped.reserve(text.size() + 2);
     escaped += QLatin1Char('"');

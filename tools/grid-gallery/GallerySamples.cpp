@@ -8,7 +8,7 @@ TSmbTopListEntry TopListRow(const QString &symbol, double volRate, double priceS
                             double newLow)
 {
     TSmbTopListEntry row;
-    row.Symbol = symbol;
+    row.Symbol = symbol.toUtf8();
     row.VolRate = volRate;
     row.PriceSpike = priceSpike;
     row.NewHigh = newHigh;
@@ -44,18 +44,18 @@ TQuickStrikeEntries QuickStrikeSamples()
         {"TSLA", std::numeric_limits<double>::quiet_NaN(), 180.0, 2.25, "10:29:13"},
     };
     for (const auto &row : rows)
-        entries.append({QString::fromLatin1(row.symbol), row.last, row.prevClose, row.divergence,
-                        QString::fromLatin1(row.time)});
+        entries.append({QByteArray(row.symbol), row.last, row.prevClose, row.divergence,
+                        QByteArray(row.time)});
     return entries;
 }
 
 TBollingerEntries BollingerSamples()
 {
     TBollingerEntries entries;
-    entries.append({QStringLiteral("NVDA"), 880.20, 860.00, 3.75, 0});
-    entries.append({QStringLiteral("AMD"), 160.10, 163.40, -2.10, 0});
-    entries.append({QStringLiteral("INTC"), 43.00, 43.00, 0.0, 0});
-    entries.append({QStringLiteral("QCOM"), 170.00, 168.00, MissingReal(), 0});
+    entries.append({QByteArray("NVDA"), 880.20, 860.00, 3.75, 0});
+    entries.append({QByteArray("AMD"), 160.10, 163.40, -2.10, 0});
+    entries.append({QByteArray("INTC"), 43.00, 43.00, 0.0, 0});
+    entries.append({QByteArray("QCOM"), 170.00, 168.00, MissingReal(), 0});
     return entries;
 }
 
@@ -68,7 +68,7 @@ QVector<TQuickStrikeEntries> SymbolOnlySteps()
                                  QStringLiteral("G"),    QStringLiteral("HHHH"), QStringLiteral("LONGSYMBOL")};
     for (const QString &symbol : symbols) {
         TQuickStrikeEntry entry;
-        entry.Symbol = symbol;
+        entry.Symbol = symbol.toUtf8();
         list.prepend(entry);
         steps.append(list);
     }
@@ -92,7 +92,7 @@ TJFEntries JFSamples()
         {"10:27", "SAP", 0.0, 0.0, 1000000, 150, 2.0, 0.0},
     };
     for (const auto &row : rows)
-        entries.append({QString::fromLatin1(row.time), QString::fromLatin1(row.symbol), row.change, row.bb,
+        entries.append({QByteArray(row.time), QByteArray(row.symbol), row.change, row.bb,
                         row.volume, row.count, row.rank, row.rv});
     return entries;
 }
@@ -100,9 +100,9 @@ TJFEntries JFSamples()
 TPointsTopListEntries PointsSamples()
 {
     TPointsTopListEntries entries;
-    entries.append({QStringLiteral("GOOG"), 151.77, 2.35});
-    entries.append({QStringLiteral("AMZN"), 178.20, -1.5});
-    entries.append({QStringLiteral("META"), MissingReal(), -1.5});
+    entries.append({QByteArray("GOOG"), 151.77, 2.35});
+    entries.append({QByteArray("AMZN"), 178.20, -1.5});
+    entries.append({QByteArray("META"), MissingReal(), -1.5});
     return entries;
 }
 
@@ -114,7 +114,7 @@ TSmbTopListEntries TopListSamples()
     rows.append(TopListRow(QStringLiteral("BLUE"), 0.75, 4.99, 0.5, 0.75));
     rows.append(TopListRow(QStringLiteral("EVEN"), 1.0, 7.2, 0.75, 0.5));
     TSmbTopListEntry separator;
-    separator.Symbol = QStringLiteral("-");
+    separator.Symbol = "-";
     rows.append(separator);
     rows.append(TopListRow(QStringLiteral("WARM"), 1.75, 1.0, 1.0, 0.25));
     rows.append(TopListRow(QStringLiteral("REDD"), 2.25, none, 0.0, none));

@@ -103,9 +103,9 @@ bool ParseLocalReal(const QByteArray &text, double &value)
     return true;
 }
 
-QString FieldText(tHashTable &fields, const QByteArray &key)
+QByteArray FieldText(tHashTable &fields, const QByteArray &key)
 {
-    return QString::fromUtf8(fields.Get(key));
+    return fields.Get(key);
 }
 
 double FieldReal(tHashTable &fields, const QByteArray &key, double fallback)

@@ -29,7 +29,7 @@ void ParseAlertFields(const QByteArray &fieldList, tHashTable &table);
 bool ParseLocalReal(const QByteArray &text, double &value);
 
 // Field reads: an absent key reads as the empty text, so it converts to the fallback
-// like any malformed value does.
-QString FieldText(tHashTable &fields, const QByteArray &key);
+// like any malformed value does. Texts keep the bytes as decoded from the field list.
+QByteArray FieldText(tHashTable &fields, const QByteArray &key);
 double FieldReal(tHashTable &fields, const QByteArray &key, double fallback = MissingReal());
 qint32 FieldInteger(tHashTable &fields, const QByteArray &key);

@@ -2,7 +2,7 @@
 
 #include "shared/LocalClock.h"
 
-#include <QString>
+#include <QByteArray>
 #include <QVector>
 
 #include <cmath>
@@ -10,24 +10,26 @@
 
 // The entry records the alert windows fill and the grids show, one kind per grid.
 // Missing reals are NaN and missing integers 0; grids leave such cells empty.
+// Symbols and times hold the bytes the alert carried; grids decode them only to
+// paint them (DisplayText).
 
 inline double MissingReal() { return std::numeric_limits<double>::quiet_NaN(); }
 
 // One alert of the newest-first list (also the Symbol-only grid's record).
 struct TQuickStrikeEntry
 {
-    QString Symbol;
+    QByteArray Symbol;
     double Last = MissingReal();
     double PrevClose = MissingReal();
     double Divergence = MissingReal();
-    QString Time;
+    QByteArray Time;
 };
 using TQuickStrikeEntries = QVector<TQuickStrikeEntry>;
 
 // One symbol near its Bollinger band; Time is when the alert was handled.
 struct TBollingerEntry
 {
-    QString Symbol;
+    QByteArray Symbol;
     double Last = MissingReal();
     double PrevClose = MissingReal();
     double DistFromBB = MissingReal();
@@ -37,8 +39,8 @@ using TBollingerEntries = QVector<TBollingerEntry>;
 
 struct TJFEntry
 {
-    QString Time;
-    QString Symbol;
+    QByteArray Time;
+    QByteArray Symbol;
     double Change = MissingReal();
     double BB = MissingReal();
     qint32 Volume = 0;
@@ -50,7 +52,7 @@ using TJFEntries = QVector<TJFEntry>;
 
 struct TPointsTopListEntry
 {
-    QString Symbol;
+    QByteArray Symbol;
     double Last = MissingReal();
     double Change = MissingReal();
 };
@@ -59,7 +61,7 @@ using TPointsTopListEntries = QVector<TPointsTopListEntry>;
 // One row of the full top list; the symbol "-" marks a separator row.
 struct TSmbTopListEntry
 {
-    QString Symbol;
+    QByteArray Symbol;
     double PriceSpike = MissingReal();
     double VolRate = MissingReal();
     double TodaysRange = MissingReal();

@@ -1,6 +1,7 @@
 #include "client/core/TAlertLists.h"
 
 #include "client/core/AlertParsing.h"
+#include "shared/DisplayText.h"
 #include "shared/tHashTable.h"
 
 #include <cmath>
@@ -124,7 +125,7 @@ bool TAlertLists::HandleAlert(const QByteArray &data)
 bool TAlertLists::HandleQuickStrike(tHashTable &fields)
 {
     TQuickStrikeEntry entry = QuickStrikeEntryFrom(fields);
-    if (exclude_.Contains(entry.Symbol))
+    if (exclude_.Contains(DisplayText(entry.Symbol)))
         return false;
     InsertNewestFirst(quickStrikeEntries_, std::move(entry), NewestFirstLimit);
     return true;
@@ -187,11 +188,11 @@ void TAlertLists::HandleSmbTopList(tHashTable &fields)
     smbEntries_.resize(count);
 }
 
-int TAlertLists::BollingerIndexOf(const QString &symbol) const
+int TAlertLists::BollingerIndexOf(const QByteArray &symbol) const
 {
     // The sorted index answers quickly for the many symbols not in the set; only a
-    // symbol it knows is searched for, by its exact spelling.
-    if (!bollingerSymbols_.Contains(symbol))
+    // symbol it knows is searched for, by its exact bytes.
+    if (!bollingerSymbols_.Contains(DisplayText(symbol)))
         return -1;
     for (int i = 0; i < bollingerEntries_.size(); ++i)
         if (bollingerEntries_[i].Symbol == symbol)
@@ -208,7 +209,7 @@ bool TAlertLists::HandleBollinger(tHashTable &fields)
     const QByteArray action = fields.Get("action");
 
     if (action == "add") {
-        bollingerSymbols_.Add(entry.Symbol);
+        bollingerSymbols_.Add(DisplayText(entry.Symbol));
         entry.Last = FieldReal(fields, "last");
         entry.PrevClose = FieldReal(fields, "prev_close");
         entry.DistFromBB = FieldReal(fields, "dist_from_bb");
@@ -219,11 +220,12 @@ bool TAlertLists::HandleBollinger(tHashTable &fields)
         bollingerEntries_.remove(index);
         // Rows whose symbols differ only in letter case share one index entry; it goes
         // only with the last of them, so the others can still be found and deleted.
+        const QString deleted = DisplayText(entry.Symbol);
         bool stillListed = false;
         for (const TBollingerEntry &other : std::as_const(bollingerEntries_))
-            stillListed = stillListed || bollingerSymbols_.SameSymbol(other.Symbol, entry.Symbol);
+            stillListed = stillListed || bollingerSymbols_.SameSymbol(DisplayText(other.Symbol), deleted);
         if (!stillListed)
-            bollingerSymbols_.Remove(entry.Symbol);
+            bollingerSymbols_.Remove(deleted);
     }
     return true;
 }
@@ -266,7 +268,7 @@ bool TAlertLists::ExpireBollingers(TDateTime now)
         // Two minutes after Time, counted in minutes of the day as the clock does.
         if ((entry.Time * 1440 + 2) / 1440 > now) {
             kept.append(entry);
-            bollingerSymbols_.Add(entry.Symbol);
+            bollingerSymbols_.Add(DisplayText(entry.Symbol));
         }
     }
     if (kept.size() == bollingerEntries_.size())

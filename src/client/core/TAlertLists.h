@@ -52,7 +52,7 @@ private:
     bool HandleBollinger(tHashTable &fields);
 
     void AddBollinger(TBollingerEntry entry, int index);
-    int BollingerIndexOf(const QString &symbol) const;
+    int BollingerIndexOf(const QByteArray &symbol) const;
 
     QByteArray subscription_;
     TDisplayKind kind_ = dkQuickStrike;

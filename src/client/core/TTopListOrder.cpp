@@ -1,5 +1,6 @@
 #include "client/core/TTopListOrder.h"
 
+#include "shared/DisplayText.h"
 #include "shared/Exception.h"
 
 #include <QHash>
@@ -92,12 +93,12 @@ void TTopListOrder::UpdateInPlace()
     QHash<QString, int> rowOfSymbol;
     rowOfSymbol.reserve(entries_.size());
     for (int row = 0; row < entries_.size(); ++row) {
-        const QString key = entries_[row].Symbol.toCaseFolded();
+        const QString key = DisplayText(entries_[row].Symbol).toCaseFolded();
         if (!rowOfSymbol.contains(key))
             rowOfSymbol.insert(key, row);
     }
     for (const TSmbTopListEntry &pending : qAsConst(pendingEntries_)) {
-        const auto found = rowOfSymbol.constFind(pending.Symbol.toCaseFolded());
+        const auto found = rowOfSymbol.constFind(DisplayText(pending.Symbol).toCaseFolded());
         if (found != rowOfSymbol.constEnd())
             entries_[found.value()] = pending;
         else
@@ -114,17 +115,17 @@ void TTopListOrder::ClearMissing()
     missingText_.clear();
 }
 
-void TTopListOrder::AddMissing(const QString &symbol)
+void TTopListOrder::AddMissing(const QByteArray &symbol)
 {
     ++missingCount_;
     if (missingCount_ == 1)
-        missingText_ = symbol;
+        missingText_ = DisplayText(symbol);
     else if (missingCount_ <= MissingNamed)
-        missingText_ += QStringLiteral(", ") % symbol;
+        missingText_ += QStringLiteral(", ") % DisplayText(symbol);
 }
 
 TSelectionAfterSort SelectionAfterSort(const TSmbTopListEntries &entries, int selectedIndex,
-                                       const QString &lastLinkedSymbol)
+                                       const QByteArray &lastLinkedSymbol)
 {
     if (selectedIndex >= entries.size())
         return TSelectionAfterSort::saForgetLink;
@@ -136,17 +137,17 @@ TSelectionAfterSort SelectionAfterSort(const TSmbTopListEntries &entries, int se
     return TSelectionAfterSort::saClear;
 }
 
-QString SymbolToLink(const TSmbTopListEntries &entries, int index, const QString &lastLinkedSymbol)
+QByteArray SymbolToLink(const TSmbTopListEntries &entries, int index, const QByteArray &lastLinkedSymbol)
 {
     if (index < 0 || index >= entries.size())
-        return QString();
-    const QString &symbol = entries[index].Symbol;
+        return QByteArray();
+    const QByteArray &symbol = entries[index].Symbol;
     if (symbol.isEmpty() || IsSeparatorSymbol(symbol) || symbol == lastLinkedSymbol)
-        return QString();
+        return QByteArray();
     return symbol;
 }
 
-bool IsSeparatorSymbol(const QString &symbol)
+bool IsSeparatorSymbol(const QByteArray &symbol)
 {
-    return symbol == QLatin1String("-");
+    return symbol == "-";
 }

@@ -48,7 +48,7 @@ public:
 
 private:
     void ClearMissing();
-    void AddMissing(const QString &symbol);
+    void AddMissing(const QByteArray &symbol);
 
     TSmbTopListEntries entries_;
     TSmbTopListEntries pendingEntries_;
@@ -70,12 +70,12 @@ enum class TSelectionAfterSort {
 // selectedIndex is the selected data row's place in entries, or negative when no
 // data row is selected.
 TSelectionAfterSort SelectionAfterSort(const TSmbTopListEntries &entries, int selectedIndex,
-                                       const QString &lastLinkedSymbol);
+                                       const QByteArray &lastLinkedSymbol);
 
 // The symbol that selecting the row at index passes on, or empty when it passes
 // nothing: no entry there, a separator row, or the symbol passed on last.
-QString SymbolToLink(const TSmbTopListEntries &entries, int index,
-                     const QString &lastLinkedSymbol);
+QByteArray SymbolToLink(const TSmbTopListEntries &entries, int index,
+                        const QByteArray &lastLinkedSymbol);
 
 // The text "-" in the symbol field marks a separator row that repeats the header.
-bool IsSeparatorSymbol(const QString &symbol);
+bool IsSeparatorSymbol(const QByteArray &symbol);

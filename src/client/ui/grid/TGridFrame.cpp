@@ -4,6 +4,7 @@
 #include "client/ui/grid/TCanvas.h"
 #include "client/ui/grid/TCellText.h"
 #include "client/ui/grid/TQtCanvas.h"
+#include "shared/DisplayText.h"
 
 #include <QKeyEvent>
 
@@ -202,14 +203,14 @@ void TGridFrame::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, int x, i
     SendFrom(pressedCol_, pressedRow, pressedSymbol_);
 }
 
-void TGridFrame::SendFrom(int col, int row, const QString &symbol)
+void TGridFrame::SendFrom(int col, int row, const QByteArray &symbol)
 {
     flashCol_ = col;
     flashRow_ = row;
     flashSymbol_ = symbol;
     flashTimer_.start();
     Invalidate();
-    SendSymbol(symbol);
+    SendSymbol(DisplayText(symbol));
 }
 
 void TGridFrame::MoveSelection(int col, int row)

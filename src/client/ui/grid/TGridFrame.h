@@ -64,7 +64,7 @@ protected:
     virtual QString HeaderText(int col) const = 0;
     virtual QString SampleText(int col) const = 0;
     virtual int EntryCount() const = 0;
-    virtual QString EntrySymbol(int index) const = 0;
+    virtual QByteArray EntrySymbol(int index) const = 0;
     // The entry a data cell shows; false for cells without one.
     virtual bool CellEntry(int col, int row, int &index) const;
     // Whether two cells hold the same click target: by default the same row.
@@ -93,7 +93,7 @@ protected:
 
 private:
     // Flashes the target and hands its symbol on: the one way a grid sends.
-    void SendFrom(int col, int row, const QString &symbol);
+    void SendFrom(int col, int row, const QByteArray &symbol);
     void MoveSelection(int col, int row);
     bool IsKeySelected(int col, int row) const;
     // The one-pixel frame around the selected target, drawn on its cells' edges.
@@ -105,10 +105,10 @@ private:
     // The left press that may become a click: its cell and the symbol it was on.
     int pressedCol_ = -1;
     int pressedRow_ = -1;
-    QString pressedSymbol_;
+    QByteArray pressedSymbol_;
     int flashCol_ = -1;
     int flashRow_ = -1;
-    QString flashSymbol_;
+    QByteArray flashSymbol_;
     QTimer flashTimer_;
     int selectedCol_ = 0;
     int selectedRow_ = -1;

@@ -32,7 +32,7 @@ protected:
     QString HeaderText(int col) const override { return headers_.value(col); }
     QString SampleText(int col) const override { return samples_.value(col); }
     int EntryCount() const override { return int(entries_.size()); }
-    QString EntrySymbol(int index) const override { return entries_[index].Symbol; }
+    QByteArray EntrySymbol(int index) const override { return entries_[index].Symbol; }
 
     TEntries entries_;
 

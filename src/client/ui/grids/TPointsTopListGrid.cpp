@@ -1,6 +1,7 @@
 #include "client/ui/grids/TPointsTopListGrid.h"
 
 #include "client/ui/grid/TCellText.h"
+#include "shared/DisplayText.h"
 
 #include <QStringList>
 
@@ -25,7 +26,7 @@ void TPointsTopListGrid::DrawDataCell(TCellText &text, int col, int index)
     const TPointsTopListEntry &entry = entries_[index];
     switch (col) {
     case 0:
-        text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
+        text.DrawTextLeft(text.EllipsizeText(DisplayText(entry.Symbol)));
         break;
     case 1:
         text.DrawNumberRight(QStringLiteral("%f"), entry.Last);

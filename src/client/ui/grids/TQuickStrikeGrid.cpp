@@ -1,6 +1,7 @@
 #include "client/ui/grids/TQuickStrikeGrid.h"
 
 #include "client/ui/grid/TCellText.h"
+#include "shared/DisplayText.h"
 
 #include <QStringList>
 
@@ -33,7 +34,7 @@ void TQuickStrikeGrid::DrawDataCell(TCellText &text, int col, int index)
     const TQuickStrikeEntry &entry = entries_[index];
     switch (col) {
     case 0:
-        text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
+        text.DrawTextLeft(text.EllipsizeText(DisplayText(entry.Symbol)));
         break;
     case 1:
         text.DrawNumberRight(QStringLiteral("%f"), entry.Last);
@@ -51,7 +52,7 @@ void TQuickStrikeGrid::DrawDataCell(TCellText &text, int col, int index)
         break;
     case 5:
         // The server's time text as it came, clipped rather than cut with "...".
-        text.DrawTextLeft(entry.Time);
+        text.DrawTextLeft(DisplayText(entry.Time));
         break;
     }
 }

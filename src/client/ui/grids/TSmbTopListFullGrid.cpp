@@ -6,6 +6,7 @@
 #include "client/ui/grid/TCellText.h"
 #include "client/ui/grid/TQtCanvas.h"
 #include "shared/Exception.h"
+#include "shared/DisplayText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -302,7 +303,7 @@ void TSmbTopListFullGrid::DrawDataCell(TCellText &text, int col, int index)
     const int id = ColumnId(col);
     switch (id) {
     case ciSymbol:
-        text.DrawTextLeft(text.EllipsizeText(entry.Symbol));
+        text.DrawTextLeft(text.EllipsizeText(DisplayText(entry.Symbol)));
         break;
     case ciVolume:
         if (entry.Volume > 0)
@@ -330,10 +331,10 @@ bool TSmbTopListFullGrid::SelectCell(int, int row)
         return true;
     // A failing external link must never disturb the grid.
     try {
-        const QString symbol = SymbolToLink(order_.Entries(), row - 1, lastLinkedSymbol_);
+        const QByteArray symbol = SymbolToLink(order_.Entries(), row - 1, lastLinkedSymbol_);
         if (!symbol.isEmpty()) {
             lastLinkedSymbol_ = symbol;
-            SendSymbol(symbol);
+            SendSymbol(DisplayText(symbol));
         }
     } catch (...) {
     }

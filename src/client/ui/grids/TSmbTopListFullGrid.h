@@ -58,7 +58,7 @@ public:
     TDateTime LastSortTime() const { return order_.LastSortTime(); }
 
     bool LinkOnSelect() const { return linkOnSelect_; }
-    const QString &LastLinkedSymbol() const { return lastLinkedSymbol_; }
+    const QByteArray &LastLinkedSymbol() const { return lastLinkedSymbol_; }
     TColor HeaderColor() const;
 
     // Row height from "Xy()", then LayoutColumns with these metrics.
@@ -68,7 +68,7 @@ protected:
     QString HeaderText(int col) const override;
     QString SampleText(int col) const override;
     int EntryCount() const override { return order_.Entries().size(); }
-    QString EntrySymbol(int index) const override { return order_.Entries()[index].Symbol; }
+    QByteArray EntrySymbol(int index) const override { return order_.Entries()[index].Symbol; }
     void DrawDataCell(TCellText &text, int col, int index) override;
 
     void DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state) override;
@@ -88,5 +88,5 @@ private:
     TPieCell newLowPie_;
     QVector<int> columnMap_;
     bool linkOnSelect_ = true;
-    QString lastLinkedSymbol_;
+    QByteArray lastLinkedSymbol_;
 };

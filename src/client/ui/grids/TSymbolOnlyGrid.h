@@ -30,7 +30,7 @@ protected:
     QString HeaderText(int col) const override;
     QString SampleText(int col) const override;
     int EntryCount() const override { return int(entries_.size()); }
-    QString EntrySymbol(int index) const override { return entries_[index].Symbol; }
+    QByteArray EntrySymbol(int index) const override { return entries_[index].Symbol; }
     bool CellEntry(int col, int row, int &index) const override { return CellToEntry(col, row, index); }
     // Every cell holds a symbol of its own.
     bool SameClickTarget(int col1, int row1, int col2, int row2) const override;
