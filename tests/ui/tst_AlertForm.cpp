@@ -1,6 +1,7 @@
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
 #include "client/ui/TAlertForm.h"
+#include "client/ui/TAlertShareMenu.h"
 #include "client/ui/grids/TBollingerGrid.h"
 #include "client/ui/grids/TJFGrid.h"
 #include "client/ui/grids/TPointsTopListGrid.h"
@@ -10,6 +11,7 @@
 #include "shared/TIniFile.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QMenu>
 #include <QtTest>
 
@@ -42,6 +44,37 @@ QStringList SymbolsOf(const TSmbTopListEntries &entries)
     for (const TSmbTopListEntry &entry : entries)
         symbols << entry.Symbol;
     return symbols;
+}
+
+// A plain RFC 4180 reader: quoted fields may hold commas, doubled quotes and line breaks.
+QVector<QStringList> ReadCsv(const QString &text)
+{
+    QVector<QStringList> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c != QLatin1Char('"'))
+                field += c;
+            else if (i + 1 < text.size() && text[i + 1] == QLatin1Char('"'))
+                field += text[++i];
+            else
+                quoted = false;
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == QLatin1Char(',')) {
+            fields << std::exchange(field, QString());
+        } else if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) {
+            fields << std::exchange(field, QString());
+            records << std::exchange(fields, QStringList());
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return records;
 }
 
 class TPaintCounter : public QObject
@@ -99,13 +132,13 @@ private Q_SLOTS:
         QTest::newRow("default") << QByteArray("0") << int(dkQuickStrike) << quick << "Quick" << "ClearPopup" << 255;
         QTest::newRow("Set is not set") << QByteArray("1") << int(dkQuickStrike) << quick << "Alerts" << "ClearPopup" << 255;
         QTest::newRow("band set") << QByteArray("2") << int(dkBollinger) << QByteArray(typeid(TBollingerGrid).name())
-                                  << "Alerts" << "" << clWhite;
+                                  << "Alerts" << "SharePopup" << clWhite;
         QTest::newRow("symbol") << QByteArray("3") << int(dkSymbolOnly) << QByteArray(typeid(TSymbolOnlyGrid).name())
                                 << "Alerts" << "ClearPopup" << 255;
-        QTest::newRow("points list") << QByteArray("4") << int(dkPointsList) << points << "Alerts" << "" << 255;
+        QTest::newRow("points list") << QByteArray("4") << int(dkPointsList) << points << "Alerts" << "SharePopup" << 255;
         QTest::newRow("simple list") << QByteArray("5") << int(dkSimpleList) << points << "" << "ClearPopup" << clWhite;
         QTest::newRow("JF") << QByteArray("6") << int(dkJFSimpleList) << QByteArray(typeid(TJFGrid).name())
-                            << "Alerts" << "" << 255;
+                            << "Alerts" << "SharePopup" << 255;
         QTest::newRow("full top list") << QByteArray("7") << int(dkSmbTopList) << smb << "Alerts" << "SmbMenu" << clWhite;
         QTest::newRow("Smb, bad color") << QByteArray("9") << int(dkQuickStrike) << quick << "Alerts" << "ClearPopup" << clWhite;
         QTest::newRow("no section") << QByteArray("42") << int(dkQuickStrike) << quick << "Alerts" << "ClearPopup" << clWhite;
@@ -150,7 +183,7 @@ private Q_SLOTS:
         ignoring.LoadConfiguration(ini, "Alert Window 7");
         QVERIFY(static_cast<TSmbTopListFullGrid *>(ignoring.Grid())->IgnoreSortTimer());
         QCOMPARE(static_cast<TSmbTopListFullGrid *>(ignoring.Grid())->ColumnMap(), QVector<int>({0, 1, 12}));
-        QCOMPARE(ignoring.Popup()->actions(), QList<QAction *>({ignoring.FreezeAction(), ignoring.SortNowAction()}));
+        QCOMPARE(ignoring.Popup()->actions().mid(0, 2), QList<QAction *>({ignoring.FreezeAction(), ignoring.SortNowAction()}));
         timed.LoadConfiguration(ini, "Alert Window 8");
         QVERIFY(!static_cast<TSmbTopListFullGrid *>(timed.Grid())->IgnoreSortTimer());
     }
@@ -306,6 +339,54 @@ private Q_SLOTS:
         QApplication::sendEvent(viewport, &event);
         QCoreApplication::processEvents();
         QCOMPARE(opened, form->Popup());
+    }
+
+    void rowsAreCopiedExportedAndExcluded()
+    {
+        auto form = Configured("[Alert Window 0]\nsubscription=QS\n");
+        TMainConnection &connection = GetMainConnection();
+        connection.DispatchAlert(true, "QS\r\nsymbol=IBM&last=0.1&prev_close=0.3", TMessageToServer());
+        connection.DispatchAlert(true, "QS\r\nsymbol=A%2CB%22C&last=1234.5678&prev_close=1000&time=10:00", TMessageToServer());
+        TAlertShareMenu *share = form->ShareMenu();
+        QVERIFY(share && form->Popup()->actions().contains(share->ExportAction()));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("rows.csv"));
+        QString error;
+        QVERIFY(share->ExportTo(path, error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QVector<QStringList> records = ReadCsv(QString::fromUtf8(file.readAll()));
+        QCOMPARE(records.size(), 3);
+        QCOMPARE(records[0], QStringList({"Symbol", "Last", "Chg", "%Chg", "Divrg", "Time", "Last (value)",
+                                          "Chg (value)", "%Chg (value)"}));
+        QCOMPARE(records[1].mid(0, 1) + records[1].mid(5, 1), QStringList({"A,B\"C", "10:00"}));
+        QCOMPARE(records[2][0], QStringLiteral("IBM"));
+        // Without a divergence in any alert its column holds no number and gets no value column.
+        QVERIFY(records[1].size() == records[0].size() && records[2].size() == records[0].size());
+        // The shown texts are whole, and the numbers behind them read back exactly.
+        for (const QStringList &row : records.mid(1))
+            for (int col = 1; col <= 3; ++col)
+                QVERIFY(!row[col].isEmpty() && !row[col].contains(QStringLiteral("...")));
+        const double last = 1234.5678, chg = 0.1 - 0.3, percent = (0.1 - 0.3) / 0.3 * 100;
+        QVERIFY(records[1][6].toDouble() == last && records[1][7].toDouble() == last - 1000);
+        QVERIFY(records[2][7].toDouble() == chg && records[2][8].toDouble() == percent);
+
+        TGridFrame *grid = form->Grid();
+        share->AimAt(grid->CellRect(2, 2).center());
+        QCOMPARE(share->ExcludeAction()->text(), QStringLiteral("Exclude IBM"));
+        share->CopySymbolAction()->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("IBM"));
+        share->CopyRowAction()->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text().split(QLatin1Char('\t')), records[2].mid(0, 6));
+        share->ExcludeAction()->trigger();
+        QCOMPARE(ExcludeList().Items(), QStringList({"IBM"}));
+        connection.DispatchAlert(true, "QS\r\nsymbol=ibm&last=1", TMessageToServer());
+        QCOMPARE(static_cast<TQuickStrikeGrid *>(grid)->Entries().size(), 2);
+
+        share->AimAt(grid->CellRect(0, 5).center()); // below the rows
+        QVERIFY(!share->ExcludeAction()->isVisible() && !share->CopyRowAction()->isEnabled());
+        QVERIFY(!share->ExportTo(dir.filePath(QStringLiteral("missing/rows.csv")), error) && !error.isEmpty());
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
+#include "client/ui/TAlertShareMenu.h"
 #include "client/ui/grids/TBollingerGrid.h"
 #include "client/ui/grids/TJFGrid.h"
 #include "client/ui/grids/TPointsTopListGrid.h"
@@ -96,6 +97,11 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
     // The menu's shortcuts work anywhere in the window, menu open or not.
     if (popup_)
         addActions(popup_->actions());
+    if (!popup_) {
+        popup_ = new QMenu(this);
+        popup_->setObjectName(QStringLiteral("SharePopup"));
+    }
+    shareMenu_ = new TAlertShareMenu(popup_, grid_, kind == dkQuickStrike);
 
     ApplyKindSettings(ini, section, color);
 }
@@ -256,5 +262,6 @@ void TAlertForm::contextMenuEvent(QContextMenuEvent *event)
         event->ignore();
         return;
     }
+    shareMenu_->AimAt(grid_->viewport()->mapFrom(this, event->pos()));
     popup_->exec(event->globalPos());
 }

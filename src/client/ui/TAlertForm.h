@@ -13,6 +13,7 @@ class QAction;
 class QMenu;
 class TGridFrame;
 class TIniFile;
+class TAlertShareMenu;
 class TSmbTopListFullGrid;
 
 // One alert window: the alerts of one category, kept by the rules of the window's
@@ -43,8 +44,10 @@ public:
     int AlertsInLastMinute() const { return recentAlerts_.InLastMinute(); }
 
     TGridFrame *Grid() const { return grid_; }
-    // The right-click menu of the window's kind, or nullptr for kinds without one.
+    // The right-click menu of the window's kind; kinds without a menu of their own
+    // get one with the share items only.
     QMenu *Popup() const { return popup_; }
+    TAlertShareMenu *ShareMenu() const { return shareMenu_; }
     QAction *ClearWindowMenuItem() const { return clearWindowMenuItem_; }
     QAction *FreezeAction() const { return freezeAction_; }
     QAction *SortNowAction() const { return sortNowAction_; }
@@ -83,6 +86,7 @@ private:
     QAction *freezeAction_ = nullptr;
     QAction *sortNowAction_ = nullptr;
     QMenu *popup_ = nullptr;
+    TAlertShareMenu *shareMenu_ = nullptr;
 };
 
 // The alert windows in the order of their ini sections.

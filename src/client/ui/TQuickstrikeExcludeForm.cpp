@@ -45,6 +45,8 @@ TQuickstrikeExcludeForm::TQuickstrikeExcludeForm(TExcludeList &list, QWidget *pa
 
 void TQuickstrikeExcludeForm::EditCycle()
 {
+    // Symbols can join the list from an alert window's menu between openings.
+    ShowList();
     if (exec() == QDialog::Accepted)
         ApplyLines();
     ShowList();

@@ -43,4 +43,7 @@ public:
     virtual void DrawImage(int x, int y, const QImage &image) = 0;
     // Device pixels per unit of the rectangles above: 2 on a screen at 200%.
     virtual qreal DevicePixelRatio() const { return 1; }
+    // The number behind the text a cell is about to show. Only a canvas that reads
+    // the cells back (to export them) keeps it.
+    virtual void NoteNumber(double) {}
 };

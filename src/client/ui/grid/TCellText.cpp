@@ -73,12 +73,15 @@ QString TCellText::FormatFitted(const QString &format, double value) const
 
 void TCellText::DrawNumberRight(const QString &format, double value)
 {
-    if (!std::isnan(value))
-        DrawTextRight(FormatFitted(format, value));
+    if (std::isnan(value))
+        return;
+    canvas_.NoteNumber(value);
+    DrawTextRight(FormatFitted(format, value));
 }
 
 QString TCellText::FormatAbbreviated(qint64 value) const
 {
+    canvas_.NoteNumber(double(value));
     const QString whole = FormatValues(QStringLiteral("%.0n"), {double(value)});
     if (!TextTooWide(whole))
         return whole;

@@ -29,7 +29,7 @@ public:
     // The usual number cell: the fitted value right-aligned; a missing value (NaN)
     // leaves the cell empty.
     void DrawNumberRight(const QString &format, double value);
-    // A positive count with thousands separators, or scaled to K or M with two,
+    // A positive count (noted on the canvas as the cell's number) with thousands separators, or scaled to K or M with two,
     // one or no decimals, whichever fits first, or "...".
     QString FormatAbbreviated(qint64 value) const;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/CsvExport.h"
 #include "client/ui/grid/TDrawGrid.h"
 
 #include <QTimer>
@@ -56,6 +57,13 @@ public:
     // The keyboard's selection; row -1 before the first key moved it.
     int SelectedCol() const { return selectedCol_; }
     int SelectedRow() const { return selectedRow_; }
+
+    // Read back as the cells show them, but whole: nothing cut to fit. The table
+    // holds the captions of the columns and every row that shows an entry.
+    TExportTable ExportTable();
+    TExportRow ExportRow(int row);
+    // The cell at a viewport point and the symbol it shows (empty where none).
+    QString SymbolAt(const QPoint &pos, int &row) const;
 
 protected:
     // Takes the widget's font as the canvas font and measures with it.
