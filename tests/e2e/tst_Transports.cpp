@@ -1,5 +1,5 @@
-#include "../shared/support/DanteProxy.h"
-#include "support/LoopbackHelpers.h"
+#include "../shared/support/ProxyProcess.h"
+#include "support/TestCertificate.h"
 #include "support/TFeedProcess.h"
 
 #include "client/core/TMainConnection.h"
@@ -44,28 +44,17 @@ class TestTransports : public QObject
     TTestCertificate certificate_;
     QString certificateProblem_;
 
-    bool StartProxy(const TRoute &route, DanteProxy &dante, TProxyProcess &process, quint16 &port,
-                    QString *why)
+    static bool StartProxy(const TRoute &route, TProxyProcess &process, QString *why)
     {
         switch (route.Proxy) {
         case TProxy::None:
             return true;
         case TProxy::Dante:
-            *why = DanteProxy::UnavailableReason();
-            if (!why->isEmpty() || !dante.Start(why))
-                return false;
-            port = dante.Port();
-            return true;
+            return process.StartDante(why);
         case TProxy::Microsocks:
-            if (!process.StartMicrosocks(QString::fromLatin1(route.ProxyUser), QStringLiteral("pw-7"), why))
-                return false;
-            port = process.Port();
-            return true;
+            return process.StartMicrosocks(QString::fromLatin1(route.ProxyUser), QStringLiteral("pw-7"), why);
         case TProxy::Tinyproxy:
-            if (!process.StartTinyproxy(route.ProxyUser, "pw-7", why))
-                return false;
-            port = process.Port();
-            return true;
+            return process.StartTinyproxy(route.ProxyUser, "pw-7", why);
         }
         return false;
     }
@@ -118,12 +107,10 @@ private Q_SLOTS:
             feedArguments.replace(feedArguments.indexOf(QStringLiteral("CERT")), certificate_.CertificateFile());
             feedArguments.replace(feedArguments.indexOf(QStringLiteral("KEY")), certificate_.KeyFile());
         }
-        DanteProxy dante;
         TProxyProcess proxy;
-        quint16 proxyPort = 0;
         QString why;
-        if (!StartProxy(route, dante, proxy, proxyPort, &why)) {
-            if (route.Proxy == TProxy::Dante && !DanteProxy::UnavailableReason().isEmpty())
+        if (!StartProxy(route, proxy, &why)) {
+            if (route.Proxy == TProxy::Dante && !TProxyProcess::UnavailableReason(TProxyProcess::kDante).isEmpty())
                 QSKIP(qPrintable(why));
             QFAIL(qPrintable(why));
         }
@@ -132,7 +119,7 @@ private Q_SLOTS:
         QVERIFY(feed.Start(QStringList{"--seed", "11", "--rate", "300"} + CategoryArguments + feedArguments));
         QByteArray keys = route.Keys;
         keys.replace("TUNNEL", feed.TunnelUrl().toUtf8());
-        keys.replace("PROXY", QByteArray::number(proxyPort));
+        keys.replace("PROXY", QByteArray::number(proxy.Port()));
         const QString ini = feed.TempPath(QStringLiteral("KVX.ini"));
         {
             QFile file(ini);
@@ -161,7 +148,7 @@ private Q_SLOTS:
         // The route was the one the keys asked for, not a way around it.
         const bool tunnel = keys.contains("tunnel=");
         QCOMPARE(feed.ErrorOutput().contains("tunnel 1-"), tunnel);
-        const QByteArray proxyLog = route.Proxy == TProxy::Dante ? dante.Log() : proxy.Log();
+        const QByteArray proxyLog = proxy.Log();
         QVERIFY2(proxyLog.contains(route.ProxyLogMark), proxyLog.constData());
         if (feedArguments.contains(QStringLiteral("--refuse-uploads")))
             QVERIFY(feed.ErrorOutput().contains("refused on purpose"));

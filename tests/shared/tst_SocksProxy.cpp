@@ -3,10 +3,10 @@
 #include "net/TSocksHandshake.h"
 #include "shared/TSocketServerConnection.h"
 #include "support/ConnectionProbe.h"
-#include "support/DanteProxy.h"
 #include "support/LoopbackTcpServer.h"
-#include "support/MicroSocksProxy.h"
+#include "support/ProxyProcess.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <memory>
@@ -46,11 +46,14 @@ class TestSocksProxy : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<DanteProxy> dante_;
+    std::unique_ptr<TProxyProcess> dante_;
     QString danteUnavailable_;
-    // The SOCKS 5 server for the rows that log in with a password.
-    std::unique_ptr<MicroSocksProxy> microsocks_;
+    // The SOCKS 5 server for the rows that log in with a password: one made up for
+    // this run, kept on microsocks' command line, so no account is created.
+    std::unique_ptr<TProxyProcess> microsocks_;
     QString microsocksUnavailable_;
+    static constexpr const char *kUser = "azurev";
+    QString microsocksPassword_;
 
     // The proxy's port for a row: microsocks for SOCKS 5 with a password, Dante for
     // the rest. Empty, with the reason set, when that proxy cannot run here.
@@ -68,15 +71,17 @@ private Q_SLOTS:
     void initTestCase()
     {
         QString why;
-        danteUnavailable_ = DanteProxy::UnavailableReason();
+        danteUnavailable_ = TProxyProcess::UnavailableReason(TProxyProcess::kDante);
         if (danteUnavailable_.isEmpty()) {
-            dante_ = std::make_unique<DanteProxy>();
-            QVERIFY2(dante_->Start(&why), qPrintable(why));
+            dante_ = std::make_unique<TProxyProcess>();
+            QVERIFY2(dante_->StartDante(&why), qPrintable(why));
         }
-        microsocksUnavailable_ = MicroSocksProxy::UnavailableReason();
+        microsocksUnavailable_ = TProxyProcess::UnavailableReason(TProxyProcess::kMicrosocks);
         if (microsocksUnavailable_.isEmpty()) {
-            microsocks_ = std::make_unique<MicroSocksProxy>();
-            QVERIFY2(microsocks_->Start(&why), qPrintable(why));
+            for (int i = 0; i < 16; ++i)
+                microsocksPassword_ += QChar(QLatin1Char('a' + char(QRandomGenerator::global()->bounded(26))));
+            microsocks_ = std::make_unique<TProxyProcess>();
+            QVERIFY2(microsocks_->StartMicrosocks(QLatin1String(kUser), microsocksPassword_, &why), qPrintable(why));
         }
     }
 
@@ -222,7 +227,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
-        const QString user = QLatin1String(MicroSocksProxy::kUser);
+        const QString user = QLatin1String(kUser);
         // The password is made up when the proxy starts; this stands for it.
         const QString password = QStringLiteral("the proxy's password");
         QTest::newRow("SOCKS 4") << QStringLiteral("4") << QStringLiteral("127.0.0.1") << QString() << QString();
@@ -248,7 +253,7 @@ private Q_SLOTS:
             QSKIP(qPrintable(unavailable));
         const bool viaDante = dante_ && proxyPort == dante_->PortText();
         if (!viaDante)
-            password = microsocks_->Password();
+            password = microsocksPassword_;
 
         LoopbackTcpServer server;
         ConnectionProbe probe;
@@ -294,7 +299,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("targetListens");
         QTest::addColumn<QString>("reason");
-        const QString user = QLatin1String(MicroSocksProxy::kUser);
+        const QString user = QLatin1String(kUser);
         QTest::newRow("SOCKS 5 wrong password")
             << QStringLiteral("5") << user << QStringLiteral("not-the-password") << true
             << QStringLiteral("user code or password rejected");
