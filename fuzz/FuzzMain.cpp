@@ -23,11 +23,15 @@ TFuzzTarget chosen = nullptr;
 
 TFuzzTarget ChooseTarget(const char *name)
 {
-    TFuzzTarget target = FindFuzzTarget(QByteArray(name));
-    if (!target)
-        std::fprintf(stderr, "azurev-fuzz: unknown target \"%s\"; targets: %s\n", name,
-                     qPrintable(FuzzTargetNames().join(QStringLiteral(", "))));
-    return target;
+    QStringList names;
+    for (const TNamedFuzzTarget &target : FuzzTargets()) {
+        if (qstrcmp(name, target.Name) == 0)
+            return target.Target;
+        names.append(QString::fromLatin1(target.Name));
+    }
+    std::fprintf(stderr, "azurev-fuzz: unknown target \"%s\"; targets: %s\n", name,
+                 qPrintable(names.join(QStringLiteral(", "))));
+    return nullptr;
 }
 
 } // namespace

@@ -364,34 +364,15 @@ void FuzzJson(const QByteArray &data)
     Check(json.startsWith("{\"category\":"), "json: the category comes first");
 }
 
-struct TNamedTarget
-{
-    const char *Name;
-    TFuzzTarget Target;
-};
-
-const TNamedTarget Targets[] = {
-    {"frames", FuzzFrames}, {"requests", FuzzRequests}, {"inflate", FuzzInflate},
-    {"alerts", FuzzAlerts}, {"ini", FuzzIni},           {"percent", FuzzPercent},
-    {"socks", FuzzSocks},   {"json", FuzzJson},         {"session", FuzzSession},
-};
-
 } // namespace
 
-TFuzzTarget FindFuzzTarget(const QByteArray &name)
+QList<TNamedFuzzTarget> FuzzTargets()
 {
-    for (const TNamedTarget &target : Targets)
-        if (name == target.Name)
-            return target.Target;
-    return nullptr;
-}
-
-QStringList FuzzTargetNames()
-{
-    QStringList names;
-    for (const TNamedTarget &target : Targets)
-        names.append(QString::fromLatin1(target.Name));
-    return names;
+    return {
+        {"frames", FuzzFrames}, {"requests", FuzzRequests}, {"inflate", FuzzInflate},
+        {"alerts", FuzzAlerts}, {"ini", FuzzIni},           {"percent", FuzzPercent},
+        {"socks", FuzzSocks},   {"json", FuzzJson},         {"session", FuzzSession},
+    };
 }
 
 void PrepareFuzzing()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QStringList>
 
 // Fuzz targets, each a function that takes one input of any bytes. A target feeds
@@ -9,9 +10,14 @@
 
 using TFuzzTarget = void (*)(const QByteArray &data);
 
-// The target registered under name, or nullptr.
-TFuzzTarget FindFuzzTarget(const QByteArray &name);
-QStringList FuzzTargetNames();
+struct TNamedFuzzTarget
+{
+    const char *Name;
+    TFuzzTarget Target;
+};
+
+// The targets of this executable; each executable's file of targets defines it.
+QList<TNamedFuzzTarget> FuzzTargets();
 
 // Settings every run shares, so an input means the same thing on every machine:
 // a locale whose decimal separator is ".".

@@ -133,34 +133,15 @@ void FuzzSettings(const QByteArray &data)
     StartAndStop();
 }
 
-struct TNamedTarget
-{
-    const char *Name;
-    TFuzzTarget Target;
-};
-
-const TNamedTarget Targets[] = {
-    {"alert-windows", FuzzAlertWindows},
-    {"kvx-ini", FuzzKvxIni},
-    {"settings", FuzzSettings},
-};
-
 } // namespace
 
-TFuzzTarget FindFuzzTarget(const QByteArray &name)
+QList<TNamedFuzzTarget> FuzzTargets()
 {
-    for (const TNamedTarget &target : Targets)
-        if (name == target.Name)
-            return target.Target;
-    return nullptr;
-}
-
-QStringList FuzzTargetNames()
-{
-    QStringList names;
-    for (const TNamedTarget &target : Targets)
-        names.append(QString::fromLatin1(target.Name));
-    return names;
+    return {
+        {"alert-windows", FuzzAlertWindows},
+        {"kvx-ini", FuzzKvxIni},
+        {"settings", FuzzSettings},
+    };
 }
 
 void PrepareFuzzing()
