@@ -1,9 +1,10 @@
 #include "client/core/TConnectionSettings.h"
 
+#include "client/core/TSettingsStore.h"
+
 #include "shared/TIniFile.h"
 #include "shared/TTalkWithServer.h"
 
-#include <QSettings>
 
 namespace {
 
@@ -86,9 +87,5 @@ void TConnectionSettings::ApplyTo(TTalkWithServer &session) const
 
 QString StoredConnectionValue(const QString &key)
 {
-    // The client's own settings store (see the main window's TSettingsStore).
-    const QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kestrova"),
-                          QStringLiteral("Corvane Alerts"));
-    const QVariant value = store.value(QStringLiteral("Connection/") + key);
-    return value.isValid() ? value.toString() : QString();
+    return TSettingsStore().ReadString(QStringLiteral("Connection"), key, QString());
 }

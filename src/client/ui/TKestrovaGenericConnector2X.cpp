@@ -1,22 +1,16 @@
 #include "client/ui/TKestrovaGenericConnector2X.h"
 
+#include "client/core/TSettingsStore.h"
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
-
-// The program's per-user settings store, where the main window keeps its own too.
-std::unique_ptr<QSettings> OpenSettingsStore()
-{
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Kestrova"), QStringLiteral("Corvane Alerts"));
-}
 
 struct TTargetChoice
 {
@@ -38,7 +32,7 @@ TKestrovaGenericConnector2X::TKestrovaGenericConnector2X(QWidget *parent)
     : QWidget(parent)
 {
     BuildPanel();
-    settings_.Load(*OpenSettingsStore());
+    settings_.Load(TSettingsStore());
     ShowSettings();
     connect(&delivery_.TcpLink(), &TTcpSymbolLink::Finished, this, [this](bool delivered, const QString &text) {
         ShowOutcome({delivered, false, text});
@@ -125,14 +119,20 @@ void TKestrovaGenericConnector2X::PanelEdited()
     settings_.Port = portBox_->value();
     settings_.Command = commandEdit_->text();
     settings_.UrlTemplate = urlEdit_->text();
-    settings_.Save(*OpenSettingsStore());
+    {
+        TSettingsStore store;
+        settings_.Save(store);
+    }
     ShowRowsOfTarget();
 }
 
 void TKestrovaGenericConnector2X::SetSettings(const TLinkSettings &settings)
 {
     settings_ = settings;
-    settings_.Save(*OpenSettingsStore());
+    {
+        TSettingsStore store;
+        settings_.Save(store);
+    }
     ShowSettings();
 }
 

@@ -6,7 +6,7 @@
 #include "client/ui/TElidedLabel.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
-#include "client/ui/TSettingsStore.h"
+#include "client/core/TSettingsStore.h"
 #include "client/ui/TWindowDesk.h"
 #include "shared/AlertWindowCount.h"
 #include "shared/TIniFile.h"

@@ -1,10 +1,11 @@
 #include "client/ui/TSymbolDelivery.h"
 
+#include "client/core/TSettingsStore.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QProcess>
-#include <QSettings>
 
 namespace {
 
@@ -49,26 +50,24 @@ TDeliveryResult Failed(const QString &text)
 
 } // namespace
 
-void TLinkSettings::Load(QSettings &settings)
+void TLinkSettings::Load(const TSettingsStore &store)
 {
-    settings.beginGroup(QStringLiteral("ExternalLinking"));
-    Target = TargetFromName(settings.value(QStringLiteral("Target")).toString());
-    Host = settings.value(QStringLiteral("Host"), Host).toString();
-    Port = settings.value(QStringLiteral("Port"), Port).toInt();
-    Command = settings.value(QStringLiteral("Command")).toString();
-    UrlTemplate = settings.value(QStringLiteral("UrlTemplate")).toString();
-    settings.endGroup();
+    const QString section = QStringLiteral("ExternalLinking");
+    Target = TargetFromName(store.ReadString(section, QStringLiteral("Target"), QString()));
+    Host = store.ReadString(section, QStringLiteral("Host"), Host);
+    Port = store.ReadInteger(section, QStringLiteral("Port"), Port);
+    Command = store.ReadString(section, QStringLiteral("Command"), QString());
+    UrlTemplate = store.ReadString(section, QStringLiteral("UrlTemplate"), QString());
 }
 
-void TLinkSettings::Save(QSettings &settings) const
+void TLinkSettings::Save(TSettingsStore &store) const
 {
-    settings.beginGroup(QStringLiteral("ExternalLinking"));
-    settings.setValue(QStringLiteral("Target"), QString::fromLatin1(TargetName(Target)));
-    settings.setValue(QStringLiteral("Host"), Host);
-    settings.setValue(QStringLiteral("Port"), Port);
-    settings.setValue(QStringLiteral("Command"), Command);
-    settings.setValue(QStringLiteral("UrlTemplate"), UrlTemplate);
-    settings.endGroup();
+    const QString section = QStringLiteral("ExternalLinking");
+    store.WriteString(section, QStringLiteral("Target"), QString::fromLatin1(TargetName(Target)));
+    store.WriteString(section, QStringLiteral("Host"), Host);
+    store.WriteInteger(section, QStringLiteral("Port"), Port);
+    store.WriteString(section, QStringLiteral("Command"), Command);
+    store.WriteString(section, QStringLiteral("UrlTemplate"), UrlTemplate);
 }
 
 TSymbolCommand BuildSymbolCommand(const QString &commandLine, const QString &symbol)

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QUrl>
 
-class QSettings;
+class TSettingsStore;
 
 // Where a clicked symbol goes.
 enum class TLinkTarget { ltNone, ltClipboard, ltTcp, ltCommand, ltUrl };
@@ -23,8 +23,8 @@ struct TLinkSettings
     QString Command;
     QString UrlTemplate;
 
-    void Load(QSettings &settings);
-    void Save(QSettings &settings) const;
+    void Load(const TSettingsStore &store);
+    void Save(TSettingsStore &store) const;
 };
 
 // The program and arguments that hand a symbol to a command line.

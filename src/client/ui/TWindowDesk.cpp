@@ -1,6 +1,6 @@
 #include "client/ui/TWindowDesk.h"
 
-#include "client/ui/TSettingsStore.h"
+#include "client/core/TSettingsStore.h"
 #include "client/ui/grid/TGridFrame.h"
 
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "client/ui/TSettingsStore.h"
+#include "client/core/TSettingsStore.h"
 
 #include "shared/TIniFile.h"
 

@@ -5,6 +5,8 @@
 
 // The per-user store of what the client remembers between runs: sections of named
 // values under Kestrova / Corvane Alerts, in the platform's native settings format.
+// Every part of the client that remembers something goes through it, so they all
+// share the one store.
 // Integers are written as numbers and Booleans as the text "0" or "1"; reading an
 // integer accepts a number or its text, so values written either way read back.
 class TSettingsStore
