@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/TSocksHandshake.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -61,4 +63,8 @@ public:
     virtual void Send(const QByteArray &data) = 0;
     virtual void Close() = 0;
     virtual void ReadAvailable(QByteArray &data) = 0;
+
+protected:
+    // The SOCKS settings above, as the socket and HTTP layers take them.
+    TSocksSettings SocksSettings() const;
 };

@@ -71,14 +71,7 @@ void THttpTunnel::ApplyProxySettings(THttpClient &client) const
         client.SetSocks(TSocksSettings());
     } else if (!SocksLevel.isEmpty()) {
         client.SetProxy(QString(), QString(), QString(), QString());
-        TSocksSettings socks;
-        socks.Server = SocksServer;
-        socks.Port = SocksPort;
-        socks.Usercode = SocksUsercode;
-        socks.Password = SocksPassword;
-        socks.Level = SocksLevel;
-        socks.UserCodeAuthentication = !SocksUsercode.isEmpty();
-        client.SetSocks(socks);
+        client.SetSocks(SocksSettings());
     } else {
         client.SetProxy(QString(), QString(), QString(), QString());
         client.SetSocks(TSocksSettings());

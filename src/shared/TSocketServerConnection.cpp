@@ -44,16 +44,8 @@ bool TSocketServerConnection::Connect()
         socket_->SetPort(port_);
         socket_->SetTls(UseTls);
         // Half a proxy setting is no proxy.
-        if (!SocksServer.isEmpty() && !SocksPort.isEmpty() && !SocksLevel.isEmpty()) {
-            TSocksSettings socks;
-            socks.Server = SocksServer;
-            socks.Port = SocksPort;
-            socks.Usercode = SocksUsercode;
-            socks.Password = SocksPassword;
-            socks.Level = SocksLevel;
-            socks.UserCodeAuthentication = !SocksUsercode.isEmpty();
-            socket_->SetSocks(socks);
-        }
+        if (!SocksServer.isEmpty() && !SocksPort.isEmpty() && !SocksLevel.isEmpty())
+            socket_->SetSocks(SocksSettings());
         AttachSocket();
         socket_->Connect();
         return true;
