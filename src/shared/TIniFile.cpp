@@ -1,6 +1,7 @@
 #include "shared/TIniFile.h"
 
 #include "shared/DebugSink.h"
+#include "shared/DisplayText.h"
 
 #include <QFile>
 
@@ -125,7 +126,7 @@ QString TIniFile::ReadText(const QByteArray &section, const QByteArray &key,
                            const QString &defaultValue) const
 {
     const QByteArray *value = Find(section, key);
-    return value ? QString::fromUtf8(*value) : defaultValue;
+    return value ? DisplayText(*value) : defaultValue;
 }
 
 qint32 TIniFile::ReadInteger(const QByteArray &section, const QByteArray &key,

@@ -374,9 +374,10 @@ private Q_SLOTS:
         FakeAlertServer server;
         auto connection = MakeConnection(server);
         QVERIFY(LogIn(*connection, server));
-        server.Client(0).SendFrame(1, "STOP\nAccount suspended.\r\nmore");
+        // The reason in Latin-1, as an older server sends it.
+        server.Client(0).SendFrame(1, "STOP\nCompte ferm\xE9.\r\nmore");
         QTRY_VERIFY_WITH_TIMEOUT(connection->Stopped(), WaitMs);
-        QCOMPARE(connection->Status(), QStringLiteral("Account suspended."));
+        QCOMPARE(connection->Status(), QStringLiteral("Compte ferm\u00e9."));
 
         for (int i = 0; i < 40; ++i)
             Tick(*connection);
@@ -389,7 +390,7 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(server.ClientCount(), 1);
         QCOMPARE(server.Client(0).RequestsFor("ping").size(), 1);
-        QCOMPARE(connection->Status(), QStringLiteral("Account suspended."));
+        QCOMPARE(connection->Status(), QStringLiteral("Compte ferm\u00e9."));
 
         // The same credentials again: while stopped, that is a fresh start.
         connection->SetUsername("ann");

@@ -159,10 +159,12 @@ private Q_SLOTS:
         QCOMPARE(ini.ReadInteger("Nowhere", "window count", 16777215), 16777215);
     }
 
-    void readTextDecodesUtf8()
+    // A file saved by an older editor in Latin-1 keeps its accents too.
+    void readTextDecodesUtf8OrElseLatin1()
     {
-        const TIniFile ini = TIniFile::FromText("[General]\ntitle=Caf\xC3\xA9\nempty=");
+        const TIniFile ini = TIniFile::FromText("[General]\ntitle=Caf\xC3\xA9\nold=Caf\xE9\nempty=");
         QCOMPARE(ini.ReadText("General", "title", QStringLiteral("x")), QStringLiteral("Caf\u00e9"));
+        QCOMPARE(ini.ReadText("General", "old", QStringLiteral("x")), QStringLiteral("Caf\u00e9"));
         QCOMPARE(ini.ReadText("General", "empty", QStringLiteral("x")), QString());
         QCOMPARE(ini.ReadText("General", "absent", QStringLiteral("x")), QStringLiteral("x"));
     }

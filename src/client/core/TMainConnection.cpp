@@ -1,5 +1,6 @@
 #include "client/core/TMainConnection.h"
 
+#include "shared/DisplayText.h"
 #include "shared/TIniFile.h"
 #include "shared/TMessageToServer.h"
 #include "shared/TWakeMeSoon.h"
@@ -224,7 +225,7 @@ void TMainConnection::LoginAnswered(bool success, const QByteArray &body)
     if (lines[0] == "STOP") {
         stopped_ = true;
         if (lines.size() > 1)
-            SetStatus(QString::fromUtf8(lines[1]));
+            SetStatus(DisplayText(lines[1]));
     } else if (lines[0] == "SESSION ID") {
         if (lines.size() > 1)
             sessionId_ = lines[1];
