@@ -1,4 +1,5 @@
 #include "client/core/TMainConnection.h"
+#include "client/ui/TDesktopAnnouncer.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TFakeDataForm.h"
 #include "client/ui/TMainForm.h"
@@ -7,12 +8,19 @@
 #include "client/ui/TReportingApplication.h"
 #include "shared/TTerminationSignals.h"
 
+#include <QScopeGuard>
+
 int main(int argc, char *argv[])
 {
     TReportingApplication application(argc, argv);
     // Closing the main window ends the program, whatever other windows are open.
     application.setQuitOnLastWindowClosed(false);
     InstallDebugWindow();
+    // Alert windows sound and notify through the desktop; its tray icon goes before
+    // the application does.
+    TDesktopAnnouncer announcer;
+    SetAlertAnnouncer(&announcer);
+    const auto noAnnouncer = qScopeGuard([] { SetAlertAnnouncer(nullptr); });
 
     TMainForm mainForm;
     QObject::connect(&mainForm, &TMainForm::Closed, &application, &QApplication::quit);

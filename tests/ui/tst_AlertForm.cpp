@@ -9,6 +9,7 @@
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 #include "client/ui/grids/TSymbolOnlyGrid.h"
 #include "shared/TIniFile.h"
+#include "support/TRecordingAnnouncer.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -159,6 +160,7 @@ private Q_SLOTS:
         QCOMPARE(QByteArray(typeid(*grid).name()), gridType);
         QTEST(grid->TextColor(), "textColor");
         QTEST(form.Popup() ? form.Popup()->objectName() : QString(), "menu");
+        QVERIFY(form.Popup()->actions().contains(form.MuteAction()) && form.MuteAction()->isCheckable());
 
         QCOMPARE(form.size(), QSize(401, 480));
         QVERIFY(form.windowFlags() & Qt::Tool);
@@ -339,6 +341,57 @@ private Q_SLOTS:
         QApplication::sendEvent(viewport, &event);
         QCoreApplication::processEvents();
         QCOMPARE(opened, form->Popup());
+    }
+
+    void alertsSoundAndNotifyAsTheSectionAsks_data()
+    {
+        QTest::addColumn<QByteArray>("keys");
+        QTest::addColumn<bool>("muted");
+        // Each alert: seconds from the first one, then the symbol.
+        QTest::addColumn<QStringList>("alerts");
+        QTest::addColumn<QStringList>("calls");
+
+        const QStringList burst = {"0 IBM", "30 IBM", "59 IBM"};
+        const QString ibm = QStringLiteral("notify IBM – Quick | Last 12.50  Change +0.50  10:31:05");
+        QTest::newRow("no new keys") << QByteArray() << false << burst << QStringList();
+        QTest::newRow("notify other than 1") << QByteArray("notify=yes\n") << false << burst << QStringList();
+        QTest::newRow("burst beeps once") << QByteArray("sound=beep\n") << false << burst << QStringList({"beep"});
+        QTest::newRow("after the cooldown again") << QByteArray("notify=1\n") << false
+                                                  << QStringList({"0 IBM", "30 IBM", "60 IBM"}) << QStringList({ibm, ibm});
+        QTest::newRow("cooldown per symbol") << QByteArray("sound=ding.wav\nnotify cooldown=10\n") << false
+                                             << QStringList({"0 IBM", "1 MSFT", "9 IBM", "10 IBM", "10 MSFT"})
+                                             << QStringList({"play ding.wav", "play ding.wav", "play ding.wav"});
+        QTest::newRow("no cooldown") << QByteArray("sound=beep\nnotify cooldown=0\n") << false << burst
+                                     << QStringList({"beep", "beep", "beep"});
+        QTest::newRow("sound and notify") << QByteArray("sound=beep\nnotify=1\n") << false << burst
+                                          << QStringList({"beep", ibm});
+        QTest::newRow("excluded symbol") << QByteArray("sound=beep\nnotify=1\n") << false
+                                         << QStringList({"0 xyz", "1 Xyz"}) << QStringList();
+        QTest::newRow("muted") << QByteArray("sound=beep\nnotify=1\n") << true << burst << QStringList();
+    }
+
+    void alertsSoundAndNotifyAsTheSectionAsks()
+    {
+        QFETCH(QByteArray, keys);
+        QFETCH(bool, muted);
+        QFETCH(QStringList, alerts);
+        TRecordingAnnouncer announcer;
+        ExcludeList().Add(QStringLiteral("XYZ"));
+        // A kind that shows excluded symbols: only the call-out leaves them out.
+        auto form = Configured("[Alert Window 0]\nsubscription=QS\ntitle=Quick\ndisplay=symbol\n" + keys);
+        qint64 now = 0;
+        form->Alarm().SetClock([&now] { return now; });
+        if (muted)
+            form->MuteAction()->trigger();
+        QCOMPARE(form->Muted(), muted);
+
+        for (const QString &alert : alerts) {
+            now = alert.section(QLatin1Char(' '), 0, 0).toLongLong() * 1000;
+            const QByteArray symbol = alert.section(QLatin1Char(' '), 1).toUtf8();
+            form->HandleAlert("QS\r\nsymbol=" + symbol + "&last=12.5&prev_close=12&time=10%3A31%3A05");
+        }
+        QCOMPARE(form->Lists().SymbolOnlyEntries().size(), alerts.size());
+        QTEST(announcer.Calls, "calls");
     }
 
     void rowsAreCopiedExportedAndExcluded()

@@ -2,6 +2,7 @@
 
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
+#include "client/ui/TAlertAnnouncer.h"
 #include "client/ui/TAlertShareMenu.h"
 #include "client/ui/grids/TBollingerGrid.h"
 #include "client/ui/grids/TJFGrid.h"
@@ -9,6 +10,7 @@
 #include "client/ui/grids/TQuickStrikeGrid.h"
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 #include "client/ui/grids/TSymbolOnlyGrid.h"
+#include "shared/DisplayText.h"
 #include "shared/TIniFile.h"
 
 #include <QAction>
@@ -27,6 +29,7 @@ constexpr TColor DefaultDataTextColor = clWhite;
 TAlertForm::TAlertForm(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , lists_(ExcludeList())
+    , alarm_(ExcludeList())
 {
     setObjectName(QStringLiteral("AlertForm"));
     // Closing only hides the window; the main window can show it again.
@@ -102,6 +105,12 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
         popup_->setObjectName(QStringLiteral("SharePopup"));
     }
     shareMenu_ = new TAlertShareMenu(popup_, grid_, kind == dkQuickStrike);
+    popup_->addSeparator();
+    muteAction_ = popup_->addAction(QStringLiteral("Mute"));
+    muteAction_->setObjectName(QStringLiteral("MuteMenuItem"));
+    muteAction_->setCheckable(true);
+    connect(muteAction_, &QAction::toggled, this, &TAlertForm::SetMuted);
+    alarm_.LoadConfiguration(ini, section);
 
     ApplyKindSettings(ini, section, color);
 }
@@ -170,6 +179,30 @@ void TAlertForm::HandleAlert(const QByteArray &data)
         return;
     recentAlerts_.Add();
     ShowEntries();
+    CallOut(data);
+}
+
+void TAlertForm::CallOut(const QByteArray &data)
+{
+    if (!alarm_.Configured())
+        return;
+    const TAlertSummary alert = SummarizeAlert(data);
+    if (!alarm_.Admit(alert))
+        return;
+    TAlertAnnouncer &announcer = AlertAnnouncer();
+    if (alarm_.PlaysBeep())
+        announcer.Beep();
+    else if (!alarm_.Sound().isEmpty())
+        announcer.PlaySound(alarm_.Sound());
+    if (alarm_.Notifies())
+        announcer.ShowNotification(DisplayText(alert.Symbol) + QStringLiteral(" – ") + windowTitle(), alert.Figures);
+}
+
+void TAlertForm::SetMuted(bool muted)
+{
+    alarm_.SetMuted(muted);
+    if (muteAction_)
+        muteAction_->setChecked(muted);
 }
 
 void TAlertForm::ShowEntries()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/TAlertAlarm.h"
 #include "client/core/TAlertLists.h"
 #include "client/ui/TRecentCount.h"
 #include "client/ui/grid/TColor.h"
@@ -40,6 +41,11 @@ public:
     QString PlacementName() const;
     TDisplayKind DisplayKind() const { return lists_.DisplayKind(); }
     const TAlertLists &Lists() const { return lists_; }
+    // Its sound, notification and cooldown settings; tests set its clock.
+    TAlertAlarm &Alarm() { return alarm_; }
+    // A muted window neither sounds nor notifies until it is unmuted.
+    void SetMuted(bool muted);
+    bool Muted() const { return alarm_.Muted(); }
     // Alerts this window took in the last minute.
     int AlertsInLastMinute() const { return recentAlerts_.InLastMinute(); }
 
@@ -51,6 +57,7 @@ public:
     QAction *ClearWindowMenuItem() const { return clearWindowMenuItem_; }
     QAction *FreezeAction() const { return freezeAction_; }
     QAction *SortNowAction() const { return sortNowAction_; }
+    QAction *MuteAction() const { return muteAction_; }
 
     // Band-set expiry, then the full top list's sort check.
     void ExpireBollingersTimerTimer();
@@ -71,12 +78,15 @@ private:
     void ApplyKindSettings(const TIniFile &ini, const QByteArray &section, TColor color);
     // Hands the list of the window's kind to the grid.
     void ShowEntries();
+    // Sounds and notifies for an alert the window took, as its settings ask.
+    void CallOut(const QByteArray &data);
     void UpdateActions();
     TSmbTopListFullGrid *SmbGrid() const;
 
     TAlertLists lists_;
     QByteArray suffix_;
     TGridFrame *grid_ = nullptr;
+    TAlertAlarm alarm_;
     mutable TRecentCount recentAlerts_;
 
     QTimer expireBollingersTimer_;
@@ -87,6 +97,7 @@ private:
     QAction *sortNowAction_ = nullptr;
     QMenu *popup_ = nullptr;
     TAlertShareMenu *shareMenu_ = nullptr;
+    QAction *muteAction_ = nullptr;
 };
 
 // The alert windows in the order of their ini sections.

@@ -1,0 +1,65 @@
+#include "client/ui/TDesktopAnnouncer.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QSystemTrayIcon>
+
+namespace {
+
+// Command-line players that take a file name and end when it has played.
+QString FindPlayer()
+{
+    for (const QString &name : {QStringLiteral("paplay"), QStringLiteral("aplay")}) {
+        const QString path = QStandardPaths::findExecutable(name);
+        if (!path.isEmpty())
+            return path;
+    }
+    return QString();
+}
+
+} // namespace
+
+TDesktopAnnouncer::TDesktopAnnouncer()
+    : playerProgram_(FindPlayer())
+{
+    player_.setStandardOutputFile(QProcess::nullDevice());
+    player_.setStandardErrorFile(QProcess::nullDevice());
+    // A player that cannot start says so from the event loop; the alert is heard anyway.
+    QObject::connect(&player_, &QProcess::errorOccurred, &player_, [](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            QApplication::beep();
+    });
+}
+
+TDesktopAnnouncer::~TDesktopAnnouncer() = default;
+
+void TDesktopAnnouncer::Beep()
+{
+    QApplication::beep();
+}
+
+void TDesktopAnnouncer::PlaySound(const QString &file)
+{
+    if (playerProgram_.isEmpty()) {
+        Beep();
+        return;
+    }
+    // While one sound plays the next is skipped: a burst of alerts of many symbols
+    // would otherwise start a player per alert.
+    if (player_.state() == QProcess::NotRunning)
+        player_.start(playerProgram_, {file});
+}
+
+void TDesktopAnnouncer::ShowNotification(const QString &title, const QString &message)
+{
+    if (!trayIcon_) {
+        QIcon icon = QApplication::windowIcon();
+        if (icon.isNull())
+            icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
+        trayIcon_ = std::make_unique<QSystemTrayIcon>(icon);
+        trayIcon_->setToolTip(QStringLiteral("Vadevor Azurev"));
+        trayIcon_->show();
+    }
+    trayIcon_->showMessage(title, message, QSystemTrayIcon::Information);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "client/ui/TAlertAnnouncer.h"
+
+#include <QProcess>
+#include <QString>
+
+#include <memory>
+
+class QSystemTrayIcon;
+
+// Sounds through the desktop's sound player and notifications through the system
+// tray. Qt has no sound output of its own here, so a file is handed to paplay (or
+// aplay) as a separate process; without either, or when it cannot start, the alert
+// beeps instead. The tray icon appears with the first notification, never before.
+// It must go before the application object does.
+class TDesktopAnnouncer : public TAlertAnnouncer
+{
+public:
+    TDesktopAnnouncer();
+    ~TDesktopAnnouncer() override;
+
+    void Beep() override;
+    void PlaySound(const QString &file) override;
+    void ShowNotification(const QString &title, const QString &message) override;
+
+private:
+    QString playerProgram_;
+    QProcess player_;
+    std::unique_ptr<QSystemTrayIcon> trayIcon_;
+};
