@@ -11,7 +11,10 @@
 #include "shared/TZLibCompressor.h"
 #include "shared/TZLibDecompressor.h"
 #include "shared/WireFormat.h"
+#include "support/TRecordingAnnouncer.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QLabel>
@@ -331,6 +334,78 @@ private Q_SLOTS:
         QCOMPARE(grid->ColWidths(0), measured0);
         QCOMPARE(grid->ColWidths(1), measured1);
         QCOMPARE(grid->ColWidths(2), 71);
+    }
+
+    void withoutTheNewKeysNothingSoundsAndNothingIsWritten()
+    {
+        TRecordingAnnouncer announcer;
+        auto form = Start();
+        for (const char *body : {"QS\r\nsymbol=IBM&last=1", "QS\r\nsymbol=IBM&last=2", "BB\r\naction=add&symbol=X"})
+            GetMainConnection().DispatchAlert(true, body, TMessageToServer());
+        QCOMPARE(form->AlertWindows()[0]->Lists().QuickStrikeEntries().size(), 2);
+        Stop(form);
+        QCOMPARE(announcer.Calls, QStringList());
+        const QStringList keys = Store().allKeys();
+        QVERIFY(!keys.isEmpty());
+        for (const QString &key : keys)
+            QVERIFY2(!key.contains(QStringLiteral("Mute")) && !key.contains(QStringLiteral("Exclude")), qPrintable(key));
+    }
+
+    void muteSurvivesARestart()
+    {
+        auto form = Start();
+        QVERIFY(!form->AlertWindows()[0]->Muted());
+        form->AlertWindows()[0]->MuteAction()->trigger();
+        Stop(form);
+
+        form = Start();
+        QVERIFY(form->AlertWindows()[0]->Muted() && form->AlertWindows()[0]->MuteAction()->isChecked());
+        QVERIFY(!form->AlertWindows()[2]->Muted()); // a placement of its own
+        form->AlertWindows()[0]->MuteAction()->trigger();
+        Stop(form);
+
+        form = Start();
+        QVERIFY(!form->AlertWindows()[0]->Muted() && !form->AlertWindows()[0]->MuteAction()->isChecked());
+    }
+
+    void excludeListSurvivesARestartOnlyWhenKept_data()
+    {
+        QTest::addColumn<bool>("keepFirst");
+        QTest::addColumn<bool>("keepSecond");
+        QTest::addColumn<QStringList>("secondStart");
+        QTest::addColumn<QStringList>("thirdStart");
+
+        const QStringList kept = {"aapl", "IBM"};
+        QTest::newRow("off") << false << false << QStringList() << QStringList();
+        QTest::newRow("on") << true << true << kept << kept;
+        QTest::newRow("on, then off") << true << false << kept << QStringList();
+    }
+
+    void excludeListSurvivesARestartOnlyWhenKept()
+    {
+        QFETCH(bool, keepFirst);
+        QFETCH(bool, keepSecond);
+        const auto keepBox = [](const std::unique_ptr<TMainForm> &form) {
+            return Child<QCheckBox>(form.get(), "KeepExcludeListCheckBox");
+        };
+        auto form = Start();
+        QVERIFY(!keepBox(form)->isChecked()); // off by default
+        keepBox(form)->setChecked(keepFirst);
+        ExcludeList().Add(QStringLiteral("IBM"));
+        ExcludeList().Add(QStringLiteral("aapl"));
+        Stop(form);
+
+        ExcludeList().Clear(); // every run starts with an empty list
+        form = Start();
+        QTEST(ExcludeList().Items(), "secondStart");
+        QCOMPARE(keepBox(form)->isChecked(), keepFirst);
+        keepBox(form)->setChecked(keepSecond);
+        Stop(form);
+
+        ExcludeList().Clear();
+        form = Start();
+        QTEST(ExcludeList().Items(), "thirdStart");
+        QCOMPARE(Store().contains(QStringLiteral("Main/ExcludeList")), keepSecond);
     }
 
     void windowsTabShowsHidesCascadesAndListsTheState()

@@ -64,6 +64,11 @@ void TSettingsStore::WriteBool(const QString &section, const QString &name, bool
     settings_.setValue(Key(section, name), value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+void TSettingsStore::Remove(const QString &section, const QString &name)
+{
+    settings_.remove(Key(section, name));
+}
+
 void TSettingsStore::Flush()
 {
     settings_.sync();

@@ -24,6 +24,7 @@ public:
     void WriteString(const QString &section, const QString &name, const QString &value);
     void WriteInteger(const QString &section, const QString &name, qint32 value);
     void WriteBool(const QString &section, const QString &name, bool value);
+    void Remove(const QString &section, const QString &name);
 
     // Writes everything out now.
     void Flush();

@@ -1,5 +1,6 @@
 #include "client/ui/TMainForm.h"
 
+#include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
 #include "client/ui/DefaultButton.h"
 #include "client/ui/MonitorFit.h"
@@ -11,6 +12,7 @@
 #include "shared/AlertWindowCount.h"
 #include "shared/TIniFile.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontDialog>
 #include <QFontInfo>
@@ -31,6 +33,10 @@ namespace {
 
 const QString ProgramVersion = QStringLiteral(" 1.1.22");
 const QString MainSection = QStringLiteral("Main");
+const QString KeepExcludeListName = QStringLiteral("KeepExcludeList");
+// The kept symbols, one per line.
+const QString ExcludeListName = QStringLiteral("ExcludeList");
+const QString MuteName = QStringLiteral("Mute");
 
 // How the settings store numbers a window's state.
 enum TStoredWindowState { wsNormal = 0, wsMinimized = 1, wsMaximized = 2 };
@@ -190,6 +196,8 @@ QWidget *TMainForm::BuildWindowsTab()
             &TMainForm::ConfigureExternalLinkingButtonClick);
     connect(setFontButton_, &QPushButton::clicked, this, &TMainForm::SetFontButtonClick);
     connect(quickStrikeExcludeButton_, &QPushButton::clicked, this, &TMainForm::QuickStrikeButtonClick);
+    keepExcludeListCheckBox_ = new QCheckBox(QStringLiteral("Keep the exclude list between runs"), tab);
+    keepExcludeListCheckBox_->setObjectName(QStringLiteral("KeepExcludeListCheckBox"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(configureExternalLinkingButton_);
@@ -203,6 +211,7 @@ QWidget *TMainForm::BuildWindowsTab()
     layout->addWidget(alertWindowsListBox_, 1);
     layout->addLayout(desk_->MakeButtons(tab));
     layout->addLayout(buttons);
+    layout->addWidget(keepExcludeListCheckBox_);
     return tab;
 }
 
@@ -215,6 +224,7 @@ void TMainForm::FormCreate()
     settingsStore_ = std::make_unique<TSettingsStore>();
     usernameEdit_->setText(settingsStore_->ReadString(MainSection, QStringLiteral("User"), QString()));
     RestoreAlertFont();
+    RestoreExcludeList();
 
     const TIniFile ini(QStringLiteral("KVX.ini"));
     const QString caption = ini.ReadText("General", "title", windowTitle()) + ProgramVersion;
@@ -310,6 +320,7 @@ void TMainForm::RestorePlacement(TAlertForm *window)
     const qint32 state = store.ReadInteger(section, QStringLiteral("State"), StoredWindowState(window->windowState()));
     window->setWindowState(WindowStateFromStore(state));
     window->setVisible(store.ReadBool(section, QStringLiteral("Visible"), window->isVisible()));
+    window->SetMuted(store.ReadBool(section, MuteName, false));
 }
 
 void TMainForm::SavePlacement(TAlertForm *window)
@@ -330,6 +341,34 @@ void TMainForm::SavePlacement(TAlertForm *window)
     store.WriteInteger(section, QStringLiteral("State"), StoredWindowState(window->windowState()));
     store.WriteBool(section, QStringLiteral("Visible"), window->isVisible());
     TWindowDesk::SaveColumnWidths(store, section, window->Grid());
+    // A window never muted leaves no trace in the store.
+    if (window->Muted() || store.Contains(section, MuteName))
+        store.WriteBool(section, MuteName, window->Muted());
+}
+
+void TMainForm::RestoreExcludeList()
+{
+    const bool keep = settingsStore_->ReadBool(MainSection, KeepExcludeListName, false);
+    keepExcludeListCheckBox_->setChecked(keep);
+    if (!keep)
+        return;
+    const QStringList symbols = settingsStore_->ReadString(MainSection, ExcludeListName, QString())
+                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &symbol : symbols)
+        ExcludeList().Add(symbol);
+}
+
+void TMainForm::SaveExcludeList()
+{
+    const bool keep = keepExcludeListCheckBox_->isChecked();
+    // Turned off, the option forgets the kept symbols; never turned on, it writes nothing.
+    if (!keep && !settingsStore_->Contains(MainSection, KeepExcludeListName))
+        return;
+    settingsStore_->WriteBool(MainSection, KeepExcludeListName, keep);
+    if (keep)
+        settingsStore_->WriteString(MainSection, ExcludeListName, ExcludeList().Items().join(QLatin1Char('\n')));
+    else
+        settingsStore_->Remove(MainSection, ExcludeListName);
 }
 
 void TMainForm::FormDestroy()
@@ -341,6 +380,7 @@ void TMainForm::FormDestroy()
 
     for (TAlertForm *window : qAsConst(alertWindows_))
         SavePlacement(window);
+    SaveExcludeList();
     settingsStore_->WriteString(MainSection, QStringLiteral("User"), usernameEdit_->text());
     settingsStore_->WriteString(MainSection, QStringLiteral("FontName"), alertFont_.family());
     settingsStore_->WriteInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(alertFont_));

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class QCheckBox;
 class QFontDialog;
 class QLabel;
 class TElidedLabel;
@@ -67,6 +68,8 @@ private:
     void RestoreMainPosition();
     void RestorePlacement(TAlertForm *window);
     void SavePlacement(TAlertForm *window);
+    void RestoreExcludeList();
+    void SaveExcludeList();
     // Writes what the next run restores and closes the settings store; once only.
     void FormDestroy();
 
@@ -87,6 +90,8 @@ private:
     QPushButton *configureExternalLinkingButton_ = nullptr;
     QPushButton *setFontButton_ = nullptr;
     QPushButton *quickStrikeExcludeButton_ = nullptr;
+    // Off unless the user turns it on: the exclude list is then kept between runs.
+    QCheckBox *keepExcludeListCheckBox_ = nullptr;
     QFontDialog *fontDialog1_ = nullptr;
     TWindowDesk *desk_ = nullptr;
 };
