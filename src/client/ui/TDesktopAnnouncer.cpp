@@ -1,6 +1,7 @@
 #include "client/ui/TDesktopAnnouncer.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QSystemTrayIcon>
@@ -41,7 +42,8 @@ void TDesktopAnnouncer::Beep()
 
 void TDesktopAnnouncer::PlaySound(const QString &file)
 {
-    if (playerProgram_.isEmpty()) {
+    // A file that is not there would play as silence; the alert is heard anyway.
+    if (playerProgram_.isEmpty() || !QFileInfo::exists(file)) {
         Beep();
         return;
     }
