@@ -40,30 +40,6 @@ private Q_SLOTS:
         QTEST(summary.NoNews, "noNews");
     }
 
-    void settingsComeFromTheSection_data()
-    {
-        QTest::addColumn<QByteArray>("keys");
-        QTest::addColumn<QString>("sound");
-        QTest::addColumn<bool>("notifies");
-        QTest::addColumn<int>("cooldown");
-
-        QTest::newRow("none") << QByteArray() << "" << false << 60;
-        QTest::newRow("all") << QByteArray("sound=a b.wav\nnotify=1\nnotify cooldown=$10") << "a b.wav" << true << 16;
-        QTest::newRow("negative cooldown") << QByteArray("notify=1\nnotify cooldown=-5") << "" << true << 0;
-        QTest::newRow("bad cooldown") << QByteArray("sound=beep\nnotify=true\nnotify cooldown=x") << "beep" << false << 60;
-    }
-
-    void settingsComeFromTheSection()
-    {
-        QFETCH(QByteArray, keys);
-        TSortedSymbolList exclude;
-        TAlertAlarm alarm(exclude);
-        alarm.LoadConfiguration(TIniFile::FromText("[W]\n" + keys), "W");
-        QTEST(alarm.Sound(), "sound");
-        QTEST(alarm.Notifies(), "notifies");
-        QTEST(alarm.CooldownSeconds(), "cooldown");
-    }
-
     void manySymbolsKeepTheirCooldowns()
     {
         TSortedSymbolList exclude;

@@ -363,6 +363,8 @@ private Q_SLOTS:
                                              << QStringList({"play ding.wav", "play ding.wav", "play ding.wav"});
         QTest::newRow("no cooldown") << QByteArray("sound=beep\nnotify cooldown=0\n") << false << burst
                                      << QStringList({"beep", "beep", "beep"});
+        QTest::newRow("negative cooldown") << QByteArray("sound=beep\nnotify cooldown=-5\n") << false << burst
+                                           << QStringList({"beep", "beep", "beep"});
         QTest::newRow("sound and notify") << QByteArray("sound=beep\nnotify=1\n") << false << burst
                                           << QStringList({"beep", ibm});
         QTest::newRow("excluded symbol") << QByteArray("sound=beep\nnotify=1\n") << false
