@@ -26,7 +26,7 @@ namespace {
 // One window of every display kind, all subscribed to "C", as KVX.ini sets them up.
 const char EveryKind[] = "[General]\n"
                          "window count=7\n"
-                         "[Alert Window 0]\nsubscription=C\ntitle=Quick\n"
+                         "[Alert Window 0]\nsubscription=C\ntitle=Quick\nsound=beep\nnotify=1\n"
                          "[Alert Window 1]\nsubscription=C\ndisplay=set\nextra=Extra\n"
                          "[Alert Window 2]\nsubscription=C\ndisplay=symbol\n"
                          "[Alert Window 3]\nsubscription=C\ndisplay=pointslist\n"

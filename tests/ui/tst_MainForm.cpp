@@ -480,6 +480,11 @@ private Q_SLOTS:
             store.setValue(QStringLiteral("Window:QS/Top"), -2147483647 - 1);
             store.setValue(QStringLiteral("Window:BB/Left"), 100001);
             store.setValue(QStringLiteral("Window:BB/Top"), 10);
+            QStringList manySymbols;
+            for (int i = 0; i < 200000; ++i)
+                manySymbols << QString::number(i);
+            store.setValue(QStringLiteral("Main/KeepExcludeList"), QStringLiteral("1"));
+            store.setValue(QStringLiteral("Main/ExcludeList"), manySymbols.join(QLatin1Char('\n')));
         }
         QStringList reports;
         SetDebugReceiver([&reports](const QString &text) { reports << text; });
@@ -494,6 +499,7 @@ private Q_SLOTS:
         QCOMPARE(form->geometry().topLeft(), FitOntoScreens(QRect(QPoint(485, 348), form->size())));
         for (int i = 0; i < 3; ++i)
             QCOMPARE(form->AlertWindows()[i]->size(), QSize(401, 480));
+        QCOMPARE(ExcludeList().Count(), 10000);
     }
 
     // The client area's corner is what is kept, so a framed window comes back exactly

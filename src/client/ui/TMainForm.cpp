@@ -77,6 +77,10 @@ int PointSizeOf(const QFont &font)
 // would take the program down.
 constexpr qint32 LargestFontSize = 500;
 
+// Each kept symbol is one sorted insertion; a damaged store listing millions of
+// them would hold up the start for minutes. No trader excludes this many.
+constexpr int MostKeptExcludes = 10000;
+
 // No desktop reaches this far from its origin; a stored rectangle that does is damaged.
 constexpr qint64 FarthestPixel = 100000;
 
@@ -354,7 +358,7 @@ void TMainForm::RestoreExcludeList()
         return;
     const QStringList symbols = settingsStore_->ReadString(MainSection, ExcludeListName, QString())
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString &symbol : symbols)
+    for (const QString &symbol : symbols.mid(0, MostKeptExcludes))
         ExcludeList().Add(symbol);
 }
 
