@@ -6,9 +6,12 @@
 #include "client/ui/TMiscDebugWindow.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "client/ui/TReportingApplication.h"
+#include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
 
 #include <QScopeGuard>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -37,6 +40,16 @@ int main(int argc, char *argv[])
         mainForm.close();
         QApplication::quit();
     };
+
+    // For the load and attack scripts: how freely the event loop turns under them.
+    TStallReporter stallReporter(stderr);
+    if (TStallReporter::Requested())
+        GetMainConnection().AddAlertCallback([&stallReporter](const QByteArray &body) {
+            // Empty frames on the alert stream carry no alert.
+            if (!body.isEmpty())
+                stallReporter.CountAlert();
+        });
+    stallReporter.StartIfRequested();
 
     mainForm.show();
     return application.exec();

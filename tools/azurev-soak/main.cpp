@@ -5,13 +5,17 @@
 //   HH:MM:SS session <n> alerts <count>     when a session's status leaves the
 //                                           working states, the alerts it brought
 //   HH:MM:SS minute <m> rss-kb <kb> longest-stall-ms <ms> alerts <count>
-// and exits after N minutes (default 10) with a summary line.
+// and exits after N minutes (default 10) with a summary line. SIGTERM and SIGINT end it
+// as they end the program, by closing the main window; with AZUREV_STALL_REPORT set it
+// writes the program's stall report to standard error.
 
 #include "client/core/TMainConnection.h"
 #include "client/ui/TAlertForm.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
+#include "shared/TStallReporter.h"
+#include "shared/TTerminationSignals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -77,16 +81,26 @@ int main(int argc, char *argv[])
 
     // Counting alerts and sessions alongside the windows, which registered first.
     TMainConnection &connection = GetMainConnection();
+    TStallReporter stallReporter(stderr);
     qint64 sessionAlerts = 0;
     qint64 minuteAlerts = 0;
     qint64 totalAlerts = 0;
     int sessions = 0;
     bool working = false;
-    connection.AddAlertCallback([&](const QByteArray &) {
+    connection.AddAlertCallback([&](const QByteArray &body) {
         ++sessionAlerts;
         ++minuteAlerts;
         ++totalAlerts;
+        // Empty frames on the alert stream carry no alert.
+        if (!body.isEmpty())
+            stallReporter.CountAlert();
     });
+    stallReporter.StartIfRequested();
+    TTerminationSignals termination;
+    termination.OnTerminate = [&mainForm] {
+        mainForm.close();
+        QApplication::quit();
+    };
     // The main window shows the status; this watcher comes after it.
     const std::function<void()> showStatus = connection.OnStatusChange;
     connection.OnStatusChange = [&] {

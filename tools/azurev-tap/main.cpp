@@ -4,6 +4,7 @@
 
 #include "TAlertJsonWriter.h"
 #include "TTapOptions.h"
+#include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
 
 #include "client/core/TMainConnection.h"
@@ -120,7 +121,13 @@ int main(int argc, char **argv)
         connection.AddCategory(category);
 
     TAlertJsonWriter writer(stdout);
-    connection.AddAlertCallback([&writer](const QByteArray &body) { writer.Write(body); });
+    TStallReporter stallReporter(stderr);
+    connection.AddAlertCallback([&writer, &stallReporter](const QByteArray &body) {
+        writer.Write(body);
+        if (!body.isEmpty())
+            stallReporter.CountAlert();
+    });
+    stallReporter.StartIfRequested();
     connection.OnStatusChange = [&connection] {
         PrintError(QStringLiteral("status: ") + connection.Status());
     };

@@ -1,0 +1,86 @@
+#include "shared/TStallReporter.h"
+
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int WaitMs = 10000;
+
+// The report lines written so far, each split into its words.
+QList<QList<QByteArray>> ReportLines(const QString &path)
+{
+    QFile file(path);
+    QList<QList<QByteArray>> lines;
+    if (!file.open(QIODevice::ReadOnly))
+        return lines;
+    for (const QByteArray &line : file.readAll().split('\n'))
+        if (!line.isEmpty())
+            lines.append(line.split(' '));
+    return lines;
+}
+
+} // namespace
+
+class tst_StallReporter : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void reportsAlertsAndTheLoopsLongestWait_data()
+    {
+        QTest::addColumn<bool>("requested");
+        QTest::addColumn<int>("alerts");
+        QTest::addColumn<int>("blockMs");
+        QTest::newRow("not requested: silent") << false << 2 << 0;
+        QTest::newRow("idle loop") << true << 0 << 0;
+        QTest::newRow("three alerts, loop blocked 300 ms") << true << 3 << 300;
+    }
+
+    void reportsAlertsAndTheLoopsLongestWait()
+    {
+        QFETCH(bool, requested);
+        QFETCH(int, alerts);
+        QFETCH(int, blockMs);
+        if (requested)
+            qputenv("AZUREV_STALL_REPORT", "1");
+        else
+            qunsetenv("AZUREV_STALL_REPORT");
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("report.txt"));
+        std::FILE *out = std::fopen(QFile::encodeName(path).constData(), "w");
+        QVERIFY(out);
+        {
+            TStallReporter reporter(out);
+            reporter.StartIfRequested();
+            for (int i = 0; i < alerts; ++i)
+                reporter.CountAlert();
+            if (blockMs > 0)
+                QTimer::singleShot(100, [blockMs] { QThread::msleep(blockMs); });
+            if (requested)
+                QTRY_VERIFY_WITH_TIMEOUT(ReportLines(path).size() >= 2, WaitMs);
+            else
+                QTest::qWait(1500);
+        }
+        std::fclose(out);
+
+        const QList<QList<QByteArray>> lines = ReportLines(path);
+        if (!requested) {
+            QVERIFY(lines.isEmpty());
+            return;
+        }
+        qint64 longestStallMs = 0;
+        for (const QList<QByteArray> &words : lines) {
+            QCOMPARE(words.size(), 9);
+            QCOMPARE(words[0], QByteArray("stall-report"));
+            QCOMPARE(words[8].toInt(), alerts);
+            longestStallMs = std::max(longestStallMs, words[4].toLongLong());
+        }
+        // A loop blocked that long waited at least that long; nothing more is certain.
+        QVERIFY2(longestStallMs >= blockMs - 10, lines.constFirst().join(' ').constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_StallReporter)
+#include "tst_StallReporter.moc"
