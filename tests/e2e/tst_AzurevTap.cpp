@@ -71,18 +71,22 @@ private Q_SLOTS:
         QVERIFY(server.Listening());
         ServeAlerts(server, {"Q1\r\nsymbol=AAPL&last=12.5&time=09%3A31%3A02",
                              "Q2\r\nsymbol=B%26Q&note=say+%22hi%22%3D&junk&last=1\r\nignored",
-                             "Q1"});
+                             "Q1",
+                             // Not UTF-8, so one character per byte; then UTF-8; then controls.
+                             "Q1\r\nsymbol=%E9t%C3%A9&name=%C3%A9&note=a%09b%01"});
         QTemporaryDir folder;
         QProcess tap;
         Start(tap, folder.path(), {"--server", server.Address(), "--category", "Q2", "--category", "Q1",
                                    "--user", "ann", "--password-stdin"});
 
         QByteArray out;
-        QTRY_COMPARE_WITH_TIMEOUT(Lines(tap, out).size(), 3, WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(Lines(tap, out).size(), 4, WaitMs);
         const QByteArrayList lines = Lines(tap, out);
         QCOMPARE(lines[0], QByteArray("{\"category\":\"Q1\",\"symbol\":\"AAPL\",\"last\":\"12.5\",\"time\":\"09:31:02\"}"));
         QCOMPARE(lines[1], QByteArray("{\"category\":\"Q2\",\"symbol\":\"B&Q\",\"note\":\"say+\\\"hi\\\"=\",\"last\":\"1\"}"));
         QCOMPARE(lines[2], QByteArray("{\"category\":\"Q1\"}"));
+        QCOMPARE(lines[3], QByteArray("{\"category\":\"Q1\",\"symbol\":\"\xC3\xA9t\xC3\x83\xC2\xA9\","
+                                      "\"name\":\"\xC3\xA9\",\"note\":\"a\\tb\\u0001\"}"));
         for (const QByteArray &line : lines) {
             QJsonParseError error;
             QVERIFY(QJsonDocument::fromJson(line, &error).isObject());

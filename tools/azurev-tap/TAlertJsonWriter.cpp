@@ -1,40 +1,53 @@
 #include "TAlertJsonWriter.h"
 
-#include "shared/DisplayText.h"
 #include "shared/UrlEncode.h"
 
-#include <QList>
-#include <QString>
+#include <QByteArrayView>
 
 namespace {
 
 const QByteArray LineBreak = "\r\n";
 
-// A JSON string of the bytes as the client would show them (UTF-8 when valid, else
-// one character per byte), so the line stays valid JSON whatever the server sent and
-// different bytes never read the same.
-QByteArray JsonString(const QByteArray &bytes)
+// Appends a JSON string of the bytes as the client would show them: UTF-8 when they
+// are valid UTF-8, else one character per byte (Latin-1), so the line stays valid JSON
+// whatever the server sent and different bytes never read the same. Works on the bytes
+// directly: a body may be 16 MiB, and a detour through UTF-16 would hold it three times.
+void AppendJsonString(QByteArray &json, QByteArrayView bytes)
 {
-    const QString text = DisplayText(bytes);
-    QString escaped;
-    escaped.reserve(text.size() + 2);
-    escaped += QLatin1Char('"');
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '"': escaped += QLatin1String("\\\""); break;
-        case '\\': escaped += QLatin1String("\\\\"); break;
-        case '\n': escaped += QLatin1String("\\n"); break;
-        case '\r': escaped += QLatin1String("\\r"); break;
-        case '\t': escaped += QLatin1String("\\t"); break;
+    const bool utf8 = bytes.isValidUtf8();
+    json += '"';
+    for (const char c : bytes) {
+        const uchar byte = uchar(c);
+        switch (byte) {
+        case '"': json += "\\\""; break;
+        case '\\': json += "\\\\"; break;
+        case '\n': json += "\\n"; break;
+        case '\r': json += "\\r"; break;
+        case '\t': json += "\\t"; break;
         default:
-            if (c.unicode() < 0x20)
-                escaped += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                escaped += c;
+            if (byte < 0x20) {
+                json += "\\u00";
+                json += "0123456789abcdef"[byte >> 4];
+                json += "0123456789abcdef"[byte & 0xF];
+            } else if (byte >= 0x80 && !utf8) {
+                json += char(0xC0 | (byte >> 6));
+                json += char(0x80 | (byte & 0x3F));
+            } else {
+                json += c;
+            }
         }
     }
-    escaped += QLatin1Char('"');
-    return escaped.toUtf8();
+    json += '"';
+}
+
+// The bytes of a field name or value, percent-decoded; the view is copied only when it
+// holds an escape.
+void AppendDecoded(QByteArray &json, QByteArrayView text)
+{
+    if (!text.contains('%'))
+        AppendJsonString(json, text);
+    else
+        AppendJsonString(json, PercentDecode(text.toByteArray()));
 }
 
 } // namespace
@@ -42,23 +55,33 @@ QByteArray JsonString(const QByteArray &bytes)
 QByteArray TAlertJsonWriter::ToJson(const QByteArray &body)
 {
     // Line 1 is the category, line 2 the fields; anything after that is not part of it.
-    const int categoryEnd = body.indexOf(LineBreak);
-    const QByteArray category = categoryEnd < 0 ? body : body.left(categoryEnd);
-    QByteArray fields;
+    const QByteArrayView all(body);
+    const qsizetype categoryEnd = all.indexOf(LineBreak);
+    QByteArrayView fields;
     if (categoryEnd >= 0) {
-        const int fieldsStart = categoryEnd + LineBreak.size();
-        const int fieldsEnd = body.indexOf(LineBreak, fieldsStart);
-        fields = fieldsEnd < 0 ? body.mid(fieldsStart) : body.mid(fieldsStart, fieldsEnd - fieldsStart);
+        fields = all.sliced(categoryEnd + LineBreak.size());
+        const qsizetype fieldsEnd = fields.indexOf(LineBreak);
+        if (fieldsEnd >= 0)
+            fields.truncate(fieldsEnd);
     }
 
-    QByteArray json = "{\"category\":" + JsonString(category);
-    for (const QByteArray &item : fields.split('&')) {
+    QByteArray json;
+    // Room for the usual case, where few bytes need an escape.
+    json.reserve(body.size() + 64);
+    json += "{\"category\":";
+    AppendJsonString(json, categoryEnd < 0 ? all : all.first(categoryEnd));
+    while (!fields.isEmpty()) {
+        const qsizetype ampersand = fields.indexOf('&');
+        const QByteArrayView item = ampersand < 0 ? fields : fields.first(ampersand);
+        fields = ampersand < 0 ? QByteArrayView() : fields.sliced(ampersand + 1);
         // Split before decoding, so an escaped "&" or "=" stays inside its value.
-        const int equals = item.indexOf('=');
+        const qsizetype equals = item.indexOf('=');
         if (equals < 0)
             continue;
-        json += ',' + JsonString(PercentDecode(item.left(equals))) + ':'
-                + JsonString(PercentDecode(item.mid(equals + 1)));
+        json += ',';
+        AppendDecoded(json, item.first(equals));
+        json += ':';
+        AppendDecoded(json, item.sliced(equals + 1));
     }
     json += '}';
     return json;
@@ -66,7 +89,8 @@ QByteArray TAlertJsonWriter::ToJson(const QByteArray &body)
 
 void TAlertJsonWriter::Write(const QByteArray &body)
 {
-    const QByteArray line = ToJson(body) + '\n';
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), out_);
+    const QByteArray json = ToJson(body);
+    std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), out_);
+    std::fputc('\n', out_);
     std::fflush(out_);
 }
