@@ -1,5 +1,6 @@
 #include "shared/THttpTunnel.h"
 
+#include "net/TAsyncSocket.h"
 #include "net/THttpClient.h"
 #include "shared/DebugSink.h"
 #include "shared/Exception.h"
@@ -9,10 +10,13 @@
 #include <QBuffer>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 constexpr double MillisecondsPerDay = 86400000.0;
 constexpr int AcceptedStatus = 200;
+constexpr int MaxReadBytes = TAsyncSocket::ReadBufferBytes;
 const QByteArray LineBreak = QByteArrayLiteral("\r\n");
 
 void Fire(const TGenericServerConnection::TNotifyEvent &event, TGenericServerConnection *sender)
@@ -99,10 +103,14 @@ bool THttpTunnel::Connect()
 
 void THttpTunnel::DownloadData(const QByteArray &piece)
 {
+    if (readOffset_ > 0 && readOffset_ >= receiveBuffer_.size() / 2) {
+        receiveBuffer_.remove(0, readOffset_);
+        readOffset_ = 0;
+    }
     receiveBuffer_ += piece;
     if (connState_ == ConnConnecting)
         TakeHeaderLines();
-    if (connState_ == ConnConnected && !receiveBuffer_.isEmpty())
+    if (connState_ == ConnConnected && receiveBuffer_.size() > readOffset_)
         Fire(OnDataAvailable, this);
 }
 
@@ -128,8 +136,18 @@ void THttpTunnel::ReadAvailable(QByteArray &data)
     // While connecting, the buffer holds header lines, not the server's stream.
     if (connState_ != ConnConnected && connState_ != ConnClosed)
         return;
-    data = receiveBuffer_;
-    receiveBuffer_.clear();
+    // At most one socket read buffer's worth per call, as the socket connection hands
+    // it out, so the reader inflates it slice by slice and returns to the event loop
+    // in between. The bytes handed out are skipped, not moved; the buffer sheds them
+    // once they are the larger part of it (DownloadData), so a long backlog costs no
+    // more than one move of every byte.
+    const qsizetype count = std::min(receiveBuffer_.size() - readOffset_, qsizetype(MaxReadBytes));
+    data = receiveBuffer_.mid(readOffset_, count);
+    readOffset_ += count;
+    if (readOffset_ == receiveBuffer_.size()) {
+        receiveBuffer_.clear();
+        readOffset_ = 0;
+    }
 }
 
 void THttpTunnel::Send(const QByteArray &data)

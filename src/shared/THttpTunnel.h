@@ -57,7 +57,9 @@ private:
     QString ClientStatus(const THttpClient &client) const;
 
     quint8 connState_ = ConnNew;
+    // The server's bytes from readOffset_ on are not yet read.
     QByteArray receiveBuffer_;
+    qsizetype readOffset_ = 0;
     QByteArray sendBuffer_;
     qint32 sequence_ = 0;
     quint8 sendState_ = SendIdle;

@@ -284,6 +284,32 @@ private Q_SLOTS:
         QCOMPARE(server.Count(), 1);
     }
 
+    void aLongBacklogIsReadInBoundedPiecesInOrder()
+    {
+        LoopbackHttpServer server;
+        TunnelProbe probe(server);
+        probe.readOnData = false;
+        QVERIFY(probe.Open());
+        const QByteArray sent = Pattern(3 * 1024 * 1024 + 12345);
+        server.StreamPiece(0, sent);
+        server.EndStream(0);
+        // The end of the download comes after its last byte: all of it waits now.
+        QTRY_COMPARE_WITH_TIMEOUT(probe.closed, 1, WaitMs);
+
+        QByteArray received;
+        QVector<qsizetype> pieces;
+        for (int i = 0; i < 10; ++i) {
+            QByteArray data;
+            probe.tunnel->ReadAvailable(data);
+            if (data.isEmpty())
+                break;
+            pieces.append(data.size());
+            received += data;
+        }
+        QCOMPARE(pieces, (QVector<qsizetype>{1024 * 1024, 1024 * 1024, 1024 * 1024, 12345}));
+        QVERIFY(received == sent);
+    }
+
     void theEndOfTheDownloadClosesTheTunnel_data()
     {
         QTest::addColumn<bool>("headerArrived");
