@@ -112,6 +112,8 @@ private Q_SLOTS:
     void recordWritesEveryRequest();
     void replaySendsRecordedBodies_data();
     void replaySendsRecordedBodies();
+    void aLoadRunSendsItsCountAndNoMore_data();
+    void aLoadRunSendsItsCountAndNoMore();
     void maxSecondsEndsTheServer();
     void badOptionsAreRefused_data();
     void badOptionsAreRefused();
@@ -642,8 +644,38 @@ void TestAlertFeed::replaySendsRecordedBodies()
     QCOMPARE(bodies, (QVector<QByteArray>{"A\r\nsymbol=ONE&last=1.5&note=back\\slash",
                                           "A\r\nsymbol=TWO&time=10%3A31%3A05\tend",
                                           "A\r\nsymbol=THREE&last=3.25"}));
-    QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("replay finished"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("source finished"), 10000);
     // Nothing after the end of the recording, neither of A nor of B.
+    client.Send(MakeMessage("command", "ping", "response", "1"), 40);
+    QVector<TServerFrame> before;
+    TServerFrame frame;
+    QVERIFY(client.FrameFor(40, frame, &before));
+    for (const TServerFrame &passed : std::as_const(before))
+        QVERIFY(passed.MessageId != TRawAlertClient::ListenId);
+}
+
+void TestAlertFeed::aLoadRunSendsItsCountAndNoMore_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("count");
+    QTest::newRow("a count at a rate") << QStringList{"--rate", "2000", "--max-alerts", "50"} << 50;
+    // More than one flush's worth, all due at once.
+    QTest::newRow("a burst") << QStringList{"--burst", "2500"} << 2500;
+}
+
+void TestAlertFeed::aLoadRunSendsItsCountAndNoMore()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, count);
+    TFeedProcess feed;
+    QVERIFY(feed.Start(arguments + QStringList{"--category", "A=default"}));
+    TRawAlertClient client;
+    QVERIFY(client.Connect(feed.Port()));
+    client.SendLoginBurst("anna", "secret", "", {"A"});
+    QVector<QByteArray> bodies;
+    QVERIFY(client.Alerts(count, bodies));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        feed.ErrorOutput().contains(QStringLiteral("source finished: %1 alerts sent").arg(count).toUtf8()), 10000);
     client.Send(MakeMessage("command", "ping", "response", "1"), 40);
     QVector<TServerFrame> before;
     TServerFrame frame;

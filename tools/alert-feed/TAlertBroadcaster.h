@@ -37,5 +37,10 @@ private:
     QTimer timer_;
     QElapsedTimer sinceTick_;
     qint64 paceMs_ = 0;
+    // Bodies handed out, the time since the first, and how long since then every
+    // reader was too far behind to take more.
+    qint64 sent_ = 0;
+    QElapsedTimer sinceFirst_;
+    qint64 waitedMs_ = 0;
     bool finished_ = false;
 };

@@ -100,14 +100,15 @@ QString ParseSeconds(const QCommandLineParser &parser, const QString &name,
     return QString();
 }
 
-QString ParseCount(const QCommandLineParser &parser, const QString &name, qint64 &count)
+QString ParseCount(const QCommandLineParser &parser, const QString &name, qint64 &count,
+                   qint64 most = 1000000)
 {
     if (!parser.isSet(name))
         return QString();
     bool ok = false;
     const qint64 value = parser.value(name).toLongLong(&ok);
-    if (!ok || value < 1 || value > 1000000)
-        return Invalid(name, parser.value(name), QStringLiteral("expected a count from 1 to 1000000"));
+    if (!ok || value < 1 || value > most)
+        return Invalid(name, parser.value(name), QStringLiteral("expected a count from 1 to %1").arg(most));
     count = value;
     return QString();
 }
@@ -164,6 +165,8 @@ QString ParseFeedOptions(const QStringList &givenArguments, TFeedOptions &option
     value("replay", "FILE", "Send the recorded bodies of FILE instead of synthetic ones.");
     value("record", "FILE", "Write every request received to FILE, one JSON object per line.");
     value("max-seconds", "N", "Exit after N seconds.");
+    value("max-alerts", "N", "Send N synthetic alerts and then no more.");
+    value("burst", "N", "Send N synthetic alerts as fast as the clients take them, and then no more.");
     value("drop-after", "SECONDS", "Close each connection SECONDS after it was accepted.");
     value("ignore-pings-after", "SECONDS",
           "Leave pings unanswered SECONDS after a connection was accepted.");
@@ -250,6 +253,21 @@ QString ParseFeedOptions(const QStringList &givenArguments, TFeedOptions &option
     for (const auto &[name, count] : countOptions)
         if (error.isEmpty())
             error = ParseCount(parser, QString::fromLatin1(name), *count);
+    // Load runs: a minute at a high rate is millions of alerts.
+    constexpr qint64 MostAlerts = 1000000000;
+    const QPair<const char *, std::optional<qint64> *> alertCounts[] = {
+        {"max-alerts", &options.MaxAlerts},
+        {"burst", &options.BurstAlerts},
+    };
+    for (const auto &[name, count] : alertCounts) {
+        qint64 value = 0;
+        if (error.isEmpty())
+            error = ParseCount(parser, QString::fromLatin1(name), value, MostAlerts);
+        if (error.isEmpty() && value > 0)
+            *count = value;
+    }
+    if (error.isEmpty() && (options.MaxAlerts || options.BurstAlerts) && parser.isSet(QStringLiteral("replay")))
+        error = QStringLiteral("--max-alerts and --burst are for synthetic alerts, not --replay");
     if (parser.isSet(QStringLiteral("stop-login")))
         options.Faults.StopLoginText = parser.value(QStringLiteral("stop-login")).toUtf8();
     options.IniFile = parser.value(QStringLiteral("ini"));

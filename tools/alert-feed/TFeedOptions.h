@@ -66,6 +66,10 @@ struct TFeedOptions
     QString ReplayFile;
     QString RecordFile;
     std::optional<double> MaxSeconds;
+    // Synthetic alerts only: stop after this many.
+    std::optional<qint64> MaxAlerts;
+    // Synthetic alerts only: this many, all due at once, and no more.
+    std::optional<qint64> BurstAlerts;
     TFaultPlan Faults;
     std::optional<TTunnelOptions> Tunnel;
     // Both set: the TCP listener speaks TLS.

@@ -124,8 +124,15 @@ std::unique_ptr<TAlertSource> TFeedServer::MakeSource(QString &error)
     // A seeded run starts its market at a fixed time, so it is the same run every time;
     // otherwise the market's clock starts at the local time of day.
     const int startMs = options_.Seed ? SeededStartMs : QTime::currentTime().msecsSinceStartOfDay();
-    return std::make_unique<TGeneratedAlerts>(
+    auto generated = std::make_unique<TGeneratedAlerts>(
         seed_, startMs, options_.Rate.value_or(TFeedOptions::DemoRate), kinds_);
+    if (options_.BurstAlerts) {
+        generated->EndAfter(*options_.BurstAlerts);
+        generated->MakeBurst();
+    } else if (options_.MaxAlerts) {
+        generated->EndAfter(*options_.MaxAlerts);
+    }
+    return generated;
 }
 
 void TFeedServer::AcceptConnections(QTcpServer *server)

@@ -14,6 +14,10 @@ TGeneratedAlerts::TGeneratedAlerts(quint64 seed, int startMsOfDay, double alerts
 
 qint64 TGeneratedAlerts::NextDueMs() const
 {
+    if (end_ >= 0 && taken_ >= end_)
+        return -1;
+    if (burst_)
+        return 0;
     return qint64(std::floor(double(taken_) * 1000.0 / alertsPerSecond_));
 }
 
