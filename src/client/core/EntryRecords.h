@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/TNewestFirstList.h"
 #include "shared/LocalClock.h"
 
 #include <QByteArray>
@@ -11,7 +12,9 @@
 // The entry records the alert windows fill and the grids show, one kind per grid.
 // Missing reals are NaN and missing integers 0; grids leave such cells empty.
 // Symbols and times hold the bytes the alert carried; grids decode them only to
-// paint them (DisplayText).
+// paint them (DisplayText). The windows keep their newest-first lists as
+// TNewestFirstList, which hands them to the grids without copying; the plain arrays
+// serve lists built whole.
 
 inline double MissingReal() { return std::numeric_limits<double>::quiet_NaN(); }
 
@@ -25,6 +28,7 @@ struct TQuickStrikeEntry
     QByteArray Time;
 };
 using TQuickStrikeEntries = QVector<TQuickStrikeEntry>;
+using TQuickStrikeList = TNewestFirstList<TQuickStrikeEntry>;
 
 // One symbol near its Bollinger band; Time is when the alert was handled.
 struct TBollingerEntry
@@ -49,6 +53,7 @@ struct TJFEntry
     double RV = MissingReal();
 };
 using TJFEntries = QVector<TJFEntry>;
+using TJFList = TNewestFirstList<TJFEntry>;
 
 struct TPointsTopListEntry
 {
@@ -57,6 +62,8 @@ struct TPointsTopListEntry
     double Change = MissingReal();
 };
 using TPointsTopListEntries = QVector<TPointsTopListEntry>;
+// Newest first for simple lists; the points list is replaced whole by every alert.
+using TPointsList = TNewestFirstList<TPointsTopListEntry>;
 
 // One row of the full top list; the symbol "-" marks a separator row.
 struct TSmbTopListEntry

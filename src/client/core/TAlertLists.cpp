@@ -9,8 +9,7 @@
 
 namespace {
 
-// The longest newest-first list; the oldest alert falls off beyond it. It keeps the
-// copy every alert makes into the grid bounded.
+// The longest newest-first list; the oldest alert falls off beyond it.
 constexpr int NewestFirstLimit = 1000;
 constexpr int NoLimit = -1;
 // The full top list's first capacity; it doubles whenever the alert carries more.
@@ -18,15 +17,15 @@ constexpr int SmbFirstCapacity = 55;
 
 // The new entry goes to the front; a full list loses its last, oldest entry.
 template <typename Entry>
-void InsertNewestFirst(QVector<Entry> &list, Entry entry, int limit)
+void InsertNewestFirst(TNewestFirstList<Entry> &list, Entry entry, int limit)
 {
-    if (limit != NoLimit && list.size() >= limit)
-        list.resize(limit - 1);
+    while (limit != NoLimit && list.size() >= limit)
+        list.removeLast();
     list.prepend(std::move(entry));
 }
 
 template <typename Entry>
-bool ClearList(QVector<Entry> &list)
+bool ClearList(TNewestFirstList<Entry> &list)
 {
     if (list.isEmpty())
         return false;
@@ -161,7 +160,7 @@ void TAlertLists::HandleJFSimpleList(tHashTable &fields)
 
 void TAlertLists::HandlePointsList(tHashTable &fields)
 {
-    pointsEntries_.clear();
+    TPointsTopListEntries rows;
     for (int i = 0;; ++i) {
         TPointsTopListEntry entry;
         entry.Symbol = FieldText(fields, Indexed("symbol", i));
@@ -169,8 +168,9 @@ void TAlertLists::HandlePointsList(tHashTable &fields)
         entry.Change = FieldReal(fields, Indexed("change", i));
         if (entry.Symbol.isEmpty() || std::isnan(entry.Last) || std::isnan(entry.Change))
             break;
-        pointsEntries_.append(std::move(entry));
+        rows.append(std::move(entry));
     }
+    pointsEntries_ = rows;
 }
 
 void TAlertLists::HandleSmbTopList(tHashTable &fields)

@@ -34,12 +34,13 @@ public:
     // non-empty list was emptied.
     bool ClearWindow();
 
-    const TQuickStrikeEntries &QuickStrikeEntries() const { return quickStrikeEntries_; }
-    const TQuickStrikeEntries &SymbolOnlyEntries() const { return symbolOnlyEntries_; }
+    // The newest-first lists: copies of them are cheap snapshots.
+    const TQuickStrikeList &QuickStrikeEntries() const { return quickStrikeEntries_; }
+    const TQuickStrikeList &SymbolOnlyEntries() const { return symbolOnlyEntries_; }
     const TBollingerEntries &BollingerEntries() const { return bollingerEntries_; }
     const TSortedSymbolList &BollingerSymbols() const { return bollingerSymbols_; }
-    const TJFEntries &JFEntries() const { return jfEntries_; }
-    const TPointsTopListEntries &PointsEntries() const { return pointsEntries_; }
+    const TJFList &JFEntries() const { return jfEntries_; }
+    const TPointsList &PointsEntries() const { return pointsEntries_; }
     const TSmbTopListEntries &SmbEntries() const { return smbEntries_; }
 
 private:
@@ -58,11 +59,11 @@ private:
     TDisplayKind kind_ = dkQuickStrike;
     const TSortedSymbolList &exclude_;
 
-    TQuickStrikeEntries quickStrikeEntries_;
+    TQuickStrikeList quickStrikeEntries_;
     TBollingerEntries bollingerEntries_;
     TSortedSymbolList bollingerSymbols_;
-    TQuickStrikeEntries symbolOnlyEntries_;
-    TJFEntries jfEntries_;
-    TPointsTopListEntries pointsEntries_;
+    TQuickStrikeList symbolOnlyEntries_;
+    TJFList jfEntries_;
+    TPointsList pointsEntries_;
     TSmbTopListEntries smbEntries_;
 };

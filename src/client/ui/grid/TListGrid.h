@@ -18,8 +18,9 @@ public:
     {
     }
 
-    // Keeps a private copy, so later changes to the caller's list do not reach
-    // the grid before the next call; an empty list still shows one empty row.
+    // Keeps its own copy, so later changes to the caller's list do not reach the
+    // grid before the next call; a newest-first list's copy is a snapshot that
+    // shares the entries. An empty list still shows one empty row.
     void SetEntries(const TEntries &entries)
     {
         entries_ = entries;

@@ -5,7 +5,7 @@
 
 // Alerts newest first: time, symbol, change, volume, relative volume, band
 // value and count. Rows are tinted by rank and a count of ten or more lights up.
-class TJFGrid : public TListGrid<TJFEntries>
+class TJFGrid : public TListGrid<TJFList>
 {
 public:
     explicit TJFGrid(QWidget *owner);

@@ -5,7 +5,7 @@
 
 // Alerts newest first: symbol, last, change, percent change, divergence and
 // time, with the newest row drawn inverted.
-class TQuickStrikeGrid : public TListGrid<TQuickStrikeEntries>
+class TQuickStrikeGrid : public TListGrid<TQuickStrikeList>
 {
 public:
     explicit TQuickStrikeGrid(QWidget *owner);

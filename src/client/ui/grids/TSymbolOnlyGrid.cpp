@@ -56,7 +56,7 @@ bool TSymbolOnlyGrid::CellToEntry(int col, int row, int &index) const
     return row >= 1 && index >= 0 && index < int(entries_.size());
 }
 
-void TSymbolOnlyGrid::SetEntries(const TQuickStrikeEntries &entries)
+void TSymbolOnlyGrid::SetEntries(const TQuickStrikeList &entries)
 {
     if (entries.isEmpty()) {
         entries_.clear();

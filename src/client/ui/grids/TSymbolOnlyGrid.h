@@ -13,8 +13,8 @@ public:
 
     // Expects exactly one new entry at the front of the list since the last
     // call; an empty list clears the matrix.
-    void SetEntries(const TQuickStrikeEntries &entries);
-    const TQuickStrikeEntries &Entries() const { return entries_; }
+    void SetEntries(const TQuickStrikeList &entries);
+    const TQuickStrikeList &Entries() const { return entries_; }
 
     // Fits the matrix to the widget; when forced or when it changed, lays the
     // shown entries out afresh, oldest first from slot 0.
@@ -40,6 +40,6 @@ protected:
 
 private:
     int headSlot_ = -1;
-    TQuickStrikeEntries entries_;
+    TQuickStrikeList entries_;
     bool laidOut_ = false;
 };
