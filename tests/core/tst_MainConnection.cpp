@@ -291,6 +291,64 @@ private Q_SLOTS:
         QCOMPARE(statuses_, (QStringList{Connecting(server), QStringLiteral("Disconnected."), Connecting(server)}));
     }
 
+    void aLostLinkIsStaleUntilAlertsFlowAndItsGapIsToldOnce_data()
+    {
+        QTest::addColumn<bool>("alertsBefore");
+        QTest::addColumn<bool>("userResets");
+        QTest::addColumn<bool>("gapTold");
+        QTest::newRow("alerts, then the server closes") << true << false << true;
+        QTest::newRow("no alerts, then the server closes") << false << false << false;
+        QTest::newRow("alerts, then the user resets") << true << true << false;
+    }
+
+    void aLostLinkIsStaleUntilAlertsFlowAndItsGapIsToldOnce()
+    {
+        QFETCH(bool, alertsBefore);
+        QFETCH(bool, userResets);
+        QFETCH(bool, gapTold);
+        FakeAlertServer server;
+        auto connection = MakeConnection(server);
+        QVector<TLinkGap> gaps;
+        connection->AddLinkGapCallback([&gaps](const TLinkGap &gap) { gaps << gap; });
+        QVERIFY(LogIn(*connection, server));
+        FakeAlertClient &first = server.Client(0);
+        first.SendFrame(first.IdOf("login"), "SESSION ID\r\nS-1");
+        QTRY_COMPARE_WITH_TIMEOUT(connection->SessionId(), QByteArray("S-1"), WaitMs);
+        if (alertsBefore)
+            QVERIFY(SendThenAlert(first, {}));
+        QVERIFY(!connection->Stale());
+
+        TDateTime lost = 0;
+        if (userResets) {
+            connection->ResetConnection();
+        } else {
+            first.Close();
+            // Ticks until the one that reaps the closed session.
+            QVERIFY(QTest::qWaitFor([&] { return Tick(*connection), connection->Stale(); }, WaitMs));
+            lost = now_;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT((Tick(*connection), server.ClientCount() == 2 && server.Client(1).Requests().size() == 3),
+                                 WaitMs);
+        FakeAlertClient &second = server.Client(1);
+        now_ += 2.0 / SecondsPerDay;
+        const TDateTime back = now_;
+        second.SendFrame(second.IdOf("login"), "SESSION ID\r\nS-2");
+        QTRY_COMPARE_WITH_TIMEOUT(connection->SessionId(), QByteArray("S-2"), WaitMs);
+        // Logged in again, but nothing has come yet: what the windows show is still old.
+        QCOMPARE(connection->Stale(), !userResets);
+        QVERIFY(gaps.isEmpty());
+
+        now_ += 1.0 / SecondsPerDay;
+        QVERIFY(SendThenAlert(second, {}));
+        QVERIFY(SendThenAlert(second, {}));
+        QVERIFY(!connection->Stale());
+        QCOMPARE(gaps.size(), gapTold ? 1 : 0);
+        if (gapTold) {
+            QCOMPARE(gaps[0].Lost, lost);
+            QCOMPARE(gaps[0].Back, back);
+        }
+    }
+
     void failedAttemptsBackOffAndSayWhy_data()
     {
         QTest::addColumn<TServerFault>("fault");

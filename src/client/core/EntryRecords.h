@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/LinkGap.h"
 #include "client/core/TNewestFirstList.h"
 #include "shared/LocalClock.h"
 
@@ -8,6 +9,8 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
+#include <utility>
 
 // The entry records the alert windows fill and the grids show, one kind per grid.
 // Missing reals are NaN and missing integers 0; grids leave such cells empty.
@@ -15,6 +18,10 @@
 // paint them (DisplayText). The windows keep their newest-first lists as
 // TNewestFirstList, which hands them to the grids without copying; the plain arrays
 // serve lists built whole.
+//
+// The records of the newest-first lists carry a Gap: set, the record is no alert but
+// the marker row of a link gap, which lists and grids keep like any row but which holds
+// no symbol to send, copy or export.
 
 inline double MissingReal() { return std::numeric_limits<double>::quiet_NaN(); }
 
@@ -26,6 +33,7 @@ struct TQuickStrikeEntry
     double PrevClose = MissingReal();
     double Divergence = MissingReal();
     QByteArray Time;
+    TLinkGap Gap;
 };
 using TQuickStrikeEntries = QVector<TQuickStrikeEntry>;
 using TQuickStrikeList = TNewestFirstList<TQuickStrikeEntry>;
@@ -51,6 +59,7 @@ struct TJFEntry
     qint32 Count = 0;
     double Rank = 0;
     double RV = MissingReal();
+    TLinkGap Gap;
 };
 using TJFEntries = QVector<TJFEntry>;
 using TJFList = TNewestFirstList<TJFEntry>;
@@ -60,6 +69,7 @@ struct TPointsTopListEntry
     QByteArray Symbol;
     double Last = MissingReal();
     double Change = MissingReal();
+    TLinkGap Gap;
 };
 using TPointsTopListEntries = QVector<TPointsTopListEntry>;
 // Newest first for simple lists; the points list is replaced whole by every alert.
@@ -85,3 +95,13 @@ struct TSmbTopListEntry
     qint32 Count = 0;
 };
 using TSmbTopListEntries = QVector<TSmbTopListEntry>;
+
+// Whether an entry record can be a gap marker row.
+template <typename Entry, typename = void>
+struct THasLinkGap : std::false_type
+{
+};
+template <typename Entry>
+struct THasLinkGap<Entry, std::void_t<decltype(std::declval<Entry>().Gap)>> : std::true_type
+{
+};

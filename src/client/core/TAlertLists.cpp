@@ -25,6 +25,14 @@ void InsertNewestFirst(TNewestFirstList<Entry> &list, Entry entry, int limit)
 }
 
 template <typename Entry>
+void InsertGapMarker(TNewestFirstList<Entry> &list, const TLinkGap &gap, int limit)
+{
+    Entry marker;
+    marker.Gap = gap;
+    InsertNewestFirst(list, std::move(marker), limit);
+}
+
+template <typename Entry>
 bool ClearList(TNewestFirstList<Entry> &list)
 {
     if (list.isEmpty())
@@ -275,6 +283,26 @@ bool TAlertLists::ExpireBollingers(TDateTime now)
         return false;
     bollingerEntries_ = kept;
     return true;
+}
+
+bool TAlertLists::AddGapMarker(const TLinkGap &gap)
+{
+    switch (kind_) {
+    case dkQuickStrike:
+        InsertGapMarker(quickStrikeEntries_, gap, NewestFirstLimit);
+        return true;
+    case dkSymbolOnly:
+        InsertGapMarker(symbolOnlyEntries_, gap, NewestFirstLimit);
+        return true;
+    case dkSimpleList:
+        InsertGapMarker(pointsEntries_, gap, NewestFirstLimit);
+        return true;
+    case dkJFSimpleList:
+        InsertGapMarker(jfEntries_, gap, NoLimit);
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool TAlertLists::ClearWindow()

@@ -30,6 +30,10 @@ public:
     // Drops band-set rows not refreshed in the last two minutes. True when any went.
     bool ExpireBollingers(TDateTime now);
 
+    // Puts the marker row of a link gap on top of a newest-first list, where it counts
+    // against the list's length limit like an alert. True when the window has such a list.
+    bool AddGapMarker(const TLinkGap &gap);
+
     // Empties a newest-first list that has a "Clear Window" command. True when a
     // non-empty list was emptied.
     bool ClearWindow();

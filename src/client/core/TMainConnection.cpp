@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -46,6 +47,16 @@ QVector<QByteArray> SplitLines(const QByteArray &text, int maxLines)
     if (start < text.size() && lines.size() < maxLines)
         lines.append(text.mid(start));
     return lines;
+}
+
+// Runs a window's handler; one broken window must not keep the news from the others.
+template <typename Call>
+void CallSwallowing(const Call &call)
+{
+    try {
+        call();
+    } catch (const std::exception &) {
+    }
 }
 
 } // namespace
@@ -92,12 +103,26 @@ void TMainConnection::AddAlertCallback(const TAlertCallback &callback)
     alertCallbacks_.append(callback);
 }
 
+void TMainConnection::AddLinkGapCallback(const TLinkGapCallback &callback)
+{
+    gapCallbacks_.append(callback);
+}
+
+void TMainConnection::AddStaleCallback(const std::function<void()> &callback)
+{
+    staleCallbacks_.append(callback);
+}
+
 void TMainConnection::DispatchAlert(bool success, const QByteArray &body,
                                     const TMessageToServer &)
 {
     if (!success)
         return;
     lastAlertTime_ = Now();
+    alertRate_.Add(lastAlertTime_);
+    // Alerts typed into the fake data window while the link is down close no gap.
+    if (session_ && sessionLoggedIn_)
+        AlertsFlow();
     // A receiver may register another one; only those present now get this body.
     const QVector<TAlertCallback> receivers = alertCallbacks_;
     for (const TAlertCallback &receiver : receivers) {
@@ -134,6 +159,9 @@ void TMainConnection::ResetConnection()
     RestartSession();
     stopped_ = false;
     sessionId_.clear();
+    // Asked for by the user: a fresh start, with nothing to warn of.
+    gapLost_ = 0;
+    SetStale(false);
     SetStatus(QString());
 }
 
@@ -174,6 +202,7 @@ void TMainConnection::CreateSession()
     // Silence counted against an earlier session must not cut this one short.
     silentTicks_ = 0;
     sessionLoggedIn_ = false;
+    sessionHadAlerts_ = false;
     session_ = std::make_unique<TTalkWithServer>();
     session_->OnResponse = [](bool, const QByteArray &, const TMessageToServer &) {};
     session_->OnDisconnected = [] {};
@@ -217,6 +246,7 @@ void TMainConnection::LoginAnswered(bool success, const QByteArray &body)
     if (!success)
         return;
     sessionLoggedIn_ = true;
+    linkBack_ = Now();
     // Only the first two lines mean anything; a server that sends millions of line
     // breaks must not make us hold them all.
     const QVector<QByteArray> lines = SplitLines(body, 2);
@@ -230,6 +260,35 @@ void TMainConnection::LoginAnswered(bool success, const QByteArray &body)
         if (lines.size() > 1)
             sessionId_ = lines[1];
     }
+}
+
+void TMainConnection::SessionLost()
+{
+    if (sessionLoggedIn_)
+        SetStale(true);
+    // Later losses before alerts flow again widen the gap already open.
+    if (sessionHadAlerts_ && gapLost_ == 0)
+        gapLost_ = Now();
+}
+
+void TMainConnection::AlertsFlow()
+{
+    sessionHadAlerts_ = true;
+    if (gapLost_ != 0) {
+        const TLinkGap gap{std::exchange(gapLost_, 0), linkBack_};
+        for (const TLinkGapCallback &callback : QVector<TLinkGapCallback>(gapCallbacks_))
+            CallSwallowing([&] { callback(gap); });
+    }
+    SetStale(false);
+}
+
+void TMainConnection::SetStale(bool stale)
+{
+    if (stale == stale_)
+        return;
+    stale_ = stale;
+    for (const std::function<void()> &callback : QVector<std::function<void()>>(staleCallbacks_))
+        CallSwallowing(callback);
 }
 
 void TMainConnection::DestroySession()
@@ -247,6 +306,7 @@ void TMainConnection::RestartSession()
 {
     if (session_) {
         SetStatus(QStringLiteral("Disconnected."));
+        SessionLost();
         DestroySession();
     }
     wakeUp_->RequestWakeUp();
@@ -278,6 +338,7 @@ void TMainConnection::ReapClosedSession()
     // (refused, unknown host, bad data, closed before the login was answered) failed.
     const bool worked = sessionLoggedIn_ && !session_->DataRejected();
     const QString reason = session_->ErrorMessage();
+    SessionLost();
     DestroySession();
     if (stopped_ || !HasCredentials())
         return;

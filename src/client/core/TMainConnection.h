@@ -1,5 +1,7 @@
 #pragma once
 
+#include "client/core/LinkGap.h"
+#include "client/core/TAlertRate.h"
 #include "client/core/TConnectionSettings.h"
 #include "client/core/TReconnectBackoff.h"
 #include "shared/LocalClock.h"
@@ -17,6 +19,8 @@ class TWakeMeSoon;
 
 // Receives one alert body: the category line, CR LF, then the alert's fields.
 using TAlertCallback = std::function<void(const QByteArray &data)>;
+// Told of a link gap when alerts flow again after it, before the first of them.
+using TLinkGapCallback = std::function<void(const TLinkGap &gap)>;
 
 // The program's one link to the alert server: holds the credentials, keeps one session
 // at a time logged in, subscribed and pinged, replaces it when it ends or falls silent,
@@ -44,6 +48,9 @@ public:
 
     // Receivers are called in registration order; there is no removal.
     void AddAlertCallback(const TAlertCallback &callback);
+    void AddLinkGapCallback(const TLinkGapCallback &callback);
+    // Called whenever Stale() changes.
+    void AddStaleCallback(const std::function<void()> &callback);
     // The alert stream's answer handler: with success, hands the body to every receiver.
     void DispatchAlert(bool success, const QByteArray &body, const TMessageToServer &request);
 
@@ -59,12 +66,17 @@ public:
     bool Stopped() const { return stopped_; }
     // True while a session's connection to the server is open.
     bool Connected() const;
+    // True from the loss of a logged-in session until alerts flow again on a new one:
+    // what the windows show may be out of date. Reset Connection starts afresh.
+    bool Stale() const { return stale_; }
     // Milliseconds from the last answered timer ping to its answer; -1 before the first.
     qint64 PingRoundTripMs() const { return pingRoundTripMs_; }
     // When the last alert arrived; 0 before the first.
     TDateTime LastAlertTime() const { return lastAlertTime_; }
-    // Both of the above in one short line for the main window, e.g.
-    // "ping 42 ms, last alert 3 s ago".
+    // Alerts of the last five minutes, for the count per minute and the sparkline.
+    const TAlertRate &AlertRate() const { return alertRate_; }
+    // The ping time and the last alert's age in one short line for the main window,
+    // e.g. "ping 42 ms, last alert 3 s ago".
     QString LinkReadout() const;
     const QByteArray &SessionId() const { return sessionId_; }
 
@@ -89,6 +101,11 @@ private:
     void DestroySession();
     void SendPing();
     void LoginAnswered(bool success, const QByteArray &body);
+    // The session goes: windows turn stale, and a gap opens if it had brought alerts.
+    void SessionLost();
+    // An alert arrived on a logged-in session: a gap open since a loss is closed.
+    void AlertsFlow();
+    void SetStale(bool stale);
     void PingAnswered(bool success);
 
     QByteArray userName_;
@@ -113,7 +130,15 @@ private:
     TDateTime pingSentTime_ = 0;
     qint64 pingRoundTripMs_ = -1;
     TDateTime lastAlertTime_ = 0;
+    TAlertRate alertRate_;
+    bool sessionHadAlerts_ = false;
+    bool stale_ = false;
+    // When the gap not yet shown began (0: none), and when the link last came back.
+    TDateTime gapLost_ = 0;
+    TDateTime linkBack_ = 0;
     QVector<TAlertCallback> alertCallbacks_;
+    QVector<TLinkGapCallback> gapCallbacks_;
+    QVector<std::function<void()>> staleCallbacks_;
     QString status_;
 };
 
