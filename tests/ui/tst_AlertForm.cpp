@@ -1,6 +1,7 @@
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
 #include "client/ui/TAlertForm.h"
+#include "client/ui/SymbolLink.h"
 #include "client/ui/TAlertShareMenu.h"
 #include "client/ui/grids/TBollingerGrid.h"
 #include "client/ui/grids/TJFGrid.h"
@@ -10,6 +11,8 @@
 #include "client/ui/grids/TSymbolOnlyGrid.h"
 #include "shared/TIniFile.h"
 #include "support/TRecordingAnnouncer.h"
+
+#include "support/SmbFakeCanvas.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -442,6 +445,65 @@ private Q_SLOTS:
         share->AimAt(grid->CellRect(0, 5).center()); // below the rows
         QVERIFY(!share->ExcludeAction()->isVisible() && !share->CopyRowAction()->isEnabled());
         QVERIFY(!share->ExportTo(dir.filePath(QStringLiteral("missing/rows.csv")), error) && !error.isEmpty());
+    }
+
+    // Between an old and a new alert, the marker of a gap takes the place the grid
+    // gives an entry (row 2, or the matrix's second cell, which is the same cell),
+    // and holds nothing to send, copy or export.
+    void aGapMarkerIsARowWithoutASymbol_data()
+    {
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("QuickStrike") << QByteArray("default") << true;
+        QTest::newRow("symbols") << QByteArray("symbol") << true;
+        QTest::newRow("simple list") << QByteArray("simplelist") << true;
+        QTest::newRow("JF") << QByteArray("jf-simplelist") << true;
+        QTest::newRow("band set") << QByteArray("set") << false;
+    }
+
+    void aGapMarkerIsARowWithoutASymbol()
+    {
+        QFETCH(QByteArray, display);
+        QFETCH(bool, marked);
+        auto form = Configured("[Alert Window 0]\nsubscription=QS\ndisplay=" + display + "\n");
+        form->resize(400, 300);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QStringList sent;
+        SetSymbolReceiver([&sent](const QString &symbol) { sent << symbol; });
+        const auto restore = qScopeGuard([] { SetSymbolReceiver({}); });
+        const auto alert = [&form](const char *symbol) {
+            form->HandleAlert(QByteArray("QS\r\naction=add&last=1&change=1&last0=1&change0=1&symbol=") + symbol
+                              + "&symbol0=" + symbol);
+        };
+        alert("OLD");
+        const TLinkGap gap{At(10, 4, 3), At(10, 4, 9)};
+        form->MarkLinkGap(gap);
+        alert("NEW");
+
+        TGridFrame *grid = form->Grid();
+        TSmbFakeCanvas canvas;
+        grid->PaintCell(canvas, 0, 2);
+        const QString drawn = canvas.texts.value(0).text;
+        const QString text = LinkGapText(gap);
+        // Cut to the row (or the matrix's cell) where it does not fit.
+        const bool shown = drawn == text
+                           || (drawn.size() > 3 && drawn.endsWith(QLatin1String("...")) && text.startsWith(drawn.chopped(3)));
+        QCOMPARE(shown, marked);
+
+        const QPoint marker = grid->CellRect(0, 2).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, marker);
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Home);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(sent.isEmpty(), marked);
+        form->ShareMenu()->AimAt(marker);
+        QCOMPARE(form->ShareMenu()->CopySymbolAction()->isEnabled(), !marked);
+        QCOMPARE(grid->ExportTable().Rows.size(), 2);
+
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(0, 1).center());
+        QVERIFY(!sent.isEmpty() && !sent.constLast().isEmpty());
     }
 };
 

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -543,6 +544,39 @@ private Q_SLOTS:
         QCOMPARE(label->toolTip(), reason);
         QVERIFY(label->ShownText().endsWith(QChar(0x2026)));
         QVERIFY(label->ShownText().size() < reason.size());
+    }
+
+    // The status texts the connection shows in a working day must be readable whole
+    // at the window's first size, with the link readout shown as well.
+    void statusTextsFitAtTheDefaultSize_data()
+    {
+        QTest::addColumn<QString>("status");
+        const QString lateTime = QLocale().toString(QTime(23, 59, 59), QLocale::LongFormat);
+        QTest::newRow("working") << QStringLiteral("Working:  ") + lateTime;
+        QTest::newRow("working, US English")
+            << QStringLiteral("Working:  ")
+                   + QLocale(QLocale::English, QLocale::UnitedStates).toString(QTime(23, 59, 59), QLocale::LongFormat);
+        QTest::newRow("connecting") << QStringLiteral("Connecting to 127.0.0.1:65535\u2026");
+        QTest::newRow("connected") << QStringLiteral("Connected!");
+        QTest::newRow("disconnected") << QStringLiteral("Disconnected.");
+    }
+
+    void statusTextsFitAtTheDefaultSize()
+    {
+        QFETCH(QString, status);
+        auto form = Start();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        auto *readout = Child<QLabel>(form.get(), "LinkReadout");
+        readout->setText(QStringLiteral("ping 1,234 ms, last alert 59 s ago"));
+        Child<QLabel>(form.get(), "AlertRateLabel")->setText(QStringLiteral("1,234 alerts/min"));
+        auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
+        label->SetFullText(status);
+        QTest::qWait(50);
+        QCOMPARE(label->ShownText(), status);
+        // Nor does the readout push the window wider than it was made.
+        QCOMPARE(form->width(), 318);
+        QVERIFY(form->minimumSizeHint().width() <= form->width());
     }
 
     void doubleClickBringsTheSelectedWindowUpRestored()

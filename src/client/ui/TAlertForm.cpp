@@ -35,7 +35,7 @@ TAlertForm::TAlertForm(QWidget *parent)
     // Closing only hides the window; the main window can show it again.
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(401, 480);
-    setWindowTitle(QStringLiteral("Alerts"));
+    title_ = QStringLiteral("Alerts");
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -51,10 +51,25 @@ void TAlertForm::FormCreate()
     // The main connection keeps its receivers for the whole run; the guard keeps a
     // window that is gone (only ever in tests) from being called.
     QPointer<TAlertForm> self(this);
-    GetMainConnection().AddAlertCallback([self](const QByteArray &data) {
+    TMainConnection &connection = GetMainConnection();
+    connection.AddAlertCallback([self](const QByteArray &data) {
         if (self)
             self->HandleAlert(data);
     });
+    connection.AddLinkGapCallback([self](const TLinkGap &gap) {
+        if (self)
+            self->MarkLinkGap(gap);
+    });
+    connection.AddStaleCallback([self] {
+        if (self)
+            self->ShowTitle();
+    });
+    ShowTitle();
+}
+
+void TAlertForm::ShowTitle()
+{
+    setWindowTitle(GetMainConnection().Stale() ? title_ + QStringLiteral(" (stale)") : title_);
 }
 
 void TAlertForm::BuildMenus()
@@ -87,7 +102,8 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
 {
     lists_.SetSubscription(ini.ReadString(section, "subscription", QByteArray()));
     suffix_ = ini.ReadString(section, "suffix", QByteArray());
-    setWindowTitle(ini.ReadText(section, "title", QStringLiteral("Alerts")));
+    title_ = ini.ReadText(section, "title", QStringLiteral("Alerts"));
+    ShowTitle();
     const TColor color = ini.ReadInteger(section, "color", DefaultDataTextColor);
     const TDisplayKind kind = DisplayKindFromSetting(ini.ReadText(section, "display", QString()));
 
@@ -203,6 +219,12 @@ void TAlertForm::SetMuted(bool muted)
     alarm_.SetMuted(muted);
     if (muteAction_)
         muteAction_->setChecked(muted);
+}
+
+void TAlertForm::MarkLinkGap(const TLinkGap &gap)
+{
+    if (lists_.AddGapMarker(gap))
+        ShowEntries();
 }
 
 void TAlertForm::ShowEntries()

@@ -34,6 +34,8 @@ public:
 
     // The alert handler: takes the bodies of this window's category.
     void HandleAlert(const QByteArray &data);
+    // A newest-first window puts the gap's marker row on top.
+    void MarkLinkGap(const TLinkGap &gap);
 
     const QByteArray &Subscription() const { return lists_.Subscription(); }
     const QByteArray &Suffix() const { return suffix_; }
@@ -82,9 +84,12 @@ private:
     void CallOut(const QByteArray &data);
     void UpdateActions();
     TSmbTopListFullGrid *SmbGrid() const;
+    // The configured title, with " (stale)" while the link is down.
+    void ShowTitle();
 
     TAlertLists lists_;
     QByteArray suffix_;
+    QString title_;
     TGridFrame *grid_ = nullptr;
     TAlertAlarm alarm_;
     mutable TRecentCount recentAlerts_;

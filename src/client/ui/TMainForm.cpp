@@ -8,6 +8,7 @@
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "client/core/TSettingsStore.h"
+#include "client/ui/TSparkline.h"
 #include "client/ui/TWindowDesk.h"
 #include "shared/AlertWindowCount.h"
 #include "shared/TIniFile.h"
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTabWidget>
@@ -134,6 +136,11 @@ QWidget *TMainForm::BuildConnectionTab()
     statusLabel_->setObjectName(QStringLiteral("StatusLabel"));
     linkReadout_ = new QLabel(tab);
     linkReadout_->setObjectName(QStringLiteral("LinkReadout"));
+    alertSparkline_ = new TSparkline(tab);
+    alertSparkline_->setObjectName(QStringLiteral("AlertSparkline"));
+    alertSparkline_->setToolTip(QStringLiteral("Alerts per 10 seconds over the last 5 minutes"));
+    alertRateLabel_ = new QLabel(tab);
+    alertRateLabel_->setObjectName(QStringLiteral("AlertRateLabel"));
     // The age of the last alert moves on without any news from the connection.
     auto *readoutTimer = new QTimer(tab);
     readoutTimer->setInterval(1000);
@@ -155,14 +162,19 @@ QWidget *TMainForm::BuildConnectionTab()
 
     auto *fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("Status:"), tab), 0, 0);
-    auto *statusRow = new QHBoxLayout;
-    statusRow->addWidget(statusLabel_, 1);
-    statusRow->addWidget(linkReadout_);
-    fields->addLayout(statusRow, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Username:"), tab), 1, 0);
-    fields->addWidget(usernameEdit_, 1, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Password:"), tab), 2, 0);
-    fields->addWidget(passwordEdit_, 2, 1);
+    fields->addWidget(statusLabel_, 0, 1);
+    // The readout has rows of its own: beside the status it left the status too
+    // little room at the window's first size.
+    fields->addWidget(linkReadout_, 1, 1);
+    auto *rateRow = new QHBoxLayout;
+    rateRow->addWidget(alertSparkline_);
+    rateRow->addWidget(alertRateLabel_);
+    rateRow->addStretch();
+    fields->addLayout(rateRow, 2, 1);
+    fields->addWidget(new QLabel(QStringLiteral("Username:"), tab), 3, 0);
+    fields->addWidget(usernameEdit_, 3, 1);
+    fields->addWidget(new QLabel(QStringLiteral("Password:"), tab), 4, 0);
+    fields->addWidget(passwordEdit_, 4, 1);
     fields->setColumnStretch(1, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -255,10 +267,17 @@ void TMainForm::RefreshLinkReadout()
 {
     const TMainConnection &connection = GetMainConnection();
     linkReadout_->setText(connection.LinkReadout());
+    const TDateTime now = Now();
+    alertSparkline_->SetValues(connection.AlertRate().Buckets(now));
+    const int perMinute = connection.AlertRate().InLastMinute(now);
+    alertRateLabel_->setText(perMinute == 1 ? QStringLiteral("1 alert/min")
+                                            : QStringLiteral("%1 alerts/min").arg(QLocale().toString(perMinute)));
     QPalette colours = palette();
     if (!connection.Connected())
         colours.setColor(QPalette::WindowText, Qt::red);
-    linkReadout_->setPalette(colours);
+    for (QWidget *part : {static_cast<QWidget *>(linkReadout_), static_cast<QWidget *>(alertSparkline_),
+                          static_cast<QWidget *>(alertRateLabel_)})
+        part->setPalette(colours);
 }
 
 void TMainForm::RestoreAlertFont()

@@ -18,6 +18,7 @@ class QTabWidget;
 class TIniFile;
 class TQuickstrikeExcludeForm;
 class TSettingsStore;
+class TSparkline;
 class TWindowDesk;
 
 // The program's first and controlling window: it creates the alert windows KVX.ini asks
@@ -80,8 +81,11 @@ private:
 
     QTabWidget *pageControl1_ = nullptr;
     TElidedLabel *statusLabel_ = nullptr;
-    // Ping time and the age of the last alert; red while no session is connected.
+    // Ping time and the age of the last alert; under it the alerts per 10 s over 5
+    // minutes and the count of the last minute. Red while no session is connected.
     QLabel *linkReadout_ = nullptr;
+    TSparkline *alertSparkline_ = nullptr;
+    QLabel *alertRateLabel_ = nullptr;
     QLineEdit *usernameEdit_ = nullptr;
     QLineEdit *passwordEdit_ = nullptr;
     QPushButton *loginButton_ = nullptr;

@@ -89,12 +89,23 @@ TCellColors TGridFrame::DataCellColors(int, int, bool) const
     return {Color(), textColor_};
 }
 
+bool TGridFrame::CellSymbolEntry(int col, int row, int &index) const
+{
+    return CellEntry(col, row, index) && !GapAt(index);
+}
+
 void TGridFrame::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state)
 {
     const bool header = state.Fixed;
     int index = -1;
     const bool hasEntry = !header && CellEntry(col, row, index);
     canvas.SetFontStyle({});
+    if (const TLinkGap *gap = hasEntry ? GapAt(index) : nullptr) {
+        DrawGapMarker(canvas, col, rect, *gap);
+        if (hasFocus() && IsKeySelected(col, row))
+            DrawSelectionFrame(canvas, col, row, rect);
+        return;
+    }
     TCellColors colors = header ? TCellColors{FixedColor(), clBlack} : DataCellColors(col, row, hasEntry);
     if (!header && IsFlashing(col, row))
         colors = {FromQColor(palette().color(QPalette::Highlight)),
@@ -107,6 +118,30 @@ void TGridFrame::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, 
         DrawDataCell(text, col, index);
     if (!header && hasFocus() && IsKeySelected(col, row))
         DrawSelectionFrame(canvas, col, row, rect);
+}
+
+void TGridFrame::DrawGapMarker(TCanvas &canvas, int col, const QRect &cell, const TLinkGap &gap) const
+{
+    canvas.FillRect(cell, FixedColor());
+    canvas.SetFontColor(clBlack);
+    const QString text = LinkGapText(gap);
+    if (!GapSpansRow()) {
+        TCellText cellText(canvas, PrepareCell(canvas, cell, FixedColor(), false));
+        cellText.DrawTextLeft(cellText.EllipsizeText(text));
+        return;
+    }
+    // Each cell draws the part of the row's text that falls on it, so the text runs
+    // on from column to column without a break; a row too short for it ends in "...".
+    int rowLeft = cell.left();
+    for (int c = 0; c < col; ++c)
+        rowLeft -= ColWidths(c);
+    int rowWidth = 0;
+    for (int c = 0; c < ColCount(); ++c)
+        rowWidth += ColWidths(c);
+    const TCellText band(canvas, QRect(rowLeft + TextInset, cell.top(), rowWidth - 2 * TextInset, cell.height()));
+    const QString shown = band.EllipsizeText(text);
+    const int top = cell.top() + std::max(cell.height() - canvas.TextHeight(shown), 0) / 2;
+    canvas.TextRect(cell, rowLeft + TextInset, top, shown);
 }
 
 bool TGridFrame::IsKeySelected(int col, int row) const
@@ -151,7 +186,7 @@ bool TGridFrame::SameClickTarget(int, int row1, int, int row2) const
 bool TGridFrame::ShowsFlashedSymbol(int row) const
 {
     int index;
-    return row < RowCount() && CellEntry(flashCol_, row, index) && EntrySymbol(index) == flashSymbol_;
+    return row < RowCount() && CellSymbolEntry(flashCol_, row, index) && EntrySymbol(index) == flashSymbol_;
 }
 
 int TGridFrame::FlashedRow() const
@@ -184,7 +219,7 @@ void TGridFrame::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x,
     // rows, and the trader meant what was under the pointer when pressing.
     pressedRow_ = -1;
     int col, row, index;
-    if (MouseToCell(x, y, col, row) && CellEntry(col, row, index)) {
+    if (MouseToCell(x, y, col, row) && CellSymbolEntry(col, row, index)) {
         pressedCol_ = col;
         pressedRow_ = row;
         pressedSymbol_ = EntrySymbol(index);
@@ -259,7 +294,7 @@ void TGridFrame::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter: {
         int index;
-        if (row >= 0 && CellEntry(selectedCol_, row, index))
+        if (row >= 0 && CellSymbolEntry(selectedCol_, row, index))
             SendFrom(selectedCol_, row, EntrySymbol(index));
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/core/CsvExport.h"
+#include "client/core/LinkGap.h"
 #include "client/ui/grid/TDrawGrid.h"
 
 #include <QTimer>
@@ -32,6 +33,10 @@ struct TCellColors
 // PageUp, PageDown, Home and End move it by rows (Left and Right by columns,
 // which matters where each cell holds its own symbol), and Enter sends its
 // symbol as a click would. It is framed only while the grid has the focus.
+//
+// A link gap's marker row is drawn as one band in the header's colours with its
+// text running across the row; it holds no symbol, so clicks, Enter, Copy Symbol
+// and the export pass it over.
 class TGridFrame : public TDrawGrid
 {
     Q_OBJECT
@@ -75,6 +80,10 @@ protected:
     virtual QByteArray EntrySymbol(int index) const = 0;
     // The entry a data cell shows; false for cells without one.
     virtual bool CellEntry(int col, int row, int &index) const;
+    // The link gap entries[index] marks, or null for an alert.
+    virtual const TLinkGap *GapAt(int) const { return nullptr; }
+    // Whether a marker's text runs across the whole row or stays in its own cell.
+    virtual bool GapSpansRow() const { return true; }
     // Whether two cells hold the same click target: by default the same row.
     virtual bool SameClickTarget(int col1, int row1, int col2, int row2) const;
     // Colours of a data cell; by default Color behind TextColor.
@@ -100,6 +109,9 @@ protected:
     static void DrawHeaderText(TCellText &text, const QString &caption);
 
 private:
+    // As CellEntry, but false for a gap marker: the entries with a symbol.
+    bool CellSymbolEntry(int col, int row, int &index) const;
+    void DrawGapMarker(TCanvas &canvas, int col, const QRect &cell, const TLinkGap &gap) const;
     // Flashes the target and hands its symbol on: the one way a grid sends.
     void SendFrom(int col, int row, const QByteArray &symbol);
     void MoveSelection(int col, int row);

@@ -51,7 +51,7 @@ TExportTable TGridFrame::ExportTable()
         int index = -1;
         bool shown = false;
         for (int col = 0; col < ColCount() && !shown; ++col)
-            shown = CellEntry(col, row, index);
+            shown = CellSymbolEntry(col, row, index);
         if (shown)
             table.Rows << ExportRow(row);
     }
@@ -62,7 +62,7 @@ QString TGridFrame::SymbolAt(const QPoint &pos, int &row) const
 {
     int col = -1;
     int index = -1;
-    if (!MouseToCell(pos.x(), pos.y(), col, row) || !CellEntry(col, row, index))
+    if (!MouseToCell(pos.x(), pos.y(), col, row) || !CellSymbolEntry(col, row, index))
         return QString();
     // The symbol as the user sees it: the clipboard and the exclude list take text.
     return DisplayText(EntrySymbol(index));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/EntryRecords.h"
 #include "client/ui/grid/TGridFrame.h"
 
 #include <QStringList>
@@ -34,6 +35,12 @@ protected:
     QString SampleText(int col) const override { return samples_.value(col); }
     int EntryCount() const override { return int(entries_.size()); }
     QByteArray EntrySymbol(int index) const override { return entries_[index].Symbol; }
+    const TLinkGap *GapAt(int index) const override
+    {
+        if constexpr (THasLinkGap<typename TEntries::value_type>::value)
+            return entries_[index].Gap.IsMarker() ? &entries_[index].Gap : nullptr;
+        return nullptr;
+    }
 
     TEntries entries_;
 

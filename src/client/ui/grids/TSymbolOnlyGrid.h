@@ -32,6 +32,12 @@ protected:
     int EntryCount() const override { return int(entries_.size()); }
     QByteArray EntrySymbol(int index) const override { return entries_[index].Symbol; }
     bool CellEntry(int col, int row, int &index) const override { return CellToEntry(col, row, index); }
+    const TLinkGap *GapAt(int index) const override
+    {
+        return entries_[index].Gap.IsMarker() ? &entries_[index].Gap : nullptr;
+    }
+    // A marker takes one cell of the matrix like a symbol.
+    bool GapSpansRow() const override { return false; }
     // Every cell holds a symbol of its own.
     bool SameClickTarget(int col1, int row1, int col2, int row2) const override;
     TCellColors DataCellColors(int col, int row, bool hasEntry) const override;

@@ -1,0 +1,107 @@
+#include "support/TFeedProcess.h"
+
+#include "client/core/TMainConnection.h"
+#include "client/ui/TAlertForm.h"
+#include "shared/TIniFile.h"
+
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int WaitMs = 20000;
+
+// The newest-first kinds, one window each, and a band set that keeps no markers.
+const char Windows[] = "[Alert Window 0]\nsubscription=QS\ntitle=Quick\n"
+                       "[Alert Window 1]\nsubscription=SY\ndisplay=symbol\n"
+                       "[Alert Window 2]\nsubscription=SL\ndisplay=simplelist\n"
+                       "[Alert Window 3]\nsubscription=JF\ndisplay=jf-simplelist\n"
+                       "[Alert Window 4]\nsubscription=BB\ndisplay=set\n";
+constexpr int WindowCount = 5;
+
+template <typename Entries>
+QVector<int> MarkerPlaces(const Entries &entries)
+{
+    QVector<int> places;
+    for (int i = 0; i < entries.size(); ++i)
+        if (entries[i].Gap.IsMarker())
+            places << i;
+    return places;
+}
+
+QVector<int> MarkerPlaces(const TAlertForm &window)
+{
+    const TAlertLists &lists = window.Lists();
+    switch (window.DisplayKind()) {
+    case dkQuickStrike:
+        return MarkerPlaces(lists.QuickStrikeEntries());
+    case dkSymbolOnly:
+        return MarkerPlaces(lists.SymbolOnlyEntries());
+    case dkSimpleList:
+        return MarkerPlaces(lists.PointsEntries());
+    case dkJFSimpleList:
+        return MarkerPlaces(lists.JFEntries());
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+// The real alert windows on the program's main connection, against the real feed
+// dropping every connection after two seconds.
+class TestLinkGapWindows : public QObject
+{
+    Q_OBJECT
+
+    // Kept by the main connection for the whole run, so they live as long as the test.
+    QVector<TLinkGap> gaps_;
+    QStringList titles_;
+
+private Q_SLOTS:
+    void aDroppedFeedTurnsTitlesStaleAndMarksTheGap()
+    {
+        TFeedProcess feed;
+        QVERIFY(feed.Start({"--drop-after", "2", "--rate", "60", "--seed", "5", "--category", "QS=default",
+                            "--category", "SY=symbol", "--category", "SL=simplelist", "--category",
+                            "JF=jf-simplelist", "--category", "BB=set"}));
+        const TIniFile ini = TIniFile::FromText(Windows);
+        std::vector<std::unique_ptr<TAlertForm>> windows;
+        TMainConnection &connection = GetMainConnection();
+        for (int n = 0; n < WindowCount; ++n) {
+            windows.push_back(std::make_unique<TAlertForm>());
+            windows.back()->LoadConfiguration(ini, "Alert Window " + QByteArray::number(n));
+            connection.AddCategory(windows.back()->Subscription());
+        }
+        const TAlertForm &quick = *windows.front();
+        connection.AddLinkGapCallback([this](const TLinkGap &gap) { gaps_ << gap; });
+        connection.AddStaleCallback([this, &quick] { titles_ << quick.windowTitle(); });
+        connection.SetServerAddress(QStringLiteral("127.0.0.1:%1").arg(feed.Port()));
+        connection.SetUsername("anna");
+        connection.SetPassword("secret");
+
+        QTRY_VERIFY_WITH_TIMEOUT(!gaps_.isEmpty(), WaitMs);
+        // Stale from the loss until the first alert of the new session, then clear.
+        QCOMPARE(titles_.mid(0, 2), QStringList({QStringLiteral("Quick (stale)"), QStringLiteral("Quick")}));
+        const TLinkGap first = gaps_.first();
+        QVERIFY(first.Lost > 0 && first.Lost <= first.Back);
+
+        // One marker per gap in every newest-first window, none in the band set; in
+        // the QuickStrike list it comes to lie between the alerts before and after.
+        QTRY_VERIFY_WITH_TIMEOUT(MarkerPlaces(quick).value(0) > 0, WaitMs);
+        for (const auto &window : windows) {
+            const QVector<int> places = MarkerPlaces(*window);
+            QCOMPARE(places.size(), window->DisplayKind() == dkBollinger ? 0 : int(gaps_.size()));
+        }
+        QVERIFY(MarkerPlaces(quick).constLast() < quick.Lists().QuickStrikeEntries().size() - 1);
+
+        // Leaves the connection idle before the feed goes.
+        connection.SetUsername(QByteArray());
+        QVERIFY(!connection.Stale());
+    }
+};
+
+QTEST_MAIN(TestLinkGapWindows)
+#include "tst_LinkGapWindows.moc"
