@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 // A grid that shows a list of entries, entries[0] in row 1 under the header, with one
@@ -37,7 +38,8 @@ protected:
     QByteArray EntrySymbol(int index) const override { return entries_[index].Symbol; }
     const TLinkGap *GapAt(int index) const override
     {
-        if constexpr (THasLinkGap<typename TEntries::value_type>::value)
+        using TEntry = std::decay_t<decltype(entries_[index])>;
+        if constexpr (THasLinkGap<TEntry>::value)
             return entries_[index].Gap.IsMarker() ? &entries_[index].Gap : nullptr;
         return nullptr;
     }
