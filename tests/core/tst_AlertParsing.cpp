@@ -65,6 +65,38 @@ private Q_SLOTS:
         QCOMPARE(ParseLocalReal(text, value), !std::isnan(expected));
         QCOMPARE(value, std::isnan(expected) ? -999.0 : expected);
     }
+
+    // The separator is taken once per alert; it must still follow every change of
+    // the default locale, and a separator of several bytes must read as well.
+    void realsWithTheSeparatorGiven_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QByteArray>("separator");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<double>("expected"); // NaN: must not convert
+        const double nan = MissingReal();
+        QTest::newRow("point") << "en_US" << QByteArray(".") << QByteArray(" 2.5e1 ") << 25.0;
+        QTest::newRow("comma") << "de_DE" << QByteArray(",") << QByteArray("-1,25") << -1.25;
+        QTest::newRow("point under comma") << "de_DE" << QByteArray(",") << QByteArray("1.25") << nan;
+        QTest::newRow("comma back to point") << "en_US" << QByteArray(".") << QByteArray("1,25") << nan;
+        QTest::newRow("two-byte separator") << "ar_EG" << QByteArray("\xD9\xAB") << QByteArray("3\xD9\xAB" "5") << 3.5;
+        QTest::newRow("half a separator") << "ar_EG" << QByteArray("\xD9\xAB") << QByteArray("3\xD9" "5") << nan;
+        QTest::newRow("separator alone") << "de_DE" << QByteArray(",") << QByteArray(",") << nan;
+        QTest::newRow("no digits after it") << "de_DE" << QByteArray(",") << QByteArray("7,") << 7.0;
+    }
+
+    void realsWithTheSeparatorGiven()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QByteArray, separator);
+        QFETCH(QByteArray, text);
+        QFETCH(double, expected);
+        QLocale::setDefault(QLocale(locale));
+        QCOMPARE(RegionalDecimalSeparator(), separator);
+        double value = -999;
+        QCOMPARE(ParseReal(text, separator, value), !std::isnan(expected));
+        QCOMPARE(value, std::isnan(expected) ? -999.0 : expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestAlertParsing)

@@ -16,19 +16,23 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Copies the run of digits at text[pos] to out; returns how many there were.
-int TakeDigits(const QByteArray &text, int &pos, QByteArray &out)
+// Items of a field list: one more than its "&" separators.
+int ItemCount(const QByteArray &fieldList)
 {
-    const int start = pos;
-    while (pos < text.size() && IsDigit(text[pos]))
-        out.append(text[pos++]);
-    return pos - start;
+    return int(fieldList.count('&')) + 1;
 }
 
-void TakeSign(const QByteArray &text, int &pos, QByteArray &out)
+struct TSeparatorCache
 {
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
-        out.append(text[pos++]);
+    bool Known = false;
+    QLocale Locale;
+    QByteArray Separator;
+};
+
+TSeparatorCache &SeparatorCache()
+{
+    thread_local TSeparatorCache cache;
+    return cache;
 }
 
 } // namespace
@@ -43,6 +47,11 @@ TSplitText SplitAt(const QByteArray &separator, const QByteArray &text)
 
 void ParseAlertFields(const QByteArray &fieldList, tHashTable &table)
 {
+    // A table without buckets gets enough for every item at once, instead of growing
+    // again and again on the way.
+    if (table.BucketCount() == 0 && !fieldList.isEmpty())
+        table.Resize(ItemCount(fieldList) * 4 / 3 + 1);
+
     // Walk the list by position: copying the rest of it after every item would make a
     // long list cost the square of its length.
     qsizetype start = 0;
@@ -59,43 +68,82 @@ void ParseAlertFields(const QByteArray &fieldList, tHashTable &table)
     }
 }
 
+const QByteArray &RegionalDecimalSeparator()
+{
+    TSeparatorCache &cache = SeparatorCache();
+    const QLocale current;
+    if (!cache.Known || current != cache.Locale) {
+        cache.Locale = current;
+        cache.Separator = current.decimalPoint().toUtf8();
+        cache.Known = true;
+    }
+    return cache.Separator;
+}
+
+void ForgetRegionalDecimalSeparator()
+{
+    SeparatorCache().Known = false;
+}
+
 bool ParseLocalReal(const QByteArray &text, double &value)
 {
-    const QByteArray separator = QLocale().decimalPoint().toUtf8();
+    return ParseReal(text, RegionalDecimalSeparator(), value);
+}
 
-    int begin = 0;
-    int end = text.size();
-    while (begin < end && text[begin] == ' ')
+bool ParseReal(const QByteArray &text, const QByteArray &separator, double &value)
+{
+    const char *const data = text.constData();
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && data[begin] == ' ')
         ++begin;
-    while (end > begin && text[end - 1] == ' ')
+    while (end > begin && data[end - 1] == ' ')
         --end;
-    const QByteArray number = text.mid(begin, end - begin);
 
-    // Rewrite the number in the C locale's notation so the standard conversion can
-    // read it, checking the shape on the way; only a well-formed number gets through.
-    QByteArray plain;
-    int pos = 0;
-    TakeSign(number, pos, plain);
-    int mantissaDigits = TakeDigits(number, pos, plain);
-    if (!separator.isEmpty() && number.mid(pos, separator.size()) == separator) {
+    // Check the shape in place; only a well-formed number gets through.
+    qsizetype pos = begin;
+    const auto skipSign = [&] {
+        if (pos < end && (data[pos] == '+' || data[pos] == '-'))
+            ++pos;
+    };
+    const auto skipDigits = [&] {
+        const qsizetype first = pos;
+        while (pos < end && IsDigit(data[pos]))
+            ++pos;
+        return pos - first;
+    };
+    skipSign();
+    qsizetype mantissaDigits = skipDigits();
+    qsizetype separatorAt = -1;
+    if (!separator.isEmpty() && QByteArrayView(data + pos, end - pos).startsWith(separator)) {
+        separatorAt = pos;
         pos += separator.size();
-        plain.append('.');
-        mantissaDigits += TakeDigits(number, pos, plain);
+        mantissaDigits += skipDigits();
     }
     if (mantissaDigits == 0)
         return false;
-    if (pos < number.size() && (number[pos] == 'e' || number[pos] == 'E')) {
-        plain.append('e');
+    if (pos < end && (data[pos] == 'e' || data[pos] == 'E')) {
         ++pos;
-        TakeSign(number, pos, plain);
-        if (TakeDigits(number, pos, plain) == 0)
+        skipSign();
+        if (skipDigits() == 0)
             return false;
     }
-    if (pos != number.size())
+    if (pos != end)
         return false;
 
+    // The standard conversion reads the C locale's notation, which differs only in the
+    // separator; a number in that notation already is read where it stands.
+    const QByteArrayView number(data + begin, end - begin);
     bool ok = false;
-    const double converted = plain.toDouble(&ok);
+    double converted = 0;
+    if (separatorAt < 0 || separator == ".") {
+        converted = number.toDouble(&ok);
+    } else {
+        QByteArray plain(data + begin, separatorAt - begin);
+        plain += '.';
+        plain += QByteArrayView(data + separatorAt + separator.size(), end - separatorAt - separator.size());
+        converted = plain.toDouble(&ok);
+    }
     // An exponent too large for a double is as unreadable as a malformed number.
     if (!ok || !std::isfinite(converted))
         return false;
@@ -103,19 +151,45 @@ bool ParseLocalReal(const QByteArray &text, double &value)
     return true;
 }
 
+TFieldReader::TFieldReader(tHashTable &fields)
+    : fields_(fields), separator_(RegionalDecimalSeparator())
+{
+}
+
+QByteArray TFieldReader::Get(QByteArrayView key) const
+{
+    // The key is only looked up, so it need not be copied.
+    return fields_.Get(QByteArray::fromRawData(key.data(), key.size()));
+}
+
+QByteArray TFieldReader::Text(QByteArrayView key) const
+{
+    return Get(key);
+}
+
+double TFieldReader::Real(QByteArrayView key, double fallback) const
+{
+    double value = fallback;
+    return ParseReal(Get(key), separator_, value) ? value : fallback;
+}
+
+qint32 TFieldReader::Integer(QByteArrayView key) const
+{
+    qint32 value = 0;
+    return TIniFile::ParseInteger(Get(key), value) ? value : 0;
+}
+
 QByteArray FieldText(tHashTable &fields, const QByteArray &key)
 {
-    return fields.Get(key);
+    return TFieldReader(fields).Text(key);
 }
 
 double FieldReal(tHashTable &fields, const QByteArray &key, double fallback)
 {
-    double value = fallback;
-    return ParseLocalReal(fields.Get(key), value) ? value : fallback;
+    return TFieldReader(fields).Real(key, fallback);
 }
 
 qint32 FieldInteger(tHashTable &fields, const QByteArray &key)
 {
-    qint32 value = 0;
-    return TIniFile::ParseInteger(fields.Get(key), value) ? value : 0;
+    return TFieldReader(fields).Integer(key);
 }

@@ -3,6 +3,7 @@
 #include "client/core/EntryRecords.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 class tHashTable;
@@ -27,9 +28,35 @@ void ParseAlertFields(const QByteArray &fieldList, tHashTable &table);
 // with the regional decimal separator of the default locale and no thousands
 // separators. False (and value untouched) for anything else.
 bool ParseLocalReal(const QByteArray &text, double &value);
+// The same with the separator given, for callers that read many numbers at once.
+bool ParseReal(const QByteArray &text, const QByteArray &separator, double &value);
+
+// The decimal separator of the default locale, as the bytes a number carries. It is
+// looked up again only when the default locale is another one than at the last call,
+// or after ForgetRegionalDecimalSeparator (the system's settings changed).
+const QByteArray &RegionalDecimalSeparator();
+void ForgetRegionalDecimalSeparator();
 
 // Field reads: an absent key reads as the empty text, so it converts to the fallback
 // like any malformed value does. Texts keep the bytes as decoded from the field list.
+class TFieldReader
+{
+public:
+    // Takes the regional decimal separator once, for all the numbers read through it.
+    explicit TFieldReader(tHashTable &fields);
+
+    QByteArray Text(QByteArrayView key) const;
+    double Real(QByteArrayView key, double fallback = MissingReal()) const;
+    qint32 Integer(QByteArrayView key) const;
+
+private:
+    QByteArray Get(QByteArrayView key) const;
+
+    tHashTable &fields_;
+    QByteArray separator_;
+};
+
+// Single reads, each looking at the default locale for the separator.
 QByteArray FieldText(tHashTable &fields, const QByteArray &key);
 double FieldReal(tHashTable &fields, const QByteArray &key, double fallback = MissingReal());
 qint32 FieldInteger(tHashTable &fields, const QByteArray &key);

@@ -41,40 +41,55 @@ bool ClearList(TNewestFirstList<Entry> &list)
     return true;
 }
 
-QByteArray Indexed(const char *key, int i)
+// The keys of row i of an indexed list ("symbol" + i, "last" + i, ...), each made in
+// the same buffer, as a top list reads fifteen of them for each of its rows.
+class TIndexedKeys
 {
-    return QByteArray(key) + QByteArray::number(i);
-}
+public:
+    explicit TIndexedKeys(int i) : index_(QByteArray::number(i)) {}
 
-TQuickStrikeEntry QuickStrikeEntryFrom(tHashTable &fields)
+    const QByteArray &operator()(const char *name)
+    {
+        key_.truncate(0);
+        key_.append(name).append(index_);
+        return key_;
+    }
+
+private:
+    QByteArray index_;
+    QByteArray key_;
+};
+
+TQuickStrikeEntry QuickStrikeEntryFrom(const TFieldReader &fields)
 {
     TQuickStrikeEntry entry;
-    entry.Symbol = FieldText(fields, "symbol");
-    entry.Last = FieldReal(fields, "last");
-    entry.PrevClose = FieldReal(fields, "prev_close");
-    entry.Divergence = FieldReal(fields, "sma_divergence");
-    entry.Time = FieldText(fields, "time");
+    entry.Symbol = fields.Text("symbol");
+    entry.Last = fields.Real("last");
+    entry.PrevClose = fields.Real("prev_close");
+    entry.Divergence = fields.Real("sma_divergence");
+    entry.Time = fields.Text("time");
     return entry;
 }
 
-TSmbTopListEntry SmbEntryFrom(tHashTable &fields, int i)
+TSmbTopListEntry SmbEntryFrom(const TFieldReader &fields, int i)
 {
+    TIndexedKeys key(i);
     TSmbTopListEntry entry;
-    entry.Symbol = FieldText(fields, Indexed("symbol", i));
-    entry.PriceSpike = FieldReal(fields, Indexed("price_spike", i));
-    entry.VolRate = FieldReal(fields, Indexed("vol_rate", i));
-    entry.TodaysRange = FieldReal(fields, Indexed("todays_range", i));
-    entry.OpeningRange = FieldReal(fields, Indexed("opening_range", i));
-    entry.Strength = FieldReal(fields, Indexed("strength", i));
-    entry.UpTrend = FieldReal(fields, Indexed("up_trend", i));
-    entry.NearHigh = FieldReal(fields, Indexed("near_high", i));
-    entry.NearLow = FieldReal(fields, Indexed("near_low", i));
-    entry.NewHigh = FieldReal(fields, Indexed("new_high", i));
-    entry.NewLow = FieldReal(fields, Indexed("new_low", i));
-    entry.Last = FieldReal(fields, Indexed("last", i));
-    entry.Change = FieldReal(fields, Indexed("change", i));
-    entry.Volume = FieldInteger(fields, Indexed("volume", i));
-    entry.Count = FieldInteger(fields, Indexed("count", i));
+    entry.Symbol = fields.Text(key("symbol"));
+    entry.PriceSpike = fields.Real(key("price_spike"));
+    entry.VolRate = fields.Real(key("vol_rate"));
+    entry.TodaysRange = fields.Real(key("todays_range"));
+    entry.OpeningRange = fields.Real(key("opening_range"));
+    entry.Strength = fields.Real(key("strength"));
+    entry.UpTrend = fields.Real(key("up_trend"));
+    entry.NearHigh = fields.Real(key("near_high"));
+    entry.NearLow = fields.Real(key("near_low"));
+    entry.NewHigh = fields.Real(key("new_high"));
+    entry.NewLow = fields.Real(key("new_low"));
+    entry.Last = fields.Real(key("last"));
+    entry.Change = fields.Real(key("change"));
+    entry.Volume = fields.Integer(key("volume"));
+    entry.Count = fields.Integer(key("count"));
     return entry;
 }
 
@@ -102,8 +117,9 @@ bool TAlertLists::HandleAlert(const QByteArray &data)
     if (category.Head != subscription_)
         return false;
 
-    tHashTable fields;
-    ParseAlertFields(SplitAt(lineBreak, category.Rest).Head, fields);
+    tHashTable table;
+    ParseAlertFields(SplitAt(lineBreak, category.Rest).Head, table);
+    const TFieldReader fields(table);
 
     switch (kind_) {
     case dkQuickStrike:
@@ -129,7 +145,7 @@ bool TAlertLists::HandleAlert(const QByteArray &data)
     return false;
 }
 
-bool TAlertLists::HandleQuickStrike(tHashTable &fields)
+bool TAlertLists::HandleQuickStrike(const TFieldReader &fields)
 {
     TQuickStrikeEntry entry = QuickStrikeEntryFrom(fields);
     if (exclude_.Contains(DisplayText(entry.Symbol)))
@@ -138,42 +154,43 @@ bool TAlertLists::HandleQuickStrike(tHashTable &fields)
     return true;
 }
 
-void TAlertLists::HandleSymbolOnly(tHashTable &fields)
+void TAlertLists::HandleSymbolOnly(const TFieldReader &fields)
 {
     InsertNewestFirst(symbolOnlyEntries_, QuickStrikeEntryFrom(fields), NewestFirstLimit);
 }
 
-void TAlertLists::HandleSimpleList(tHashTable &fields)
+void TAlertLists::HandleSimpleList(const TFieldReader &fields)
 {
     TPointsTopListEntry entry;
-    entry.Symbol = FieldText(fields, "symbol");
-    entry.Last = FieldReal(fields, "last");
-    entry.Change = FieldReal(fields, "change");
+    entry.Symbol = fields.Text("symbol");
+    entry.Last = fields.Real("last");
+    entry.Change = fields.Real("change");
     InsertNewestFirst(pointsEntries_, std::move(entry), NewestFirstLimit);
 }
 
-void TAlertLists::HandleJFSimpleList(tHashTable &fields)
+void TAlertLists::HandleJFSimpleList(const TFieldReader &fields)
 {
     TJFEntry entry;
-    entry.Time = FieldText(fields, "time");
-    entry.Symbol = FieldText(fields, "symbol");
-    entry.Change = FieldReal(fields, "change");
-    entry.Count = FieldInteger(fields, "count");
-    entry.Volume = FieldInteger(fields, "volume");
-    entry.BB = FieldReal(fields, "bb");
-    entry.Rank = FieldReal(fields, "rank", 0);
-    entry.RV = FieldReal(fields, "rv");
+    entry.Time = fields.Text("time");
+    entry.Symbol = fields.Text("symbol");
+    entry.Change = fields.Real("change");
+    entry.Count = fields.Integer("count");
+    entry.Volume = fields.Integer("volume");
+    entry.BB = fields.Real("bb");
+    entry.Rank = fields.Real("rank", 0);
+    entry.RV = fields.Real("rv");
     InsertNewestFirst(jfEntries_, std::move(entry), NoLimit);
 }
 
-void TAlertLists::HandlePointsList(tHashTable &fields)
+void TAlertLists::HandlePointsList(const TFieldReader &fields)
 {
     TPointsTopListEntries rows;
     for (int i = 0;; ++i) {
+        TIndexedKeys key(i);
         TPointsTopListEntry entry;
-        entry.Symbol = FieldText(fields, Indexed("symbol", i));
-        entry.Last = FieldReal(fields, Indexed("last", i));
-        entry.Change = FieldReal(fields, Indexed("change", i));
+        entry.Symbol = fields.Text(key("symbol"));
+        entry.Last = fields.Real(key("last"));
+        entry.Change = fields.Real(key("change"));
         if (entry.Symbol.isEmpty() || std::isnan(entry.Last) || std::isnan(entry.Change))
             break;
         rows.append(std::move(entry));
@@ -181,7 +198,7 @@ void TAlertLists::HandlePointsList(tHashTable &fields)
     pointsEntries_ = rows;
 }
 
-void TAlertLists::HandleSmbTopList(tHashTable &fields)
+void TAlertLists::HandleSmbTopList(const TFieldReader &fields)
 {
     smbEntries_.resize(SmbFirstCapacity);
     int count = 0;
@@ -208,19 +225,19 @@ int TAlertLists::BollingerIndexOf(const QByteArray &symbol) const
     return -1;
 }
 
-bool TAlertLists::HandleBollinger(tHashTable &fields)
+bool TAlertLists::HandleBollinger(const TFieldReader &fields)
 {
     TBollingerEntry entry;
-    entry.Symbol = FieldText(fields, "symbol");
+    entry.Symbol = fields.Text("symbol");
     entry.Time = Now();
     const int index = BollingerIndexOf(entry.Symbol);
-    const QByteArray action = fields.Get("action");
+    const QByteArray action = fields.Text("action");
 
     if (action == "add") {
         bollingerSymbols_.Add(DisplayText(entry.Symbol));
-        entry.Last = FieldReal(fields, "last");
-        entry.PrevClose = FieldReal(fields, "prev_close");
-        entry.DistFromBB = FieldReal(fields, "dist_from_bb");
+        entry.Last = fields.Real("last");
+        entry.PrevClose = fields.Real("prev_close");
+        entry.DistFromBB = fields.Real("dist_from_bb");
         AddBollinger(std::move(entry), index);
     } else if (action == "delete") {
         if (index == -1)
@@ -229,9 +246,10 @@ bool TAlertLists::HandleBollinger(tHashTable &fields)
         // Rows whose symbols differ only in letter case share one index entry; it goes
         // only with the last of them, so the others can still be found and deleted.
         const QString deleted = DisplayText(entry.Symbol);
+        const QCollator &collator = bollingerSymbols_.Collator();
         bool stillListed = false;
         for (const TBollingerEntry &other : std::as_const(bollingerEntries_))
-            stillListed = stillListed || bollingerSymbols_.SameSymbol(DisplayText(other.Symbol), deleted);
+            stillListed = stillListed || collator.compare(DisplayText(other.Symbol), deleted) == 0;
         if (!stillListed)
             bollingerSymbols_.Remove(deleted);
     }
@@ -253,11 +271,11 @@ void TAlertLists::AddBollinger(TBollingerEntry entry, int index)
 
     if (place > index) {
         for (int i = index; i < place - 1; ++i)
-            list[i] = list[i + 1];
+            list[i] = std::move(list[i + 1]);
         list[place - 1] = std::move(entry);
     } else if (place < index) {
         for (int i = index; i > place; --i)
-            list[i] = list[i - 1];
+            list[i] = std::move(list[i - 1]);
         list[place] = std::move(entry);
     } else {
         list[index] = std::move(entry);

@@ -6,7 +6,7 @@
 
 #include <QByteArray>
 
-class tHashTable;
+class TFieldReader;
 
 // The entry lists of one alert window and the rules by which its alerts change them.
 // The window owns one of these; whenever a call reports a change it hands the list of
@@ -48,13 +48,13 @@ public:
     const TSmbTopListEntries &SmbEntries() const { return smbEntries_; }
 
 private:
-    bool HandleQuickStrike(tHashTable &fields);
-    void HandleSymbolOnly(tHashTable &fields);
-    void HandleSimpleList(tHashTable &fields);
-    void HandleJFSimpleList(tHashTable &fields);
-    void HandlePointsList(tHashTable &fields);
-    void HandleSmbTopList(tHashTable &fields);
-    bool HandleBollinger(tHashTable &fields);
+    bool HandleQuickStrike(const TFieldReader &fields);
+    void HandleSymbolOnly(const TFieldReader &fields);
+    void HandleSimpleList(const TFieldReader &fields);
+    void HandleJFSimpleList(const TFieldReader &fields);
+    void HandlePointsList(const TFieldReader &fields);
+    void HandleSmbTopList(const TFieldReader &fields);
+    bool HandleBollinger(const TFieldReader &fields);
 
     void AddBollinger(TBollingerEntry entry, int index);
     int BollingerIndexOf(const QByteArray &symbol) const;

@@ -4,10 +4,13 @@
 
 const QCollator &TSortedSymbolList::Collator() const
 {
+    // Making a collator is costly: it is made again only for another default locale.
     const QLocale current;
-    if (collator_.locale() != current || collator_.caseSensitivity() != Qt::CaseInsensitive) {
+    if (!collatorMade_ || current != collatorLocale_) {
+        collatorLocale_ = current;
         collator_ = QCollator(current);
         collator_.setCaseSensitivity(Qt::CaseInsensitive);
+        collatorMade_ = true;
     }
     return collator_;
 }
@@ -17,9 +20,8 @@ bool TSortedSymbolList::SameSymbol(const QString &a, const QString &b) const
     return Collator().compare(a, b) == 0;
 }
 
-int TSortedSymbolList::LowerBound(const QString &symbol) const
+int TSortedSymbolList::LowerBound(const QCollator &collator, const QString &symbol) const
 {
-    const QCollator &collator = Collator();
     const auto at = std::lower_bound(items_.cbegin(), items_.cend(), symbol,
                                      [&collator](const QString &a, const QString &b) {
                                          return collator.compare(a, b) < 0;
@@ -27,9 +29,9 @@ int TSortedSymbolList::LowerBound(const QString &symbol) const
     return int(at - items_.cbegin());
 }
 
-bool TSortedSymbolList::FoundAt(int at, const QString &symbol) const
+bool TSortedSymbolList::FoundAt(const QCollator &collator, int at, const QString &symbol) const
 {
-    return at < items_.size() && SameSymbol(items_[at], symbol);
+    return at < items_.size() && collator.compare(items_[at], symbol) == 0;
 }
 
 void TSortedSymbolList::Clear()
@@ -39,19 +41,22 @@ void TSortedSymbolList::Clear()
 
 void TSortedSymbolList::Add(const QString &symbol)
 {
-    const int at = LowerBound(symbol);
-    if (!FoundAt(at, symbol))
+    const QCollator &collator = Collator();
+    const int at = LowerBound(collator, symbol);
+    if (!FoundAt(collator, at, symbol))
         items_.insert(at, symbol);
 }
 
 void TSortedSymbolList::Remove(const QString &symbol)
 {
-    const int at = LowerBound(symbol);
-    if (FoundAt(at, symbol))
+    const QCollator &collator = Collator();
+    const int at = LowerBound(collator, symbol);
+    if (FoundAt(collator, at, symbol))
         items_.removeAt(at);
 }
 
 bool TSortedSymbolList::Contains(const QString &symbol) const
 {
-    return FoundAt(LowerBound(symbol), symbol);
+    const QCollator &collator = Collator();
+    return FoundAt(collator, LowerBound(collator, symbol), symbol);
 }

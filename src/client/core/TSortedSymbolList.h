@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCollator>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -16,17 +17,20 @@ public:
     bool Contains(const QString &symbol) const;
     // Whether two symbols count as the same one here.
     bool SameSymbol(const QString &a, const QString &b) const;
+    // The case-insensitive collator of the default locale that decides it, remade
+    // when that changes; callers comparing many symbols take it once.
+    const QCollator &Collator() const;
 
     const QStringList &Items() const { return items_; }
     int Count() const { return items_.size(); }
 
 private:
     // The place where symbol is, or where it would be inserted to keep the order.
-    int LowerBound(const QString &symbol) const;
-    bool FoundAt(int at, const QString &symbol) const;
-    // The case-insensitive collator of the default locale, remade when that changes.
-    const QCollator &Collator() const;
+    int LowerBound(const QCollator &collator, const QString &symbol) const;
+    bool FoundAt(const QCollator &collator, int at, const QString &symbol) const;
 
     QStringList items_;
+    mutable bool collatorMade_ = false;
+    mutable QLocale collatorLocale_;
     mutable QCollator collator_;
 };

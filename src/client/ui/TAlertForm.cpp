@@ -1,5 +1,6 @@
 #include "client/ui/TAlertForm.h"
 
+#include "client/core/AlertParsing.h"
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
 #include "client/ui/TAlertAnnouncer.h"
@@ -309,6 +310,14 @@ void TAlertForm::UpdateActions()
 {
     FreezeActionUpdate();
     SortNowActionUpdate();
+}
+
+void TAlertForm::changeEvent(QEvent *event)
+{
+    // New regional settings: the next alert's numbers are read with their separator.
+    if (event->type() == QEvent::LocaleChange)
+        ForgetRegionalDecimalSeparator();
+    QWidget::changeEvent(event);
 }
 
 void TAlertForm::contextMenuEvent(QContextMenuEvent *event)
