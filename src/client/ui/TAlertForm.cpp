@@ -212,7 +212,8 @@ void TAlertForm::CallOut(const QByteArray &data)
     else if (!alarm_.Sound().isEmpty())
         announcer.PlaySound(alarm_.Sound());
     if (alarm_.Notifies())
-        announcer.ShowNotification(DisplayText(alert.Symbol) + QStringLiteral(" – ") + windowTitle(), alert.Figures);
+        // The configured title: " (stale)" is about the window, not about this alert.
+        announcer.ShowNotification(DisplayText(alert.Symbol) + QStringLiteral(" – ") + title_, alert.Figures);
 }
 
 void TAlertForm::SetMuted(bool muted)
