@@ -5,6 +5,7 @@
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
+#include "client/ui/TSparkline.h"
 #include "client/ui/TWindowDesk.h"
 #include "client/ui/grid/TGridFrame.h"
 #include "shared/DebugSink.h"
@@ -577,6 +578,16 @@ private Q_SLOTS:
         // Nor does the readout push the window wider than it was made.
         QCOMPARE(form->width(), 318);
         QVERIFY(form->minimumSizeHint().width() <= form->width());
+    }
+
+    void alertsShowInTheSparklineAndTheCountPerMinute()
+    {
+        auto form = Start();
+        GetMainConnection().DispatchAlert(true, "QS\r\nsymbol=IBM", TMessageToServer());
+        auto *sparkline = Child<TSparkline>(form.get(), "AlertSparkline");
+        QTRY_VERIFY(!sparkline->Values().isEmpty() && sparkline->Values().constLast() > 0);
+        QCOMPARE(sparkline->Values().size(), 30);
+        QVERIFY(Child<QLabel>(form.get(), "AlertRateLabel")->text().contains(QRegularExpression("^[1-9]")));
     }
 
     void doubleClickBringsTheSelectedWindowUpRestored()
