@@ -298,6 +298,32 @@ private Q_SLOTS:
         QTRY_COMPARE(grid->viewport()->grab().toImage(), unfocused);
     }
 
+    // Alerts arriving at the top move the rows; the selection stays with its symbol,
+    // so Enter sends what the trader chose.
+    void selectionStaysWithItsSymbolWhenAlertsArrive()
+    {
+        TLineReceiver program;
+        QVERIFY(program.Listen());
+        LinkTo(TLinkTarget::ltTcp, program.Port());
+        QWidget owner;
+        auto *grid = static_cast<TQuickStrikeGrid *>(LongList<TQuickStrikeGrid, TQuickStrikeEntries>(&owner, 20));
+        grid->setGeometry(0, 0, 400, 8 * grid->DefaultRowHeight());
+        owner.show();
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Home);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QTest::keyClick(grid, Qt::Key_Down); // S2
+        TQuickStrikeEntries entries = grid->Entries();
+        for (const QByteArray &symbol : {QByteArray("S2"), QByteArray("N1")}) {
+            entries.prepend(TQuickStrikeEntry());
+            entries.first().Symbol = symbol;
+            grid->SetEntries(entries);
+        }
+        QCOMPARE(grid->SelectedRow(), 5);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(program.Lines, QStringList{"S2"}, 10000);
+    }
+
     void unreachableProgramNeverHoldsUpTheEventLoop()
     {
         TLineReceiver program;

@@ -183,22 +183,21 @@ bool TGridFrame::SameClickTarget(int, int row1, int, int row2) const
     return row1 == row2;
 }
 
-bool TGridFrame::ShowsFlashedSymbol(int row) const
+bool TGridFrame::ShowsSymbol(int col, int row, const QByteArray &symbol) const
 {
     int index;
-    return row < RowCount() && CellSymbolEntry(flashCol_, row, index) && EntrySymbol(index) == flashSymbol_;
+    return row < RowCount() && CellSymbolEntry(col, row, index) && EntrySymbol(index) == symbol;
 }
 
-int TGridFrame::FlashedRow() const
+int TGridFrame::NearestRowShowing(int col, int row, const QByteArray &symbol) const
 {
-    // Alerts arriving during the flash move the rows; the flash stays with the
-    // symbol that was sent, in the row nearest to the click that shows it.
+    // Bounded, so following a symbol costs the same whatever the list's length.
     const int reach = VisibleRowCount() + 1;
     for (int distance = 0; distance <= reach; ++distance) {
-        if (ShowsFlashedSymbol(flashRow_ + distance))
-            return flashRow_ + distance;
-        if (distance > 0 && flashRow_ - distance >= FixedRows() && ShowsFlashedSymbol(flashRow_ - distance))
-            return flashRow_ - distance;
+        if (ShowsSymbol(col, row + distance, symbol))
+            return row + distance;
+        if (distance > 0 && row - distance >= FixedRows() && ShowsSymbol(col, row - distance, symbol))
+            return row - distance;
     }
     return -1;
 }
@@ -207,8 +206,21 @@ bool TGridFrame::IsFlashing(int col, int row) const
 {
     if (flashRow_ < 0)
         return false;
-    const int flashedRow = FlashedRow();
+    // Alerts arriving during the flash move the rows; the flash stays with the
+    // symbol that was sent, in the row nearest to the click that shows it.
+    const int flashedRow = NearestRowShowing(flashCol_, flashRow_, flashSymbol_);
     return flashedRow >= 0 && SameClickTarget(flashCol_, flashedRow, col, row);
+}
+
+void TGridFrame::FollowSelectedSymbol()
+{
+    if (selectedRow_ < FixedRows())
+        return;
+    // Without its symbol nearby the selection keeps its row, as it does once its
+    // entry has left the list.
+    const int row = NearestRowShowing(selectedCol_, selectedRow_, selectedSymbol_);
+    if (row >= 0)
+        selectedRow_ = row;
 }
 
 void TGridFrame::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
@@ -252,6 +264,8 @@ void TGridFrame::MoveSelection(int col, int row)
 {
     selectedCol_ = std::clamp(col, 0, ColCount() - 1);
     selectedRow_ = std::clamp(row, FixedRows(), RowCount() - 1);
+    int index;
+    selectedSymbol_ = CellSymbolEntry(selectedCol_, selectedRow_, index) ? EntrySymbol(index) : QByteArray();
     ScrollRowIntoView(selectedRow_);
     Invalidate();
 }

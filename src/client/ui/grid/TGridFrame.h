@@ -32,7 +32,8 @@ struct TCellColors
 // The keyboard moves a selection of its own, apart from the mouse: Up, Down,
 // PageUp, PageDown, Home and End move it by rows (Left and Right by columns,
 // which matters where each cell holds its own symbol), and Enter sends its
-// symbol as a click would. It is framed only while the grid has the focus.
+// symbol as a click would. It is framed only while the grid has the focus, and,
+// like the flash, it stays with its symbol when alerts move the rows.
 //
 // A link gap's marker row is drawn as one band in the header's colours with its
 // text running across the row; it holds no symbol, so clicks, Enter, Copy Symbol
@@ -73,6 +74,9 @@ public:
 protected:
     // Takes the widget's font as the canvas font and measures with it.
     void MeasureWithCanvasFont();
+    // A kind calls this after its entries changed: the keyboard's selection moves to
+    // the nearby row that now shows its symbol.
+    void FollowSelectedSymbol();
 
     virtual QString HeaderText(int col) const = 0;
     virtual QString SampleText(int col) const = 0;
@@ -118,8 +122,10 @@ private:
     bool IsKeySelected(int col, int row) const;
     // The one-pixel frame around the selected target, drawn on its cells' edges.
     void DrawSelectionFrame(TCanvas &canvas, int col, int row, const QRect &rect) const;
-    bool ShowsFlashedSymbol(int row) const;
-    int FlashedRow() const;
+    // The row nearest to row (within about a screen) whose cell in col shows
+    // symbol; -1 when none does.
+    int NearestRowShowing(int col, int row, const QByteArray &symbol) const;
+    bool ShowsSymbol(int col, int row, const QByteArray &symbol) const;
 
     TColor textColor_ = clWhite;
     // The left press that may become a click: its cell and the symbol it was on.
@@ -132,4 +138,5 @@ private:
     QTimer flashTimer_;
     int selectedCol_ = 0;
     int selectedRow_ = -1;
+    QByteArray selectedSymbol_;
 };

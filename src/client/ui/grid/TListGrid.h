@@ -27,6 +27,7 @@ public:
     {
         entries_ = entries;
         SetRowCount(std::max(1, int(entries_.size())) + 1);
+        FollowSelectedSymbol();
         Invalidate();
     }
     const TEntries &Entries() const { return entries_; }
