@@ -166,6 +166,13 @@ private Q_SLOTS:
         QCOMPARE(symbols.first(), QStringLiteral("S1000"));
         QCOMPARE(symbols[500], QStringLiteral("S500"));
         QCOMPARE(symbols.last(), limit == 1000 ? QStringLiteral("S1") : QStringLiteral("S0"));
+
+        // A gap's marker takes a place like an alert: under the limit the oldest makes room.
+        QVERIFY(lists->AddGapMarker({1, 2}));
+        const QStringList marked = NewestFirstSymbols(*lists);
+        QCOMPARE(marked.size(), limit == 1000 ? 1000 : 1002);
+        QVERIFY(marked.first().isEmpty() && marked[1] == QStringLiteral("S1000"));
+        QCOMPARE(marked.last(), limit == 1000 ? QStringLiteral("S2") : QStringLiteral("S0"));
     }
 
     void listFieldsAndTheirDefaults()
