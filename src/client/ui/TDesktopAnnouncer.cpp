@@ -26,9 +26,14 @@ TDesktopAnnouncer::TDesktopAnnouncer()
 {
     player_.setStandardOutputFile(QProcess::nullDevice());
     player_.setStandardErrorFile(QProcess::nullDevice());
-    // A player that cannot start says so from the event loop; the alert is heard anyway.
+    // A player that cannot start, or that fails (no sound server, a file it cannot
+    // read), says so from the event loop; the alert is heard anyway.
     QObject::connect(&player_, &QProcess::errorOccurred, &player_, [](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
+            QApplication::beep();
+    });
+    QObject::connect(&player_, &QProcess::finished, &player_, [](int exitCode, QProcess::ExitStatus status) {
+        if (status == QProcess::NormalExit && exitCode != 0)
             QApplication::beep();
     });
 }

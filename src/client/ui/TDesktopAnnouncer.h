@@ -11,8 +11,8 @@ class QSystemTrayIcon;
 
 // Sounds through the desktop's sound player and notifications through the system
 // tray. Qt has no sound output of its own here, so a file is handed to paplay (or
-// aplay) as a separate process; without either, when it cannot start or when the
-// file is missing, the alert beeps instead. The tray icon appears with the first notification, never before.
+// aplay) as a separate process; without either, when the file is missing or the
+// player fails, the alert beeps instead. The tray icon appears with the first notification, never before.
 // It must go before the application object does.
 class TDesktopAnnouncer : public TAlertAnnouncer
 {
