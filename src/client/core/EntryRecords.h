@@ -2,6 +2,7 @@
 
 #include "client/core/LinkGap.h"
 #include "client/core/TNewestFirstList.h"
+#include "client/core/TSnapshotList.h"
 #include "shared/LocalClock.h"
 
 #include <QByteArray>
@@ -16,8 +17,8 @@
 // Missing reals are NaN and missing integers 0; grids leave such cells empty.
 // Symbols and times hold the bytes the alert carried; grids decode them only to
 // paint them (DisplayText). The windows keep their newest-first lists as
-// TNewestFirstList, which hands them to the grids without copying; the plain arrays
-// serve lists built whole.
+// TNewestFirstList and their band sets as TSnapshotList, which hand them to the grids
+// without copying the entries; the plain arrays serve lists built whole.
 //
 // The records of the newest-first lists carry a Gap: set, the record is no alert but
 // the marker row of a link gap, which lists and grids keep like any row but which holds
@@ -48,6 +49,7 @@ struct TBollingerEntry
     TDateTime Time = 0;
 };
 using TBollingerEntries = QVector<TBollingerEntry>;
+using TBollingerList = TSnapshotList<TBollingerEntry>;
 
 struct TJFEntry
 {

@@ -258,7 +258,7 @@ bool TAlertLists::HandleBollinger(const TFieldReader &fields)
 
 void TAlertLists::AddBollinger(TBollingerEntry entry, int index)
 {
-    TBollingerEntries &list = bollingerEntries_;
+    TBollingerList &list = bollingerEntries_;
     if (index == -1) {
         list.append(entry);
         index = list.size() - 1;
@@ -269,17 +269,11 @@ void TAlertLists::AddBollinger(TBollingerEntry entry, int index)
     while (place < list.size() && RanksBefore(list[place], entry))
         ++place;
 
-    if (place > index) {
-        for (int i = index; i < place - 1; ++i)
-            list[i] = std::move(list[i + 1]);
-        list[place - 1] = std::move(entry);
-    } else if (place < index) {
-        for (int i = index; i > place; --i)
-            list[i] = std::move(list[i - 1]);
-        list[place] = std::move(entry);
-    } else {
-        list[index] = std::move(entry);
-    }
+    // The row leaves its old place, the rows in between close up, and the new values
+    // go where the walk stopped.
+    const int target = place > index ? place - 1 : place;
+    list.move(index, target);
+    list.replace(target, std::move(entry));
 }
 
 bool TAlertLists::ExpireBollingers(TDateTime now)
@@ -288,8 +282,7 @@ bool TAlertLists::ExpireBollingers(TDateTime now)
         return false;
 
     bollingerSymbols_.Clear();
-    TBollingerEntries kept;
-    kept.reserve(bollingerEntries_.size());
+    TBollingerList kept;
     for (const TBollingerEntry &entry : std::as_const(bollingerEntries_)) {
         // Two minutes after Time, counted in minutes of the day as the clock does.
         if ((entry.Time * 1440 + 2) / 1440 > now) {

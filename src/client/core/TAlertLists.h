@@ -41,7 +41,7 @@ public:
     // The newest-first lists: copies of them are cheap snapshots.
     const TQuickStrikeList &QuickStrikeEntries() const { return quickStrikeEntries_; }
     const TQuickStrikeList &SymbolOnlyEntries() const { return symbolOnlyEntries_; }
-    const TBollingerEntries &BollingerEntries() const { return bollingerEntries_; }
+    const TBollingerList &BollingerEntries() const { return bollingerEntries_; }
     const TSortedSymbolList &BollingerSymbols() const { return bollingerSymbols_; }
     const TJFList &JFEntries() const { return jfEntries_; }
     const TPointsList &PointsEntries() const { return pointsEntries_; }
@@ -64,7 +64,7 @@ private:
     const TSortedSymbolList &exclude_;
 
     TQuickStrikeList quickStrikeEntries_;
-    TBollingerEntries bollingerEntries_;
+    TBollingerList bollingerEntries_;
     TSortedSymbolList bollingerSymbols_;
     TQuickStrikeList symbolOnlyEntries_;
     TJFList jfEntries_;

@@ -5,7 +5,7 @@
 
 // Symbols near their Bollinger bands: last, change and distance from the band,
 // each number coloured by its sign. The fourth column's caption is settable.
-class TBollingerGrid : public TListGrid<TBollingerEntries>
+class TBollingerGrid : public TListGrid<TBollingerList>
 {
 public:
     explicit TBollingerGrid(QWidget *owner);
