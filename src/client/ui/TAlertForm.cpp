@@ -194,7 +194,7 @@ void TAlertForm::HandleAlert(const QByteArray &data)
 {
     if (!lists_.HandleAlert(data))
         return;
-    recentAlerts_.Add();
+    recentAlerts_.Add(Now());
     ShowEntries();
     CallOut(data);
 }

@@ -2,7 +2,7 @@
 
 #include "client/core/TAlertAlarm.h"
 #include "client/core/TAlertLists.h"
-#include "client/ui/TRecentCount.h"
+#include "client/core/TAlertRate.h"
 #include "client/ui/grid/TColor.h"
 
 #include <QByteArray>
@@ -49,7 +49,7 @@ public:
     void SetMuted(bool muted);
     bool Muted() const { return alarm_.Muted(); }
     // Alerts this window took in the last minute.
-    int AlertsInLastMinute() const { return recentAlerts_.InLastMinute(); }
+    int AlertsInLastMinute() const { return recentAlerts_.InLastMinute(Now()); }
 
     TGridFrame *Grid() const { return grid_; }
     // The right-click menu of the window's kind; kinds without a menu of their own
@@ -93,7 +93,7 @@ private:
     QString title_;
     TGridFrame *grid_ = nullptr;
     TAlertAlarm alarm_;
-    mutable TRecentCount recentAlerts_;
+    TAlertRate recentAlerts_;
 
     QTimer expireBollingersTimer_;
     QMenu *clearPopup_ = nullptr;
