@@ -49,8 +49,8 @@ void HandleBodies(benchmark::State &state, TAlertLists &lists, const QVector<QBy
     state.counters["rows"] = ListLength(lists);
 }
 
-// A newest-first window already holding its 1000 entries: every alert shifts the
-// whole list and drops the oldest.
+// A newest-first window already holding its 1000 entries: every alert adds one at
+// the front and drops the oldest.
 void BM_HandleAlertNewestFirst(benchmark::State &state, TDisplayKind kind)
 {
     TBodyMaker maker;
