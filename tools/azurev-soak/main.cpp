@@ -4,7 +4,7 @@
 //   HH:MM:SS status <text>                  every status change
 //   HH:MM:SS session <n> alerts <count>     when a session's status leaves the
 //                                           working states, the alerts it brought
-//   HH:MM:SS minute <m> rss-kb <kb> longest-stall-ms <ms> alerts <count>
+//   HH:MM:SS minute <m> rss-kb <kb> heap-in-use-kb <kb> longest-stall-ms <ms> alerts <count>
 // and exits after N minutes (default 10) with a summary line. SIGTERM and SIGINT end it
 // as they end the program, by closing the main window; with AZUREV_STALL_REPORT set it
 // writes the program's stall report to standard error.
@@ -14,6 +14,7 @@
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
+#include "shared/LargeBlocks.h"
 #include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
 
@@ -27,7 +28,23 @@
 
 #include <cstdio>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
+
+// The bytes the program holds in live allocations: when RSS grows and this does not,
+// the growth is the allocator's, not ours. -1 where the C library cannot tell.
+qint64 HeapInUseKb()
+{
+#if defined(__GLIBC__)
+    const struct mallinfo2 info = mallinfo2();
+    return qint64((info.uordblks + info.hblkhd) / 1024);
+#else
+    return -1;
+#endif
+}
 
 // Resident memory of this process, from /proc.
 qint64 ResidentKb()
@@ -57,6 +74,7 @@ bool IsWorking(const QString &status)
 
 int main(int argc, char *argv[])
 {
+    ReturnLargeBlocksToTheSystem();
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
@@ -145,8 +163,8 @@ int main(int argc, char *argv[])
         const qint64 kb = ResidentKb();
         if (minute == 1)
             firstMinuteKb = kb;
-        Print(QStringLiteral("minute %1 rss-kb %2 longest-stall-ms %3 alerts %4")
-                  .arg(minute).arg(kb).arg(longestStallMs).arg(minuteAlerts));
+        Print(QStringLiteral("minute %1 rss-kb %2 heap-in-use-kb %3 longest-stall-ms %4 alerts %5")
+                  .arg(minute).arg(kb).arg(HeapInUseKb()).arg(longestStallMs).arg(minuteAlerts));
         longestStallMs = 0;
         minuteAlerts = 0;
         if (minute >= minutes) {

@@ -4,6 +4,7 @@
 
 #include "TAlertJsonWriter.h"
 #include "TTapOptions.h"
+#include "shared/LargeBlocks.h"
 #include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
 
@@ -90,6 +91,7 @@ QByteArray ReadPasswordLine()
 
 int main(int argc, char **argv)
 {
+    ReturnLargeBlocksToTheSystem();
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.contains(QLatin1String("--help"))) {

@@ -1,0 +1,9 @@
+#pragma once
+
+// Makes the C library hand large blocks (a 16 MiB frame, its copies, a grown read
+// buffer) straight back to the system when they are freed. By default glibc raises
+// its threshold for that to the largest block freed so far, up to 32 MiB; after one
+// burst of big frames such blocks come from the heap instead, and the memory stays
+// with the process, scattered between smaller blocks that live on. Called once, first
+// thing in main.
+void ReturnLargeBlocksToTheSystem();
