@@ -214,7 +214,8 @@ bool TGridFrame::IsFlashing(int col, int row) const
 
 void TGridFrame::FollowSelectedSymbol()
 {
-    if (selectedRow_ < FixedRows())
+    // A row without a symbol (a gap marker) has nothing to follow.
+    if (selectedRow_ < FixedRows() || selectedSymbol_.isEmpty())
         return;
     // Without its symbol nearby the selection keeps its row, as it does once its
     // entry has left the list.
