@@ -6,7 +6,7 @@
 #include "client/ui/TMiscDebugWindow.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "client/ui/TReportingApplication.h"
-#include "shared/LargeBlocks.h"
+#include "shared/MemoryReturn.h"
 #include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
 
@@ -18,6 +18,7 @@ int main(int argc, char *argv[])
 {
     ReturnLargeBlocksToTheSystem();
     TReportingApplication application(argc, argv);
+    ReturnFreeHeapPagesEveryMinute(&application);
     // Closing the main window ends the program, whatever other windows are open.
     application.setQuitOnLastWindowClosed(false);
     InstallDebugWindow();

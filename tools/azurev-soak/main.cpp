@@ -14,7 +14,7 @@
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
-#include "shared/LargeBlocks.h"
+#include "shared/MemoryReturn.h"
 #include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
 
@@ -77,6 +77,7 @@ int main(int argc, char *argv[])
     ReturnLargeBlocksToTheSystem();
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
+    ReturnFreeHeapPagesEveryMinute(&application);
     application.setQuitOnLastWindowClosed(false);
     QCommandLineParser parser;
     parser.addHelpOption();

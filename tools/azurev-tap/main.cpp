@@ -4,7 +4,7 @@
 
 #include "TAlertJsonWriter.h"
 #include "TTapOptions.h"
-#include "shared/LargeBlocks.h"
+#include "shared/MemoryReturn.h"
 #include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
 
@@ -93,6 +93,7 @@ int main(int argc, char **argv)
 {
     ReturnLargeBlocksToTheSystem();
     QCoreApplication app(argc, argv);
+    ReturnFreeHeapPagesEveryMinute(&app);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.contains(QLatin1String("--help"))) {
         std::fputs(TTapOptions::Usage().toLocal8Bit().constData(), stdout);

@@ -1,4 +1,6 @@
-#include "shared/LargeBlocks.h"
+#include "shared/MemoryReturn.h"
+
+#include <QTimer>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -9,6 +11,7 @@ namespace {
 // Blocks from this size on are mapped on their own and unmapped when freed. Setting it
 // also stops glibc from moving it (and the trim threshold) on its own.
 constexpr int OwnMappingFromBytes = 256 * 1024;
+constexpr int TrimIntervalMs = 60 * 1000;
 
 } // namespace
 
@@ -16,5 +19,17 @@ void ReturnLargeBlocksToTheSystem()
 {
 #if defined(__GLIBC__)
     mallopt(M_MMAP_THRESHOLD, OwnMappingFromBytes);
+#endif
+}
+
+void ReturnFreeHeapPagesEveryMinute(QObject *owner)
+{
+#if defined(__GLIBC__)
+    auto *timer = new QTimer(owner);
+    timer->setInterval(TrimIntervalMs);
+    QObject::connect(timer, &QTimer::timeout, timer, [] { malloc_trim(0); });
+    timer->start();
+#else
+    Q_UNUSED(owner);
 #endif
 }
