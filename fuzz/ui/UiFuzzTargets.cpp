@@ -82,6 +82,9 @@ void StartAndStop()
     form.reset();
     qDeleteAll(windows);
     ExcludeList().Clear();
+    // The platform queues an expose for every window shown; without a pass of the
+    // event loop that queue would grow with every input.
+    QCoreApplication::processEvents();
 }
 
 // --- Alert bodies, separated by NUL bytes, through a window of every kind, each
@@ -111,6 +114,8 @@ void FuzzAlertWindows(const QByteArray &data)
         window->ClearWindow();
         window->grab();
     }
+    windows.clear();
+    QCoreApplication::processEvents();
 }
 
 // --- KVX.ini as the input; the settings store empty.
