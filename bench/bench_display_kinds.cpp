@@ -16,6 +16,7 @@
 
 #include "AlertBodies.h"
 #include "BenchMain.h"
+#include "SlicedReceive.h"
 
 #include "client/core/AlertParsing.h"
 #include "client/core/TMainConnection.h"
@@ -41,8 +42,6 @@ namespace {
 const QByteArray Category = "Bench";
 // What one read of the server's socket typically brings.
 constexpr qsizetype ReadSize = 1460;
-// As much as the session inflates before it delivers the frames.
-constexpr qsizetype InflateSliceBytes = 64 * 1024;
 constexpr qint32 AlertStreamId = 2;
 
 using TFrameSink = std::function<void(const QByteArray &body)>;
@@ -53,32 +52,6 @@ double ThreadSeconds()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
-// Inflates the reads a slice at a time and hands each frame's body on as soon as it is
-// cut, as the session does. Returns the number of frames.
-int InflateAndCut(const QVector<QByteArray> &reads, const TFrameSink &sink)
-{
-    TZLibDecompressor decompressor;
-    int frames = 0;
-    for (const QByteArray &read : reads) {
-        decompressor.Feed(read);
-        while (decompressor.HasPendingInput()) {
-            decompressor.InflateSlice(InflateSliceBytes);
-            const QByteArray &inflated = decompressor.Output();
-            qsizetype offset = 0;
-            qint32 id = 0;
-            qint32 length = 0;
-            QString error;
-            while (ReadFrameHeader(inflated, offset, id, length, error) == frComplete) {
-                sink(inflated.mid(offset + 8, length));
-                offset += 8 + length;
-                ++frames;
-            }
-            decompressor.RemoveUsedOutput(offset);
-        }
-    }
-    return frames;
 }
 
 // The least any client does with a body: its fields in a table, every value read as

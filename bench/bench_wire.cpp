@@ -3,6 +3,7 @@
 
 #include "AlertBodies.h"
 #include "BenchMain.h"
+#include "SlicedReceive.h"
 
 #include "shared/TMessageToServer.h"
 #include "shared/TZLibCompressor.h"
@@ -148,7 +149,6 @@ BENCHMARK(BM_InflateAndCutFrames)->Arg(2000);
 // slice plus an incomplete frame.
 void BM_SlicedInflateAndCut(benchmark::State &state)
 {
-    constexpr qsizetype SliceBytes = 64 * 1024;
     const QVector<QByteArray> frames = AlertFrames(int(state.range(0)));
     const QVector<QByteArray> reads = ServerReads(frames);
     qint64 inflatedBytes = 0;
@@ -156,27 +156,8 @@ void BM_SlicedInflateAndCut(benchmark::State &state)
         inflatedBytes += frame.size();
 
     qint64 framesCut = 0;
-    for (auto _ : state) {
-        TZLibDecompressor decompressor;
-        for (const QByteArray &read : reads) {
-            decompressor.Feed(read);
-            while (decompressor.HasPendingInput()) {
-                decompressor.InflateSlice(SliceBytes);
-                const QByteArray &inflated = decompressor.Output();
-                qsizetype offset = 0;
-                qint32 id = 0;
-                qint32 length = 0;
-                QString error;
-                while (ReadFrameHeader(inflated, offset, id, length, error) == frComplete) {
-                    const QByteArray body = inflated.mid(offset + 8, length);
-                    benchmark::DoNotOptimize(body.constData());
-                    offset += 8 + length;
-                    ++framesCut;
-                }
-                decompressor.RemoveUsedOutput(offset);
-            }
-        }
-    }
+    for (auto _ : state)
+        framesCut += InflateAndCut(reads, [](const QByteArray &body) { benchmark::DoNotOptimize(body.constData()); });
     if (framesCut != state.iterations() * frames.size())
         state.SkipWithError("not every frame was cut");
     state.SetItemsProcessed(framesCut);

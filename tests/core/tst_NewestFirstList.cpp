@@ -1,22 +1,11 @@
 #include "client/core/TNewestFirstList.h"
+#include "support/ShownEntries.h"
 
 #include <QtTest>
 
 namespace {
 
 using TList = TNewestFirstList<int>;
-
-QVector<int> Shown(const TList &list)
-{
-    QVector<int> shown;
-    for (int entry : list)
-        shown << entry;
-    // Indexing must agree with iterating.
-    for (int i = 0; i < list.size(); ++i)
-        if (list[i] != shown[i])
-            return {-1};
-    return shown;
-}
 
 // The numbers last down to first, newest first.
 QVector<int> Countdown(int last, int first)

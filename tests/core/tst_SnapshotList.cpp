@@ -1,22 +1,11 @@
 #include "client/core/TSnapshotList.h"
+#include "support/ShownEntries.h"
 
 #include <QtTest>
 
 namespace {
 
 using TList = TSnapshotList<int>;
-
-QVector<int> Shown(const TList &list)
-{
-    QVector<int> shown;
-    for (int entry : list)
-        shown << entry;
-    // Indexing must agree with iterating.
-    for (int i = 0; i < list.size(); ++i)
-        if (list[i] != shown[i])
-            return {-1};
-    return shown;
-}
 
 // One edit, spelled as a letter and two numbers: a(ppend) v, r(eplace) i v, m(ove)
 // from to, d(elete) i. The same edits are made on a plain array alongside.

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "shared/TZLibDecompressor.h"
+#include "shared/WireFormat.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+// The session's receive path without a socket: each read is inflated a slice at a
+// time and every frame's body goes to sink as soon as it is cut, so the inflated
+// bytes held never exceed one slice plus an incomplete frame. Returns the frames cut.
+template <typename Sink>
+qint64 InflateAndCut(const QVector<QByteArray> &reads, Sink &&sink)
+{
+    // As much as the session inflates before it delivers the frames.
+    constexpr qsizetype SliceBytes = 64 * 1024;
+    TZLibDecompressor decompressor;
+    qint64 frames = 0;
+    for (const QByteArray &read : reads) {
+        decompressor.Feed(read);
+        while (decompressor.HasPendingInput()) {
+            decompressor.InflateSlice(SliceBytes);
+            const QByteArray &inflated = decompressor.Output();
+            qsizetype offset = 0;
+            qint32 id = 0;
+            qint32 length = 0;
+            QString error;
+            while (ReadFrameHeader(inflated, offset, id, length, error) == frComplete) {
+                sink(inflated.mid(offset + 8, length));
+                offset += 8 + length;
+                ++frames;
+            }
+            decompressor.RemoveUsedOutput(offset);
+        }
+    }
+    return frames;
+}
