@@ -253,14 +253,17 @@ private Q_SLOTS:
         server.Client(0).SendFrame(1, "SESSION ID\r\nS-7");
         QTRY_COMPARE_WITH_TIMEOUT(connection->SessionId(), QByteArray("S-7"), WaitMs);
 
-        // Pings go out but are never answered, except the first one, too late.
+        // Pings go out but are never answered, except the first one, too late. A new
+        // session identifier behind that answer tells when it has been handled (an alert
+        // would not do: alerts show the session alive).
         for (int i = 0; i < 24; ++i) {
             Tick(*connection);
             if (i == 20) {
                 QTRY_COMPARE_WITH_TIMEOUT(server.Client(0).RequestsFor("ping").size(), 3, WaitMs);
                 const qint32 firstTimerPing =
                     server.Client(0).RequestsFor("ping")[1].Value("message_id").toInt();
-                QVERIFY(SendThenAlert(server.Client(0), EncodeFrame(firstTimerPing, "")));
+                server.Client(0).SendInflated(EncodeFrame(firstTimerPing, "") + EncodeFrame(1, "SESSION ID\r\nS-8"));
+                QTRY_COMPARE_WITH_TIMEOUT(connection->SessionId(), QByteArray("S-8"), WaitMs);
             }
         }
         QCOMPARE(server.ClientCount(), 1);
@@ -269,7 +272,28 @@ private Q_SLOTS:
         QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
         QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 2 && server.Client(1).Requests().size() == 3, WaitMs);
         // A restart is no reset: the new login carries the session identifier.
-        QCOMPARE(server.Client(1).Requests()[0].Value("session_id"), QByteArray("S-7"));
+        QCOMPARE(server.Client(1).Requests()[0].Value("session_id"), QByteArray("S-8"));
+    }
+
+    void alertsKeepASessionAliveWhileItsPingAnswersAreWithheld()
+    {
+        FakeAlertServer server;
+        auto connection = MakeConnection(server);
+        QVERIFY(LogIn(*connection, server));
+        // Far more than 24 ticks, no ping answered, an alert every 20 ticks.
+        for (int i = 1; i <= 60; ++i) {
+            Tick(*connection);
+            if (i % 20 == 0)
+                QVERIFY(SendThenAlert(server.Client(0), {}));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(server.Client(0).RequestsFor("ping").size() > 3, WaitMs);
+        // Silence counts from the last alert.
+        for (int i = 0; i < 24; ++i)
+            Tick(*connection);
+        QCOMPARE(server.ClientCount(), 1);
+        QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+        Tick(*connection);
+        QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
     }
 
     void aClosedSessionIsReplacedOnTheNextTick()

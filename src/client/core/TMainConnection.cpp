@@ -228,6 +228,10 @@ void TMainConnection::QueueLogin()
                           });
     session_->SendMessage(MakeMessage("command", "listen_for_alerts"), true,
                           [this](bool success, const QByteArray &body, const TMessageToServer &request) {
+                              // A session delivering alerts is alive, even while its ping
+                              // answers wait behind megabytes of alerts not yet read.
+                              if (success)
+                                  silentTicks_ = 0;
                               DispatchAlert(success, body, request);
                           });
     for (const QByteArray &category : categories_)
