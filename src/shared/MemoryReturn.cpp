@@ -27,9 +27,16 @@ void ReturnFreeHeapPagesEveryMinute(QObject *owner)
 #if defined(__GLIBC__)
     auto *timer = new QTimer(owner);
     timer->setInterval(TrimIntervalMs);
-    QObject::connect(timer, &QTimer::timeout, timer, [] { malloc_trim(0); });
+    QObject::connect(timer, &QTimer::timeout, timer, [] { ReturnFreeHeapPagesNow(); });
     timer->start();
 #else
     Q_UNUSED(owner);
+#endif
+}
+
+void ReturnFreeHeapPagesNow()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
 #endif
 }

@@ -15,3 +15,7 @@ void ReturnLargeBlocksToTheSystem();
 // live on, and glibc by itself gives back only those at the heap's very end. The timer
 // belongs to owner.
 void ReturnFreeHeapPagesEveryMinute(QObject *owner);
+
+// Hands the heap's free pages back to the system at once: a measurement of RSS right
+// after freeing much sees what the process still needs.
+void ReturnFreeHeapPagesNow();

@@ -5,9 +5,14 @@
 //   HH:MM:SS session <n> alerts <count>     when a session's status leaves the
 //                                           working states, the alerts it brought
 //   HH:MM:SS minute <m> rss-kb <kb> heap-in-use-kb <kb> longest-stall-ms <ms> alerts <count>
-// and exits after N minutes (default 10) with a summary line. SIGTERM and SIGINT end it
-// as they end the program, by closing the main window; with AZUREV_STALL_REPORT set it
-// writes the program's stall report to standard error.
+//            entries <rows in all windows' lists> jf-entries <rows in the JF lists>
+// and exits after N minutes (default 10) with a summary line. The JF list has no length
+// limit, so under a steady stream it grows for as long as the program runs; to tell
+// that growth from a leak, the summary is followed by
+//   HH:MM:SS without-jf-windows rss-kb <kb> (<change on the first minute>) jf-windows-held-kb <kb>
+// RSS measured again once the JF windows were destroyed, and the heap they held.
+// SIGTERM and SIGINT end it as they end the program, by closing the main window; with
+// AZUREV_STALL_REPORT set it writes the program's stall report to standard error.
 
 #include "client/core/TMainConnection.h"
 #include "client/ui/TAlertForm.h"
@@ -27,6 +32,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -65,6 +71,42 @@ void Print(const QString &text)
     std::fflush(stdout);
 }
 
+// Rows of the list the window's kind shows: how far the windows have filled up.
+qint64 ListLength(const TAlertForm &window)
+{
+    const TAlertLists &lists = window.Lists();
+    switch (window.DisplayKind()) {
+    case dkQuickStrike:
+        return lists.QuickStrikeEntries().size();
+    case dkSymbolOnly:
+        return lists.SymbolOnlyEntries().size();
+    case dkBollinger:
+        return lists.BollingerEntries().size();
+    case dkJFSimpleList:
+        return lists.JFEntries().size();
+    case dkPointsList:
+    case dkSimpleList:
+        return lists.PointsEntries().size();
+    case dkSmbTopList:
+        return lists.SmbEntries().size();
+    }
+    return 0;
+}
+
+qint64 ListLengths(const TAlertForms &windows, bool onlyJF)
+{
+    qint64 total = 0;
+    for (const TAlertForm *window : windows)
+        if (!onlyJF || window->DisplayKind() == dkJFSimpleList)
+            total += ListLength(*window);
+    return total;
+}
+
+QString PercentChange(qint64 from, qint64 to)
+{
+    return from > 0 ? QString::asprintf("%+.1f%%", 100.0 * double(to - from) / double(from)) : QStringLiteral("?");
+}
+
 bool IsWorking(const QString &status)
 {
     return status == QLatin1String("Connected!") || status.startsWith(QLatin1String("Working:"));
@@ -90,12 +132,14 @@ int main(int argc, char *argv[])
     parser.process(application);
     const int minutes = qMax(1, parser.value(minutesOption).toInt());
 
-    TMainForm mainForm;
+    // On the heap, so that the end of the soak can destroy it before the JF windows.
+    auto mainForm = std::make_unique<TMainForm>();
     TExternalLinkingWindow externalLinkingWindow;
     TQuickstrikeExcludeForm quickstrikeExcludeForm;
-    mainForm.SetQuickstrikeExcludeForm(&quickstrikeExcludeForm);
-    mainForm.show();
-    for (TAlertForm *window : mainForm.AlertWindows())
+    mainForm->SetQuickstrikeExcludeForm(&quickstrikeExcludeForm);
+    mainForm->show();
+    const TAlertForms windows = mainForm->AlertWindows();
+    for (TAlertForm *window : windows)
         window->show();
 
     // Counting alerts and sessions alongside the windows, which registered first.
@@ -117,7 +161,8 @@ int main(int argc, char *argv[])
     stallReporter.StartIfRequested();
     TTerminationSignals termination;
     termination.OnTerminate = [&mainForm] {
-        mainForm.close();
+        if (mainForm)
+            mainForm->close();
         QApplication::quit();
     };
     // The main window shows the status; this watcher comes after it.
@@ -137,9 +182,9 @@ int main(int argc, char *argv[])
         }
     };
 
-    mainForm.findChild<QLineEdit *>(QStringLiteral("UsernameEdit"))->setText(parser.value(userOption));
-    mainForm.findChild<QLineEdit *>(QStringLiteral("PasswordEdit"))->setText(parser.value(passwordOption));
-    mainForm.LoginButtonClick();
+    mainForm->findChild<QLineEdit *>(QStringLiteral("UsernameEdit"))->setText(parser.value(userOption));
+    mainForm->findChild<QLineEdit *>(QStringLiteral("PasswordEdit"))->setText(parser.value(passwordOption));
+    mainForm->LoginButtonClick();
 
     // A 100 ms timer that notes how late it comes: the event loop's longest stall.
     QElapsedTimer sinceBeat;
@@ -157,26 +202,44 @@ int main(int argc, char *argv[])
 
     int minute = 0;
     qint64 firstMinuteKb = 0;
+    qint64 firstMinuteJF = 0;
     QTimer everyMinute;
     everyMinute.setInterval(60 * 1000);
     QObject::connect(&everyMinute, &QTimer::timeout, [&] {
         ++minute;
         const qint64 kb = ResidentKb();
-        if (minute == 1)
+        const qint64 jfEntries = ListLengths(windows, true);
+        if (minute == 1) {
             firstMinuteKb = kb;
-        Print(QStringLiteral("minute %1 rss-kb %2 heap-in-use-kb %3 longest-stall-ms %4 alerts %5")
-                  .arg(minute).arg(kb).arg(HeapInUseKb()).arg(longestStallMs).arg(minuteAlerts));
+            firstMinuteJF = jfEntries;
+        }
+        Print(QStringLiteral("minute %1 rss-kb %2 heap-in-use-kb %3 longest-stall-ms %4 alerts %5 entries %6 jf-entries %7")
+                  .arg(minute).arg(kb).arg(HeapInUseKb()).arg(longestStallMs).arg(minuteAlerts)
+                  .arg(ListLengths(windows, false)).arg(jfEntries));
         longestStallMs = 0;
         minuteAlerts = 0;
-        if (minute >= minutes) {
-            Print(QStringLiteral("summary sessions %1 alerts %2 rss-kb first-minute %3 end %4 longest-stall-ms %5")
-                      .arg(sessions).arg(totalAlerts).arg(firstMinuteKb).arg(kb).arg(longestOverallMs));
-            application.quit();
-        }
+        if (minute < minutes)
+            return;
+        Print(QStringLiteral("summary sessions %1 alerts %2 rss-kb first-minute %3 end %4 (%5) jf-entries first-minute %6 end %7 longest-stall-ms %8")
+                  .arg(sessions).arg(totalAlerts).arg(firstMinuteKb).arg(kb).arg(PercentChange(firstMinuteKb, kb))
+                  .arg(firstMinuteJF).arg(jfEntries).arg(longestOverallMs));
+        // The main window goes first, as at the program's end (it saves every alert
+        // window's placement); then the JF windows, and with them their lists.
+        mainForm.reset();
+        const qint64 heapWithJFKb = HeapInUseKb();
+        for (TAlertForm *window : windows)
+            if (window->DisplayKind() == dkJFSimpleList)
+                delete window;
+        ReturnFreeHeapPagesNow();
+        const qint64 withoutJFKb = ResidentKb();
+        Print(QStringLiteral("without-jf-windows rss-kb %1 (%2 on the first minute) jf-windows-held-kb %3")
+                  .arg(withoutJFKb).arg(PercentChange(firstMinuteKb, withoutJFKb)).arg(heapWithJFKb - HeapInUseKb()));
+        application.quit();
     });
     everyMinute.start();
 
     const int result = application.exec();
-    // Alert windows live until the process ends, as in the program.
+    // Alert windows live until the process ends, as in the program (the JF windows
+    // are gone when the soak ran its course).
     return result;
 }
