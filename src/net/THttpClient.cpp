@@ -1,5 +1,7 @@
 #include "net/THttpClient.h"
 
+#include "net/TAsyncSocket.h"
+
 #include <QIODevice>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -64,6 +66,17 @@ void THttpClient::Abort()
         Qt::QueuedConnection);
 }
 
+void THttpClient::SetReceivePaused(bool paused)
+{
+    if (paused == receivePaused_)
+        return;
+    receivePaused_ = paused;
+    // What arrived while paused raised no further readyRead: fetch it now, from the
+    // event loop like every other notification.
+    if (!paused && reply_)
+        QMetaObject::invokeMethod(this, &THttpClient::ReplyData, Qt::QueuedConnection);
+}
+
 QNetworkProxy THttpClient::ChosenProxy() const
 {
     if (!proxyHost_.isEmpty())
@@ -110,6 +123,9 @@ void THttpClient::Start(THttpRequest request)
     } else {
         reply_ = manager_.get(httpRequest);
     }
+    // Without a bound Qt would read the whole answer into memory however slowly it is
+    // taken from here; with one, a paused reader leaves the rest in the network.
+    reply_->setReadBufferSize(TAsyncSocket::ReadBufferBytes);
     request_ = request;
     state_ = httpWaitingHeader;
     statusCode_ = 0;
@@ -132,6 +148,12 @@ void THttpClient::ReplyHeaders()
 
 void THttpClient::ReplyData()
 {
+    if (!receivePaused_ && reply_)
+        DeliverReplyData();
+}
+
+void THttpClient::DeliverReplyData()
+{
     const QByteArray piece = reply_->readAll();
     if (piece.isEmpty())
         return;
@@ -143,7 +165,8 @@ void THttpClient::ReplyData()
 
 void THttpClient::ReplyFinished()
 {
-    ReplyData();
+    // The reply goes now, so what it still holds is delivered, paused or not.
+    DeliverReplyData();
     ReplyHeaders();
     const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     // An answer from the server is a completed request whatever its status; only a

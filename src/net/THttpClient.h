@@ -82,6 +82,12 @@ public:
     // and reason "Connection aborted on request". Does nothing while idle.
     void Abort();
 
+    // While paused, no DocumentData comes: the answer's bytes wait, at most
+    // ReadBufferBytes of them in the client and the rest in the network, until the
+    // reader resumes. The end of an answer delivers whatever is left all the same.
+    void SetReceivePaused(bool paused);
+    bool ReceivePaused() const { return receivePaused_; }
+
     THttpState State() const { return state_; }
     // Of the last answer; 0 and the reason of the failure when no answer came.
     int StatusCode() const { return statusCode_; }
@@ -98,6 +104,7 @@ private:
     QNetworkProxy ChosenProxy() const;
     void ReplyHeaders();
     void ReplyData();
+    void DeliverReplyData();
     void ReplyFinished();
     void Finish(int error, int statusCode, const QString &reasonPhrase);
     void DropReply();
@@ -115,4 +122,5 @@ private:
     THttpState state_ = httpReady;
     int statusCode_ = 0;
     QString reasonPhrase_;
+    bool receivePaused_ = false;
 };

@@ -108,6 +108,9 @@ void THttpTunnel::DownloadData(const QByteArray &piece)
         readOffset_ = 0;
     }
     receiveBuffer_ += piece;
+    // A server that sends faster than the session reads must not fill our memory.
+    if (UnreadBytes() >= MostUnreadBytes)
+        downloadClient_->SetReceivePaused(true);
     if (connState_ == ConnConnecting)
         TakeHeaderLines();
     if (connState_ == ConnConnected && receiveBuffer_.size() > readOffset_)
@@ -148,6 +151,8 @@ void THttpTunnel::ReadAvailable(QByteArray &data)
         receiveBuffer_.clear();
         readOffset_ = 0;
     }
+    if (UnreadBytes() < MostUnreadBytes)
+        downloadClient_->SetReceivePaused(false);
 }
 
 void THttpTunnel::Send(const QByteArray &data)

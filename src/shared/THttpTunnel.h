@@ -30,6 +30,9 @@ public:
     static constexpr int WatchdogIntervalMs = 100;
     // Failures beyond the successes that the tunnel survives.
     static constexpr qint32 MostFailures = 3;
+    // From this many received bytes not yet read on, the download waits for the reader
+    // and the server's further bytes stay in the network.
+    static constexpr qsizetype MostUnreadBytes = 4 * 1024 * 1024;
 
     explicit THttpTunnel(const QString &tunnelAddress);
     ~THttpTunnel() override;
@@ -44,6 +47,8 @@ public:
     qint32 Sequence() const { return sequence_; }
     qint32 FailureCount() const { return failureCount_; }
     const QString &TunnelAddress() const { return tunnelAddress_; }
+    // Received bytes not yet handed to the reader (while connecting: of the header).
+    qsizetype UnreadBytes() const { return receiveBuffer_.size() - readOffset_; }
 
 private:
     void ApplyProxySettings(THttpClient &client) const;

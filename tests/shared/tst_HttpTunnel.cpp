@@ -310,6 +310,39 @@ private Q_SLOTS:
         QVERIFY(received == sent);
     }
 
+    void aServerFasterThanItsReaderWaitsInTheNetwork()
+    {
+        LoopbackHttpServer server;
+        TunnelProbe probe(server);
+        probe.readOnData = false;
+        QVERIFY(probe.Open());
+        // More than the tunnel, Qt and both ends' kernel buffers hold together.
+        const QByteArray sent = Pattern(8 * THttpTunnel::MostUnreadBytes + 777);
+        server.StreamPiece(0, sent);
+        // Pieces already on their way when the download paused may still land.
+        const qsizetype bound = 2 * THttpTunnel::MostUnreadBytes;
+        QTRY_VERIFY_WITH_TIMEOUT(probe.tunnel->UnreadBytes() >= THttpTunnel::MostUnreadBytes, WaitMs);
+        QTest::qWait(500);
+        QVERIFY2(probe.tunnel->UnreadBytes() <= bound, QByteArray::number(probe.tunnel->UnreadBytes()));
+        // Nor does Qt take the rest for us: it waits at the server's end.
+        QVERIFY(server.At(0).Peer->bytesToWrite() > 0);
+
+        QByteArray received;
+        qsizetype mostUnread = 0;
+        QDeadlineTimer deadline(30000);
+        for (int i = 0; i < 100000 && received.size() < sent.size() && !deadline.hasExpired(); ++i) {
+            QByteArray data;
+            probe.tunnel->ReadAvailable(data);
+            received += data;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            mostUnread = std::max(mostUnread, probe.tunnel->UnreadBytes());
+        }
+        QVERIFY2(mostUnread <= bound, QByteArray::number(mostUnread));
+        QCOMPARE(received.size(), sent.size());
+        QVERIFY(received == sent);
+        QCOMPARE(probe.closed, 0);
+    }
+
     void theEndOfTheDownloadClosesTheTunnel_data()
     {
         QTest::addColumn<bool>("headerArrived");
