@@ -111,7 +111,7 @@ void TAlertBroadcaster::Tick()
 
 void TAlertBroadcaster::Deliver(const QVector<TFeedSession *> &sessions, const QByteArray &body)
 {
-    const QByteArray category = CategoryOfBody(body);
+    const QByteArrayView category = CategoryOfBody(body);
     for (TFeedSession *session : sessions) {
         if (session->Subscribed(category))
             session->QueueAlert(body);

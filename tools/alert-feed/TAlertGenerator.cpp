@@ -33,7 +33,7 @@ TAlertGenerator::TAlertGenerator(quint64 seed, int startMsOfDay, int meanStepMs)
 QByteArray TAlertGenerator::NextBody(const QByteArray &category, TFeedKind kind)
 {
     const int stock = market_.Step(meanStepMs_);
-    TAlertFields fields;
+    TAlertFields fields(body_, category);
     switch (kind) {
     case TFeedKind::NewestFirst:
     case TFeedKind::SymbolMatrix:
@@ -55,10 +55,11 @@ QByteArray TAlertGenerator::NextBody(const QByteArray &category, TFeedKind kind)
         AddFullTopList(fields, boards_.try_emplace(category, random_, market_).first->second);
         break;
     }
-    return fields.Body(category);
+    // A body of its own size: the buffer keeps the room of the longest body so far.
+    return QByteArray(body_.constData(), body_.size());
 }
 
-void TAlertGenerator::AddTime(TAlertFields &fields, const QByteArray &time)
+void TAlertGenerator::AddTime(TAlertFields &fields, QByteArrayView time)
 {
     if (random_.Chance(EscapedTimeChance))
         fields.AddEscapingPunctuation("time", time, random_.Chance(0.5));
@@ -79,7 +80,7 @@ void TAlertGenerator::AddQuickStrike(TAlertFields &fields, int index)
     fields.AddNumber("last", stock.Last, decimals);
     fields.AddNumber("prev_close", stock.PrevClose, PriceDecimals(stock.PrevClose));
     fields.AddNumber("sma_divergence", stock.Last - stock.Average, decimals);
-    AddTime(fields, market_.Clock().Text());
+    AddTime(fields, market_.Clock().Text().Seconds());
 }
 
 void TAlertGenerator::AddBandChange(TAlertFields &fields, TBandSet &set, int index)
@@ -112,7 +113,8 @@ void TAlertGenerator::AddBandChange(TAlertFields &fields, TBandSet &set, int ind
 void TAlertGenerator::AddPointsList(TAlertFields &fields)
 {
     // The day's biggest gainers in points.
-    QVector<int> ranked(market_.Count());
+    QVector<int> &ranked = ranked_;
+    ranked.resize(market_.Count());
     for (int i = 0; i < ranked.size(); ++i)
         ranked[i] = i;
     const int rows = std::min(PointsListRows, market_.Count());
@@ -147,7 +149,8 @@ void TAlertGenerator::AddJFRow(TAlertFields &fields, int index)
     // Unusual volume tints the row: nothing below 1.5 times the usual, full at 4.5.
     const double rank = relativeVolume < 1.5 ? 0.0 : std::min(1.0, (relativeVolume - 1.5) / 3.0);
     // The JF list's time column is made for hours and minutes.
-    AddTime(fields, market_.Clock().MinutesText());
+    const TMarketClock::TText time = market_.Clock().Text();
+    AddTime(fields, time.Minutes());
     fields.Add("symbol", stock.Symbol);
     fields.AddNumber("change", stock.PercentChange(), 2);
     fields.AddInteger("count", count);

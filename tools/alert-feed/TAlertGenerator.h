@@ -38,7 +38,7 @@ private:
         QVector<int> Members;
     };
 
-    void AddTime(TAlertFields &fields, const QByteArray &time);
+    void AddTime(TAlertFields &fields, QByteArrayView time);
     void AddQuickStrike(TAlertFields &fields, int stock);
     void AddBandChange(TAlertFields &fields, TBandSet &set, int stock);
     void AddPointsList(TAlertFields &fields);
@@ -54,4 +54,7 @@ private:
     int meanStepMs_;
     std::map<QByteArray, TBandSet> bandSets_;
     std::map<QByteArray, TTopListBoard> boards_;
+    // Reused from alert to alert: the body being built, and the points list's ranking.
+    QByteArray body_;
+    QVector<int> ranked_;
 };

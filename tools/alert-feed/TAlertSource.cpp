@@ -1,7 +1,7 @@
 #include "TAlertSource.h"
 
-QByteArray CategoryOfBody(const QByteArray &body)
+QByteArrayView CategoryOfBody(const QByteArray &body)
 {
-    const int end = body.indexOf("\r\n");
-    return end < 0 ? body : body.left(end);
+    const qsizetype end = body.indexOf("\r\n");
+    return QByteArrayView(body).first(end < 0 ? body.size() : end);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QVector>
 
 // Where the feed's alert bodies come from and when each one is due. Times are on the
@@ -20,4 +21,4 @@ public:
 };
 
 // The category line of a body: everything before the first CR LF.
-QByteArray CategoryOfBody(const QByteArray &body);
+QByteArrayView CategoryOfBody(const QByteArray &body);

@@ -12,6 +12,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -89,6 +90,12 @@ void TFeedSession::Log(const QString &text) const
 bool TFeedSession::Receiving() const
 {
     return loggedIn_ && alertStreamId_ > 0 && !outputBroken_ && !closed_ && !streamHeld_;
+}
+
+bool TFeedSession::Subscribed(QByteArrayView category) const
+{
+    return std::any_of(categories_.begin(), categories_.end(),
+                       [category](const QByteArray &subscribed) { return subscribed == category; });
 }
 
 bool TFeedSession::Backlogged() const
@@ -237,20 +244,30 @@ void TFeedSession::HandlePing(qint32 messageId)
 
 void TFeedSession::Answer(qint32 messageId, const QByteArray &body)
 {
-    // A request without an identifier asked for no answer.
-    if (messageId > 0 && !outputBroken_)
+    // A request without an identifier asked for no answer. Alerts queued before it
+    // go first.
+    if (messageId > 0 && !outputBroken_) {
+        CompressBurst();
         compressor_.Write(EncodeFrame(messageId, body));
+    }
 }
 
 void TFeedSession::QueueAlert(const QByteArray &body)
 {
     if (!Receiving())
         return;
-    try {
-        compressor_.Write(EncodeFrame(alertStreamId_, body));
-    } catch (const std::exception &error) {
-        Fail(QStringLiteral("cannot compress: ") + QString::fromUtf8(error.what()));
-    }
+    AppendInt32(burst_, alertStreamId_);
+    AppendText(burst_, body);
+}
+
+void TFeedSession::CompressBurst()
+{
+    if (burst_.isEmpty())
+        return;
+    compressor_.Write(burst_);
+    // The compressor holds on to the frames until its next write or flush, so this
+    // burst's memory goes with them.
+    burst_.clear();
 }
 
 void TFeedSession::FlushBurst()
@@ -269,7 +286,11 @@ void TFeedSession::SendFlushed()
     // Answers wait in the compressor until a fault that holds the stream is over.
     if (streamHeld_)
         return;
+    if (!burst_.isEmpty())
+        compressor_.Write(burst_);
     compressor_.Flush();
+    // Compressed, and let go by the compressor: the burst's room stays for the next.
+    burst_.resize(0);
     const QByteArray output = compressor_.TakeOutput();
     if (!output.isEmpty())
         socket_->write(output);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
 
 // The feed's own time of day, in milliseconds since midnight. It moves only when the
 // feed produces an alert, so a seeded run stamps the same times however fast it is
@@ -20,10 +20,16 @@ public:
     int MsOfDay() const { return ms_; }
     // How much of the trading day has passed, 0 at the open to 1 at the close.
     double DayFraction() const;
-    // "HH:MM:SS".
-    QByteArray Text() const;
-    // "HH:MM".
-    QByteArray MinutesText() const { return Text().left(5); }
+    // The time of day as text, made without an allocation.
+    struct TText
+    {
+        char Chars[8];
+        // "HH:MM:SS".
+        QByteArrayView Seconds() const { return QByteArrayView(Chars, 8); }
+        // "HH:MM".
+        QByteArrayView Minutes() const { return QByteArrayView(Chars, 5); }
+    };
+    TText Text() const;
 
 private:
     int ms_ = OpenMs;
