@@ -114,6 +114,37 @@ private Q_SLOTS:
                  (QVector<QByteArray>{"ABC", "Alpha", "alpha2", "beta", "gamma"}));
     }
 
+    void receiversGoWithTheirOwner()
+    {
+        QByteArrayList received;
+        auto owner = std::make_unique<QObject>();
+        auto captured = std::make_shared<int>(0);
+        const std::weak_ptr<int> watch = captured;
+        {
+            TMainConnection connection(QStringLiteral("no-such-folder/KVX.ini"),
+                                       TMainConnection::TTickSource::Caller);
+            auto &alerts = received;
+            connection.AddAlertCallback([&alerts, captured](const QByteArray &body) { alerts << "owned " + body; },
+                                        owner.get());
+            connection.AddLinkGapCallback([captured](const TLinkGap &) {}, owner.get());
+            connection.AddStaleCallback([captured] {}, owner.get());
+            connection.AddAlertCallback([&alerts](const QByteArray &body) { alerts << "unowned " + body; });
+            captured.reset();
+
+            connection.DispatchAlert(true, "a", TMessageToServer());
+            owner.reset();
+            // All three receivers went, and what they held with them.
+            QVERIFY(watch.expired());
+            connection.DispatchAlert(true, "b", TMessageToServer());
+
+            // An owner that outlives the connection is no trouble to either.
+            owner = std::make_unique<QObject>();
+            connection.AddStaleCallback([] {}, owner.get());
+        }
+        owner.reset();
+        QCOMPARE(received, (QByteArrayList{"owned a", "unowned a", "unowned b"}));
+    }
+
     void loginGoesOutOnOneSessionInItsOrder()
     {
         FakeAlertServer server;

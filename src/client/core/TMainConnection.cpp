@@ -98,19 +98,37 @@ void TMainConnection::AddCategory(const QByteArray &category)
     categories_.insert(position, category);
 }
 
-void TMainConnection::AddAlertCallback(const TAlertCallback &callback)
+void TMainConnection::AddAlertCallback(const TAlertCallback &callback, const QObject *owner)
 {
-    alertCallbacks_.append(callback);
+    alertCallbacks_.append({callback, owner});
+    ForgetWhenDestroyed(owner);
 }
 
-void TMainConnection::AddLinkGapCallback(const TLinkGapCallback &callback)
+void TMainConnection::AddLinkGapCallback(const TLinkGapCallback &callback, const QObject *owner)
 {
-    gapCallbacks_.append(callback);
+    gapCallbacks_.append({callback, owner});
+    ForgetWhenDestroyed(owner);
 }
 
-void TMainConnection::AddStaleCallback(const std::function<void()> &callback)
+void TMainConnection::AddStaleCallback(const std::function<void()> &callback, const QObject *owner)
 {
-    staleCallbacks_.append(callback);
+    staleCallbacks_.append({callback, owner});
+    ForgetWhenDestroyed(owner);
+}
+
+void TMainConnection::ForgetWhenDestroyed(const QObject *owner)
+{
+    // The timer as the context: a main connection that goes first hears nothing more.
+    if (owner)
+        QObject::connect(owner, &QObject::destroyed, &timer_, [this](QObject *gone) { ForgetReceiversOf(gone); });
+}
+
+void TMainConnection::ForgetReceiversOf(const QObject *owner)
+{
+    const auto ownedByIt = [owner](const auto &receiver) { return receiver.Owner == owner; };
+    alertCallbacks_.removeIf(ownedByIt);
+    gapCallbacks_.removeIf(ownedByIt);
+    staleCallbacks_.removeIf(ownedByIt);
 }
 
 void TMainConnection::DispatchAlert(bool success, const QByteArray &body,
@@ -124,11 +142,11 @@ void TMainConnection::DispatchAlert(bool success, const QByteArray &body,
     if (session_ && sessionLoggedIn_)
         AlertsFlow();
     // A receiver may register another one; only those present now get this body.
-    const QVector<TAlertCallback> receivers = alertCallbacks_;
-    for (const TAlertCallback &receiver : receivers) {
+    const QVector<TReceiver<TAlertCallback>> receivers = alertCallbacks_;
+    for (const TReceiver<TAlertCallback> &receiver : receivers) {
         try {
-            if (receiver)
-                receiver(body);
+            if (receiver.Call)
+                receiver.Call(body);
         } catch (const std::exception &) {
             // One broken window must not keep the alert from the others.
         }
@@ -280,8 +298,8 @@ void TMainConnection::AlertsFlow()
     sessionHadAlerts_ = true;
     if (gapLost_ != 0) {
         const TLinkGap gap{std::exchange(gapLost_, 0), linkBack_};
-        for (const TLinkGapCallback &callback : QVector<TLinkGapCallback>(gapCallbacks_))
-            CallSwallowing([&] { callback(gap); });
+        for (const auto &receiver : QVector<TReceiver<TLinkGapCallback>>(gapCallbacks_))
+            CallSwallowing([&] { receiver.Call(gap); });
     }
     SetStale(false);
 }
@@ -291,8 +309,8 @@ void TMainConnection::SetStale(bool stale)
     if (stale == stale_)
         return;
     stale_ = stale;
-    for (const std::function<void()> &callback : QVector<std::function<void()>>(staleCallbacks_))
-        CallSwallowing(callback);
+    for (const auto &receiver : QVector<TReceiver<std::function<void()>>>(staleCallbacks_))
+        CallSwallowing(receiver.Call);
 }
 
 void TMainConnection::DestroySession()

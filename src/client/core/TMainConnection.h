@@ -46,11 +46,12 @@ public:
     void AddCategory(const QByteArray &category);
     const QVector<QByteArray> &Categories() const { return categories_; }
 
-    // Receivers are called in registration order; there is no removal.
-    void AddAlertCallback(const TAlertCallback &callback);
-    void AddLinkGapCallback(const TLinkGapCallback &callback);
+    // Receivers are called in registration order. One registered with an owner is
+    // dropped when the owner is destroyed, and with it everything it captured.
+    void AddAlertCallback(const TAlertCallback &callback, const QObject *owner = nullptr);
+    void AddLinkGapCallback(const TLinkGapCallback &callback, const QObject *owner = nullptr);
     // Called whenever Stale() changes.
-    void AddStaleCallback(const std::function<void()> &callback);
+    void AddStaleCallback(const std::function<void()> &callback, const QObject *owner = nullptr);
     // The alert stream's answer handler: with success, hands the body to every receiver.
     void DispatchAlert(bool success, const QByteArray &body, const TMessageToServer &request);
 
@@ -89,6 +90,15 @@ public:
     void TimerTick();
 
 private:
+    template <typename Callback>
+    struct TReceiver
+    {
+        Callback Call;
+        const QObject *Owner = nullptr;
+    };
+
+    void ForgetWhenDestroyed(const QObject *owner);
+    void ForgetReceiversOf(const QObject *owner);
     bool HasCredentials() const;
     void SetStatus(const QString &status);
     void WakeUp();
@@ -136,9 +146,9 @@ private:
     // When the gap not yet shown began (0: none), and when the link last came back.
     TDateTime gapLost_ = 0;
     TDateTime linkBack_ = 0;
-    QVector<TAlertCallback> alertCallbacks_;
-    QVector<TLinkGapCallback> gapCallbacks_;
-    QVector<std::function<void()>> staleCallbacks_;
+    QVector<TReceiver<TAlertCallback>> alertCallbacks_;
+    QVector<TReceiver<TLinkGapCallback>> gapCallbacks_;
+    QVector<TReceiver<std::function<void()>>> staleCallbacks_;
     QString status_;
 };
 

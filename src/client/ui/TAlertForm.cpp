@@ -49,22 +49,22 @@ TAlertForm::TAlertForm(QWidget *parent)
 
 void TAlertForm::FormCreate()
 {
-    // The main connection keeps its receivers for the whole run; the guard keeps a
-    // window that is gone (only ever in tests) from being called.
+    // The main connection drops these when the window goes (only ever in tests and
+    // fuzzing); the guard covers a window destroyed while an alert is handed out.
     QPointer<TAlertForm> self(this);
     TMainConnection &connection = GetMainConnection();
     connection.AddAlertCallback([self](const QByteArray &data) {
         if (self)
             self->HandleAlert(data);
-    });
+    }, this);
     connection.AddLinkGapCallback([self](const TLinkGap &gap) {
         if (self)
             self->MarkLinkGap(gap);
-    });
+    }, this);
     connection.AddStaleCallback([self] {
         if (self)
             self->ShowTitle();
-    });
+    }, this);
     ShowTitle();
 }
 
