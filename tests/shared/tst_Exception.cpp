@@ -46,6 +46,43 @@ private Q_SLOTS:
         SetNowFunction({});
         QVERIFY(Now() > 40000);
     }
+
+    void localDateTimeFromUtcMillisecondsAndOffset_data()
+    {
+        QTest::addColumn<QDateTime>("utc");
+        QTest::addColumn<int>("offsetMinutes");
+        const auto utc = [](int y, int m, int d, int h, int min, int sec, int ms) {
+            return QDateTime(QDate(y, m, d), QTime(h, min, sec, ms), Qt::UTC);
+        };
+        QTest::newRow("1970, no offset") << utc(1970, 1, 1, 0, 0, 0, 0) << 0;
+        QTest::newRow("1970, west: the day before") << utc(1970, 1, 1, 0, 0, 0, 0) << -300;
+        QTest::newRow("a millisecond before 1970") << utc(1969, 12, 31, 23, 59, 59, 999) << 0;
+        QTest::newRow("1950, east") << utc(1950, 6, 1, 22, 30, 0, 250) << 120;
+        QTest::newRow("east, past local midnight") << utc(2024, 3, 5, 23, 30, 0, 0) << 60;
+        QTest::newRow("west, before local midnight") << utc(2024, 3, 6, 0, 15, 0, 0) << -330;
+        QTest::newRow("last millisecond of a local day") << utc(2024, 12, 31, 21, 59, 59, 999) << 120;
+    }
+
+    void localDateTimeFromUtcMillisecondsAndOffset()
+    {
+        QFETCH(QDateTime, utc);
+        QFETCH(int, offsetMinutes);
+        // The local wall clock, worked out by the calendar.
+        const QDateTime wall = utc.addSecs(offsetMinutes * 60);
+        const double expected = double(QDate(1899, 12, 30).daysTo(wall.date()))
+                                + wall.time().msecsSinceStartOfDay() / (SecondsPerDay * 1000.0);
+        QCOMPARE(LocalDateTimeFromUtcMs(utc.toMSecsSinceEpoch(), qint64(offsetMinutes) * 60000), expected);
+    }
+
+    void nowIsTheLocalTime()
+    {
+        // Read twice around the clock under test, so a slow machine cannot fail it.
+        const double before = DateTimeFromQDateTime(QDateTime::currentDateTime());
+        const double now = Now();
+        const double after = DateTimeFromQDateTime(QDateTime::currentDateTime());
+        QVERIFY2(now >= before - 0.002 / SecondsPerDay && now <= after + 0.002 / SecondsPerDay,
+                 qPrintable(QStringLiteral("%1 not within %2 .. %3").arg(now, 0, 'f', 9).arg(before, 0, 'f', 9).arg(after, 0, 'f', 9)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestException)

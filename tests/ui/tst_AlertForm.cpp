@@ -329,6 +329,53 @@ private Q_SLOTS:
         QCOMPARE(grid->viewport()->grab().toImage(), expected->viewport()->grab().toImage());
     }
 
+    void aStreamOfAlertsRepaintsTheGridOnceAFrame_data()
+    {
+        QTest::addColumn<QByteArray>("display");
+        QTest::newRow("QuickStrike") << QByteArray();
+        QTest::newRow("band set") << QByteArray("set");
+        QTest::newRow("symbol matrix") << QByteArray("symbol");
+        QTest::newRow("JF") << QByteArray("jf-simplelist");
+    }
+
+    void aStreamOfAlertsRepaintsTheGridOnceAFrame()
+    {
+        QFETCH(QByteArray, display);
+        SetNowFunction({});
+        auto form = Configured("[Alert Window 0]\nsubscription=QS\ndisplay=" + display + "\n");
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        TPaintCounter paints;
+        form->Grid()->viewport()->installEventFilter(&paints);
+        int serial = 0;
+        const auto alert = [&] {
+            form->HandleAlert("QS\r\naction=add&last=1&dist_from_bb=1&symbol=S" + QByteArray::number(++serial));
+        };
+        // After a quiet frame an alert is painted in the next pass of the event loop.
+        QTest::qWait(2 * TDrawGrid::RepaintFrameMs);
+        paints.Count = 0;
+        alert();
+        QCoreApplication::processEvents();
+        QCOMPARE(paints.Count, 1);
+
+        // A pass of the loop per alert, as when every socket read brings one: without
+        // pacing every pass would paint.
+        paints.Count = 0;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        for (int i = 0; i < 200; ++i) {
+            alert();
+            QCoreApplication::processEvents();
+        }
+        const qint64 frames = elapsed.elapsed() / TDrawGrid::RepaintFrameMs + 1;
+        QVERIFY2(paints.Count <= frames, qPrintable(QStringLiteral("%1 paints in %2 frames").arg(paints.Count).arg(frames)));
+
+        // The last change is never left unpainted.
+        alert();
+        const int before = paints.Count;
+        QTRY_VERIFY(paints.Count > before);
+    }
+
     void rightClickOnTheGridOpensTheWindowMenu()
     {
         auto form = Configured("[Alert Window 0]\nsubscription=QS\n");

@@ -195,7 +195,10 @@ void TAlertForm::HandleAlert(const QByteArray &data)
     if (!lists_.HandleAlert(data))
         return;
     recentAlerts_.Add(Now());
-    ShowEntries();
+    if (grid_) {
+        const TDrawGrid::TPacedRepaints paced(*grid_);
+        ShowEntries();
+    }
     CallOut(data);
 }
 

@@ -32,6 +32,8 @@ TDrawGrid::TDrawGrid(QWidget *owner)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(true);
+    pacedRepaintTimer_.setSingleShot(true);
+    connect(&pacedRepaintTimer_, &QTimer::timeout, viewport(), [this] { viewport()->update(); });
     UpdateScrollBar();
 }
 
@@ -238,7 +240,24 @@ bool TDrawGrid::MouseToCell(int x, int y, int &col, int &row) const
 
 void TDrawGrid::Invalidate()
 {
+    if (pacedRepaints_ > 0 && DeferRepaint())
+        return;
+    // This repaint covers whatever a paced one would have.
+    pacedRepaintTimer_.stop();
     viewport()->update();
+}
+
+bool TDrawGrid::DeferRepaint()
+{
+    if (pacedRepaintTimer_.isActive())
+        return true;
+    if (!lastPaint_.isValid())
+        return false;
+    const qint64 sinceLastPaint = lastPaint_.elapsed();
+    if (sinceLastPaint >= RepaintFrameMs)
+        return false;
+    pacedRepaintTimer_.start(int(RepaintFrameMs - sinceLastPaint));
+    return true;
 }
 
 void TDrawGrid::InvalidateCell(int col, int row)
@@ -312,6 +331,7 @@ void TDrawGrid::Resized()
 
 void TDrawGrid::paintEvent(QPaintEvent *event)
 {
+    lastPaint_.start();
     QPainter painter(viewport());
     TQtCanvas canvas(painter, canvasFont_, palette());
     PaintTo(canvas, event->rect());
@@ -468,8 +488,11 @@ void TDrawGrid::UpdateScrollBar()
     const int lastTop = LastTopRow();
     QScrollBar *bar = verticalScrollBar();
     bar->setRange(0, lastTop - 1);
-    bar->setPageStep(visible);
-    bar->setSingleStep(1);
+    // Setting the steps repaints the bar even when they stay as they were.
+    if (bar->pageStep() != visible)
+        bar->setPageStep(visible);
+    if (bar->singleStep() != 1)
+        bar->setSingleStep(1);
     topRow_ = std::clamp(topRow_, 1, lastTop);
     bar->setValue(topRow_ - 1);
 }

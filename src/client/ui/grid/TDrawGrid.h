@@ -3,7 +3,9 @@
 #include "client/ui/grid/TColor.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QFont>
+#include <QTimer>
 #include <QVector>
 
 class TCanvas;
@@ -102,6 +104,23 @@ public:
     void Invalidate();
     void InvalidateCell(int col, int row);
 
+    // While one lives, the whole-grid repaints its grid is asked for come at most once
+    // a frame: for the alert path, where a list changes thousands of times a second
+    // and painting each change would cost more than everything else. A repaint asked
+    // for after a quiet frame still comes at once.
+    class TPacedRepaints
+    {
+    public:
+        explicit TPacedRepaints(TDrawGrid &grid) : grid_(grid) { ++grid_.pacedRepaints_; }
+        ~TPacedRepaints() { --grid_.pacedRepaints_; }
+        TPacedRepaints(const TPacedRepaints &) = delete;
+        TPacedRepaints &operator=(const TPacedRepaints &) = delete;
+
+    private:
+        TDrawGrid &grid_;
+    };
+    static constexpr int RepaintFrameMs = 50;
+
     // Paints every cell that intersects area, and the uncovered strip, onto
     // canvas; the paint event does the same on the viewport.
     void PaintTo(TCanvas &canvas, const QRect &area);
@@ -144,6 +163,8 @@ private:
     // burst of new lists costs one range change (and the re-layout it brings).
     void ScheduleScrollBarUpdate();
     void UpdateScrollBar();
+    // True when a paced repaint waits for the end of the frame.
+    bool DeferRepaint();
 
     QVector<int> colWidths_;
     QVector<bool> userSized_;
@@ -165,4 +186,7 @@ private:
     int topRow_ = 1;
     int sizingColumn_ = -1;
     int sizingOrigin_ = 0;
+    int pacedRepaints_ = 0;
+    QElapsedTimer lastPaint_;
+    QTimer pacedRepaintTimer_;
 };
