@@ -93,16 +93,6 @@ TSmbTopListEntry SmbEntryFrom(const TFieldReader &fields, int i)
     return entry;
 }
 
-// Whether the walk for a band-set row's place passes over existing: larger distances
-// come first, equal ones in symbol order. Any comparison with NaN is false, so a NaN
-// on either side stops the walk.
-bool RanksBefore(const TBollingerEntry &existing, const TBollingerEntry &added)
-{
-    const double a = std::fabs(existing.DistFromBB);
-    const double b = std::fabs(added.DistFromBB);
-    return a > b || (a == b && existing.Symbol < added.Symbol);
-}
-
 } // namespace
 
 TAlertLists::TAlertLists(const TSortedSymbolList &exclude)
@@ -213,87 +203,26 @@ void TAlertLists::HandleSmbTopList(const TFieldReader &fields)
     smbEntries_.resize(count);
 }
 
-int TAlertLists::BollingerIndexOf(const QByteArray &symbol) const
-{
-    // The sorted index answers quickly for the many symbols not in the set; only a
-    // symbol it knows is searched for, by its exact bytes.
-    if (!bollingerSymbols_.Contains(DisplayText(symbol)))
-        return -1;
-    for (int i = 0; i < bollingerEntries_.size(); ++i)
-        if (bollingerEntries_[i].Symbol == symbol)
-            return i;
-    return -1;
-}
-
 bool TAlertLists::HandleBollinger(const TFieldReader &fields)
 {
-    TBollingerEntry entry;
-    entry.Symbol = fields.Text("symbol");
-    entry.Time = Now();
-    const int index = BollingerIndexOf(entry.Symbol);
     const QByteArray action = fields.Text("action");
-
     if (action == "add") {
-        bollingerSymbols_.Add(DisplayText(entry.Symbol));
+        TBollingerEntry entry;
+        entry.Symbol = fields.Text("symbol");
+        entry.Time = Now();
         entry.Last = fields.Real("last");
         entry.PrevClose = fields.Real("prev_close");
         entry.DistFromBB = fields.Real("dist_from_bb");
-        AddBollinger(std::move(entry), index);
+        bandSet_.Add(std::move(entry));
     } else if (action == "delete") {
-        if (index == -1)
-            return false;
-        bollingerEntries_.remove(index);
-        // Rows whose symbols differ only in letter case share one index entry; it goes
-        // only with the last of them, so the others can still be found and deleted.
-        const QString deleted = DisplayText(entry.Symbol);
-        const QCollator &collator = bollingerSymbols_.Collator();
-        bool stillListed = false;
-        for (const TBollingerEntry &other : std::as_const(bollingerEntries_))
-            stillListed = stillListed || collator.compare(DisplayText(other.Symbol), deleted) == 0;
-        if (!stillListed)
-            bollingerSymbols_.Remove(deleted);
+        return bandSet_.Remove(fields.Text("symbol"));
     }
     return true;
-}
-
-void TAlertLists::AddBollinger(TBollingerEntry entry, int index)
-{
-    TBollingerList &list = bollingerEntries_;
-    if (index == -1) {
-        list.append(entry);
-        index = list.size() - 1;
-    }
-
-    // The old row of the same symbol takes part in the walk with its old values.
-    int place = 0;
-    while (place < list.size() && RanksBefore(list[place], entry))
-        ++place;
-
-    // The row leaves its old place, the rows in between close up, and the new values
-    // go where the walk stopped.
-    const int target = place > index ? place - 1 : place;
-    list.move(index, target);
-    list.replace(target, std::move(entry));
 }
 
 bool TAlertLists::ExpireBollingers(TDateTime now)
 {
-    if (kind_ != dkBollinger)
-        return false;
-
-    bollingerSymbols_.Clear();
-    TBollingerList kept;
-    for (const TBollingerEntry &entry : std::as_const(bollingerEntries_)) {
-        // Two minutes after Time, counted in minutes of the day as the clock does.
-        if ((entry.Time * 1440 + 2) / 1440 > now) {
-            kept.append(entry);
-            bollingerSymbols_.Add(DisplayText(entry.Symbol));
-        }
-    }
-    if (kept.size() == bollingerEntries_.size())
-        return false;
-    bollingerEntries_ = kept;
-    return true;
+    return kind_ == dkBollinger && bandSet_.Expire(now);
 }
 
 bool TAlertLists::AddGapMarker(const TLinkGap &gap)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/core/EntryRecords.h"
+#include "client/core/TBandSet.h"
 #include "client/core/TDisplayKind.h"
 #include "client/core/TSortedSymbolList.h"
 
@@ -41,8 +42,8 @@ public:
     // The newest-first lists: copies of them are cheap snapshots.
     const TQuickStrikeList &QuickStrikeEntries() const { return quickStrikeEntries_; }
     const TQuickStrikeList &SymbolOnlyEntries() const { return symbolOnlyEntries_; }
-    const TBollingerList &BollingerEntries() const { return bollingerEntries_; }
-    const TSortedSymbolList &BollingerSymbols() const { return bollingerSymbols_; }
+    const TBollingerList &BollingerEntries() const { return bandSet_.Rows(); }
+    const TSortedSymbolList &BollingerSymbols() const { return bandSet_.Symbols(); }
     const TJFList &JFEntries() const { return jfEntries_; }
     const TPointsList &PointsEntries() const { return pointsEntries_; }
     const TSmbTopListEntries &SmbEntries() const { return smbEntries_; }
@@ -56,16 +57,12 @@ private:
     void HandleSmbTopList(const TFieldReader &fields);
     bool HandleBollinger(const TFieldReader &fields);
 
-    void AddBollinger(TBollingerEntry entry, int index);
-    int BollingerIndexOf(const QByteArray &symbol) const;
-
     QByteArray subscription_;
     TDisplayKind kind_ = dkQuickStrike;
     const TSortedSymbolList &exclude_;
 
     TQuickStrikeList quickStrikeEntries_;
-    TBollingerList bollingerEntries_;
-    TSortedSymbolList bollingerSymbols_;
+    TBandSet bandSet_;
     TQuickStrikeList symbolOnlyEntries_;
     TJFList jfEntries_;
     TPointsList pointsEntries_;

@@ -39,12 +39,13 @@ void TSortedSymbolList::Clear()
     items_.clear();
 }
 
-void TSortedSymbolList::Add(const QString &symbol)
+QString TSortedSymbolList::Add(const QString &symbol)
 {
     const QCollator &collator = Collator();
     const int at = LowerBound(collator, symbol);
     if (!FoundAt(collator, at, symbol))
         items_.insert(at, symbol);
+    return items_[at];
 }
 
 void TSortedSymbolList::Remove(const QString &symbol)

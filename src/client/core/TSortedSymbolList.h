@@ -12,7 +12,8 @@ class TSortedSymbolList
 {
 public:
     void Clear();
-    void Add(const QString &symbol);
+    // Returns the list's spelling of the symbol: the one that was added first.
+    QString Add(const QString &symbol);
     void Remove(const QString &symbol);
     bool Contains(const QString &symbol) const;
     // Whether two symbols count as the same one here.

@@ -1,0 +1,153 @@
+#include "client/core/TBandSet.h"
+
+#include "shared/DisplayText.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// Whether the walk for a row's place passes over existing: larger distances come
+// first, equal ones in symbol order. Any comparison with NaN is false, so a NaN on
+// either side stops the walk.
+bool RanksBefore(const TBollingerEntry &existing, double distance, const QByteArray &symbol)
+{
+    const double a = std::fabs(existing.DistFromBB);
+    const double b = std::fabs(distance);
+    return a > b || (a == b && existing.Symbol < symbol);
+}
+
+} // namespace
+
+void TBandSet::CountDistance(double distance, int change)
+{
+    if (std::isnan(distance))
+        rowsWithoutDistance_ += change;
+}
+
+void TBandSet::CheckOrder()
+{
+    if (rowsWithoutDistance_ > 0) {
+        inOrder_ = false;
+        return;
+    }
+    // In order, a change keeps the order; out of order, the rows are looked over.
+    if (inOrder_)
+        return;
+    inOrder_ = true;
+    for (int i = 1; inOrder_ && i < rows_.size(); ++i)
+        inOrder_ = RanksBefore(rows_[i - 1], rows_[i].DistFromBB, rows_[i].Symbol);
+}
+
+int TBandSet::PlaceFor(double distance, const QByteArray &symbol) const
+{
+    const auto passes = [this, distance, &symbol](int i) {
+        return RanksBefore(rows_[i], distance, symbol);
+    };
+    int place = 0;
+    if (!inOrder_) {
+        while (place < rows_.size() && passes(place))
+            ++place;
+        return place;
+    }
+    // In order, the rows the walk passes over are exactly those before this place.
+    int end = int(rows_.size());
+    while (place < end) {
+        const int middle = place + (end - place) / 2;
+        if (passes(middle))
+            place = middle + 1;
+        else
+            end = middle;
+    }
+    return place;
+}
+
+int TBandSet::PlaceOf(const QByteArray &symbol, double distance) const
+{
+    if (inOrder_) {
+        // The row is the first one that does not rank before its own values.
+        const int place = PlaceFor(distance, symbol);
+        if (place < rows_.size() && rows_[place].Symbol == symbol)
+            return place;
+    }
+    for (int i = 0; i < rows_.size(); ++i)
+        if (rows_[i].Symbol == symbol)
+            return i;
+    return -1;
+}
+
+void TBandSet::List(const QByteArray &symbol, double distance)
+{
+    const QString indexEntry = symbols_.Add(DisplayText(symbol));
+    ++rowsPerIndexEntry_[indexEntry];
+    listed_.insert(symbol, TListed{distance, indexEntry});
+    CountDistance(distance, +1);
+}
+
+void TBandSet::Add(TBollingerEntry entry)
+{
+    auto listed = listed_.find(entry.Symbol);
+    int index;
+    if (listed == listed_.end()) {
+        rows_.append(entry);
+        index = int(rows_.size()) - 1;
+    } else {
+        index = PlaceOf(entry.Symbol, listed->Distance);
+    }
+
+    // The row leaves its old place, the rows in between close up, and the new values
+    // go where the walk stopped.
+    const int place = PlaceFor(entry.DistFromBB, entry.Symbol);
+    const int target = place > index ? place - 1 : place;
+    rows_.move(index, target);
+
+    if (listed == listed_.end()) {
+        List(entry.Symbol, entry.DistFromBB);
+    } else {
+        CountDistance(listed->Distance, -1);
+        CountDistance(entry.DistFromBB, +1);
+        listed->Distance = entry.DistFromBB;
+    }
+    rows_.replace(target, std::move(entry));
+    CheckOrder();
+}
+
+bool TBandSet::Remove(const QByteArray &symbol)
+{
+    const auto listed = listed_.constFind(symbol);
+    if (listed == listed_.cend())
+        return false;
+    rows_.remove(PlaceOf(symbol, listed->Distance));
+    CountDistance(listed->Distance, -1);
+    // Rows whose symbols differ only in letter case share one index entry; it goes
+    // only with the last of them, so the others can still be found and deleted.
+    const auto count = rowsPerIndexEntry_.find(listed->IndexEntry);
+    if (--*count == 0) {
+        symbols_.Remove(listed->IndexEntry);
+        rowsPerIndexEntry_.erase(count);
+    }
+    listed_.erase(listed);
+    CheckOrder();
+    return true;
+}
+
+bool TBandSet::Expire(TDateTime now)
+{
+    symbols_.Clear();
+    listed_.clear();
+    rowsPerIndexEntry_.clear();
+    rowsWithoutDistance_ = 0;
+    TBollingerList kept;
+    for (const TBollingerEntry &entry : std::as_const(rows_)) {
+        // Two minutes after Time, counted in minutes of the day as the clock does.
+        if ((entry.Time * 1440 + 2) / 1440 > now) {
+            kept.append(entry);
+            List(entry.Symbol, entry.DistFromBB);
+        }
+    }
+    const bool dropped = kept.size() != rows_.size();
+    if (dropped)
+        rows_ = kept;
+    CheckOrder();
+    return dropped;
+}

@@ -1,0 +1,165 @@
+#include "client/core/TBandSet.h"
+
+#include "shared/DisplayText.h"
+
+#include <QLocale>
+#include <QtTest>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+// The band-set rules read as plainly as they are said: the row found by a walk over
+// the rows, the place found by a walk from the top, and the index entry of a deleted
+// row kept while any other row's symbol collates equal to it.
+class TPlainBandSet
+{
+public:
+    void Add(const TBollingerEntry &entry)
+    {
+        symbols.Add(DisplayText(entry.Symbol));
+        int index = IndexOf(entry.Symbol);
+        if (index == -1) {
+            rows.append(entry);
+            index = rows.size() - 1;
+        }
+        int place = 0;
+        while (place < rows.size() && RanksBefore(rows[place], entry))
+            ++place;
+        const int target = place > index ? place - 1 : place;
+        rows.move(index, target);
+        rows[target] = entry;
+    }
+
+    bool Remove(const QByteArray &symbol)
+    {
+        const int index = IndexOf(symbol);
+        if (index == -1)
+            return false;
+        rows.remove(index);
+        bool stillListed = false;
+        for (const TBollingerEntry &other : std::as_const(rows))
+            stillListed = stillListed || symbols.SameSymbol(DisplayText(other.Symbol), DisplayText(symbol));
+        if (!stillListed)
+            symbols.Remove(DisplayText(symbol));
+        return true;
+    }
+
+    bool Expire(TDateTime now)
+    {
+        symbols.Clear();
+        QVector<TBollingerEntry> kept;
+        for (const TBollingerEntry &entry : std::as_const(rows)) {
+            if ((entry.Time * 1440 + 2) / 1440 > now) {
+                kept.append(entry);
+                symbols.Add(DisplayText(entry.Symbol));
+            }
+        }
+        const bool dropped = kept.size() != rows.size();
+        rows = kept;
+        return dropped;
+    }
+
+    QVector<TBollingerEntry> rows;
+    TSortedSymbolList symbols;
+
+private:
+    static bool RanksBefore(const TBollingerEntry &existing, const TBollingerEntry &added)
+    {
+        const double a = std::fabs(existing.DistFromBB);
+        const double b = std::fabs(added.DistFromBB);
+        return a > b || (a == b && existing.Symbol < added.Symbol);
+    }
+
+    int IndexOf(const QByteArray &symbol) const
+    {
+        for (int i = 0; i < rows.size(); ++i)
+            if (rows[i].Symbol == symbol)
+                return i;
+        return -1;
+    }
+};
+
+// Rows as text, so that a difference shows where it is (NaN equals NaN here).
+QStringList Described(const QVector<TBollingerEntry> &rows)
+{
+    QStringList lines;
+    for (const TBollingerEntry &row : rows)
+        lines << QStringLiteral("%1 %2 %3 %4")
+                     .arg(QString::fromLatin1(row.Symbol.toHex()))
+                     .arg(row.DistFromBB)
+                     .arg(row.Last)
+                     .arg(row.Time, 0, 'f', 9);
+    return lines;
+}
+
+} // namespace
+
+class TestBandSet : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void followsThePlainRulesThroughLongRuns_data();
+    void followsThePlainRulesThroughLongRuns();
+};
+
+void TestBandSet::followsThePlainRulesThroughLongRuns_data()
+{
+    QTest::addColumn<QByteArrayList>("symbols");
+    QTest::addColumn<QVector<double>>("distances");
+    QTest::addColumn<double>("nanShare");
+    const QByteArrayList plain = {"AAPL", "MSFT", "IBM", "GE", "F", "T", "XOM", "KO", "PEP", "BA", "CAT", "DE"};
+    const QVector<double> spread = {-4.5, -3.25, -2, -1.5, -0.75, 0, 0.5, 1.25, 2.5, 3.75};
+    QTest::newRow("distinct symbols") << plain << spread << 0.0;
+    QTest::newRow("equal distances by symbol") << plain << QVector<double>{-1, 1, 2, -2} << 0.0;
+    QTest::newRow("letter-case variants")
+        << QByteArrayList{"abc", "ABC", "Abc", "xy", "XY", "q", "Q", "zz"} << spread << 0.0;
+    QTest::newRow("NaN distances now and then") << plain << spread << 0.1;
+    QTest::newRow("case variants and NaN")
+        << QByteArrayList{"ab", "AB", "aB", "cd", "CD", "e"} << QVector<double>{-1, 1, 3} << 0.2;
+    // "\xE9T" is not UTF-8 and reads as Latin-1: the same text as the UTF-8 of "éT".
+    QTest::newRow("bytes that read alike")
+        << QByteArrayList{"\xE9T", "\xC3\xA9T", "\xC3\x89T", "ET", "\xFF"} << spread << 0.05;
+}
+
+// Every step of a seeded run of adds, deletes and expiries leaves the rows, the index
+// and the answers as the plain rules do.
+void TestBandSet::followsThePlainRulesThroughLongRuns()
+{
+    QFETCH(QByteArrayList, symbols);
+    QFETCH(QVector<double>, distances);
+    QFETCH(double, nanShare);
+    std::mt19937 random(11);
+    const auto below = [&random](int count) { return int(random() % unsigned(count)); };
+    TBandSet set;
+    TPlainBandSet plain;
+    TDateTime now = 45000.5;
+    for (int step = 0; step < 3000; ++step) {
+        const QByteArray symbol = symbols[below(symbols.size())];
+        const int roll = below(100);
+        if (roll < 70) {
+            TBollingerEntry entry;
+            entry.Symbol = symbol;
+            entry.DistFromBB = below(1000) < nanShare * 1000 ? MissingReal() : distances[below(distances.size())];
+            entry.Last = step;
+            entry.Time = now;
+            set.Add(entry);
+            plain.Add(entry);
+        } else if (roll < 97) {
+            QCOMPARE(set.Remove(symbol), plain.Remove(symbol));
+        } else {
+            now += below(90) / 86400.0;
+            QCOMPARE(set.Expire(now), plain.Expire(now));
+        }
+        QCOMPARE(Described(set.Rows()), Described(plain.rows));
+        QCOMPARE(set.Symbols().Items(), plain.symbols.Items());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestBandSet)
+#include "tst_BandSet.moc"
