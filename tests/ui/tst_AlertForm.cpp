@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QMenu>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <memory>
@@ -361,6 +362,8 @@ private Q_SLOTS:
         // A pass of the loop per alert, as when every socket read brings one: without
         // pacing every pass would paint.
         paints.Count = 0;
+        QScrollBar *bar = form->Grid()->verticalScrollBar();
+        QSignalSpy ranges(bar, &QScrollBar::rangeChanged);
         QElapsedTimer elapsed;
         elapsed.start();
         for (int i = 0; i < 200; ++i) {
@@ -369,11 +372,15 @@ private Q_SLOTS:
         }
         const qint64 frames = elapsed.elapsed() / TDrawGrid::RepaintFrameMs + 1;
         QVERIFY2(paints.Count <= frames, qPrintable(QStringLiteral("%1 paints in %2 frames").arg(paints.Count).arg(frames)));
+        // The scroll bar follows the growing list with the paints, not with every alert.
+        QVERIFY2(ranges.count() <= frames, qPrintable(QStringLiteral("%1 ranges in %2 frames").arg(ranges.count()).arg(frames)));
 
-        // The last change is never left unpainted.
+        // The last change is never left unpainted, nor the scroll bar behind the list.
         alert();
         const int before = paints.Count;
         QTRY_VERIFY(paints.Count > before);
+        TGridFrame *grid = form->Grid();
+        QTRY_COMPARE(bar->maximum(), std::max(0, grid->RowCount() - 1 - grid->VisibleRowCount()));
     }
 
     void rightClickOnTheGridOpensTheWindowMenu()

@@ -33,7 +33,11 @@ TDrawGrid::TDrawGrid(QWidget *owner)
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(true);
     pacedRepaintTimer_.setSingleShot(true);
-    connect(&pacedRepaintTimer_, &QTimer::timeout, viewport(), [this] { viewport()->update(); });
+    connect(&pacedRepaintTimer_, &QTimer::timeout, viewport(), [this] {
+        if (scrollBarUpdatePending_)
+            UpdateScrollBar();
+        viewport()->update();
+    });
     UpdateScrollBar();
 }
 
@@ -242,8 +246,13 @@ void TDrawGrid::Invalidate()
 {
     if (pacedRepaints_ > 0 && DeferRepaint())
         return;
-    // This repaint covers whatever a paced one would have.
-    pacedRepaintTimer_.stop();
+    // This repaint covers whatever a paced one would have; a scroll-bar update that
+    // waited for it goes back to the next pass of the loop.
+    if (pacedRepaintTimer_.isActive()) {
+        pacedRepaintTimer_.stop();
+        if (scrollBarUpdatePending_)
+            QueueScrollBarUpdate();
+    }
     viewport()->update();
 }
 
@@ -472,6 +481,14 @@ void TDrawGrid::ScheduleScrollBarUpdate()
     if (scrollBarUpdatePending_)
         return;
     scrollBarUpdatePending_ = true;
+    // While repaints are paced the bar follows with them: a new range repaints it too.
+    if (pacedRepaints_ > 0 && DeferRepaint())
+        return;
+    QueueScrollBarUpdate();
+}
+
+void TDrawGrid::QueueScrollBarUpdate()
+{
     QMetaObject::invokeMethod(
         this,
         [this] {

@@ -162,6 +162,7 @@ private:
     // The scroll bar follows the row count once per pass of the event loop, so a
     // burst of new lists costs one range change (and the re-layout it brings).
     void ScheduleScrollBarUpdate();
+    void QueueScrollBarUpdate();
     void UpdateScrollBar();
     // True when a paced repaint waits for the end of the frame.
     bool DeferRepaint();
