@@ -152,6 +152,29 @@ private Q_SLOTS:
         QCOMPARE(order.LastSortTime(), At(31));
     }
 
+    void valuesUpdateInPlaceInTheRowsOfTheLatestOrder()
+    {
+        TTopListOrder order;
+        SortedAtStart(order);
+        SetSeconds(10);
+        order.SetEntries(Rows({"C", "A", "B"}, 10));
+        QCOMPARE(LastsOf(order.Entries()), QList<double>({11, 12, 10}));
+
+        // A new order is applied; later values must land in its rows, not the old ones.
+        SetSeconds(31);
+        QCOMPARE(order.CheckSortTimer(), TTopListChange::tcNewOrder);
+        QCOMPARE(SymbolsOf(order.Entries()), QStringList({"C", "A", "B"}));
+        SetSeconds(40);
+        QCOMPARE(order.SetEntries(Rows({"B", "X", "C"}, 50)), TTopListChange::tcRepaint);
+        QCOMPARE(SymbolsOf(order.Entries()), QStringList({"C", "A", "B"}));
+        QCOMPARE(LastsOf(order.Entries()), QList<double>({52, 11, 50}));
+        QCOMPARE(order.MissingText(), QStringLiteral("X"));
+        QCOMPARE(order.SetEntries(Rows({"a", "C"}, 70)), TTopListChange::tcRepaint);
+        QCOMPARE(SymbolsOf(order.Entries()), QStringList({"C", "a", "B"}));
+        QCOMPARE(LastsOf(order.Entries()), QList<double>({71, 70, 50}));
+        QCOMPARE(order.MissingCount(), 0);
+    }
+
     void ignoreSortTimerAppliesEveryOrderUnlessFrozen()
     {
         TTopListOrder order;

@@ -83,23 +83,27 @@ void TTopListOrder::ApplyPending()
     updatePending_ = false;
     ClearMissing();
     entries_ = pendingEntries_;
+    rowIndexBuilt_ = false;
 }
 
 void TTopListOrder::UpdateInPlace()
 {
     ClearMissing();
-    // One index of the rows on screen per list, instead of a scan per pending symbol.
-    // A symbol shown twice (separator rows) is found at its first row.
-    QHash<QString, int> rowOfSymbol;
-    rowOfSymbol.reserve(entries_.size());
-    for (int row = 0; row < entries_.size(); ++row) {
-        const QString key = DisplayText(entries_[row].Symbol).toCaseFolded();
-        if (!rowOfSymbol.contains(key))
-            rowOfSymbol.insert(key, row);
+    // One index of the rows on screen, instead of a scan per pending symbol.
+    if (!rowIndexBuilt_) {
+        rowOfSymbol_.clear();
+        rowOfSymbol_.reserve(entries_.size());
+        // A symbol shown twice (separator rows) is found at its first row.
+        for (int row = 0; row < entries_.size(); ++row) {
+            const QString key = DisplayText(entries_[row].Symbol).toCaseFolded();
+            if (!rowOfSymbol_.contains(key))
+                rowOfSymbol_.insert(key, row);
+        }
+        rowIndexBuilt_ = true;
     }
     for (const TSmbTopListEntry &pending : qAsConst(pendingEntries_)) {
-        const auto found = rowOfSymbol.constFind(DisplayText(pending.Symbol).toCaseFolded());
-        if (found != rowOfSymbol.constEnd())
+        const auto found = rowOfSymbol_.constFind(DisplayText(pending.Symbol).toCaseFolded());
+        if (found != rowOfSymbol_.constEnd())
             entries_[found.value()] = pending;
         else
             AddMissing(pending.Symbol);

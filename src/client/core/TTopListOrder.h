@@ -3,6 +3,7 @@
 #include "client/core/EntryRecords.h"
 #include "shared/LocalClock.h"
 
+#include <QHash>
 #include <QString>
 
 // What an ordering step did to the rows on screen, so the grid knows how much
@@ -51,6 +52,11 @@ private:
     void AddMissing(const QByteArray &symbol);
 
     TSmbTopListEntries entries_;
+    // The row of each symbol on screen (case-folded; a symbol shown twice at its first
+    // row). Values change in place between sorts, symbols only with a new order, so
+    // the index is built once per order instead of once per alert.
+    QHash<QString, int> rowOfSymbol_;
+    bool rowIndexBuilt_ = false;
     TSmbTopListEntries pendingEntries_;
     bool updatePending_ = false;
     qint32 missingCount_ = 0;
