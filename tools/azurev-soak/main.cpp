@@ -8,9 +8,14 @@
 //            entries <rows in all windows' lists> jf-entries <rows in the JF lists>
 // and exits after N minutes (default 10) with a summary line. The JF list has no length
 // limit, so under a steady stream it grows for as long as the program runs; to tell
-// that growth from a leak, the summary is followed by
-//   HH:MM:SS without-jf-windows rss-kb <kb> (<change on the first minute>) jf-windows-held-kb <kb>
-// RSS measured again once the JF windows were destroyed, and the heap they held.
+// that growth from a leak, the soak then destroys the JF windows and prints
+//   HH:MM:SS jf-windows-held-kb <kb> empty-jf-window-kb <kb> jf-row-bytes <b> jf-rows-added-kb <kb>
+//   HH:MM:SS end-less-jf-rows-added heap-in-use-kb <kb> (<change>) rss-kb <kb> (<change>);
+//            rss-kb-after-freeing-jf-windows <kb> (<change>)
+// the heap the JF windows held, that of an empty one, what one row costs and what the
+// rows added since the first minute cost; the end's heap and RSS less those rows; and
+// RSS measured once the JF windows were freed and the free pages returned (the
+// allocator keeps scattered free blocks). Each change is on the first minute.
 // SIGTERM and SIGINT end it as they end the program, by closing the main window; with
 // AZUREV_STALL_REPORT set it writes the program's stall report to standard error.
 
@@ -20,6 +25,7 @@
 #include "client/ui/TMainForm.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "shared/MemoryReturn.h"
+#include "shared/TIniFile.h"
 #include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
 
@@ -105,6 +111,62 @@ qint64 ListLengths(const TAlertForms &windows, bool onlyJF)
 QString PercentChange(qint64 from, qint64 to)
 {
     return from > 0 ? QString::asprintf("%+.1f%%", 100.0 * double(to - from) / double(from)) : QStringLiteral("?");
+}
+
+// Memory and JF rows at one moment.
+struct TMemoryMark
+{
+    qint64 RssKb = 0;
+    qint64 HeapKb = 0;
+    qint64 JFRows = 0;
+};
+
+// The heap a JF window holds beyond its rows: one made afresh from its ini section,
+// shown and painted, measured, and destroyed again.
+qint64 EmptyJFWindowKb(int sectionIndex)
+{
+    const qint64 before = HeapInUseKb();
+    auto window = std::make_unique<TAlertForm>();
+    window->LoadConfiguration(TIniFile(QStringLiteral("KVX.ini")), "Alert Window " + QByteArray::number(sectionIndex));
+    window->show();
+    window->grab();
+    QCoreApplication::processEvents();
+    return HeapInUseKb() - before;
+}
+
+// Ends the soak by taking the JF rows out of its memory figures. The main window goes
+// first, as at the program's end (it saves every alert window's placement), then the
+// JF windows, and with them their rows. Their heap, less that of an empty JF window,
+// gives the bytes of one row, and so how much of the growth since the first minute
+// the rows added since then account for.
+void MeasureJFRows(std::unique_ptr<TMainForm> &mainForm, const TAlertForms &windows, const TMemoryMark &end,
+                   const TMemoryMark &firstMinute)
+{
+    mainForm.reset();
+    const qint64 heapBeforeKb = HeapInUseKb();
+    int jfWindows = 0;
+    int jfSection = -1;
+    for (int i = 0; i < windows.size(); ++i) {
+        if (windows[i]->DisplayKind() != dkJFSimpleList)
+            continue;
+        delete windows[i];
+        ++jfWindows;
+        jfSection = i;
+    }
+    if (jfWindows == 0 || end.JFRows == 0)
+        return;
+    ReturnFreeHeapPagesNow();
+    const qint64 afterFreeingKb = ResidentKb();
+    const qint64 heldKb = heapBeforeKb - HeapInUseKb();
+    const qint64 emptyWindowKb = EmptyJFWindowKb(jfSection);
+    const double rowKb = double(heldKb - jfWindows * emptyWindowKb) / double(end.JFRows);
+    const qint64 rowsAddedKb = qRound64(rowKb * double(end.JFRows - firstMinute.JFRows));
+    Print(QStringLiteral("jf-windows-held-kb %1 empty-jf-window-kb %2 jf-row-bytes %3 jf-rows-added-kb %4")
+              .arg(heldKb).arg(emptyWindowKb).arg(qRound(rowKb * 1024)).arg(rowsAddedKb));
+    Print(QStringLiteral("end-less-jf-rows-added heap-in-use-kb %1 (%2) rss-kb %3 (%4); rss-kb-after-freeing-jf-windows %5 (%6)")
+              .arg(end.HeapKb - rowsAddedKb).arg(PercentChange(firstMinute.HeapKb, end.HeapKb - rowsAddedKb))
+              .arg(end.RssKb - rowsAddedKb).arg(PercentChange(firstMinute.RssKb, end.RssKb - rowsAddedKb))
+              .arg(afterFreeingKb).arg(PercentChange(firstMinute.RssKb, afterFreeingKb)));
 }
 
 bool IsWorking(const QString &status)
@@ -202,38 +264,32 @@ int main(int argc, char *argv[])
 
     int minute = 0;
     qint64 firstMinuteKb = 0;
+    qint64 firstMinuteHeapKb = 0;
     qint64 firstMinuteJF = 0;
     QTimer everyMinute;
     everyMinute.setInterval(60 * 1000);
     QObject::connect(&everyMinute, &QTimer::timeout, [&] {
         ++minute;
         const qint64 kb = ResidentKb();
+        const qint64 heapKb = HeapInUseKb();
         const qint64 jfEntries = ListLengths(windows, true);
         if (minute == 1) {
             firstMinuteKb = kb;
+            firstMinuteHeapKb = heapKb;
             firstMinuteJF = jfEntries;
         }
         Print(QStringLiteral("minute %1 rss-kb %2 heap-in-use-kb %3 longest-stall-ms %4 alerts %5 entries %6 jf-entries %7")
-                  .arg(minute).arg(kb).arg(HeapInUseKb()).arg(longestStallMs).arg(minuteAlerts)
+                  .arg(minute).arg(kb).arg(heapKb).arg(longestStallMs).arg(minuteAlerts)
                   .arg(ListLengths(windows, false)).arg(jfEntries));
         longestStallMs = 0;
         minuteAlerts = 0;
         if (minute < minutes)
             return;
-        Print(QStringLiteral("summary sessions %1 alerts %2 rss-kb first-minute %3 end %4 (%5) jf-entries first-minute %6 end %7 longest-stall-ms %8")
+        Print(QStringLiteral("summary sessions %1 alerts %2 rss-kb first-minute %3 end %4 (%5) heap-in-use-kb first-minute %6 end %7 (%8) jf-entries first-minute %9 end %10 longest-stall-ms %11")
                   .arg(sessions).arg(totalAlerts).arg(firstMinuteKb).arg(kb).arg(PercentChange(firstMinuteKb, kb))
+                  .arg(firstMinuteHeapKb).arg(heapKb).arg(PercentChange(firstMinuteHeapKb, heapKb))
                   .arg(firstMinuteJF).arg(jfEntries).arg(longestOverallMs));
-        // The main window goes first, as at the program's end (it saves every alert
-        // window's placement); then the JF windows, and with them their lists.
-        mainForm.reset();
-        const qint64 heapWithJFKb = HeapInUseKb();
-        for (TAlertForm *window : windows)
-            if (window->DisplayKind() == dkJFSimpleList)
-                delete window;
-        ReturnFreeHeapPagesNow();
-        const qint64 withoutJFKb = ResidentKb();
-        Print(QStringLiteral("without-jf-windows rss-kb %1 (%2 on the first minute) jf-windows-held-kb %3")
-                  .arg(withoutJFKb).arg(PercentChange(firstMinuteKb, withoutJFKb)).arg(heapWithJFKb - HeapInUseKb()));
+        MeasureJFRows(mainForm, windows, {kb, heapKb, jfEntries}, {firstMinuteKb, firstMinuteHeapKb, firstMinuteJF});
         application.quit();
     });
     everyMinute.start();
