@@ -327,6 +327,28 @@ private Q_SLOTS:
         QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
     }
 
+    void emptyAlertFramesShowNoLife()
+    {
+        FakeAlertServer server;
+        auto connection = MakeConnection(server);
+        QVERIFY(LogIn(*connection, server));
+        const qint32 alerts = server.Client(0).IdOf("listen_for_alerts");
+        // Empty frames every 8 ticks, no ping answered; a new session identifier behind
+        // them tells when they have been handled.
+        for (int i = 1; i <= 24; ++i) {
+            Tick(*connection);
+            if (i % 8 == 0) {
+                const QByteArray id = "S-" + QByteArray::number(i);
+                server.Client(0).SendInflated(EncodeFrame(alerts, "") + EncodeFrame(alerts, "")
+                                              + EncodeFrame(1, "SESSION ID\r\n" + id));
+                QTRY_COMPARE_WITH_TIMEOUT(connection->SessionId(), id, WaitMs);
+            }
+        }
+        QCOMPARE(server.ClientCount(), 1);
+        Tick(*connection);
+        QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
+    }
+
     void aClosedSessionIsReplacedOnTheNextTick()
     {
         FakeAlertServer server;

@@ -247,8 +247,11 @@ void TMainConnection::QueueLogin()
     session_->SendMessage(MakeMessage("command", "listen_for_alerts"), true,
                           [this](bool success, const QByteArray &body, const TMessageToServer &request) {
                               // A session delivering alerts is alive, even while its ping
-                              // answers wait behind megabytes of alerts not yet read.
-                              if (success)
+                              // answers wait behind megabytes of alerts not yet read. Empty
+                              // frames are no alerts: a flood of them, which inflates from
+                              // a few kilobytes to gigabytes, must not keep a session whose
+                              // server is long gone.
+                              if (success && !body.isEmpty())
                                   silentTicks_ = 0;
                               DispatchAlert(success, body, request);
                           });
