@@ -5,7 +5,7 @@
 //   HH:MM:SS session <n> alerts <count>     when a session's status leaves the
 //                                           working states, the alerts it brought
 //   HH:MM:SS minute <m> rss-kb <kb> heap-in-use-kb <kb> longest-stall-ms <ms> alerts <count>
-//            entries <rows in all windows' lists> jf-entries <rows in the JF lists>
+//            empty-frames <count> entries <rows in all windows' lists> jf-entries <rows in the JF lists>
 // and exits after N minutes (default 10) with a summary line. The JF list has no length
 // limit, so under a steady stream it grows for as long as the program runs; to tell
 // that growth from a leak, the soak then destroys the JF windows and prints
@@ -210,15 +210,20 @@ int main(int argc, char *argv[])
     qint64 sessionAlerts = 0;
     qint64 minuteAlerts = 0;
     qint64 totalAlerts = 0;
+    qint64 minuteEmptyFrames = 0;
     int sessions = 0;
     bool working = false;
     connection.AddAlertCallback([&](const QByteArray &body) {
+        // Empty frames on the alert stream carry no alert: a flood of them shows no
+        // recovery.
+        if (body.isEmpty()) {
+            ++minuteEmptyFrames;
+            return;
+        }
         ++sessionAlerts;
         ++minuteAlerts;
         ++totalAlerts;
-        // Empty frames on the alert stream carry no alert.
-        if (!body.isEmpty())
-            stallReporter.CountAlert();
+        stallReporter.CountAlert();
     });
     stallReporter.StartIfRequested();
     TTerminationSignals termination;
@@ -278,11 +283,12 @@ int main(int argc, char *argv[])
             firstMinuteHeapKb = heapKb;
             firstMinuteJF = jfEntries;
         }
-        Print(QStringLiteral("minute %1 rss-kb %2 heap-in-use-kb %3 longest-stall-ms %4 alerts %5 entries %6 jf-entries %7")
-                  .arg(minute).arg(kb).arg(heapKb).arg(longestStallMs).arg(minuteAlerts)
+        Print(QStringLiteral("minute %1 rss-kb %2 heap-in-use-kb %3 longest-stall-ms %4 alerts %5 empty-frames %6 entries %7 jf-entries %8")
+                  .arg(minute).arg(kb).arg(heapKb).arg(longestStallMs).arg(minuteAlerts).arg(minuteEmptyFrames)
                   .arg(ListLengths(windows, false)).arg(jfEntries));
         longestStallMs = 0;
         minuteAlerts = 0;
+        minuteEmptyFrames = 0;
         if (minute < minutes)
             return;
         Print(QStringLiteral("summary sessions %1 alerts %2 rss-kb first-minute %3 end %4 (%5) heap-in-use-kb first-minute %6 end %7 (%8) jf-entries first-minute %9 end %10 longest-stall-ms %11")
