@@ -38,6 +38,33 @@ private Q_SLOTS:
         QTEST(table.Get(key), "value");
     }
 
+    void bodySplitsIntoCategoryAndFieldLine_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("category");
+        QTest::addColumn<QByteArray>("fieldLine");
+        QTest::newRow("later lines ignored") << QByteArray("QS\r\na=1&b=2\r\nc=3") << QByteArray("QS") << QByteArray("a=1&b=2");
+        QTest::newRow("no line break") << QByteArray("QS") << QByteArray("QS") << QByteArray();
+        QTest::newRow("empty category") << QByteArray("\r\na=1") << QByteArray() << QByteArray("a=1");
+        QTest::newRow("a lone CR or LF is no break") << QByteArray("Q\rS\r\na=1&x\ny=2") << QByteArray("Q\rS") << QByteArray("a=1&x\ny=2");
+        QTest::newRow("break at the end") << QByteArray("QS\r\n") << QByteArray("QS") << QByteArray();
+    }
+
+    void bodySplitsIntoCategoryAndFieldLine()
+    {
+        QFETCH(QByteArray, body);
+        const QByteArrayView lineBreak("\r\n");
+        const TSplitView category = SplitViewAt(lineBreak, body);
+        const QByteArrayView fieldLine = SplitViewAt(lineBreak, category.Rest).Head;
+        QTEST(category.Head.toByteArray(), "category");
+        QTEST(fieldLine.toByteArray(), "fieldLine");
+        // Parsed from the view, the table holds the line's fields and nothing after it.
+        tHashTable table;
+        ParseAlertFields(fieldLine, table);
+        QCOMPARE(table.ContainsKey("c"), false);
+        QCOMPARE(table.Get("a"), fieldLine.isEmpty() ? QByteArray() : QByteArray("1"));
+    }
+
     void realsFollowTheRegionalSeparator_data()
     {
         QTest::addColumn<QString>("locale");

@@ -17,7 +17,7 @@ bool IsDigit(char c)
 }
 
 // Items of a field list: one more than its "&" separators.
-int ItemCount(const QByteArray &fieldList)
+int ItemCount(QByteArrayView fieldList)
 {
     return int(fieldList.count('&')) + 1;
 }
@@ -45,7 +45,15 @@ TSplitText SplitAt(const QByteArray &separator, const QByteArray &text)
     return {text.left(at), text.mid(at + separator.size())};
 }
 
-void ParseAlertFields(const QByteArray &fieldList, tHashTable &table)
+TSplitView SplitViewAt(QByteArrayView separator, QByteArrayView text)
+{
+    const qsizetype at = text.indexOf(separator);
+    if (at < 0)
+        return {text, QByteArrayView()};
+    return {text.first(at), text.sliced(at + separator.size())};
+}
+
+void ParseAlertFields(QByteArrayView fieldList, tHashTable &table)
 {
     // A table without buckets gets enough for every item at once, instead of growing
     // again and again on the way.
@@ -59,7 +67,7 @@ void ParseAlertFields(const QByteArray &fieldList, tHashTable &table)
         qsizetype end = fieldList.indexOf('&', start);
         if (end < 0)
             end = fieldList.size();
-        const QByteArrayView item(fieldList.constData() + start, end - start);
+        const QByteArrayView item(fieldList.data() + start, end - start);
         const qsizetype equals = item.indexOf('=');
         if (equals >= 0)
             table.Put(PercentDecode(item.first(equals).toByteArray()),

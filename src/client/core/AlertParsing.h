@@ -19,10 +19,20 @@ struct TSplitText
 
 TSplitText SplitAt(const QByteArray &separator, const QByteArray &text);
 
+// The same, as views into the text: for the alert path, where copying a long body
+// twice for every window costs more than reading it.
+struct TSplitView
+{
+    QByteArrayView Head;
+    QByteArrayView Rest;
+};
+
+TSplitView SplitViewAt(QByteArrayView separator, QByteArrayView text);
+
 // Fills the table from a field list "key=value&key=value". Items are split before they
 // are percent-decoded, so an escaped "&" or "=" survives as a literal character; an item
 // without "=" is skipped, and a later item replaces an earlier one with the same key.
-void ParseAlertFields(const QByteArray &fieldList, tHashTable &table);
+void ParseAlertFields(QByteArrayView fieldList, tHashTable &table);
 
 // A decimal number with optional sign and exponent, blanks around it allowed, written
 // with the regional decimal separator of the default locale and no thousands

@@ -31,7 +31,7 @@ double RealOf(tHashTable &fields, const QByteArray &key)
 TAlertSummary SummarizeAlert(const QByteArray &body)
 {
     tHashTable fields;
-    ParseAlertFields(SplitAt(LineBreak, SplitAt(LineBreak, body).Rest).Head, fields);
+    ParseAlertFields(SplitViewAt(LineBreak, SplitViewAt(LineBreak, body).Rest).Head, fields);
 
     TAlertSummary summary;
     summary.Symbol = TextOf(fields, "symbol");

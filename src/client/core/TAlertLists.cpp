@@ -102,13 +102,13 @@ TAlertLists::TAlertLists(const TSortedSymbolList &exclude)
 
 bool TAlertLists::HandleAlert(const QByteArray &data)
 {
-    const QByteArray lineBreak = QByteArrayLiteral("\r\n");
-    const TSplitText category = SplitAt(lineBreak, data);
-    if (category.Head != subscription_)
+    const QByteArrayView lineBreak("\r\n");
+    const TSplitView category = SplitViewAt(lineBreak, data);
+    if (category.Head != QByteArrayView(subscription_))
         return false;
 
     tHashTable table;
-    ParseAlertFields(SplitAt(lineBreak, category.Rest).Head, table);
+    ParseAlertFields(SplitViewAt(lineBreak, category.Rest).Head, table);
     const TFieldReader fields(table);
 
     switch (kind_) {
