@@ -1,9 +1,14 @@
 #include "shared/tHashTable.h"
 
+#include <new>
+
 namespace {
 
 const char *const IteratorNoLongerValid = "Iterator no longer valid";
 const char *const EntryNotValid = "The entry is not valid";
+// Node blocks double from the first size up to the largest.
+constexpr int FirstNodeBlock = 8;
+constexpr int LargestNodeBlock = 512;
 
 } // namespace
 
@@ -60,7 +65,7 @@ void tHashTable::FreeAllNodes()
     for (THashEntry *&head : buckets_) {
         while (head) {
             THashEntry *next = head->Next;
-            delete head;
+            FreeNode(head);
             head = next;
         }
     }
@@ -132,7 +137,7 @@ bool tHashTable::Store(const QByteArray &key, const QByteArray &value)
     // Keep the load at or below three quarters.
     if (3 * qint64(buckets_.size()) < 4 * qint64(count_))
         Grow();
-    THashEntry *node = new THashEntry(key, value);
+    THashEntry *node = NewNode(key, value);
     THashEntry *&head = buckets_[BucketOf(hash)];
     node->Next = head;
     head = node;
@@ -152,9 +157,33 @@ QByteArray tHashTable::Remove(const QByteArray &key)
     ++changeCounter_;
     const QByteArray value = node->Value;
     *link = node->Next;
-    delete node;
+    FreeNode(node);
     --count_;
     return value;
+}
+
+THashEntry *tHashTable::NewNode(const QByteArray &key, const QByteArray &value)
+{
+    TNodeSlot *slot = freeSlots_;
+    if (slot) {
+        freeSlots_ = slot->NextFree;
+    } else {
+        if (lastBlockUsed_ == lastBlockSize_) {
+            lastBlockSize_ = lastBlockSize_ == 0 ? FirstNodeBlock : qMin(2 * lastBlockSize_, LargestNodeBlock);
+            nodeBlocks_.push_back(std::make_unique<TNodeSlot[]>(size_t(lastBlockSize_)));
+            lastBlockUsed_ = 0;
+        }
+        slot = &nodeBlocks_.back()[lastBlockUsed_++];
+    }
+    return new (slot->Storage) THashEntry(key, value);
+}
+
+void tHashTable::FreeNode(THashEntry *node)
+{
+    node->~THashEntry();
+    auto *slot = reinterpret_cast<TNodeSlot *>(node);
+    slot->NextFree = freeSlots_;
+    freeSlots_ = slot;
 }
 
 int tHashTable::Count()

@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include <memory>
+#include <vector>
 
 // A string-to-string hash table with separate chaining, and an iterator that
 // notices when the table was changed behind its back and then refuses to go on.
@@ -94,9 +95,24 @@ private:
     THashEntry *FindInBucket(const QByteArray &key, int bucket) const;
     void FreeAllNodes();
 
+    // Nodes live in blocks the table keeps until it goes, and a freed node's place is
+    // taken by the next new one: a table filled with hundreds of fields for every alert
+    // then costs a few allocations instead of one per field.
+    union TNodeSlot
+    {
+        TNodeSlot *NextFree;
+        alignas(THashEntry) unsigned char Storage[sizeof(THashEntry)];
+    };
+    THashEntry *NewNode(const QByteArray &key, const QByteArray &value);
+    void FreeNode(THashEntry *node);
+
     THashEntryTable buckets_;
     quint32 changeCounter_ = 0;
     int count_ = 0;
+    std::vector<std::unique_ptr<TNodeSlot[]>> nodeBlocks_;
+    int lastBlockSize_ = 0;
+    int lastBlockUsed_ = 0;
+    TNodeSlot *freeSlots_ = nullptr;
 };
 
 class tHashTableIterator : public tMapIterator

@@ -390,6 +390,52 @@ private Q_SLOTS:
         QCOMPARE(table.Count(), 0);
     }
 
+    void pairsSurviveRemovalsClearsAndRefills_data()
+    {
+        QTest::addColumn<int>("keys");
+        QTest::newRow("within the first block") << 5;
+        QTest::newRow("one past the first block") << 9;
+        QTest::newRow("a top list's fields") << 700;
+        QTest::newRow("past the largest block") << 1500;
+    }
+
+    // Freed nodes are taken again by new ones: every pair must still read back as the
+    // same model kept alongside says, through removals, a clear and two refills.
+    void pairsSurviveRemovalsClearsAndRefills()
+    {
+        QFETCH(int, keys);
+        tHashTable table;
+        QHash<QByteArray, QByteArray> model;
+        const auto put = [&](const QByteArray &key, const QByteArray &value) {
+            table.Put(key, value);
+            model.insert(key, value);
+        };
+        const auto same = [&] {
+            if (table.Count() != model.size())
+                return false;
+            for (auto it = model.cbegin(); it != model.cend(); ++it)
+                if (!table.ContainsKey(it.key()) || table.Get(it.key()) != it.value())
+                    return false;
+            return true;
+        };
+        for (int i = 0; i < keys; ++i)
+            put("k" + QByteArray::number(i), "v" + QByteArray::number(i));
+        for (int i = 0; i < keys; i += 2) {
+            const QByteArray key = "k" + QByteArray::number(i);
+            QCOMPARE(table.Remove(key), model.take(key));
+        }
+        for (int i = 0; i < keys; ++i)
+            put("n" + QByteArray::number(i), "w" + QByteArray::number(i));
+        QVERIFY(same());
+        table.Clear();
+        model.clear();
+        QVERIFY(same());
+        for (int round = 0; round < 2; ++round)
+            for (int i = 0; i < keys; ++i)
+                put("k" + QByteArray::number(i), QByteArray::number(round * keys + i));
+        QVERIFY(same());
+    }
+
     void storingANewKeyInvalidatesIterators()
     {
         tHashTable table(10);

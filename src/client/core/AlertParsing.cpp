@@ -22,6 +22,12 @@ int ItemCount(QByteArrayView fieldList)
     return int(fieldList.count('&')) + 1;
 }
 
+// Most field texts carry no escape: those are copied once, straight from the list.
+QByteArray DecodedText(QByteArrayView text)
+{
+    return text.contains('%') ? PercentDecode(text.toByteArray()) : text.toByteArray();
+}
+
 struct TSeparatorCache
 {
     bool Known = false;
@@ -70,8 +76,7 @@ void ParseAlertFields(QByteArrayView fieldList, tHashTable &table)
         const QByteArrayView item(fieldList.data() + start, end - start);
         const qsizetype equals = item.indexOf('=');
         if (equals >= 0)
-            table.Put(PercentDecode(item.first(equals).toByteArray()),
-                      PercentDecode(item.sliced(equals + 1).toByteArray()));
+            table.Put(DecodedText(item.first(equals)), DecodedText(item.sliced(equals + 1)));
         start = end + 1;
     }
 }
