@@ -43,6 +43,10 @@ void TQtCanvas::SetFontColor(TColor color)
 
 void TQtCanvas::SetFontStyle(TFontStyles style)
 {
+    // Every cell asks for its style; most ask for the one already set.
+    if (style == style_)
+        return;
+    style_ = style;
     font_ = baseFont_;
     font_.setBold(style.testFlag(TFontStyle::fsBold));
     font_.setItalic(style.testFlag(TFontStyle::fsItalic));

@@ -48,4 +48,5 @@ private:
     QFont font_;
     QPalette palette_;
     TColor fontColor_ = clBlack;
+    TFontStyles style_;
 };
