@@ -99,6 +99,11 @@ void tHashTable::Put(const QByteArray &key, const QByteArray &value)
     Store(key, value);
 }
 
+void tHashTable::Put(QByteArray &&key, QByteArray &&value)
+{
+    StoreOwned(std::move(key), std::move(value));
+}
+
 std::unique_ptr<tHashTableIterator> tHashTable::NewIterator()
 {
     return std::make_unique<tHashTableIterator>(*this);
@@ -126,10 +131,15 @@ QByteArray tHashTable::Get(const QByteArray &key)
 
 bool tHashTable::Store(const QByteArray &key, const QByteArray &value)
 {
+    return StoreOwned(key, value);
+}
+
+bool tHashTable::StoreOwned(QByteArray key, QByteArray value)
+{
     const quint32 hash = Hash(key);
     // Replacing a value leaves the key set alone, so iterators stay valid.
     if (THashEntry *node = buckets_.isEmpty() ? nullptr : FindInBucket(key, BucketOf(hash))) {
-        node->Value = value;
+        node->Value = std::move(value);
         return false;
     }
     ++changeCounter_;
@@ -137,7 +147,7 @@ bool tHashTable::Store(const QByteArray &key, const QByteArray &value)
     // Keep the load at or below three quarters.
     if (3 * qint64(buckets_.size()) < 4 * qint64(count_))
         Grow();
-    THashEntry *node = NewNode(key, value);
+    THashEntry *node = NewNode(std::move(key), std::move(value));
     THashEntry *&head = buckets_[BucketOf(hash)];
     node->Next = head;
     head = node;
@@ -162,7 +172,7 @@ QByteArray tHashTable::Remove(const QByteArray &key)
     return value;
 }
 
-THashEntry *tHashTable::NewNode(const QByteArray &key, const QByteArray &value)
+THashEntry *tHashTable::NewNode(QByteArray key, QByteArray value)
 {
     TNodeSlot *slot = freeSlots_;
     if (slot) {
@@ -175,7 +185,7 @@ THashEntry *tHashTable::NewNode(const QByteArray &key, const QByteArray &value)
         }
         slot = &nodeBlocks_.back()[lastBlockUsed_++];
     }
-    return new (slot->Storage) THashEntry(key, value);
+    return new (slot->Storage) THashEntry(std::move(key), std::move(value));
 }
 
 void tHashTable::FreeNode(THashEntry *node)

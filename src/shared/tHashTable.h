@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 // A string-to-string hash table with separate chaining, and an iterator that
@@ -25,7 +26,7 @@ public:
 class THashEntry
 {
 public:
-    THashEntry(const QByteArray &key, const QByteArray &value) : Key(key), Value(value) {}
+    THashEntry(QByteArray key, QByteArray value) : Key(std::move(key)), Value(std::move(value)) {}
 
     QByteArray Key;
     QByteArray Value;
@@ -67,6 +68,8 @@ public:
     virtual void Resize(int newSize);
     virtual void Grow();
     virtual void Put(const QByteArray &key, const QByteArray &value);
+    // The same for texts the caller gives up, kept without touching their reference counts.
+    void Put(QByteArray &&key, QByteArray &&value);
     virtual std::unique_ptr<tHashTableIterator> NewIterator();
     virtual bool ContainsKey(const QByteArray &key);
     virtual bool ContainsValue(const QByteArray &value);
@@ -103,7 +106,8 @@ private:
         TNodeSlot *NextFree;
         alignas(THashEntry) unsigned char Storage[sizeof(THashEntry)];
     };
-    THashEntry *NewNode(const QByteArray &key, const QByteArray &value);
+    bool StoreOwned(QByteArray key, QByteArray value);
+    THashEntry *NewNode(QByteArray key, QByteArray value);
     void FreeNode(THashEntry *node);
 
     THashEntryTable buckets_;

@@ -48,6 +48,8 @@ private Q_SLOTS:
         QTest::newRow("empty category") << QByteArray("\r\na=1") << QByteArray() << QByteArray("a=1");
         QTest::newRow("a lone CR or LF is no break") << QByteArray("Q\rS\r\na=1&x\ny=2") << QByteArray("Q\rS") << QByteArray("a=1&x\ny=2");
         QTest::newRow("break at the end") << QByteArray("QS\r\n") << QByteArray("QS") << QByteArray();
+        QTest::newRow("CR at the very end") << QByteArray("QS\r\na=1&b\r") << QByteArray("QS") << QByteArray("a=1&b\r");
+        QTest::newRow("CR CR LF") << QByteArray("QS\r\r\na=1") << QByteArray("QS\r") << QByteArray("a=1");
     }
 
     void bodySplitsIntoCategoryAndFieldLine()
