@@ -45,6 +45,39 @@ private Q_SLOTS:
             QCOMPARE(painter.font().bold(), style.testFlag(TFontStyle::fsBold));
         }
     }
+
+    void cachedWidthsFollowTheFontAndStyleOfEachPaint_data()
+    {
+        QTest::addColumn<int>("firstPixels");
+        QTest::addColumn<int>("secondPixels");
+        QTest::addColumn<bool>("secondBold");
+        QTest::newRow("same font twice") << 20 << 20 << false;
+        QTest::newRow("the font grows between paints") << 20 << 32 << false;
+        QTest::newRow("bold in the second paint") << 20 << 20 << true;
+    }
+
+    // Two paints share one cache, as a grid's paints do.
+    void cachedWidthsFollowTheFontAndStyleOfEachPaint()
+    {
+        QFETCH(int, firstPixels);
+        QFETCH(int, secondPixels);
+        QFETCH(bool, secondBold);
+        QImage image(200, 50, QImage::Format_RGB32);
+        TTextWidthCache cache;
+        const QStringList texts{QStringLiteral("WWW 1234"), QStringLiteral("ibm"), QStringLiteral("WWW 1234")};
+        const auto paint = [&](int pixels, bool bold) {
+            QPainter painter(&image);
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPixelSize(pixels);
+            TQtCanvas canvas(painter, font, QPalette(), &cache);
+            canvas.SetFontStyle(bold ? TFontStyles(TFontStyle::fsBold) : TFontStyles());
+            font.setBold(bold);
+            for (const QString &text : texts)
+                QCOMPARE(canvas.TextWidth(text), QFontMetrics(font, &image).horizontalAdvance(text));
+        };
+        paint(firstPixels, false);
+        paint(secondPixels, secondBold);
+    }
 };
 
 QTEST_MAIN(TestQtCanvas)

@@ -342,7 +342,7 @@ void TDrawGrid::paintEvent(QPaintEvent *event)
 {
     lastPaint_.start();
     QPainter painter(viewport());
-    TQtCanvas canvas(painter, canvasFont_, palette());
+    TQtCanvas canvas(painter, canvasFont_, palette(), &widthCache_);
     PaintTo(canvas, event->rect());
 }
 

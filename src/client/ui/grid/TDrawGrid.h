@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/ui/grid/TColor.h"
+#include "client/ui/grid/TQtCanvas.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
@@ -190,4 +191,5 @@ private:
     int pacedRepaints_ = 0;
     QElapsedTimer lastPaint_;
     QTimer pacedRepaintTimer_;
+    TTextWidthCache widthCache_;
 };

@@ -1,5 +1,6 @@
 #include "client/ui/grid/TQtCanvas.h"
 
+#include <QPaintDevice>
 #include <QPainter>
 
 TQtTextMetrics::TQtTextMetrics(const QFont &font, QPaintDevice *device)
@@ -17,18 +18,33 @@ int TQtTextMetrics::TextHeight(const QString &) const
     return metrics_.height();
 }
 
-TQtCanvas::TQtCanvas(QPainter &painter, const QFont &font, const QPalette &palette)
+void TTextWidthCache::Use(const QFont &font, int dpi)
+{
+    if (dpi == dpi_ && font == font_)
+        return;
+    font_ = font;
+    dpi_ = dpi;
+    for (QHash<QString, int> &widths : widths_)
+        widths.clear();
+}
+
+TQtCanvas::TQtCanvas(QPainter &painter, const QFont &font, const QPalette &palette,
+                     TTextWidthCache *widthCache)
     : painter_(painter)
     , baseFont_(font)
     , font_(font)
     , palette_(palette)
+    , widthCache_(widthCache)
 {
     ApplyFont();
+    if (widthCache_)
+        widthCache_->Use(font, painter.device() ? painter.device()->logicalDpiY() : 0);
 }
 
 int TQtCanvas::TextWidth(const QString &text) const
 {
-    return painter_.fontMetrics().horizontalAdvance(text);
+    const auto measure = [&] { return painter_.fontMetrics().horizontalAdvance(text); };
+    return widthCache_ ? widthCache_->Width(style_, text, measure) : measure();
 }
 
 int TQtCanvas::TextHeight(const QString &) const
