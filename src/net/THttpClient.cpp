@@ -127,6 +127,7 @@ void THttpClient::Start(THttpRequest request)
     // taken from here; with one, a paused reader leaves the rest in the network.
     reply_->setReadBufferSize(TAsyncSocket::ReadBufferBytes);
     request_ = request;
+    receivePaused_ = false;
     state_ = httpWaitingHeader;
     statusCode_ = 0;
     reasonPhrase_.clear();

@@ -85,6 +85,7 @@ public:
     // While paused, no DocumentData comes: the answer's bytes wait, at most
     // ReadBufferBytes of them in the client and the rest in the network, until the
     // reader resumes. The end of an answer delivers whatever is left all the same.
+    // Every request starts unpaused.
     void SetReceivePaused(bool paused);
     bool ReceivePaused() const { return receivePaused_; }
 
