@@ -108,11 +108,12 @@ void THttpTunnel::DownloadData(const QByteArray &piece)
         readOffset_ = 0;
     }
     receiveBuffer_ += piece;
-    // A server that sends faster than the session reads must not fill our memory.
-    if (UnreadBytes() >= MostUnreadBytes)
-        downloadClient_->SetReceivePaused(true);
     if (connState_ == ConnConnecting)
         TakeHeaderLines();
+    // A server that sends faster than the session reads must not fill our memory.
+    // Checked once the header lines are gone: what is left is what the reader resumes.
+    if (UnreadBytes() >= MostUnreadBytes)
+        downloadClient_->SetReceivePaused(true);
     if (connState_ == ConnConnected && receiveBuffer_.size() > readOffset_)
         Fire(OnDataAvailable, this);
 }
