@@ -5,6 +5,18 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstring>
+
+namespace {
+
+quint64 Bits(double value)
+{
+    quint64 bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+} // namespace
 
 class TestAlertParsing : public QObject
 {
@@ -125,6 +137,40 @@ private Q_SLOTS:
         double value = -999;
         QCOMPARE(ParseReal(text, separator, value), !std::isnan(expected));
         QCOMPARE(value, std::isnan(expected) ? -999.0 : expected);
+    }
+
+    void decimalsReadAsTheStandardConversionReadsThem_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        for (const char *text : {"-0", "+5", "0.1", ".5", "5.", "0.000000000000001", "123456789012345",
+                                 "1234567890123456", "9007199254740993", "99999999999999.9", "-0.30000000000000004",
+                                 "2.675", "1.005", " 42.42 "})
+            QTest::newRow(text) << QByteArray(text);
+        // Decimals of every length up to seventeen digits, the separator anywhere.
+        QRandomGenerator random(20261207);
+        for (int i = 0; i < 40; ++i) {
+            const int digits = 1 + random.bounded(17);
+            QByteArray text = random.bounded(2) ? "-" : "";
+            const int separatorAfter = random.bounded(digits + 1);
+            for (int d = 0; d < digits; ++d) {
+                if (d == separatorAfter)
+                    text += '.';
+                text += char('0' + random.bounded(10));
+            }
+            QTest::newRow(text.constData()) << text;
+        }
+    }
+
+    void decimalsReadAsTheStandardConversionReadsThem()
+    {
+        QFETCH(QByteArray, text);
+        bool ok = false;
+        const double standard = text.trimmed().toDouble(&ok);
+        QVERIFY(ok);
+        double value = 0;
+        QVERIFY(ParseReal(text, ".", value));
+        // Bit for bit, the sign of a zero included.
+        QCOMPARE(Bits(value), Bits(standard));
     }
 };
 
