@@ -33,6 +33,9 @@ TDrawGrid::TDrawGrid(QWidget *owner)
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(true);
     pacedRepaintTimer_.setSingleShot(true);
+    // A coarse timer may fire a little early, and two paints would then come closer
+    // than a frame apart.
+    pacedRepaintTimer_.setTimerType(Qt::PreciseTimer);
     connect(&pacedRepaintTimer_, &QTimer::timeout, viewport(), [this] {
         if (scrollBarUpdatePending_)
             UpdateScrollBar();
