@@ -39,7 +39,8 @@ public:
         const auto found = widths.constFind(text);
         if (found != widths.constEnd())
             return found.value();
-        // Texts never seen again (prices of the moment) must not pile up.
+        // Texts never seen again (prices of the moment) must not pile up: a screen of
+        // a grid shows a few hundred texts, and nine grids keep a cache each.
         if (widths.size() >= MostTexts)
             widths.clear();
         const int width = measure();
@@ -49,7 +50,7 @@ public:
 
 private:
     static constexpr int StyleCount = 16;
-    static constexpr int MostTexts = 8192;
+    static constexpr int MostTexts = 2048;
     QFont font_;
     int dpi_ = -1;
     QHash<QString, int> widths_[StyleCount];
