@@ -1,6 +1,18 @@
 #include "shared/SafeText.h"
 
-#include <QStringView>
+
+namespace {
+
+// The code point starting at index i, which moves past it (both halves of a pair).
+char32_t NextCodePoint(const QString &text, qsizetype &i)
+{
+    const QChar c = text[i++];
+    if (c.isHighSurrogate() && i < text.size() && text[i].isLowSurrogate())
+        return QChar::surrogateToUcs4(c, text[i++]);
+    return c.unicode();
+}
+
+} // namespace
 
 bool IsDeceptiveCharacter(char32_t c)
 {
@@ -26,8 +38,8 @@ bool IsDeceptiveCharacter(char32_t c)
 
 bool HasDeceptiveCharacters(const QString &text)
 {
-    for (const char32_t c : QStringView(text).toUcs4())
-        if (IsDeceptiveCharacter(c))
+    for (qsizetype i = 0; i < text.size();)
+        if (IsDeceptiveCharacter(NextCodePoint(text, i)))
             return true;
     return false;
 }
@@ -38,7 +50,8 @@ QString VisibleText(const QString &text)
         return text;
     QString visible;
     visible.reserve(text.size());
-    for (char32_t c : QStringView(text).toUcs4()) {
+    for (qsizetype i = 0; i < text.size();) {
+        char32_t c = NextCodePoint(text, i);
         if (IsDeceptiveCharacter(c))
             c = 0xFFFD;
         visible.append(QString::fromUcs4(&c, 1));
