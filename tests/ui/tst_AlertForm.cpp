@@ -15,7 +15,9 @@
 #include "support/SmbFakeCanvas.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QMenu>
 #include <QScrollBar>
 #include <QtTest>
@@ -476,17 +478,19 @@ private Q_SLOTS:
         QCOMPARE(records[2][0], QStringLiteral("IBM"));
         // Without a divergence in any alert its column holds no number and gets no value column.
         QVERIFY(records[1].size() == records[0].size() && records[2].size() == records[0].size());
-        // The shown texts are whole, and the numbers behind them read back exactly.
+        // The shown texts are whole, and the numbers behind them free of binary noise.
         for (const QStringList &row : records.mid(1))
             for (int col = 1; col <= 3; ++col)
                 QVERIFY(!row[col].isEmpty() && !row[col].contains(QStringLiteral("...")));
-        const double last = 1234.5678, chg = 0.1 - 0.3, percent = (0.1 - 0.3) / 0.3 * 100;
-        QVERIFY(records[1][6].toDouble() == last && records[1][7].toDouble() == last - 1000);
-        QVERIFY(records[2][7].toDouble() == chg && records[2][8].toDouble() == percent);
+        QCOMPARE(records[1].mid(6, 2), QStringList({"1234.5678", "234.5678"}));
+        QCOMPARE(records[2].mid(7, 2), QStringList({"-0.2", "-66.66666667"}));
 
+        // The menu acts on the alert it was opened on, while others arrive behind it.
         TGridFrame *grid = form->Grid();
         share->AimAt(grid->CellRect(2, 2).center());
+        connection.DispatchAlert(true, "QS\r\nsymbol=HMYK&last=2", TMessageToServer());
         QCOMPARE(share->ExcludeAction()->text(), QStringLiteral("Exclude IBM"));
+        QVERIFY(share->ExcludeAction()->isVisible() && !share->IncludeAction()->isVisible());
         share->CopySymbolAction()->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("IBM"));
         share->CopyRowAction()->trigger();
@@ -494,11 +498,35 @@ private Q_SLOTS:
         share->ExcludeAction()->trigger();
         QCOMPARE(ExcludeList().Items(), QStringList({"IBM"}));
         connection.DispatchAlert(true, "QS\r\nsymbol=ibm&last=1", TMessageToServer());
-        QCOMPARE(static_cast<TQuickStrikeGrid *>(grid)->Entries().size(), 2);
+        QCOMPARE(static_cast<TQuickStrikeGrid *>(grid)->Entries().size(), 3);
+
+        // A symbol in an item's text is shown, never obeyed, and the list refuses it.
+        connection.DispatchAlert(true, "QS\r\nsymbol=A%26B%09C&last=1", TMessageToServer());
+        share->AimAt(grid->CellRect(0, 1).center());
+        QCOMPARE(share->ExcludeAction()->text(), QStringLiteral("Exclude A&&B\uFFFDC"));
+        QVERIFY(!share->ExcludeAction()->isEnabled());
 
         share->AimAt(grid->CellRect(0, 5).center()); // below the rows
         QVERIFY(!share->ExcludeAction()->isVisible() && !share->CopyRowAction()->isEnabled());
         QVERIFY(!share->ExportTo(dir.filePath(QStringLiteral("missing/rows.csv")), error) && !error.isEmpty());
+    }
+
+    void exportProposesANameAndAddsTheExtension()
+    {
+        auto form = Configured("[Alert Window 0]\nsubscription=QS\ntitle=Quick\n");
+        QTemporaryDir dir;
+        QString proposed;
+        QTimer::singleShot(0, [&dir, &proposed] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+            dialog->setDirectory(dir.path());
+            dialog->selectFile(QStringLiteral("mine"));
+            static_cast<QDialog *>(dialog)->accept(); // QFileDialog's own accept, through the public one
+        });
+        form->ShareMenu()->ExportAction()->trigger();
+        QCOMPARE(proposed, ProposedCsvName(QStringLiteral("Quick"), QDate::currentDate()));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("mine.csv"))));
     }
 
     // Between an old and a new alert, the marker of a gap takes the place the grid

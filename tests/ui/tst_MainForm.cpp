@@ -3,6 +3,7 @@
 #include "client/ui/MonitorFit.h"
 #include "client/ui/TElidedLabel.h"
 #include "client/ui/TExternalLinkingWindow.h"
+#include "client/ui/TAlertShareMenu.h"
 #include "client/ui/TMainForm.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "client/ui/TSparkline.h"
@@ -220,13 +221,21 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("general");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<bool>("excludeButton");
+        QTest::addColumn<QStringList>("kept"); // the exclude list kept from the last run
 
         const QString standard = QStringLiteral("Vadevor Azurev 1.1.22");
-        QTest::newRow("defaults") << QByteArray() << standard << false;
-        QTest::newRow("title") << QByteArray("title=Alerts\nexclude list=1\n") << QStringLiteral("Alerts 1.1.22") << true;
-        QTest::newRow("empty title") << QByteArray("title=\nexclude list=0\n") << QStringLiteral(" 1.1.22") << false;
-        QTest::newRow("exclude 01") << QByteArray("exclude list=01\n") << standard << false;
-        QTest::newRow("exclude true") << QByteArray("exclude list=true\n") << standard << false;
+        const QByteArray oneWindow = "window count=1\n[Alert Window 0]\nsubscription=QS\n";
+        QTest::newRow("defaults") << QByteArray() << standard << false << QStringList();
+        QTest::newRow("title") << QByteArray("title=Alerts\nexclude list=1\n") << QStringLiteral("Alerts 1.1.22") << true
+                               << QStringList();
+        QTest::newRow("empty title") << QByteArray("title=\nexclude list=0\n") << QStringLiteral(" 1.1.22") << false
+                                     << QStringList();
+        QTest::newRow("exclude 01") << QByteArray("exclude list=01\n") << standard << false << QStringList();
+        QTest::newRow("exclude true") << QByteArray("exclude list=true\n") << standard << false << QStringList();
+        // Whatever can exclude a symbol brings the editor that includes it again.
+        QTest::newRow("QuickStrike window") << oneWindow << standard << true << QStringList();
+        QTest::newRow("band-set window") << oneWindow + "display=set\n" << standard << false << QStringList();
+        QTest::newRow("kept symbols") << QByteArray() << standard << true << QStringList({"IBM", "A\tB"});
     }
 
     void captionAndExcludeButtonFollowKvxIni()
@@ -234,10 +243,47 @@ private Q_SLOTS:
         QFETCH(QByteArray, general);
         QFETCH(QString, caption);
         QFETCH(bool, excludeButton);
+        QFETCH(QStringList, kept);
         WriteIni("[General]\n" + general);
+        if (!kept.isEmpty()) {
+            QSettings store = Store();
+            store.setValue(QStringLiteral("Main/KeepExcludeList"), QStringLiteral("1"));
+            store.setValue(QStringLiteral("Main/ExcludeList"), kept);
+        }
         auto form = Start();
         QCOMPARE(form->windowTitle(), caption);
         QCOMPARE(!Child<QPushButton>(form.get(), "QuickStrikeExcludeButton")->isHidden(), excludeButton);
+        // A symbol with a control character is refused, kept or not.
+        QCOMPARE(ExcludeList().Items(), kept.filter(QStringLiteral("IBM")));
+    }
+
+    // Excluded from a QuickStrike window's menu, the symbol is in the editor and the
+    // menu includes it again; no "exclude list" key is needed for either.
+    void anExclusionFromTheMenuCanBeUndone()
+    {
+        auto form = Start();
+        TAlertForm *quick = form->AlertWindows()[0];
+        quick->HandleAlert("QS\r\nsymbol=IBM&last=1");
+        TAlertShareMenu *share = quick->ShareMenu();
+        const QPoint ibm = quick->Grid()->CellRect(0, 1).center();
+        share->AimAt(ibm);
+        share->ExcludeAction()->trigger();
+
+        TQuickstrikeExcludeForm excludeForm;
+        form->SetQuickstrikeExcludeForm(&excludeForm);
+        QString edited;
+        QTimer::singleShot(0, [&excludeForm, &edited] {
+            edited = excludeForm.SymbolsMemo()->toPlainText();
+            excludeForm.reject();
+        });
+        QTest::mouseClick(Child<QPushButton>(form.get(), "QuickStrikeExcludeButton"), Qt::LeftButton);
+        QCOMPARE(edited, QStringLiteral("IBM"));
+
+        share->AimAt(ibm);
+        QVERIFY(!share->ExcludeAction()->isVisible());
+        QCOMPARE(share->IncludeAction()->text(), QStringLiteral("Include IBM"));
+        share->IncludeAction()->trigger();
+        QCOMPARE(ExcludeList().Count(), 0);
     }
 
     void placementsUserAndFontSurviveARestart_data()
@@ -408,6 +454,8 @@ private Q_SLOTS:
         form = Start();
         QTEST(ExcludeList().Items(), "thirdStart");
         QCOMPARE(Store().contains(QStringLiteral("Main/ExcludeList")), keepSecond);
+        if (keepSecond) // a list, not a text in which a line break could make two symbols
+            QCOMPARE(Store().value(QStringLiteral("Main/ExcludeList")).typeId(), QMetaType::QStringList);
     }
 
     void windowsTabShowsHidesCascadesAndListsTheState()

@@ -25,6 +25,8 @@ private Q_SLOTS:
         QTest::newRow("f has no thousands separator") << us << "%f" << 1234567.891 << "1234567.89";
         QTest::newRow(".01f is one decimal") << us << "%.01f" << -1.93 << "-1.9";
         QTest::newRow(".1f") << us << "%.1f" << 99.94 << "99.9";
+        QTest::newRow("rounds to zero") << us << "%.01f" << -0.04 << "0.0";
+        QTest::newRow("negative zero") << german << "%n" << -0.0 << "0,00";
         QTest::newRow("n groups thousands") << us << "%n" << 1234567.891 << "1,234,567.89";
         QTest::newRow(".0n whole number") << us << "%.0n" << 1234567.0 << "1,234,567";
         QTest::newRow("percent sign") << us << "%f%%" << -1.5 << "-1.50%";

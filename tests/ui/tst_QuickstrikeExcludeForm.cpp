@@ -43,6 +43,10 @@ private Q_SLOTS:
         EditAndLeave(form, QStringLiteral("IBM\n IBM"), QStringLiteral("OKButton"));
         QCOMPARE(ExcludeList().Items().size(), 2);
         QVERIFY(ExcludeList().Contains(QStringLiteral("ibm")) && ExcludeList().Contains(QStringLiteral(" IBM")));
+
+        // A line with a control character is refused, so it can never split into two.
+        EditAndLeave(form, QStringLiteral("IBM\nA\u0007B"), QStringLiteral("OKButton"));
+        QCOMPARE(form.SymbolsMemo()->toPlainText(), QStringLiteral("IBM"));
     }
 
     void cancelAndEscapeRestoreTheListInForce_data()

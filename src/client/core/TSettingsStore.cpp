@@ -44,12 +44,22 @@ bool TSettingsStore::ReadBool(const QString &section, const QString &name, bool 
     return ReadInteger(section, name, defaultValue ? 1 : 0) != 0;
 }
 
+QStringList TSettingsStore::ReadStringList(const QString &section, const QString &name) const
+{
+    return settings_.value(Key(section, name)).toStringList();
+}
+
 bool TSettingsStore::Contains(const QString &section, const QString &name) const
 {
     return settings_.contains(Key(section, name));
 }
 
 void TSettingsStore::WriteString(const QString &section, const QString &name, const QString &value)
+{
+    settings_.setValue(Key(section, name), value);
+}
+
+void TSettingsStore::WriteStringList(const QString &section, const QString &name, const QStringList &value)
 {
     settings_.setValue(Key(section, name), value);
 }

@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 
 // The per-user store of what the client remembers between runs: sections of named
 // values under Kestrova / Corvane Alerts, in the platform's native settings format.
@@ -19,9 +20,12 @@ public:
     qint32 ReadInteger(const QString &section, const QString &name, qint32 defaultValue) const;
     // Any integer other than 0 reads as true.
     bool ReadBool(const QString &section, const QString &name, bool defaultValue) const;
+    // A value written as one text reads as a list of that one text.
+    QStringList ReadStringList(const QString &section, const QString &name) const;
     bool Contains(const QString &section, const QString &name) const;
 
     void WriteString(const QString &section, const QString &name, const QString &value);
+    void WriteStringList(const QString &section, const QString &name, const QStringList &value);
     void WriteInteger(const QString &section, const QString &name, qint32 value);
     void WriteBool(const QString &section, const QString &name, bool value);
     void Remove(const QString &section, const QString &name);

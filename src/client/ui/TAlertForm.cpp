@@ -29,8 +29,8 @@ constexpr TColor DefaultDataTextColor = clWhite;
 
 TAlertForm::TAlertForm(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , lists_(ExcludeList())
-    , alarm_(ExcludeList())
+    , lists_(ExcludeList().Symbols())
+    , alarm_(ExcludeList().Symbols())
 {
     setObjectName(QStringLiteral("AlertForm"));
     // Closing only hides the window; the main window can show it again.
@@ -121,7 +121,7 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
         popup_ = new QMenu(this);
         popup_->setObjectName(QStringLiteral("SharePopup"));
     }
-    shareMenu_ = new TAlertShareMenu(popup_, grid_, kind == dkQuickStrike);
+    shareMenu_ = new TAlertShareMenu(popup_, grid_, title_, kind == dkQuickStrike);
     popup_->addSeparator();
     muteAction_ = popup_->addAction(QStringLiteral("Mute"));
     muteAction_->setObjectName(QStringLiteral("MuteMenuItem"));

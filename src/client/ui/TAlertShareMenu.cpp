@@ -1,18 +1,34 @@
 #include "client/ui/TAlertShareMenu.h"
 
 #include "client/ui/grid/TGridFrame.h"
+#include "shared/SafeText.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QDate>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSaveFile>
 
-TAlertShareMenu::TAlertShareMenu(QMenu *menu, TGridFrame *grid, bool offerExclude, TExcludeList &excludes)
+namespace {
+
+// A symbol in a menu item's text: an "&" stays an "&" instead of marking a mnemonic,
+// and a control character shows instead of acting (a tab would start the shortcut
+// column).
+QString MenuText(const QString &symbol)
+{
+    return VisibleText(symbol).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
+TAlertShareMenu::TAlertShareMenu(QMenu *menu, TGridFrame *grid, const QString &title, bool offerExclude,
+                                 TExcludeList &excludes)
     : QObject(menu)
     , grid_(grid)
+    , title_(title)
     , excludes_(excludes)
 {
     if (!menu->isEmpty())
@@ -22,31 +38,45 @@ TAlertShareMenu::TAlertShareMenu(QMenu *menu, TGridFrame *grid, bool offerExclud
     connect(copySymbol_, &QAction::triggered, this, [this] { QGuiApplication::clipboard()->setText(symbol_); });
     copyRow_ = menu->addAction(QStringLiteral("Copy Row"));
     copyRow_->setObjectName(QStringLiteral("CopyRowMenuItem"));
-    connect(copyRow_, &QAction::triggered, this,
-            [this] { QGuiApplication::clipboard()->setText(RowAsText(grid_->ExportRow(row_))); });
+    connect(copyRow_, &QAction::triggered, this, [this] { QGuiApplication::clipboard()->setText(RowAsText(row_)); });
     export_ = menu->addAction(QStringLiteral("Export to CSV…"));
     export_->setObjectName(QStringLiteral("ExportCsvMenuItem"));
     connect(export_, &QAction::triggered, this, &TAlertShareMenu::ExportChosen);
     if (offerExclude) {
+        // The same as adding or removing the line in the exclude dialog: later alerts
+        // of the symbol are dropped or shown again, the rows already shown stay.
         exclude_ = menu->addAction(QString());
         exclude_->setObjectName(QStringLiteral("ExcludeSymbolMenuItem"));
-        // The same as adding the line in the exclude dialog: later alerts of the
-        // symbol are dropped, the rows already shown stay.
         connect(exclude_, &QAction::triggered, this, [this] { excludes_.Add(symbol_); });
+        include_ = menu->addAction(QString());
+        include_->setObjectName(QStringLiteral("IncludeSymbolMenuItem"));
+        connect(include_, &QAction::triggered, this, [this] { excludes_.Remove(symbol_); });
     }
     AimAt(QPoint(-1, -1));
 }
 
 void TAlertShareMenu::AimAt(const QPoint &viewportPos)
 {
-    symbol_ = grid_->SymbolAt(viewportPos, row_);
-    const bool onRow = !symbol_.isEmpty();
-    copySymbol_->setEnabled(onRow);
-    copyRow_->setEnabled(onRow);
-    if (exclude_) {
-        exclude_->setVisible(onRow);
-        exclude_->setText(QStringLiteral("Exclude ") + symbol_);
-    }
+    int row = -1;
+    symbol_ = grid_->SymbolAt(viewportPos, row);
+    const bool onAlert = !symbol_.isEmpty();
+    row_ = onAlert ? grid_->ExportRow(row) : TExportRow();
+    copySymbol_->setEnabled(onAlert);
+    copyRow_->setEnabled(onAlert);
+    ShowExcludeItems();
+}
+
+void TAlertShareMenu::ShowExcludeItems()
+{
+    if (!exclude_)
+        return;
+    const bool onAlert = !symbol_.isEmpty();
+    const bool excluded = onAlert && excludes_.Contains(symbol_);
+    exclude_->setVisible(onAlert && !excluded);
+    exclude_->setEnabled(TExcludeList::Accepts(symbol_));
+    exclude_->setText(QStringLiteral("Exclude ") + MenuText(symbol_));
+    include_->setVisible(excluded);
+    include_->setText(QStringLiteral("Include ") + MenuText(symbol_));
 }
 
 bool TAlertShareMenu::ExportTo(const QString &path, QString &error) const
@@ -61,10 +91,16 @@ bool TAlertShareMenu::ExportTo(const QString &path, QString &error) const
 void TAlertShareMenu::ExportChosen()
 {
     QWidget *window = grid_->window();
-    const QString path = QFileDialog::getSaveFileName(window, QStringLiteral("Export to CSV"), QString(),
-                                                      QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty())
+    QFileDialog dialog(window, QStringLiteral("Export to CSV"), QString(), QStringLiteral("CSV files (*.csv)"));
+    dialog.setObjectName(QStringLiteral("ExportCsvDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets ".csv", before the dialog asks about
+    // replacing a file of that name.
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.selectFile(ProposedCsvName(title_, QDate::currentDate()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
+    const QString path = dialog.selectedFiles().constFirst();
     QString error;
     if (!ExportTo(path, error))
         QMessageBox::warning(window, QStringLiteral("Export to CSV"),

@@ -36,7 +36,7 @@ namespace {
 const QString ProgramVersion = QStringLiteral(" 1.1.22");
 const QString MainSection = QStringLiteral("Main");
 const QString KeepExcludeListName = QStringLiteral("KeepExcludeList");
-// The kept symbols, one per line.
+// The kept symbols, a list.
 const QString ExcludeListName = QStringLiteral("ExcludeList");
 const QString MuteName = QStringLiteral("Mute");
 
@@ -218,8 +218,11 @@ QWidget *TMainForm::BuildWindowsTab()
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(configureExternalLinkingButton_);
     buttons->addWidget(setFontButton_);
-    buttons->addWidget(quickStrikeExcludeButton_);
     buttons->addStretch();
+    // A row of its own, so the window keeps its width when the button shows.
+    auto *excludeButtons = new QHBoxLayout;
+    excludeButtons->addWidget(quickStrikeExcludeButton_);
+    excludeButtons->addStretch();
 
     desk_ = new TWindowDesk(alertWindows_, alertWindowsListBox_, this);
     auto *layout = new QVBoxLayout(tab);
@@ -227,6 +230,7 @@ QWidget *TMainForm::BuildWindowsTab()
     layout->addWidget(alertWindowsListBox_, 1);
     layout->addLayout(desk_->MakeButtons(tab));
     layout->addLayout(buttons);
+    layout->addLayout(excludeButtons);
     layout->addWidget(keepExcludeListCheckBox_);
     return tab;
 }
@@ -249,7 +253,12 @@ void TMainForm::FormCreate()
     setWindowTitle(caption);
 
     CreateAlertWindows(ini);
-    quickStrikeExcludeButton_->setVisible(ini.ReadString("General", "exclude list", "0") == "1");
+    // An exclusion can always be undone: the editor is there whenever a QuickStrike
+    // window's menu can exclude a symbol or symbols were kept from an earlier run.
+    const auto isQuickStrike = [](const TAlertForm *window) { return window->DisplayKind() == dkQuickStrike; };
+    const bool quickStrikeWindow = std::any_of(alertWindows_.cbegin(), alertWindows_.cend(), isQuickStrike);
+    quickStrikeExcludeButton_->setVisible(ini.ReadString("General", "exclude list", "0") == "1" || quickStrikeWindow
+                                          || ExcludeList().Count() > 0);
 
     RestoreMainPosition();
     for (TAlertForm *window : qAsConst(alertWindows_))
@@ -375,8 +384,11 @@ void TMainForm::RestoreExcludeList()
     keepExcludeListCheckBox_->setChecked(keep);
     if (!keep)
         return;
-    const QStringList symbols = settingsStore_->ReadString(MainSection, ExcludeListName, QString())
-                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Earlier versions kept the symbols as one text, one per line. The list refuses
+    // line breaks in a symbol, so splitting every entry reads either form.
+    QStringList symbols;
+    for (const QString &entry : settingsStore_->ReadStringList(MainSection, ExcludeListName))
+        symbols += entry.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &symbol : symbols.mid(0, MostKeptExcludes))
         ExcludeList().Add(symbol);
 }
@@ -389,7 +401,7 @@ void TMainForm::SaveExcludeList()
         return;
     settingsStore_->WriteBool(MainSection, KeepExcludeListName, keep);
     if (keep)
-        settingsStore_->WriteString(MainSection, ExcludeListName, ExcludeList().Items().join(QLatin1Char('\n')));
+        settingsStore_->WriteStringList(MainSection, ExcludeListName, ExcludeList().Items());
     else
         settingsStore_->Remove(MainSection, ExcludeListName);
 }

@@ -19,6 +19,8 @@ TQuickstrikeExcludeForm::TQuickstrikeExcludeForm(TExcludeList &list, QWidget *pa
     symbolsMemo_->setObjectName(QStringLiteral("SymbolsMemo"));
     symbolsMemo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     symbolsMemo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab goes on to the buttons: the list refuses a symbol holding a tab.
+    symbolsMemo_->setTabChangesFocus(true);
 
     okButton_ = new QPushButton(QStringLiteral("Update"), this);
     okButton_->setObjectName(QStringLiteral("OKButton"));
@@ -54,6 +56,8 @@ void TQuickstrikeExcludeForm::EditCycle()
 
 void TQuickstrikeExcludeForm::ApplyLines()
 {
+    // Lines the list refuses (a control or invisible character in them) are left
+    // out, so the editor shows afterwards what is in force.
     list_.Clear();
     const QStringList lines = symbolsMemo_->toPlainText().split(QLatin1Char('\n'));
     for (const QString &line : lines)

@@ -18,7 +18,8 @@ public:
     explicit TQuickstrikeExcludeForm(TExcludeList &list = ExcludeList(), QWidget *parent = nullptr);
 
     // Shows the dialog modally; "Update" replaces the list with the editor's non-empty
-    // lines, taken exactly as typed. Either way the editor then shows the list.
+    // lines, taken exactly as typed, that the list accepts. Either way the editor then
+    // shows the list.
     void EditCycle();
 
     QPlainTextEdit *SymbolsMemo() const { return symbolsMemo_; }

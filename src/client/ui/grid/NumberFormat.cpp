@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <cmath>
+
 namespace {
 
 struct TDirective
@@ -47,7 +49,13 @@ QString FormatOne(const TDirective &directive, const TFormatArg &arg)
     const double value = std::get<double>(arg);
     if (type == QLatin1Char('f') || type == QLatin1Char('n')) {
         const int decimals = directive.precision >= 0 ? directive.precision : 2;
-        return NumberLocale(type == QLatin1Char('n')).toString(value, 'f', decimals);
+        const QLocale locale = NumberLocale(type == QLatin1Char('n'));
+        const QString text = locale.toString(value, 'f', decimals);
+        if (!std::signbit(value))
+            return text;
+        // A value that rounds to zero shows as zero: "-0.0" would read as a fall.
+        const QString zero = locale.toString(0.0, 'f', decimals);
+        return text == locale.negativeSign() + zero ? zero : text;
     }
     AZ_ASSERT_MSG(false, "Unknown format directive.");
     return QString();
