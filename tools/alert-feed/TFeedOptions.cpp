@@ -147,6 +147,8 @@ QString ParseFeedOptions(const QStringList &givenArguments, TFeedOptions &option
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     parser.addOption(help);
+    // Answered by main before the options are read; listed here for --help.
+    parser.addOption(QCommandLineOption(QStringLiteral("version"), QStringLiteral("Show the version.")));
     const auto value = [&parser](const char *name, const char *valueName, const char *text) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(text),
                                             QString::fromLatin1(valueName)));

@@ -108,6 +108,10 @@ int main(int argc, char **argv)
         std::fputs(TTapOptions::Usage().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (arguments.contains(QLatin1String("--version"))) {
+        std::puts("azurev-tap " AZUREV_VERSION);
+        return 0;
+    }
 
     TTapOptions options;
     QString error;
