@@ -13,9 +13,38 @@
 #include <QScopeGuard>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Answered before anything graphical exists, so they work without a display. True when
+// one was asked for.
+bool AnswerHelpOrVersion(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("vadevor-azurev " AZUREV_VERSION);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs("usage: vadevor-azurev [--help] [--version]\n"
+                       "The Vadevor Azurev desktop client for real-time stock-market alerts. It reads\n"
+                       "KVX.ini from the current folder (alert windows, server address, proxies) and\n"
+                       "keeps what it remembers in ~/.config/Kestrova/Corvane Alerts.conf.\n"
+                       "See vadevor-azurev(1).\n",
+                       stdout);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    if (AnswerHelpOrVersion(argc, argv))
+        return 0;
     ReturnLargeBlocksToTheSystem();
     TReportingApplication application(argc, argv);
     ReturnFreeHeapPagesEveryMinute(&application);

@@ -553,6 +553,9 @@ void TestAlertFeed::recordWritesEveryRequest()
 {
     TFeedProcess feed;
     const QString record = feed.TempPath("requests.jsonl");
+    // There before and open to everyone: the feed closes it to others.
+    QVERIFY(WriteFile(record, "old"));
+    QVERIFY(QFile::setPermissions(record, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
     QVERIFY(feed.Start({"--record", record}));
     TServerFrame frame;
     {
@@ -565,12 +568,17 @@ void TestAlertFeed::recordWritesEveryRequest()
     }
     TRawAlertClient second;
     QVERIFY(second.Connect(feed.Port()));
-    second.SendLoginBurst("anna", "secret", "0123", {});
+    // A user name that would clear the screen of whoever reads the log.
+    second.SendLoginBurst("anna\x1b[2J", "secret", "0123", {});
     QVERIFY(second.FrameFor(TRawAlertClient::FirstPingId, frame));
 
     QFile file(record);
+    QCOMPARE(file.permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                                     | QFileDevice::WriteUser);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+    const QByteArray recorded = file.readAll();
+    QVERIFY(!recorded.contains("secret") && !recorded.contains("cret"));
+    const QList<QByteArray> lines = recorded.trimmed().split('\n');
     QCOMPARE(lines.size(), 10);
     QVector<QJsonObject> records;
     for (const QByteArray &line : lines) {
@@ -597,12 +605,14 @@ void TestAlertFeed::recordWritesEveryRequest()
     }
     QCOMPARE(field(0, "message_id"), QStringLiteral("1"));
     QCOMPARE(field(0, "username"), QStringLiteral("anna"));
-    QCOMPARE(field(0, "password"), QStringLiteral("s\"cret"));
+    QCOMPARE(field(0, "password"), QStringLiteral("***"));
     QVERIFY(records[0]["request"].toObject().contains("session_id"));
     QCOMPARE(field(0, "session_id"), QString());
     QCOMPARE(field(3, "category"), QStringLiteral("QuickStrike"));
     QVERIFY(!records[3]["request"].toObject().contains("message_id"));
     QCOMPARE(field(7, "session_id"), QStringLiteral("0123"));
+    QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("anna\\x1b[2J logged in"), 10000);
+    QVERIFY(!feed.ErrorOutput().contains('\x1b'));
 }
 
 void TestAlertFeed::replaySendsRecordedBodies_data()

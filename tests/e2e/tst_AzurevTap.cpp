@@ -150,6 +150,31 @@ private Q_SLOTS:
         QCOMPARE(tap.exitCode(), 0);
     }
 
+    void serverTextReachesTheTerminalEscaped()
+    {
+        FakeAlertServer server;
+        QVERIFY(server.Listening());
+        // A stop reason that would recolour the terminal, retitle its window and, as C1
+        // CSI, clear it.
+        server.OnRequest = [](FakeAlertClient &client, const TMessageToServer &request) {
+            if (request.Value("command") == "login")
+                client.SendFrame(request.Value("message_id").toInt(),
+                                 "STOP\r\n\x1b[31mRED\x1b]0;owned\x07 \xc2\x9b" "2J\x7f");
+        };
+        QTemporaryDir folder;
+        QProcess tap;
+        Start(tap, folder.path(), {"--server", server.Address(), "--user", "ann", "--password-stdin"});
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += tap.readAllStandardError()).contains("status: \\x1b[31mRED"), WaitMs);
+        tap.terminate();
+        QVERIFY(tap.waitForFinished(WaitMs));
+        err += tap.readAllStandardError();
+        QVERIFY2(err.contains("status: \\x1b[31mRED\\x1b]0;owned\\x07 \\x9b2J\\x7f"), err.constData());
+        for (const char control : {'\x1b', '\x07', '\x7f'})
+            QVERIFY(!err.contains(control));
+        QVERIFY(!err.contains("\xc2\x9b"));
+    }
+
     void refusesToRunWithoutCredentials_data()
     {
         QTest::addColumn<QStringList>("arguments");

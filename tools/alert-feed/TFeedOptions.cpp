@@ -14,24 +14,23 @@ QString Invalid(const QString &option, const QString &value, const QString &expe
 QString ParseSeconds(const QCommandLineParser &parser, const QString &name,
                      std::optional<double> &seconds);
 
-// "HOST:PORT", "[IPv6]:PORT", ":PORT" or "*:PORT" (every interface).
+// "HOST:PORT", "[IPv6]:PORT", "PORT" or ":PORT" (loopback), or "*:PORT" (every
+// interface). A test server opens other interfaces only when asked by name.
 QString ParseListen(const QString &option, const QString &text, QHostAddress &listenAddress,
                     quint16 &listenPort)
 {
     const int colon = text.lastIndexOf(u':');
-    if (colon < 0)
-        return Invalid(option, text, QStringLiteral("expected HOST:PORT"));
     bool ok = false;
     const uint port = text.mid(colon + 1).toUInt(&ok);
     if (!ok || port > 65535)
-        return Invalid(option, text, QStringLiteral("bad port"));
-    QString host = text.left(colon);
+        return Invalid(option, text, colon < 0 ? QStringLiteral("expected HOST:PORT") : QStringLiteral("bad port"));
+    QString host = colon < 0 ? QString() : text.left(colon);
     if (host.startsWith(u'[') && host.endsWith(u']'))
         host = host.mid(1, host.size() - 2);
     QHostAddress address;
-    if (host.isEmpty() || host == u"*")
+    if (host == u"*")
         address = QHostAddress(QHostAddress::Any);
-    else if (host.compare(u"localhost", Qt::CaseInsensitive) == 0)
+    else if (host.isEmpty() || host.compare(u"localhost", Qt::CaseInsensitive) == 0)
         address = QHostAddress(QHostAddress::LocalHost);
     else if (!address.setAddress(host))
         return Invalid(option, text, QStringLiteral("host must be an IP address or localhost"));
@@ -148,12 +147,15 @@ QString ParseFeedOptions(const QStringList &givenArguments, TFeedOptions &option
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     parser.addOption(help);
+    // Answered by main before the options are read; listed here for --help.
+    parser.addOption(QCommandLineOption(QStringLiteral("version"), QStringLiteral("Show the version.")));
     const auto value = [&parser](const char *name, const char *valueName, const char *text) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(text),
                                             QString::fromLatin1(valueName)));
     };
     value("listen", "HOST:PORT",
-          "Address to listen on (default 127.0.0.1:9339; port 0 picks a free one).");
+          "Address to listen on (default 127.0.0.1:9339; PORT or :PORT is loopback, *:PORT every "
+          "interface; port 0 picks a free one).");
     value("rate", "ALERTS_PER_SECOND", "Alerts per second over all categories (default 20).");
     value("seed", "N", "Seed of the market: the same seed gives the same alert bodies.");
     value("ini", "FILE",
@@ -163,7 +165,9 @@ QString ParseFeedOptions(const QStringList &givenArguments, TFeedOptions &option
           "smb); repeatable.");
     value("users", "FILE", "Accept only the logins of these name:password lines.");
     value("replay", "FILE", "Send the recorded bodies of FILE instead of synthetic ones.");
-    value("record", "FILE", "Write every request received to FILE, one JSON object per line.");
+    value("record", "FILE",
+          "Write every request received to FILE, one JSON object per line, passwords masked; "
+          "the file is readable by its owner only.");
     value("max-seconds", "N", "Exit after N seconds.");
     value("max-alerts", "N", "Send N synthetic alerts and then no more.");
     value("burst", "N", "Send N synthetic alerts as fast as the clients take them, and then no more.");

@@ -28,7 +28,8 @@ QByteArray JsonLine(int connection, const TMessageToServer &request)
         first = false;
         AppendJsonString(line, field.Key);
         line.append(':');
-        AppendJsonString(line, field.Value);
+        // A record is for seeing what a client sent, never for keeping its secrets.
+        AppendJsonString(line, IsSecretKey(field.Key) ? QByteArray("***") : field.Value);
     }
     line.append("}}\n");
     return line;
@@ -38,8 +39,10 @@ QByteArray JsonLine(int connection, const TMessageToServer &request)
 
 QString TRequestRecorder::Open(const QString &fileName)
 {
+    // Logins and sessions are in it: the owner's only, also when the file was there before.
+    constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     file_.setFileName(fileName);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate, ownerOnly) || !file_.setPermissions(ownerOnly))
         return QStringLiteral("cannot write record file %1: %2").arg(fileName, file_.errorString());
     return QString();
 }

@@ -9,8 +9,9 @@ class TMessageToServer;
 // test can check what a client sent:
 //   {"connection":2,"request":{"message_id":"1","command":"login",...}}
 // Connections are numbered from 1 in the order they were accepted; the request's pairs
-// keep their order. Texts are read as UTF-8. Each line is flushed at once, so the file
-// can be read while the feed runs.
+// keep their order, and the value of every key that names a password, secret or token
+// is "***". Texts are read as UTF-8. Each line is flushed at once, so the file can be
+// read while the feed runs; only its owner can.
 class TRequestRecorder
 {
 public:

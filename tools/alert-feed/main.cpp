@@ -12,6 +12,10 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("alert-feed"));
+    if (QCoreApplication::arguments().contains(QLatin1String("--version"))) {
+        std::puts("alert-feed " AZUREV_VERSION);
+        return 0;
+    }
 
     TFeedOptions options;
     QString help;

@@ -48,6 +48,7 @@ QString TTapOptions::Usage()
 {
     return QStringLiteral(
         "usage: azurev-tap --user NAME --password-stdin [--server HOST:PORT] [--category C]...\n"
+        "       azurev-tap --help | --version\n"
         "Logs in to the alert server, subscribes the categories and prints every alert as one\n"
         "JSON object per line on standard output; status changes go to standard error.\n"
         "Without --server and --category, KVX.ini in the current folder supplies the server\n"

@@ -10,6 +10,7 @@
 
 #include "client/core/TMainConnection.h"
 #include "shared/DebugSink.h"
+#include "shared/SafeText.h"
 
 #include <QCoreApplication>
 
@@ -23,6 +24,14 @@ namespace {
 void PrintError(const QString &text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+// One line of what the server or the connection reported: controls in it are shown
+// escaped, so no byte the server sends can steer the terminal or forge a line.
+void PrintReport(const char *prefix, const QString &text)
+{
+    std::fprintf(stderr, "%s%s\n", prefix, TerminalSafe(text.toUtf8()).constData());
     std::fflush(stderr);
 }
 
@@ -99,6 +108,10 @@ int main(int argc, char **argv)
         std::fputs(TTapOptions::Usage().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (arguments.contains(QLatin1String("--version"))) {
+        std::puts("azurev-tap " AZUREV_VERSION);
+        return 0;
+    }
 
     TTapOptions options;
     QString error;
@@ -112,7 +125,7 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    SetDebugReceiver([](const QString &text) { PrintError(QStringLiteral("debug: ") + text); });
+    SetDebugReceiver([](const QString &text) { PrintReport("debug: ", text); });
 
     TTerminationSignals termination;
     termination.OnTerminate = [] { QCoreApplication::quit(); };
@@ -132,7 +145,7 @@ int main(int argc, char **argv)
     });
     stallReporter.StartIfRequested();
     connection.OnStatusChange = [&connection] {
-        PrintError(QStringLiteral("status: ") + connection.Status());
+        PrintReport("status: ", connection.Status());
     };
 
     connection.SetUsername(options.UserName);

@@ -2,15 +2,58 @@
 
 #include "client/core/TSettingsStore.h"
 
+#include "shared/DebugSink.h"
 #include "shared/TIniFile.h"
 #include "shared/TTalkWithServer.h"
 
+#include <QUrl>
 
 namespace {
 
 constexpr qint32 DefaultSocksPort = 1080;
 constexpr qint32 DefaultHttpProxyPort = 8080;
 constexpr qint32 DefaultSocksLevel = 5;
+
+// Keys whose value is one of a few words. Empty reads as absent.
+struct TChoiceKey
+{
+    const char *Key;
+    QByteArrayList Allowed;
+    const char *Shown;
+};
+
+const TChoiceKey ChoiceKeys[] = {
+    {"tls", {"1", "0"}, "1 or 0"},
+    {"socks level", {"4", "5"}, "4 or 5"},
+};
+
+QString Mistake(const QString &what)
+{
+    return QStringLiteral("KVX.ini, [Connection]: ") + what + QStringLiteral("; not connecting.");
+}
+
+// The first mistake in the section, or an empty text.
+QString FindMistake(const TIniFile &ini, const QString &tunnel)
+{
+    for (const TChoiceKey &choice : ChoiceKeys) {
+        const QByteArray value = ini.ReadString("Connection", choice.Key, QByteArray());
+        if (!value.isEmpty() && !choice.Allowed.contains(value))
+            return Mistake(QStringLiteral("\"%1\" is \"%2\" but must be %3")
+                               .arg(QLatin1String(choice.Key), QString::fromUtf8(value),
+                                    QLatin1String(choice.Shown)));
+    }
+    if (tunnel.isEmpty())
+        return QString();
+    const QString scheme = QUrl(tunnel).scheme().toLower();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        return Mistake(QStringLiteral("the tunnel \"%1\" is not an http:// or https:// URL").arg(tunnel));
+    // TLS asked for must never quietly become a tunnel in clear text.
+    if (scheme == QLatin1String("http") && ini.ReadString("Connection", "tls", QByteArray()) == "1")
+        return Mistake(QStringLiteral("tls=1 asks for TLS but the tunnel \"%1\" is plain http; "
+                                      "use an https:// tunnel")
+                           .arg(tunnel));
+    return QString();
+}
 
 // "host:port" split at the last colon; a port that is not a number reads as 0, which
 // no connection accepts, rather than silently as another port.
@@ -23,7 +66,15 @@ void SplitHostPort(const QString &text, qint32 defaultPort, QString &host, qint3
         port = 0;
 }
 
-QString Password(const TIniFile &ini, const char *key, const TConnectionSettings::TStoredValue &storedValue)
+// The store's key of a password that belongs to one proxy, e.g.
+// "http proxy password/proxy.corp.example:3128". Host names ignore letter case.
+QString ProxyPasswordKey(const char *key, const QString &host, qint32 port)
+{
+    return QLatin1String(key) + QLatin1Char('/') + host.toLower() + QLatin1Char(':') + QString::number(port);
+}
+
+QString Password(const TIniFile &ini, const char *key, const QString &storeKey,
+                 const TConnectionSettings::TStoredValue &storedValue)
 {
     // Present in the file, even empty, it wins over the store. Values are trimmed of
     // control characters, so this one never comes from a file.
@@ -31,7 +82,23 @@ QString Password(const TIniFile &ini, const char *key, const TConnectionSettings
     const QByteArray fromFile = ini.ReadString("Connection", key, absent);
     if (fromFile != absent)
         return QString::fromUtf8(fromFile);
-    return storedValue ? storedValue(QString::fromLatin1(key)) : QString();
+    return storedValue ? storedValue(storeKey) : QString();
+}
+
+// A password stored under the bare key, as older versions read it, names no proxy: it
+// is sent to none, and the user learns where it belongs now.
+void ReportUnboundPassword(const char *key, const QString &proxyKey,
+                           const TConnectionSettings::TStoredValue &storedValue)
+{
+    if (!storedValue || storedValue(QLatin1String(key)).isEmpty())
+        return;
+    QString text = QStringLiteral("Class=EConfigurationValue, Message=the settings store's \"%1\" names no "
+                                  "proxy and is sent to none; store it again in its [Connection] group as "
+                                  "\"%1/HOST:PORT\" of the proxy it belongs to")
+                       .arg(QLatin1String(key));
+    if (!proxyKey.isEmpty())
+        text += QStringLiteral(" (for the proxy in KVX.ini: \"%1\")").arg(proxyKey);
+    DebugOutput(text + QStringLiteral(", Location=settings store, Connection"));
 }
 
 } // namespace
@@ -40,23 +107,33 @@ TConnectionSettings TConnectionSettings::Read(const TIniFile &ini, const TStored
 {
     TConnectionSettings settings;
     settings.TunnelAddress = ini.ReadText("Connection", "tunnel", QString()).trimmed();
+    settings.Error = FindMistake(ini, settings.TunnelAddress);
+    if (!settings.Error.isEmpty())
+        DebugOutput(QStringLiteral("Class=EConfigurationValue, Message=") + settings.Error
+                    + QStringLiteral(", Location=KVX.ini, Connection"));
 
+    QString socksPasswordKey;
     const QString socks = ini.ReadText("Connection", "socks", QString());
     if (!socks.isEmpty()) {
         SplitHostPort(socks, DefaultSocksPort, settings.SocksServer, settings.SocksPort);
+        socksPasswordKey = ProxyPasswordKey("socks password", settings.SocksServer, settings.SocksPort);
         settings.SocksLevel = ini.ReadInteger("Connection", "socks level", DefaultSocksLevel);
         settings.SocksUser = ini.ReadText("Connection", "socks user", QString());
         if (!settings.SocksUser.isEmpty())
-            settings.SocksPassword = Password(ini, "socks password", storedValue);
+            settings.SocksPassword = Password(ini, "socks password", socksPasswordKey, storedValue);
     }
 
+    QString proxyPasswordKey;
     const QString proxy = ini.ReadText("Connection", "http proxy", QString());
     if (!proxy.isEmpty()) {
         SplitHostPort(proxy, DefaultHttpProxyPort, settings.HttpProxyHost, settings.HttpProxyPort);
+        proxyPasswordKey = ProxyPasswordKey("http proxy password", settings.HttpProxyHost, settings.HttpProxyPort);
         settings.HttpProxyUser = ini.ReadText("Connection", "http proxy user", QString());
         if (!settings.HttpProxyUser.isEmpty())
-            settings.HttpProxyPassword = Password(ini, "http proxy password", storedValue);
+            settings.HttpProxyPassword = Password(ini, "http proxy password", proxyPasswordKey, storedValue);
     }
+    ReportUnboundPassword("socks password", socksPasswordKey, storedValue);
+    ReportUnboundPassword("http proxy password", proxyPasswordKey, storedValue);
 
     settings.UseTls = ini.ReadString("Connection", "tls", QByteArray()) == "1";
     return settings;

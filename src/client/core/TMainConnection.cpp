@@ -74,6 +74,7 @@ TMainConnection::TMainConnection(const QString &iniFileName, TTickSource ticks)
     const TIniFile ini(iniFileName);
     serverAddress_ = ini.ReadText("Connection", "address", DefaultServerAddress);
     transport_ = TConnectionSettings::Read(ini, StoredConnectionValue);
+    status_ = transport_.Error;
 }
 
 TMainConnection::~TMainConnection()
@@ -204,6 +205,9 @@ void TMainConnection::SetStatus(const QString &status)
 
 void TMainConnection::WakeUp()
 {
+    // A KVX.ini mistake must never mean less security than asked for: no session at all.
+    if (!transport_.Error.isEmpty())
+        return SetStatus(transport_.Error);
     if (!session_)
         CreateSession();
     if (session_->State() != TTalkWithServer::TState::Waiting || session_->ConnectStarted())

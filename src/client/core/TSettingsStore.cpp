@@ -1,11 +1,39 @@
 #include "client/core/TSettingsStore.h"
 
+#include "shared/DebugSink.h"
 #include "shared/TIniFile.h"
+#include "shared/TMessageToServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions Others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                            | QFileDevice::ReadOther | QFileDevice::WriteOther;
+
+} // namespace
 
 TSettingsStore::TSettingsStore()
     : settings_(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kestrova"),
                 QStringLiteral("Corvane Alerts"))
 {
+    if (QFile::permissions(FileName()).testAnyFlags(Others) && HoldsSecret()) {
+        DebugOutput(QStringLiteral("Class=ESettingsStore, Message=%1 holds a password and was open to other "
+                                   "users; it is now readable by you only. Change the password if someone "
+                                   "else may have read it, Location=settings store")
+                        .arg(FileName()));
+        KeepToOwner();
+    }
+}
+
+TSettingsStore::~TSettingsStore()
+{
+    Flush();
 }
 
 QString TSettingsStore::Key(const QString &section, const QString &name)
@@ -81,5 +109,27 @@ void TSettingsStore::Remove(const QString &section, const QString &name)
 
 void TSettingsStore::Flush()
 {
+    // Closed before the rewrite, which keeps the permissions of the file it replaces.
+    const bool secret = HoldsSecret();
+    if (secret)
+        KeepToOwner();
     settings_.sync();
+    if (secret)
+        KeepToOwner();
+}
+
+bool TSettingsStore::HoldsSecret() const
+{
+    const QStringList keys = settings_.allKeys();
+    return std::any_of(keys.begin(), keys.end(), [](const QString &key) { return IsSecretKey(key.toUtf8()); });
+}
+
+void TSettingsStore::KeepToOwner() const
+{
+    const QString fileName = FileName();
+    if (!QFile::exists(fileName)) {
+        QDir().mkpath(QFileInfo(fileName).absolutePath());
+        QFile(fileName).open(QIODevice::WriteOnly | QIODevice::NewOnly, OwnerOnly);
+    }
+    QFile::setPermissions(fileName, OwnerOnly);
 }

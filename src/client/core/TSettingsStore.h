@@ -10,10 +10,19 @@
 // share the one store.
 // Integers are written as numbers and Booleans as the text "0" or "1"; reading an
 // integer accepts a number or its text, so values written either way read back.
+//
+// A store that holds a secret (a value whose name says password, secret or token) is
+// kept readable by its owner only: it is written that way, and one found readable by
+// others when it is opened is reported to the debug window and closed to them.
 class TSettingsStore
 {
 public:
     TSettingsStore();
+    // Writes out what is not written yet.
+    ~TSettingsStore();
+
+    TSettingsStore(const TSettingsStore &) = delete;
+    TSettingsStore &operator=(const TSettingsStore &) = delete;
 
     QString ReadString(const QString &section, const QString &name, const QString &defaultValue) const;
     // A value that is neither a number nor an integer text reads as the default.
@@ -33,8 +42,14 @@ public:
     // Writes everything out now.
     void Flush();
 
+    QString FileName() const { return settings_.fileName(); }
+
 private:
     static QString Key(const QString &section, const QString &name);
+    bool HoldsSecret() const;
+    // The file readable and writable by its owner only; made empty first when it does
+    // not exist yet, so the secret is never in a file others may read.
+    void KeepToOwner() const;
 
     QSettings settings_;
 };
