@@ -84,6 +84,10 @@ void TDesktopNotifier::ShowInTray(const QString &title, const QString &message)
         trayIcon_->setToolTip(QStringLiteral("Vadevor Azurev"));
         trayIcon_->show();
     }
-    // The balloon's title may be read as markup, its message never is.
-    trayIcon_->showMessage(ServiceText(title), ShownText(message), QSystemTrayIcon::Information);
+    // The balloon's message is plain text. Its title is read as markup only when it
+    // holds a "<", and then escaping it shows every character as it is.
+    QString shownTitle = ShownText(title);
+    if (shownTitle.contains(QLatin1Char('<')))
+        shownTitle = shownTitle.toHtmlEscaped();
+    trayIcon_->showMessage(shownTitle, ShownText(message), QSystemTrayIcon::Information);
 }
