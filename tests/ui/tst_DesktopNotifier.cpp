@@ -79,14 +79,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        const QString last = QStringLiteral("Last 12.50");
-        QTest::newRow("plain") << "IBM – Quick" << last << "IBM – Quick | Last 12.50";
         QTest::newRow("markup") << "<b>x</b> – Quick" << "<img src=x>&amp;"
                                 << "&lt;b&gt;x&lt;/b&gt; – Quick | &lt;img src=x&gt;&amp;amp;";
-        QTest::newRow("bidi override") << QStringLiteral("ABC\u202eLPPA – Quick") << last
-                                       << QStringLiteral("ABC\ufffdLPPA – Quick | Last 12.50");
-        QTest::newRow("controls") << QStringLiteral("A\nB\x1b[2J") << QStringLiteral("C\u200bD")
-                                  << QStringLiteral("A\ufffdB\ufffd[2J | C\ufffdD");
+        QTest::newRow("bidi and controls") << QStringLiteral("ABC\u202eLPPA – Quick") << QStringLiteral("A\nB\x1b[2J")
+                                           << QStringLiteral("ABC\ufffdLPPA – Quick | A\ufffdB\ufffd[2J");
         QTest::newRow("long") << QString(300, QLatin1Char('W')) << QString(199, QLatin1Char('<'))
                               << QString(199, QLatin1Char('W')) + QStringLiteral("\u2026 | ")
                                      + QStringLiteral("&lt;").repeated(199);
