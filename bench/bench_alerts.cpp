@@ -1,11 +1,14 @@
 // What one alert costs an alert window before its grid sees it: the category test,
-// the field parsing into a hash table and the list rules of the window's kind.
+// the field parsing into a hash table and the list rules of the window's kind; and
+// the call-out's cooldown under a flood of new symbols.
 
 #include "AlertBodies.h"
 #include "BenchMain.h"
 
 #include "client/core/AlertParsing.h"
+#include "client/core/TAlertAlarm.h"
 #include "client/core/TAlertLists.h"
+#include "shared/TIniFile.h"
 #include "shared/tHashTable.h"
 
 namespace {
@@ -189,6 +192,37 @@ void BM_HashTableGet(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_HashTableGet)->ArgName("keys")->Arg(60)->Arg(1500);
+
+// A flood of new symbols at a window that notifies: every alert names a symbol not
+// heard within the cooldown, one a millisecond, so that the given number of symbols
+// is cooling at any time. The cost per alert must not grow with that number.
+void BM_AlarmNewSymbols(benchmark::State &state)
+{
+    const int cooling = int(state.range(0));
+    TSortedSymbolList exclude;
+    TAlertAlarm alarm(exclude);
+    // One millisecond per alert: a cooldown of cooling / 1000 seconds.
+    alarm.LoadConfiguration(
+        TIniFile::FromText("[W]\nnotify=1\nnotify cooldown=" + QByteArray::number(cooling / 1000)), "W");
+    qint64 now = 0;
+    alarm.SetClock([&now] { return now; });
+    // Twice as many names as are cooling, so a name comes back after its cooldown.
+    QVector<TAlertSummary> alerts(2 * cooling);
+    for (int i = 0; i < alerts.size(); ++i)
+        alerts[i].Symbol = "N" + QByteArray::number(i);
+    for (const TAlertSummary &alert : alerts) {
+        alarm.Admit(alert);
+        ++now;
+    }
+    int next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(alarm.Admit(alerts[next]).Now);
+        ++now;
+        next = next + 1 == alerts.size() ? 0 : next + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AlarmNewSymbols)->ArgName("cooling")->Arg(1000)->Arg(100000);
 
 } // namespace
 

@@ -406,7 +406,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("keys");
         QTest::addColumn<bool>("muted");
-        // Each alert: seconds from the first one, then the symbol.
+        // Each alert: seconds from the first one, then the symbol, or "tick" for the
+        // window's clock.
         QTest::addColumn<QStringList>("alerts");
         QTest::addColumn<QStringList>("calls");
 
@@ -429,6 +430,12 @@ private Q_SLOTS:
         QTest::newRow("excluded symbol") << QByteArray("sound=beep\nnotify=1\n") << false
                                          << QStringList({"0 xyz", "1 Xyz"}) << QStringList();
         QTest::newRow("muted") << QByteArray("sound=beep\nnotify=1\n") << true << burst << QStringList();
+        QTest::newRow("new symbols call out once a second")
+            << QByteArray("sound=beep\nnotify=1\n") << false
+            << QStringList({"0 IBM", "0 A", "0 B", "1 C", "1 D", "1 tick", "2 tick", "3 E"})
+            << QStringList({"beep", ibm, "beep", QStringLiteral("notify C – Quick | Last 12.50  Change +0.50  10:31:05  and 2 more"),
+                            "beep", QStringLiteral("notify Quick | 1 more alert"), "beep",
+                            QStringLiteral("notify E – Quick | Last 12.50  Change +0.50  10:31:05")});
     }
 
     void alertsSoundAndNotifyAsTheSectionAsks()
@@ -446,12 +453,18 @@ private Q_SLOTS:
             form->MuteAction()->trigger();
         QCOMPARE(form->Muted(), muted);
 
+        int taken = 0;
         for (const QString &alert : alerts) {
             now = alert.section(QLatin1Char(' '), 0, 0).toLongLong() * 1000;
             const QByteArray symbol = alert.section(QLatin1Char(' '), 1).toUtf8();
+            if (symbol == "tick") {
+                form->ExpireBollingersTimerTimer();
+                continue;
+            }
             form->HandleAlert("QS\r\nsymbol=" + symbol + "&last=12.5&prev_close=12&time=10%3A31%3A05");
+            ++taken;
         }
-        QCOMPARE(form->Lists().SymbolOnlyEntries().size(), alerts.size());
+        QCOMPARE(form->Lists().SymbolOnlyEntries().size(), taken);
         QTEST(announcer.Calls, "calls");
     }
 

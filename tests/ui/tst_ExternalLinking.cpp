@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
 #include <QSpinBox>
@@ -153,16 +154,39 @@ private Q_SLOTS:
         }
         QVERIFY(window->isHidden());
 
-        // A symbol that would carry a second line is refused, and the trader is shown why.
-        SendSymbol(QStringLiteral("A\nB"));
-        QCOMPARE(Connector().LinkStatus(), 0);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("MSFT"));
-        QVERIFY(window->isVisible());
-
         QVERIFY_THROWS_EXCEPTION(EAssertionFailed, TExternalLinkingWindow()); // one per program
         window.reset();
         QVERIFY(!ExternalLinkingWindow());
         SendSymbol(QStringLiteral("IBM")); // nobody receives it; nothing happens
+    }
+
+    // A symbol that would carry a second line or look like another ticker is refused,
+    // and the trader is shown why; markup is just text.
+    void symbolsThatCouldPoseAreNeverSent_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("line feed") << QStringLiteral("A\nB") << false;
+        QTest::newRow("bidi override") << QStringLiteral("ABC\u202eLPPA") << false;
+        QTest::newRow("zero width") << QStringLiteral("IB\u200bM") << false;
+        QTest::newRow("line separator") << QStringLiteral("A\u2028B") << false;
+        QTest::newRow("paragraph separator") << QStringLiteral("A\u2029B") << false;
+        QTest::newRow("markup") << QStringLiteral("<b>x</b>") << true;
+    }
+
+    void symbolsThatCouldPoseAreNeverSent()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(bool, sent);
+        LinkTo(TLinkTarget::ltClipboard);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        SendSymbol(symbol);
+        QCOMPARE(QGuiApplication::clipboard()->text(), sent ? symbol : QStringLiteral("before"));
+        QCOMPARE(Connector().LinkStatus(), sent ? 1 : 0);
+        QCOMPARE(window->isVisible(), !sent);
+        auto *status = Connector().findChild<QLabel *>(QStringLiteral("StatusLabel"));
+        QVERIFY(status && status->textFormat() == Qt::PlainText);
+        QCOMPARE(status->text().contains(symbol), sent);
     }
 
     void localProgramReceivesClickedSymbols()
@@ -420,21 +444,50 @@ private Q_SLOTS:
         QVERIFY(QDir::setCurrent(previous));
     }
 
-    void webPageOpensWithTheSymbolEncoded()
+    // Templates are typed into the panel over one saved before; a refused one is not
+    // saved, so the click still opens the page saved before.
+    void webPagesOpenWithTheSymbolEncoded_data()
     {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("opened"); // empty when nothing opens
+        QTest::addColumn<bool>("saved");
+        const QString before = QStringLiteral("https://before.example/?s=IBM");
+        QTest::newRow("placeholder") << "https://charts.example/?s={symbol}&d=1" << "BRK/B&x=1 y"
+                                     << "https://charts.example/?s=BRK%2FB%26x%3D1%20y&d=1" << true;
+        QTest::newRow("appended after /") << "https://charts.example/q/" << "IBM"
+                                          << "https://charts.example/q/IBM" << true;
+        QTest::newRow("appended after =") << " https://charts.example/?s= " << "IBM"
+                                          << "https://charts.example/?s=IBM" << true;
+        QTest::newRow("appended after ?") << "https://charts.example/c?" << "IBM"
+                                          << "https://charts.example/c?IBM" << true;
+        QTest::newRow("no scheme") << "charts {symbol}" << "IBM" << "" << true;
+        QTest::newRow("host would grow") << "https://charts.example" << "IBM" << before << false;
+        QTest::newRow("user would be the host") << "https://charts.example@" << "IBM" << before << false;
+        QTest::newRow("path would grow") << "https://charts.example/q" << "IBM" << before << false;
+    }
+
+    void webPagesOpenWithTheSymbolEncoded()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, symbol);
+        QFETCH(QString, opened);
+        QFETCH(bool, saved);
+        LinkTo(TLinkTarget::ltUrl, 0, QStringLiteral("https://before.example/?s="));
+        auto *urlEdit = Connector().findChild<QLineEdit *>(QStringLiteral("UrlEdit"));
+        urlEdit->setText(page);
+        Q_EMIT urlEdit->editingFinished();
+        QCOMPARE(Connector().Settings().UrlTemplate, saved ? page : QStringLiteral("https://before.example/?s="));
+        QCOMPARE(Connector().StatusText().startsWith(QStringLiteral("Not saved: a web page without {symbol} must end in")),
+                 !saved);
+        QCOMPARE(BuildSymbolUrl(page, symbol).isValid(), saved && !opened.isEmpty());
+
         TUrlRecorder browser;
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "OpenUrl");
-        LinkTo(TLinkTarget::ltUrl, 0, QStringLiteral("https://charts.example/?s={symbol}&d=1"));
-        window->SendSymbol(QStringLiteral("BRK/B&x=1 y"));
-        LinkTo(TLinkTarget::ltUrl, 0, QStringLiteral("https://charts.example/q/"));
-        window->SendSymbol(QStringLiteral("IBM"));
-        LinkTo(TLinkTarget::ltUrl, 0, QStringLiteral("charts {symbol}"));
-        window->SendSymbol(QStringLiteral("IBM"));
+        window->SendSymbol(symbol);
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-
-        QCOMPARE(browser.Opened, QList<QUrl>({QUrl(QStringLiteral("https://charts.example/?s=BRK%2FB%26x%3D1%20y&d=1")),
-                                              QUrl(QStringLiteral("https://charts.example/q/IBM"))}));
-        QVERIFY(Connector().LinkStatus() == 0 && window->isVisible()); // the last template is unusable
+        QCOMPARE(browser.Opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl>({QUrl(opened)}));
+        QCOMPARE(Connector().LinkStatus() == 0 && window->isVisible(), opened.isEmpty());
     }
 
     void panelSettingsPersist()

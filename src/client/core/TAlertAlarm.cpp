@@ -6,11 +6,9 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
-
-// Beyond this many remembered symbols the cooled ones are dropped.
-constexpr int RememberedSymbolsBeforeCleanup = 4096;
 
 qint64 SteadyMilliseconds()
 {
@@ -36,37 +34,55 @@ void TAlertAlarm::LoadConfiguration(const TIniFile &ini, const QByteArray &secti
     notify_ = ini.ReadString(section, "notify", QByteArray()) == "1";
     // A negative cooldown means none: every alert calls out.
     cooldownSeconds_ = std::max(0, ini.ReadInteger(section, "notify cooldown", DefaultCooldownSeconds));
+    cooldown_.SetLengthMs(qint64(cooldownSeconds_) * 1000);
+}
+
+void TAlertAlarm::SetMuted(bool muted)
+{
+    muted_ = muted;
+    if (muted)
+        heldBack_ = 0;
 }
 
 void TAlertAlarm::SetClock(TClock clock)
 {
     clock_ = clock ? std::move(clock) : TClock(SteadyMilliseconds);
-    lastCalled_.clear();
+    cooldown_.Clear();
+    calledOut_ = false;
+    heldBack_ = 0;
 }
 
-bool TAlertAlarm::Admit(const TAlertSummary &alert)
+TAlertAlarm::TCallOut TAlertAlarm::Admit(const TAlertSummary &alert)
 {
     if (muted_ || !Configured() || alert.Symbol.isEmpty() || alert.NoNews
         || exclude_.Contains(DisplayText(alert.Symbol)))
-        return false;
+        return {};
     const qint64 now = clock_();
-    const qint64 cooldownMs = qint64(cooldownSeconds_) * 1000;
-    const auto last = lastCalled_.constFind(alert.Symbol);
-    if (last != lastCalled_.cend() && now - *last < cooldownMs)
-        return false;
-    if (lastCalled_.size() >= RememberedSymbolsBeforeCleanup)
-        ForgetCooledSymbols(now);
-    lastCalled_.insert(alert.Symbol, now);
-    return true;
+    if (!cooldown_.Start(alert.Symbol, now))
+        return {};
+    if (!GapIsOver(now)) {
+        ++heldBack_;
+        return {};
+    }
+    return CallOutNow(now);
 }
 
-void TAlertAlarm::ForgetCooledSymbols(qint64 now)
+int TAlertAlarm::TakeHeldBack()
 {
-    const qint64 cooldownMs = qint64(cooldownSeconds_) * 1000;
-    for (auto it = lastCalled_.begin(); it != lastCalled_.end();) {
-        if (now - *it >= cooldownMs)
-            it = lastCalled_.erase(it);
-        else
-            ++it;
-    }
+    if (heldBack_ == 0)
+        return 0;
+    const qint64 now = clock_();
+    return GapIsOver(now) ? CallOutNow(now).HeldBack : 0;
+}
+
+bool TAlertAlarm::GapIsOver(qint64 now) const
+{
+    return !calledOut_ || now - lastCallOut_ >= CallOutGapMs;
+}
+
+TAlertAlarm::TCallOut TAlertAlarm::CallOutNow(qint64 now)
+{
+    calledOut_ = true;
+    lastCallOut_ = now;
+    return {true, std::exchange(heldBack_, 0)};
 }

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QLocale>
 #include <QMenu>
 #include <QPointer>
 #include <QVBoxLayout>
@@ -207,16 +208,25 @@ void TAlertForm::CallOut(const QByteArray &data)
     if (!alarm_.Configured())
         return;
     const TAlertSummary alert = SummarizeAlert(data);
-    if (!alarm_.Admit(alert))
+    const TAlertAlarm::TCallOut callOut = alarm_.Admit(alert);
+    if (!callOut.Now)
         return;
+    QString message = alert.Figures;
+    if (callOut.HeldBack > 0)
+        message += QStringLiteral("  and %1 more").arg(QLocale().toString(callOut.HeldBack));
+    // The configured title: " (stale)" is about the window, not about this alert.
+    Announce(DisplayText(alert.Symbol) + QStringLiteral(" – ") + title_, message);
+}
+
+void TAlertForm::Announce(const QString &title, const QString &message)
+{
     TAlertAnnouncer &announcer = AlertAnnouncer();
     if (alarm_.PlaysBeep())
         announcer.Beep();
     else if (!alarm_.Sound().isEmpty())
         announcer.PlaySound(alarm_.Sound());
     if (alarm_.Notifies())
-        // The configured title: " (stale)" is about the window, not about this alert.
-        announcer.ShowNotification(DisplayText(alert.Symbol) + QStringLiteral(" – ") + title_, alert.Figures);
+        announcer.ShowNotification(title, message);
 }
 
 void TAlertForm::SetMuted(bool muted)
@@ -263,6 +273,10 @@ void TAlertForm::ShowEntries()
 
 void TAlertForm::ExpireBollingersTimerTimer()
 {
+    // Alerts held back by a burst call out together once it has passed.
+    if (const int heldBack = alarm_.TakeHeldBack())
+        Announce(title_, heldBack == 1 ? QStringLiteral("1 more alert")
+                                       : QStringLiteral("%1 more alerts").arg(QLocale().toString(heldBack)));
     if (lists_.ExpireBollingers(Now()))
         ShowEntries();
     if (TSmbTopListFullGrid *smb = SmbGrid()) {

@@ -61,7 +61,8 @@ public:
     QAction *SortNowAction() const { return sortNowAction_; }
     QAction *MuteAction() const { return muteAction_; }
 
-    // Band-set expiry, then the full top list's sort check.
+    // Alerts held back by a burst of call-outs, band-set expiry, then the full top
+    // list's sort check.
     void ExpireBollingersTimerTimer();
     // Empties a newest-first list.
     void ClearWindow();
@@ -83,6 +84,8 @@ private:
     void ShowEntries();
     // Sounds and notifies for an alert the window took, as its settings ask.
     void CallOut(const QByteArray &data);
+    // Sounds and notifies as the window's section asks.
+    void Announce(const QString &title, const QString &message);
     void UpdateActions();
     TSmbTopListFullGrid *SmbGrid() const;
     // The configured title, with " (stale)" while the link is down.

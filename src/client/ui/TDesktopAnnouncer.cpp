@@ -1,10 +1,9 @@
 #include "client/ui/TDesktopAnnouncer.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QStyle>
-#include <QSystemTrayIcon>
 
 namespace {
 
@@ -23,6 +22,7 @@ QString FindPlayer()
 
 TDesktopAnnouncer::TDesktopAnnouncer()
     : playerProgram_(FindPlayer())
+    , notifier_(QDBusConnection::sessionBus())
 {
     player_.setStandardOutputFile(QProcess::nullDevice());
     player_.setStandardErrorFile(QProcess::nullDevice());
@@ -60,13 +60,5 @@ void TDesktopAnnouncer::PlaySound(const QString &file)
 
 void TDesktopAnnouncer::ShowNotification(const QString &title, const QString &message)
 {
-    if (!trayIcon_) {
-        QIcon icon = QApplication::windowIcon();
-        if (icon.isNull())
-            icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
-        trayIcon_ = std::make_unique<QSystemTrayIcon>(icon);
-        trayIcon_->setToolTip(QStringLiteral("Vadevor Azurev"));
-        trayIcon_->show();
-    }
-    trayIcon_->showMessage(title, message, QSystemTrayIcon::Information);
+    notifier_.Show(title, message);
 }

@@ -1,19 +1,17 @@
 #pragma once
 
 #include "client/ui/TAlertAnnouncer.h"
+#include "client/ui/TDesktopNotifier.h"
 
 #include <QProcess>
 #include <QString>
 
-#include <memory>
-
-class QSystemTrayIcon;
-
-// Sounds through the desktop's sound player and notifications through the system
-// tray. Qt has no sound output of its own here, so a file is handed to paplay (or
-// aplay) as a separate process; without either, when the file is missing or the
-// player fails, the alert beeps instead. The tray icon appears with the first notification, never before.
-// It must go before the application object does.
+// Sounds through the desktop's sound player and notifications through the desktop's
+// notification service or its system tray. Qt has no sound output of its own here,
+// so a file is handed to paplay (or aplay) as a separate process; without either,
+// when the file is missing or the player fails, the alert beeps instead. A tray icon
+// appears only when a notification needs it. It must go before the application
+// object does.
 class TDesktopAnnouncer : public TAlertAnnouncer
 {
 public:
@@ -27,5 +25,5 @@ public:
 private:
     QString playerProgram_;
     QProcess player_;
-    std::unique_ptr<QSystemTrayIcon> trayIcon_;
+    TDesktopNotifier notifier_;
 };

@@ -63,6 +63,8 @@ void TKestrovaGenericConnector2X::BuildPanel()
     urlEdit_->setPlaceholderText(QStringLiteral("https://charts.example.com/?s=") + SymbolPlaceholder());
     statusLabel_ = new QLabel(QStringLiteral("Not linked."), this);
     statusLabel_->setObjectName(QStringLiteral("StatusLabel"));
+    // Outcomes name the symbol, which is server text: never markup.
+    statusLabel_->setTextFormat(Qt::PlainText);
     statusLabel_->setWordWrap(true);
 
     auto *intro = new QLabel(QStringLiteral("Choose where a symbol clicked in an alert window goes. "
@@ -118,7 +120,12 @@ void TKestrovaGenericConnector2X::PanelEdited()
     settings_.Host = hostEdit_->text().trimmed();
     settings_.Port = portBox_->value();
     settings_.Command = commandEdit_->text();
-    settings_.UrlTemplate = urlEdit_->text();
+    // A refused web page keeps the one saved before, and the panel says why.
+    const QString refusal = UrlTemplateRefusal(urlEdit_->text());
+    if (refusal.isEmpty())
+        settings_.UrlTemplate = urlEdit_->text();
+    else
+        statusLabel_->setText(refusal);
     {
         TSettingsStore store;
         settings_.Save(store);

@@ -1,6 +1,7 @@
 #include "client/ui/TSymbolDelivery.h"
 
 #include "client/core/TSettingsStore.h"
+#include "shared/SafeText.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -33,14 +34,6 @@ TLinkTarget TargetFromName(const QString &name)
         if (name == QLatin1String(TargetName(target)))
             return target;
     return TLinkTarget::ltNone;
-}
-
-bool HasControlCharacters(const QString &text)
-{
-    for (QChar c : text)
-        if (c.category() == QChar::Other_Control)
-            return true;
-    return false;
 }
 
 TDeliveryResult Failed(const QString &text)
@@ -101,8 +94,21 @@ TSymbolCommand BuildSymbolCommand(const QString &commandLine, const QString &sym
     return command;
 }
 
+QString UrlTemplateRefusal(const QString &urlTemplate)
+{
+    const QString text = urlTemplate.trimmed();
+    if (text.isEmpty() || text.contains(SymbolPlaceholder()) || text.endsWith(QLatin1Char('/'))
+        || text.endsWith(QLatin1Char('=')) || text.endsWith(QLatin1Char('?')))
+        return QString();
+    return QStringLiteral("Not saved: a web page without %1 must end in \"/\", \"=\" or \"?\", "
+                          "or the symbol could become part of the host name.")
+        .arg(SymbolPlaceholder());
+}
+
 QUrl BuildSymbolUrl(const QString &urlTemplate, const QString &symbol)
 {
+    if (!UrlTemplateRefusal(urlTemplate).isEmpty())
+        return QUrl();
     const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(symbol));
     QString text = urlTemplate.trimmed();
     if (text.contains(SymbolPlaceholder()))
@@ -118,9 +124,10 @@ QUrl BuildSymbolUrl(const QString &urlTemplate, const QString &symbol)
 TDeliveryResult TSymbolDelivery::Deliver(const TLinkSettings &settings, const QString &symbol)
 {
     // Alert fields are percent-decoded, so a symbol could carry a line break that
-    // would smuggle a second line to a local program.
-    if (HasControlCharacters(symbol))
-        return Failed(QStringLiteral("Not sent: the symbol contains control characters."));
+    // would smuggle a second line to a local program, or a bidi override or an
+    // invisible character that makes it look like another ticker.
+    if (HasDeceptiveCharacters(symbol))
+        return Failed(QStringLiteral("Not sent: the symbol contains control, bidi or invisible characters."));
 
     switch (settings.Target) {
     case TLinkTarget::ltClipboard:
@@ -165,6 +172,9 @@ TDeliveryResult TSymbolDelivery::ToCommand(const TLinkSettings &settings, const 
 
 TDeliveryResult TSymbolDelivery::ToUrl(const TLinkSettings &settings, const QString &symbol)
 {
+    const QString refusal = UrlTemplateRefusal(settings.UrlTemplate);
+    if (!refusal.isEmpty())
+        return Failed(refusal);
     const QUrl url = BuildSymbolUrl(settings.UrlTemplate, symbol);
     if (!url.isValid())
         return Failed(QStringLiteral("Not linked: enter a web page address such as %1.")

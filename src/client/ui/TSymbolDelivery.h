@@ -43,8 +43,14 @@ struct TSymbolCommand
 // "-", which the program would read as an option.
 TSymbolCommand BuildSymbolCommand(const QString &commandLine, const QString &symbol);
 
+// Why a web page template may not be used; empty when it may. Without the
+// placeholder the symbol is appended, so the template must end in "/", "=" or "?":
+// appended to "https://charts.example" a symbol would lengthen the host name.
+QString UrlTemplateRefusal(const QString &urlTemplate);
+
 // The page for symbol: the template with the percent-encoded symbol in place of the
-// placeholder, or appended when there is none. Invalid for an unusable template.
+// placeholder, or appended when there is none. Invalid for an unusable or refused
+// template.
 QUrl BuildSymbolUrl(const QString &urlTemplate, const QString &symbol);
 
 struct TDeliveryResult
