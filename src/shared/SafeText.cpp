@@ -1,5 +1,6 @@
 #include "shared/SafeText.h"
 
+#include <QList>
 #include <QStringView>
 
 bool IsDeceptiveCharacter(char32_t c)
