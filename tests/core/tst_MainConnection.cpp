@@ -189,20 +189,22 @@ private Q_SLOTS:
         QCOMPARE(received.size(), 4);
     }
 
-    void withoutAPasswordNothingIsSentOrCounted()
+    void withoutAPasswordNoConnectionOpens()
     {
         FakeAlertServer server;
         auto connection = MakeConnection(server);
         connection->SetUsername("ann");
-        // The session is made and connected, but carries only the opening lines.
-        QTRY_COMPARE_WITH_TIMEOUT(server.ClientCount(), 1, WaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(server.Client(0).Raw(), OpeningLines(), WaitMs);
         for (int i = 0; i < 40; ++i)
             Tick(*connection);
         QCoreApplication::processEvents();
-        QCOMPARE(server.ClientCount(), 1);
-        QCOMPARE(server.Client(0).Requests().size(), 0);
-        QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+        QVERIFY(!connection->Connected());
+        QCOMPARE(connection->Status(), QString());
+        // The first connection the server sees is the one the password completed.
+        connection->SetPassword("secret");
+        QTRY_COMPARE_WITH_TIMEOUT(server.ClientCount(), 1, WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!server.Client(0).RequestsFor("login").isEmpty(), WaitMs);
+        QCOMPARE(server.Client(0).Requests().first().Value("command"), QByteArray("login"));
+        QCOMPARE(statuses_, QStringList{Connecting(server)});
     }
 
     void unchangedCredentialsKeepTheSession()

@@ -204,13 +204,16 @@ void TMainConnection::SetStatus(const QString &status)
 
 void TMainConnection::WakeUp()
 {
+    // A session without a login would open a connection that carries nothing and says
+    // nothing: no attempt starts before there is a name and a password to send.
+    if (!HasCredentials() || stopped_)
+        return;
     if (!session_)
         CreateSession();
     if (session_->State() != TTalkWithServer::TState::Waiting || session_->ConnectStarted())
         return;
     // Until the login is answered the user must not believe the link is up.
-    if (HasCredentials() && !stopped_)
-        SetStatus(QStringLiteral("Connecting to ") + ShownServerAddress() + QChar(0x2026));
+    SetStatus(QStringLiteral("Connecting to ") + ShownServerAddress() + QChar(0x2026));
     session_->Connect();
 }
 
@@ -227,8 +230,7 @@ void TMainConnection::CreateSession()
     session_->OnDebugMessage = [](const QString &) {};
     session_->ServerAddress = serverAddress_;
     transport_.ApplyTo(*session_);
-    if (HasCredentials() && !stopped_)
-        QueueLogin();
+    QueueLogin();
 }
 
 void TMainConnection::QueueLogin()
