@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -110,16 +111,19 @@ QVector<QRect> TileBeside(const QRect &available, const QRect &mainFrame, const 
         }
     }
 
+    // The tiling that has to shrink its windows least, in the direction shrunk most: a
+    // window cut to a sliver of its width is no use, however tall it stays.
     int bestColumns = 1;
-    qint64 bestKept = -1;
+    double bestScale = -1;
     for (int columns = 1; columns <= count; ++columns) {
         const int rows = (count + columns - 1) / columns;
         const QSize tile(region.width() / columns, region.height() / rows);
-        qint64 kept = 0;
+        double scale = 1;
         for (const QSize &size : frameSizes)
-            kept += Area(QRect(QPoint(), size.boundedTo(tile)));
-        if (kept > bestKept) {
-            bestKept = kept;
+            scale = std::min({scale, double(tile.width()) / std::max(1, size.width()),
+                              double(tile.height()) / std::max(1, size.height())});
+        if (scale > bestScale) {
+            bestScale = scale;
             bestColumns = columns;
         }
     }

@@ -36,6 +36,6 @@ inline QMargins ExpectedWindowFrame()
 // largest free part of the available area beside the main window's frame: right or left
 // of it, below or above. Each keeps its size when its tile is big enough and shrinks to
 // the tile otherwise, so none covers another or the main window and all stay inside the
-// area. The tiling with the most of the windows' own area wins; fill goes down each
-// column first, from the column nearest the main window.
+// area. The tiling that shrinks the windows least wins; fill goes down each column
+// first, from the column nearest the main window.
 QVector<QRect> TileBeside(const QRect &available, const QRect &mainFrame, const QVector<QSize> &frameSizes);
