@@ -536,6 +536,24 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 2 && server.Client(1).Requests().size() == 3, WaitMs);
     }
 
+    void aStopWithoutAReasonStillSaysSo_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("one line") << QByteArray("STOP");
+        QTest::newRow("empty reason") << QByteArray("STOP\r\n\r\nmore");
+    }
+
+    void aStopWithoutAReasonStillSaysSo()
+    {
+        QFETCH(QByteArray, answer);
+        FakeAlertServer server;
+        auto connection = MakeConnection(server);
+        QVERIFY(LogIn(*connection, server));
+        server.Client(0).SendFrame(1, answer);
+        QTRY_VERIFY_WITH_TIMEOUT(connection->Stopped(), WaitMs);
+        QCOMPARE(connection->Status(), QStringLiteral("The server refused the login."));
+    }
+
     // Pings answered after the server said STOP must not cover its reason with a
     // "Connected!" or "Working:" that suggests all is well.
     void pingAnswersAfterAStopLeaveTheReasonShown()

@@ -281,8 +281,9 @@ void TMainConnection::LoginAnswered(bool success, const QByteArray &body)
         return;
     if (lines[0] == "STOP") {
         stopped_ = true;
-        if (lines.size() > 1)
-            SetStatus(DisplayText(lines[1]));
+        // The attempt must end in words: "Connecting to" would stay on the status for good.
+        const QString reason = lines.size() > 1 ? DisplayText(lines[1]) : QString();
+        SetStatus(reason.isEmpty() ? QStringLiteral("The server refused the login.") : reason);
     } else if (lines[0] == "SESSION ID") {
         if (lines.size() > 1)
             sessionId_ = lines[1];
