@@ -31,6 +31,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QToolTip>
 #include <QtTest>
 
 #include <memory>
@@ -557,6 +558,13 @@ private Q_SLOTS:
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines.constLast().endsWith(QChar(0x2026)));
         QVERIFY(lines.join(QString()).size() < reason.size());
+
+        // A tooltip on screen follows the text it stands for.
+        QToolTip::showText(label->mapToGlobal(QPoint(1, 1)), label->toolTip(), label);
+        QTRY_VERIFY(QToolTip::isVisible());
+        label->SetFullText(QStringLiteral("Disconnected."));
+        QCOMPARE(QToolTip::text(), PlainTextToolTip(QStringLiteral("Disconnected.")));
+        QToolTip::hideText();
     }
 
     // The status texts the connection shows must be readable whole at the window's
