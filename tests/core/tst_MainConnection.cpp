@@ -189,20 +189,22 @@ private Q_SLOTS:
         QCOMPARE(received.size(), 4);
     }
 
-    void withoutAPasswordNothingIsSentOrCounted()
+    void withoutAPasswordNoConnectionOpens()
     {
         FakeAlertServer server;
         auto connection = MakeConnection(server);
         connection->SetUsername("ann");
-        // The session is made and connected, but carries only the opening lines.
-        QTRY_COMPARE_WITH_TIMEOUT(server.ClientCount(), 1, WaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(server.Client(0).Raw(), OpeningLines(), WaitMs);
         for (int i = 0; i < 40; ++i)
             Tick(*connection);
         QCoreApplication::processEvents();
-        QCOMPARE(server.ClientCount(), 1);
-        QCOMPARE(server.Client(0).Requests().size(), 0);
-        QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+        QVERIFY(!connection->Connected());
+        QCOMPARE(connection->Status(), QString());
+        // The first connection the server sees is the one the password completed.
+        connection->SetPassword("secret");
+        QTRY_COMPARE_WITH_TIMEOUT(server.ClientCount(), 1, WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!server.Client(0).RequestsFor("login").isEmpty(), WaitMs);
+        QCOMPARE(server.Client(0).Requests().first().Value("command"), QByteArray("login"));
+        QCOMPARE(statuses_, QStringList{Connecting(server)});
     }
 
     void unchangedCredentialsKeepTheSession()
@@ -532,6 +534,24 @@ private Q_SLOTS:
         QVERIFY(!connection->Stopped());
         QCOMPARE(connection->Status(), QString());
         QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 2 && server.Client(1).Requests().size() == 3, WaitMs);
+    }
+
+    void aStopWithoutAReasonStillSaysSo_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("one line") << QByteArray("STOP");
+        QTest::newRow("empty reason") << QByteArray("STOP\r\n\r\nmore");
+    }
+
+    void aStopWithoutAReasonStillSaysSo()
+    {
+        QFETCH(QByteArray, answer);
+        FakeAlertServer server;
+        auto connection = MakeConnection(server);
+        QVERIFY(LogIn(*connection, server));
+        server.Client(0).SendFrame(1, answer);
+        QTRY_VERIFY_WITH_TIMEOUT(connection->Stopped(), WaitMs);
+        QCOMPARE(connection->Status(), QStringLiteral("The server refused the login."));
     }
 
     // Pings answered after the server said STOP must not cover its reason with a

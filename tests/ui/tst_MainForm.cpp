@@ -31,6 +31,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QtTest>
 
 #include <memory>
@@ -500,6 +502,8 @@ private Q_SLOTS:
             store.setValue(QStringLiteral("Window:QS/Top"), -3000);
             store.setValue(QStringLiteral("Window:QS/Visible"), QStringLiteral("1"));
             store.setValue(QStringLiteral("Window:BB/Width"), QStringLiteral("wide"));
+            store.setValue(QStringLiteral("Window:BB/Left"), 10);
+            store.setValue(QStringLiteral("Window:BB/Top"), 10);
             store.setValue(QStringLiteral("Window:BB/Visible"), QStringLiteral("yes"));
             store.setValue(QStringLiteral("Window:BB/State"), 7);
         }
@@ -546,22 +550,29 @@ private Q_SLOTS:
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports[0].contains(QLatin1String("\"window count\" 2147483647")), qPrintable(reports[0]));
         QCOMPARE(form->AlertFont().pointSize(), 500);
-        QCOMPARE(form->geometry().topLeft(), FitOntoScreens(QRect(QPoint(485, 348), form->size())));
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(form->AlertWindows()[i]->size(), QSize(401, 480));
+        // Damaged places count as none: the main window takes the first run's place, and
+        // the alert windows share the screen beside it.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QMargins frame = ExpectedWindowFrame();
+        QCOMPARE(form->geometry().topLeft(), screen.topLeft() + QPoint(frame.left(), frame.top()));
+        for (int i = 0; i < 3; ++i) {
+            const QRect placed = form->AlertWindows()[i]->geometry();
+            QVERIFY(screen.contains(placed) && !placed.intersects(form->geometry()));
+        }
         QCOMPARE(ExcludeList().Count(), 10000);
     }
 
-    // The client area's corner is what is kept, so a framed window comes back exactly
-    // where it was instead of creeping by its title bar at every start.
+    // The client area is what is kept, so a framed window comes back exactly where and as
+    // large as it was, instead of creeping by its title bar at every start.
     void mainWindowComesBackWhereItWas()
     {
         const QPoint corner(120, 130);
+        const QSize size(420, 330);
         auto form = Start();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        form->setGeometry(QRect(corner, form->size()));
-        QTRY_COMPARE(form->geometry().topLeft(), corner);
+        form->setGeometry(QRect(corner, size));
+        QTRY_COMPARE(form->geometry(), QRect(corner, size));
         QVERIFY(form->frameGeometry().topLeft() != corner);
         Stop(form);
         QCOMPARE(Store().value(QStringLiteral("Main/Left")).toInt(), corner.x());
@@ -571,32 +582,41 @@ private Q_SLOTS:
             form = Start();
             form->show();
             QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-            QCOMPARE(form->geometry().topLeft(), corner);
+            QCOMPARE(form->geometry(), QRect(corner, size));
             Stop(form);
         }
     }
 
-    void aLongStatusDoesNotWidenTheWindow()
+    void aLongStatusWrapsWithinTheWindow()
     {
         auto form = Start();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        const int width = form->width();
+        const QSize size = form->size();
         const QString reason = QStringLiteral("Your subscription has ended; renew it at the accounts page "
                                               "or call the desk, quoting reference 0000-1111-2222-3333, ")
-                               + QString(60, u'x');
+                               + QString(200, u'x');
         auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
         label->SetFullText(reason);
         QTest::qWait(50);
-        QCOMPARE(form->width(), width);
-        QVERIFY(form->minimumSizeHint().width() <= width);
-        QCOMPARE(label->toolTip(), reason);
-        QVERIFY(label->ShownText().endsWith(QChar(0x2026)));
-        QVERIFY(label->ShownText().size() < reason.size());
+        QCOMPARE(form->size(), size);
+        QVERIFY(form->minimumSizeHint().width() <= size.width());
+        QCOMPARE(label->toolTip(), PlainTextToolTip(reason));
+        const QStringList lines = label->ShownLines();
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.constLast().endsWith(QChar(0x2026)));
+        QVERIFY(lines.join(QString()).size() < reason.size());
+
+        // A tooltip on screen follows the text it stands for.
+        QToolTip::showText(label->mapToGlobal(QPoint(1, 1)), label->toolTip(), label);
+        QTRY_VERIFY(QToolTip::isVisible());
+        label->SetFullText(QStringLiteral("Disconnected."));
+        QCOMPARE(QToolTip::text(), PlainTextToolTip(QStringLiteral("Disconnected.")));
+        QToolTip::hideText();
     }
 
-    // The status texts the connection shows in a working day must be readable whole
-    // at the window's first size, with the link readout shown as well.
+    // The status texts the connection shows must be readable whole at the window's
+    // first size, with the link readout shown as well.
     void statusTextsFitAtTheDefaultSize_data()
     {
         QTest::addColumn<QString>("status");
@@ -608,12 +628,17 @@ private Q_SLOTS:
         QTest::newRow("connecting") << QStringLiteral("Connecting to 127.0.0.1:65535\u2026");
         QTest::newRow("connected") << QStringLiteral("Connected!");
         QTest::newRow("disconnected") << QStringLiteral("Disconnected.");
+        QTest::newRow("TLS refused") << QStringLiteral("Cannot reach 127.0.0.1:19341: TLS handshake failed: "
+                                                       "The certificate is self-signed, and untrusted. "
+                                                       "Reconnecting in 30 s");
+        QTest::newRow("type the password") << QStringLiteral("Type your password.");
     }
 
     void statusTextsFitAtTheDefaultSize()
     {
         QFETCH(QString, status);
         auto form = Start();
+        const QSize made = form->size();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         auto *readout = Child<QLabel>(form.get(), "LinkReadout");
@@ -622,10 +647,30 @@ private Q_SLOTS:
         auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
         label->SetFullText(status);
         QTest::qWait(50);
-        QCOMPARE(label->ShownText(), status);
-        // Nor does the readout push the window wider than it was made.
-        QCOMPARE(form->width(), 318);
+        // Nothing is cut short; only spaces go where lines break.
+        QCOMPARE(label->ShownLines().join(QString()).remove(u' '), QString(status).remove(u' '));
+        // Nor does the readout push the window larger than it was made.
+        QCOMPARE(form->size(), made);
         QVERIFY(form->minimumSizeHint().width() <= form->width());
+        QVERIFY(form->minimumSizeHint().height() <= form->height());
+    }
+
+    // Server text is shown as written: no markup is obeyed, and no bidi override can
+    // turn the text round, neither on the status line nor in its tooltip.
+    void aStatusWithMarkupShowsAsText()
+    {
+        auto form = Start();
+        auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
+        const QString markup = QStringLiteral("<h1>BIG</h1><img src=x> & ABC\u202ELPPA");
+        const QString shown = QStringLiteral("<h1>BIG</h1><img src=x> & ABC\uFFFDLPPA");
+        label->SetFullText(markup);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(label->text(), shown);
+        QTextDocument tip;
+        tip.setHtml(label->toolTip());
+        QCOMPARE(tip.toPlainText(), shown);
+        label->SetFullText(QString());
+        QVERIFY(label->toolTip().isEmpty());
     }
 
     void alertsShowInTheSparklineAndTheCountPerMinute()
@@ -718,6 +763,85 @@ private Q_SLOTS:
         GetMainConnection().SetServerAddress(QStringLiteral("127.0.0.1:1"));
         // No session connected: the readout says so in red.
         QTRY_COMPARE_WITH_TIMEOUT(readout->palette().color(QPalette::WindowText), QColor(Qt::red), NetworkWaitMs);
+    }
+
+    // The keyboard lands in the first empty field, and Tab goes name, password, Login.
+    void loginFocusGoesToTheFirstEmptyField_data()
+    {
+        QTest::addColumn<QString>("storedUser");
+        QTest::newRow("first start") << QString();
+        QTest::newRow("name remembered") << QStringLiteral("ann");
+    }
+
+    void loginFocusGoesToTheFirstEmptyField()
+    {
+        QFETCH(QString, storedUser);
+        if (!storedUser.isEmpty())
+            Store().setValue(QStringLiteral("Main/User"), storedUser);
+        auto form = Start();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        const auto *name = Child<QLineEdit>(form.get(), "UsernameEdit");
+        const auto *password = Child<QLineEdit>(form.get(), "PasswordEdit");
+        QCOMPARE(QApplication::focusWidget(), storedUser.isEmpty() ? name : password);
+
+        // Typed as the user types: into whatever has the focus.
+        const auto type = [](const QString &text) {
+            QTest::keyClicks(QApplication::focusWidget(), text);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        };
+        if (storedUser.isEmpty())
+            type(QStringLiteral("ann"));
+        type(QStringLiteral("pw"));
+        QCOMPARE(name->text(), QStringLiteral("ann"));
+        QCOMPARE(password->text(), QStringLiteral("pw"));
+        QCOMPARE(QApplication::focusWidget(), Child<QPushButton>(form.get(), "LoginButton"));
+    }
+
+    void anEmptyFieldRefusesTheLogin_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("emptyField");
+
+        QTest::newRow("no password") << QStringLiteral("ann") << QString() << QStringLiteral("Type your password.")
+                                     << QStringLiteral("PasswordEdit");
+        QTest::newRow("no name") << QString() << QStringLiteral("pw") << QStringLiteral("Type your user name.")
+                                 << QStringLiteral("UsernameEdit");
+        QTest::newRow("neither") << QString() << QString() << QStringLiteral("Type your user name.")
+                                 << QStringLiteral("UsernameEdit");
+    }
+
+    void anEmptyFieldRefusesTheLogin()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QFETCH(QString, hint);
+        QFETCH(QString, emptyField);
+        TLoopbackServer server;
+        GetMainConnection().SetServerAddress(server.Address());
+        auto form = Start();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        auto *nameEdit = Child<QLineEdit>(form.get(), "UsernameEdit");
+        auto *passwordEdit = Child<QLineEdit>(form.get(), "PasswordEdit");
+        nameEdit->setText(name);
+        passwordEdit->setText(password);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        const auto *status = Child<TElidedLabel>(form.get(), "StatusLabel");
+        QCOMPARE(status->text(), hint);
+        QCOMPARE(QApplication::focusWidget()->objectName(), emptyField);
+
+        // Completed, the form logs in; the refused press had opened no connection.
+        nameEdit->setText(QStringLiteral("ann"));
+        passwordEdit->setText(QStringLiteral("pw"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Connected!"), NetworkWaitMs);
+        QCOMPARE(server.Connections, 1);
+
+        GetMainConnection().SetUsername(QByteArray());
+        GetMainConnection().SetServerAddress(QStringLiteral("127.0.0.1:1"));
     }
 };
 

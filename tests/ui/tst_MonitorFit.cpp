@@ -9,6 +9,11 @@ namespace {
 const QRect Left(0, 0, 1920, 1080);
 const QRect Right(1920, 100, 1280, 1024);
 
+// An alert window's first size with its frame, and the main window's frame in the
+// top-left corner where a first run puts it.
+const QSize AlertFrame(409, 514);
+const QRect MainFrame(0, 0, 348, 301);
+
 } // namespace
 
 class TestMonitorFit : public QObject
@@ -70,6 +75,51 @@ private Q_SLOTS:
         QFETCH(QRect, window);
         QFETCH(QRect, monitor);
         QCOMPARE(MonitorOf(window, {Left, Right}), monitor);
+    }
+
+    // Screens are given in Qt's logical pixels: a device's pixels divided by its scale.
+    void firstStartTilesStayOnTheScreenAndOffEachOther_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<int>("count");
+
+        const int panel = 32;
+        const QRect laptop(0, 0, 1366, 768 - panel);
+        const qreal ratio = 2;
+        const QRect scaled(0, 0, qRound(1920 / ratio), qRound((1080 - panel) / ratio));
+        QTest::newRow("1366x768, the demo's seven") << laptop << MainFrame << 7;
+        QTest::newRow("1366x768, one hundred") << laptop << MainFrame << 100;
+        QTest::newRow("1920x1080 at 2x, seven") << scaled << MainFrame << 7;
+        QTest::newRow("1920x1080 at 2x, one") << scaled << MainFrame << 1;
+        QTest::newRow("main window right, tiles left") << laptop << QRect(1000, 200, 348, 301) << 3;
+        QTest::newRow("main window below, tiles above") << laptop << QRect(0, 500, 1366, 236) << 3;
+        QTest::newRow("away from the origin") << Right << QRect(1920, 100, 348, 301) << 7;
+    }
+
+    void firstStartTilesStayOnTheScreenAndOffEachOther()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QRect, main);
+        QFETCH(int, count);
+        const QVector<QRect> tiles = TileBeside(available, main, QVector<QSize>(count, AlertFrame));
+        QCOMPARE(tiles.size(), count);
+        for (int i = 0; i < count; ++i) {
+            const QRect &tile = tiles[i];
+            QVERIFY(!tile.isEmpty() && available.contains(tile) && !tile.intersects(main));
+            // A few windows are shrunk evenly, none to a sliver of its width.
+            QVERIFY2(count > 7 || tile.width() >= AlertFrame.width() / 3, qPrintable(QString::number(tile.width())));
+            for (int j = 0; j < i; ++j)
+                QVERIFY(!tile.intersects(tiles[j]));
+        }
+    }
+
+    void tilesKeepTheirSizeWhenThereIsRoom()
+    {
+        QCOMPARE(TileBeside(Left, MainFrame, {AlertFrame, AlertFrame}),
+                 (QVector<QRect>{QRect(QPoint(348, 0), AlertFrame), QRect(QPoint(348, 540), AlertFrame)}));
+        // Beside a main window at the right, the first column stands next to it.
+        QCOMPARE(TileBeside(Left, QRect(1500, 0, 420, 300), {AlertFrame}).value(0).right(), 1499);
     }
 };
 

@@ -208,13 +208,16 @@ void TMainConnection::WakeUp()
     // A KVX.ini mistake must never mean less security than asked for: no session at all.
     if (!transport_.Error.isEmpty())
         return SetStatus(transport_.Error);
+    // A session without a login would open a connection that carries nothing and says
+    // nothing: no attempt starts before there is a name and a password to send.
+    if (!HasCredentials() || stopped_)
+        return;
     if (!session_)
         CreateSession();
     if (session_->State() != TTalkWithServer::TState::Waiting || session_->ConnectStarted())
         return;
     // Until the login is answered the user must not believe the link is up.
-    if (HasCredentials() && !stopped_)
-        SetStatus(QStringLiteral("Connecting to ") + ShownServerAddress() + QChar(0x2026));
+    SetStatus(QStringLiteral("Connecting to ") + ShownServerAddress() + QChar(0x2026));
     session_->Connect();
 }
 
@@ -231,8 +234,7 @@ void TMainConnection::CreateSession()
     session_->OnDebugMessage = [](const QString &) {};
     session_->ServerAddress = serverAddress_;
     transport_.ApplyTo(*session_);
-    if (HasCredentials() && !stopped_)
-        QueueLogin();
+    QueueLogin();
 }
 
 void TMainConnection::QueueLogin()
@@ -283,8 +285,9 @@ void TMainConnection::LoginAnswered(bool success, const QByteArray &body)
         return;
     if (lines[0] == "STOP") {
         stopped_ = true;
-        if (lines.size() > 1)
-            SetStatus(DisplayText(lines[1]));
+        // The attempt must end in words: "Connecting to" would stay on the status for good.
+        const QString reason = lines.size() > 1 ? DisplayText(lines[1]) : QString();
+        SetStatus(reason.isEmpty() ? QStringLiteral("The server refused the login.") : reason);
     } else if (lines[0] == "SESSION ID") {
         if (lines.size() > 1)
             sessionId_ = lines[1];

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QVector>
 
 // Restored window positions may come from another monitor layout; these put a window
@@ -18,6 +20,22 @@ QRect MonitorOf(const QRect &window, const QVector<QRect> &monitors);
 // flush with the right edge and overhangs on the left.
 QPoint FitOntoMonitor(const QRect &window, const QRect &monitor);
 
-// FitOntoMonitor on the screens of this desktop; the window's own top-left corner when
-// there is no screen.
+// FitOntoMonitor on the available areas of this desktop's screens (without their
+// panels); the window's own top-left corner when there is no screen.
 QPoint FitOntoScreens(const QRect &window);
+
+// A window manager's frame as most draw it, title bar included. The real one is known
+// only once a window has been shown; placing windows before that reckons with this.
+inline QMargins ExpectedWindowFrame()
+{
+    return QMargins(4, 30, 4, 4);
+}
+
+// Where windows without a saved place go, as frames (title bar and border included) in
+// the screen's logical pixels, which already count the screen's scale. They tile the
+// largest free part of the available area beside the main window's frame: right or left
+// of it, below or above. Each keeps its size when its tile is big enough and shrinks to
+// the tile otherwise, so none covers another or the main window and all stay inside the
+// area. The tiling that shrinks the windows least wins; fill goes down each column
+// first, from the column nearest the main window.
+QVector<QRect> TileBeside(const QRect &available, const QRect &mainFrame, const QVector<QSize> &frameSizes);

@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -101,8 +103,10 @@ TMainForm::TMainForm(QWidget *parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Vadevor Azurev"));
     BuildControls();
-    resize(318, 267);
-    move(485, 348);
+    // Wide enough for the longest status the connection makes (a TLS refusal with its
+    // countdown) in three lines. The place comes from the store, or on a first run from
+    // the screen.
+    resize(340, 267);
     FormCreate();
 }
 
@@ -132,7 +136,8 @@ QWidget *TMainForm::BuildConnectionTab()
     auto *tab = new QWidget;
     tab->setObjectName(QStringLiteral("Connection"));
 
-    statusLabel_ = new TElidedLabel(tab);
+    // Three lines hold a server's whole reason at the window's first size.
+    statusLabel_ = new TElidedLabel(3, tab);
     statusLabel_->setObjectName(QStringLiteral("StatusLabel"));
     linkReadout_ = new QLabel(tab);
     linkReadout_->setObjectName(QStringLiteral("LinkReadout"));
@@ -160,22 +165,30 @@ QWidget *TMainForm::BuildConnectionTab()
     connect(loginButton_, &QPushButton::clicked, this, &TMainForm::LoginButtonClick);
     connect(resetConnectionButton_, &QPushButton::clicked, this, &TMainForm::ResetConnectionButtonClick);
 
+    // The status starts right after its caption, not in the column of the longer
+    // captions below: a server's reason needs every pixel of its three lines.
+    auto *statusRow = new QHBoxLayout;
+    statusRow->addWidget(new QLabel(QStringLiteral("Status:"), tab), 0, Qt::AlignTop);
+    statusRow->addWidget(statusLabel_, 1);
+
     auto *fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Status:"), tab), 0, 0);
-    fields->addWidget(statusLabel_, 0, 1);
     // The readout has rows of its own: beside the status it left the status too
     // little room at the window's first size.
-    fields->addWidget(linkReadout_, 1, 1);
+    fields->addWidget(linkReadout_, 0, 1);
     auto *rateRow = new QHBoxLayout;
     rateRow->addWidget(alertSparkline_);
     rateRow->addWidget(alertRateLabel_);
     rateRow->addStretch();
-    fields->addLayout(rateRow, 2, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Username:"), tab), 3, 0);
-    fields->addWidget(usernameEdit_, 3, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Password:"), tab), 4, 0);
-    fields->addWidget(passwordEdit_, 4, 1);
+    fields->addLayout(rateRow, 1, 1);
+    fields->addWidget(new QLabel(QStringLiteral("Username:"), tab), 2, 0);
+    fields->addWidget(usernameEdit_, 2, 1);
+    fields->addWidget(new QLabel(QStringLiteral("Password:"), tab), 3, 0);
+    fields->addWidget(passwordEdit_, 3, 1);
     fields->setColumnStretch(1, 1);
+
+    // Set apart from the order of creation, so a later control cannot slip in between.
+    setTabOrder(usernameEdit_, passwordEdit_);
+    setTabOrder(passwordEdit_, loginButton_);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(loginButton_);
@@ -183,6 +196,7 @@ QWidget *TMainForm::BuildConnectionTab()
     buttons->addStretch();
 
     auto *layout = new QVBoxLayout(tab);
+    layout->addLayout(statusRow);
     layout->addLayout(fields);
     layout->addLayout(buttons);
     layout->addStretch();
@@ -260,10 +274,19 @@ void TMainForm::FormCreate()
     quickStrikeExcludeButton_->setVisible(ini.ReadString("General", "exclude list", "0") == "1" || quickStrikeWindow
                                           || ExcludeList().Count() > 0);
 
-    RestoreMainPosition();
+    RestoreMainPlace();
+    TAlertForms unplaced;
     for (TAlertForm *window : qAsConst(alertWindows_))
-        RestorePlacement(window);
+        if (!RestorePlacement(window))
+            unplaced.append(window);
+    TWindowDesk::TileBeside(this, unplaced);
     desk_->RefreshList();
+    FocusFirstEmptyField();
+}
+
+void TMainForm::FocusFirstEmptyField()
+{
+    (usernameEdit_->text().isEmpty() ? usernameEdit_ : passwordEdit_)->setFocus();
 }
 
 void TMainForm::StatusChanged()
@@ -313,22 +336,33 @@ void TMainForm::CreateAlertWindows(const TIniFile &ini)
     }
 }
 
-// The client area's corner is saved and restored: the frame's size is not known before
-// the window manager has framed the window, and mixing the two moved the window by the
-// title bar's height at every start.
-void TMainForm::RestoreMainPosition()
+// The client area is saved and restored: the frame's size is not known before the window
+// manager has framed the window, and mixing the two moved the window by the title bar's
+// height at every start.
+void TMainForm::RestoreMainPlace()
 {
+    const TSettingsStore &store = *settingsStore_;
     const QRect current = geometry();
-    const qint32 left = settingsStore_->ReadInteger(MainSection, QStringLiteral("Left"), current.left());
-    const qint32 top = settingsStore_->ReadInteger(MainSection, QStringLiteral("Top"), current.top());
-    // A damaged position counts as none: the window starts where it would on a first run.
-    const QRect stored = IsPlausibleRectangle(left, top, current.width(), current.height())
-                             ? QRect(QPoint(left, top), current.size())
-                             : current;
-    setGeometry(QRect(FitOntoScreens(stored), current.size()));
+    const qint32 width = store.ReadInteger(MainSection, QStringLiteral("Width"), current.width());
+    const qint32 height = store.ReadInteger(MainSection, QStringLiteral("Height"), current.height());
+    const qint32 left = store.ReadInteger(MainSection, QStringLiteral("Left"), current.left());
+    const qint32 top = store.ReadInteger(MainSection, QStringLiteral("Top"), current.top());
+    const bool placed =
+        store.Contains(MainSection, QStringLiteral("Left")) || store.Contains(MainSection, QStringLiteral("Top"));
+    QRect place(left, top, width, height);
+    // A first run, or a damaged place, starts in the top-left corner of the screen, which
+    // leaves the most room beside it for the alert windows.
+    if (!placed || !IsPlausibleRectangle(left, top, width, height)) {
+        place.setSize(current.size());
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QMargins frame = ExpectedWindowFrame();
+            place.moveTopLeft(screen->availableGeometry().topLeft() + QPoint(frame.left(), frame.top()));
+        }
+    }
+    setGeometry(QRect(FitOntoScreens(place), place.size()));
 }
 
-void TMainForm::RestorePlacement(TAlertForm *window)
+bool TMainForm::RestorePlacement(TAlertForm *window)
 {
     const QString section = PlacementSection(window);
     const TSettingsStore &store = *settingsStore_;
@@ -338,13 +372,14 @@ void TMainForm::RestorePlacement(TAlertForm *window)
     const qint32 left = store.ReadInteger(section, QStringLiteral("Left"), current.left());
     const qint32 top = store.ReadInteger(section, QStringLiteral("Top"), current.top());
     TWindowDesk::RestoreColumnWidths(store, section, window->Grid());
-    // A damaged rectangle is ignored whole: the window keeps its size and place.
+    // A damaged rectangle is ignored whole: the window keeps its size and gets a place.
+    bool placed = false;
     if (IsPlausibleRectangle(left, top, width, height)) {
         const QSize size(width, height);
         window->resize(size);
-        // A window never placed before is left where the window manager puts it when it
-        // first shows; a remembered position is pulled back onto a monitor if needed.
-        if (store.Contains(section, QStringLiteral("Left")) || store.Contains(section, QStringLiteral("Top")))
+        // A remembered position is pulled back onto a monitor if needed.
+        placed = store.Contains(section, QStringLiteral("Left")) || store.Contains(section, QStringLiteral("Top"));
+        if (placed)
             window->setGeometry(QRect(FitOntoScreens(QRect(QPoint(left, top), size)), size));
     }
 
@@ -353,6 +388,7 @@ void TMainForm::RestorePlacement(TAlertForm *window)
     window->setWindowState(WindowStateFromStore(state));
     window->setVisible(store.ReadBool(section, QStringLiteral("Visible"), window->isVisible()));
     window->SetMuted(store.ReadBool(section, MuteName, false));
+    return placed;
 }
 
 void TMainForm::SavePlacement(TAlertForm *window)
@@ -365,8 +401,9 @@ void TMainForm::SavePlacement(TAlertForm *window)
         normal = window->geometry();
     store.WriteInteger(section, QStringLiteral("Width"), normal.width());
     store.WriteInteger(section, QStringLiteral("Height"), normal.height());
-    // Only a window that has been on screen or was placed has a position worth keeping.
-    if (window->windowHandle() || window->testAttribute(Qt::WA_Moved)) {
+    // Only a window that has been on screen has a position worth keeping; one never shown
+    // keeps the place it had in the store, or gets a fresh one beside the main window.
+    if (window->windowHandle()) {
         store.WriteInteger(section, QStringLiteral("Left"), normal.left());
         store.WriteInteger(section, QStringLiteral("Top"), normal.top());
     }
@@ -419,8 +456,12 @@ void TMainForm::FormDestroy()
     settingsStore_->WriteString(MainSection, QStringLiteral("User"), usernameEdit_->text());
     settingsStore_->WriteString(MainSection, QStringLiteral("FontName"), alertFont_.family());
     settingsStore_->WriteInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(alertFont_));
-    settingsStore_->WriteInteger(MainSection, QStringLiteral("Left"), geometry().left());
-    settingsStore_->WriteInteger(MainSection, QStringLiteral("Top"), geometry().top());
+    // The restored rectangle, also while the window is minimised or maximised.
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    settingsStore_->WriteInteger(MainSection, QStringLiteral("Left"), normal.left());
+    settingsStore_->WriteInteger(MainSection, QStringLiteral("Top"), normal.top());
+    settingsStore_->WriteInteger(MainSection, QStringLiteral("Width"), normal.width());
+    settingsStore_->WriteInteger(MainSection, QStringLiteral("Height"), normal.height());
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
@@ -439,6 +480,17 @@ void TMainForm::keyPressEvent(QKeyEvent *event)
 
 void TMainForm::LoginButtonClick()
 {
+    // A log-in without a name or a password could only fail; the user hears why at once.
+    for (QLineEdit *field : {usernameEdit_, passwordEdit_}) {
+        if (field->text().isEmpty()) {
+            statusLabel_->SetFullText(field == usernameEdit_ ? QStringLiteral("Type your user name.")
+                                                             : QStringLiteral("Type your password."));
+            field->setFocus();
+            return;
+        }
+    }
+    // The hint goes, also when the log-in below changes nothing.
+    StatusChanged();
     // The connection starts one new log-in when either value changed.
     TMainConnection &connection = GetMainConnection();
     connection.SetUsername(usernameEdit_->text().toUtf8());

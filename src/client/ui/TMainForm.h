@@ -63,11 +63,14 @@ private:
 
     void FormCreate();
     void StatusChanged();
+    // Keyboard focus in the first empty log-in field; typing goes name, Tab, password.
+    void FocusFirstEmptyField();
     void RefreshLinkReadout();
     void CreateAlertWindows(const TIniFile &ini);
     void RestoreAlertFont();
-    void RestoreMainPosition();
-    void RestorePlacement(TAlertForm *window);
+    void RestoreMainPlace();
+    // False when the store holds no usable place for the window: it has yet to get one.
+    bool RestorePlacement(TAlertForm *window);
     void SavePlacement(TAlertForm *window);
     void RestoreExcludeList();
     void SaveExcludeList();

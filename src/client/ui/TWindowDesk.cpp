@@ -1,6 +1,7 @@
 #include "client/ui/TWindowDesk.h"
 
 #include "client/core/TSettingsStore.h"
+#include "client/ui/MonitorFit.h"
 #include "client/ui/grid/TGridFrame.h"
 
 #include <QGuiApplication>
@@ -88,6 +89,24 @@ void TWindowDesk::Cascade()
         corner += QPoint(CascadeStep, CascadeStep);
     }
     RefreshList();
+}
+
+void TWindowDesk::TileBeside(const QWidget *mainWindow, const TAlertForms &newcomers)
+{
+    const QScreen *screen = QGuiApplication::screenAt(mainWindow->geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen || newcomers.isEmpty())
+        return;
+    // Nothing is on screen yet: frames are reckoned, not measured.
+    const QMargins frame = ExpectedWindowFrame();
+    QVector<QSize> frameSizes;
+    for (const TAlertForm *window : newcomers)
+        frameSizes.append(window->size().grownBy(frame));
+    const QVector<QRect> tiles =
+        ::TileBeside(screen->availableGeometry(), mainWindow->geometry().marginsAdded(frame), frameSizes);
+    for (int i = 0; i < tiles.size(); ++i)
+        newcomers[i]->setGeometry(tiles[i].marginsRemoved(frame));
 }
 
 QString TWindowDesk::StateText(const QWidget *window)

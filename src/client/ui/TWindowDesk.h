@@ -31,6 +31,9 @@ public:
     // Brings every shown window up restored, one below and right of the other,
     // from the top-left corner of the first one's screen.
     void Cascade();
+    // Gives windows without a saved place their first one: tiled within the available
+    // area of the main window's screen, beside the main window, none covering another.
+    static void TileBeside(const QWidget *mainWindow, const TAlertForms &newcomers);
     // Rewrites each row: the window's title, its state and its alerts in the last
     // minute. Runs once a second by itself.
     void RefreshList();
