@@ -20,12 +20,13 @@ QByteArray THttpAnswerHead::Field(const QByteArray &name) const
 
 THttpHeadResult TakeHttpAnswerHead(QByteArray &input, THttpAnswerHead &head, QString &problem)
 {
-    // Lines are counted as they come, so a head that never ends is refused once it is
-    // too long rather than when it ends.
+    // Lines are counted as they come, so a head that never ends is refused as soon as
+    // it is too long, not when it ends. The status line is not a field.
+    constexpr int mostLines = THttpAnswerHead::MostFieldLines + 1;
     qsizetype lineStart = 0;
     qsizetype headEnd = -1;
     int lines = 0;
-    while (lineStart < input.size()) {
+    while (lines <= mostLines) {
         const qsizetype lineEnd = input.indexOf('\n', lineStart);
         if (lineEnd < 0)
             break;
@@ -35,11 +36,9 @@ THttpHeadResult TakeHttpAnswerHead(QByteArray &input, THttpAnswerHead &head, QSt
         }
         ++lines;
         lineStart = lineEnd + 1;
-        // The status line is not a field.
-        if (lines > THttpAnswerHead::MostFieldLines + 1)
-            break;
     }
-    if (lines > THttpAnswerHead::MostFieldLines + 1 || (headEnd < 0 ? input.size() : headEnd) > THttpAnswerHead::MostBytes) {
+    const qsizetype headBytes = headEnd < 0 ? input.size() : headEnd;
+    if (lines > mostLines || headBytes > THttpAnswerHead::MostBytes) {
         problem = QStringLiteral("the server's answer header is too long");
         return THttpHeadResult::Bad;
     }
