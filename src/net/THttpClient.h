@@ -55,7 +55,7 @@ enum THttpError : int {
     heTls, // the TLS handshake failed, the server's certificate included
     heProxy, // the proxy refused or broke the way to the server
     heAborted, // Abort
-    heBadAnswer, // not HTTP, or a head over THttpAnswerHead's bounds
+    heBadAnswer, // not HTTP, a head over THttpAnswerHead's bounds, or an unreadable length
     heRedirectRefused, // a redirect to another scheme, host or port, or too many
 };
 
@@ -63,7 +63,9 @@ enum THttpError : int {
 // whose answer arrives piece by piece as it streams in, or a form POST of whatever its
 // send stream holds. It reads the answer itself, so a head of more than 100 field
 // lines or 64 KiB is refused as it grows, and a server that never ends its head costs
-// no more than that. Redirects are followed up to 5 times, and only to the same
+// no more than that (Qt's network access manager reads a head a byte at a time, with
+// no bound, in a thread that the GUI thread must wait for when the manager goes).
+// Redirects are followed up to 5 times, and only to the same
 // scheme, host and port: a redirect elsewhere ends the request as a failure before
 // anything is sent there. https URLs are checked against the system's certificate
 // authorities and the URL's host. It goes directly, through an HTTP proxy (a plain
