@@ -1,18 +1,22 @@
 #include "net/THttpClient.h"
 
 #include "net/TAsyncSocket.h"
+#include "net/THttpAnswerHead.h"
 
 #include <QIODevice>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QUrl>
+#include <QSslSocket>
+
+#include <utility>
 
 namespace {
 
 constexpr int MostRedirects = 5;
 constexpr int AbortedStatus = 404;
 const QString AbortedReason = QStringLiteral("Connection aborted on request");
+const QString ClosedEarlyReason = QStringLiteral("the server closed the connection before its answer");
+const QString RedirectRefusedReason = QStringLiteral("the server redirected the request to another host");
+const QString TooManyRedirectsReason = QStringLiteral("the server redirected the request too often");
+const QString BadLengthReason = QStringLiteral("the server's answer has an unreadable length");
 
 quint16 ParseProxyPort(const QString &text, const char *what)
 {
@@ -21,6 +25,40 @@ quint16 ParseProxyPort(const QString &text, const char *what)
     if (!ok || port == 0 || port > 65535)
         throw EHttpException(QStringLiteral("Invalid %1 \"%2\"").arg(QLatin1String(what), text));
     return quint16(port);
+}
+
+bool IsHttps(const QUrl &url)
+{
+    return url.scheme() == QLatin1String("https");
+}
+
+quint16 PortOf(const QUrl &url)
+{
+    return quint16(url.port(IsHttps(url) ? 443 : 80));
+}
+
+bool IsRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+THttpError ErrorOf(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+        return heTls;
+    case QAbstractSocket::ProxyAuthenticationRequiredError:
+    case QAbstractSocket::ProxyConnectionRefusedError:
+    case QAbstractSocket::ProxyConnectionClosedError:
+    case QAbstractSocket::ProxyConnectionTimeoutError:
+    case QAbstractSocket::ProxyNotFoundError:
+    case QAbstractSocket::ProxyProtocolError:
+        return heProxy;
+    default:
+        return heNetwork;
+    }
 }
 
 } // namespace
@@ -32,7 +70,12 @@ THttpClient::THttpClient(QObject *parent)
 
 THttpClient::~THttpClient()
 {
-    DropReply();
+    DropSocket();
+}
+
+bool THttpClient::SameOrigin(const QUrl &a, const QUrl &b)
+{
+    return a.scheme() == b.scheme() && a.host() == b.host() && PortOf(a) == PortOf(b);
 }
 
 void THttpClient::SetProxy(const QString &host, const QString &port, const QString &userName,
@@ -59,11 +102,10 @@ void THttpClient::Abort()
     // Closing: the answer is complete and its RequestDone already on its way.
     if (state_ == httpReady || state_ == httpClosing || state_ == httpAborting)
         return;
-    DropReply();
+    DropSocket();
     state_ = httpAborting;
     QMetaObject::invokeMethod(
-        this, [this] { Finish(QNetworkReply::OperationCanceledError, AbortedStatus, AbortedReason); },
-        Qt::QueuedConnection);
+        this, [this] { Finish(heAborted, AbortedStatus, AbortedReason); }, Qt::QueuedConnection);
 }
 
 void THttpClient::SetReceivePaused(bool paused)
@@ -73,8 +115,8 @@ void THttpClient::SetReceivePaused(bool paused)
     receivePaused_ = paused;
     // What arrived while paused raised no further readyRead: fetch it now, from the
     // event loop like every other notification.
-    if (!paused && reply_)
-        QMetaObject::invokeMethod(this, &THttpClient::ReplyData, Qt::QueuedConnection);
+    if (!paused && socket_)
+        QMetaObject::invokeMethod(this, &THttpClient::ReadSocket, Qt::QueuedConnection);
 }
 
 QNetworkProxy THttpClient::ChosenProxy() const
@@ -101,85 +143,204 @@ void THttpClient::Start(THttpRequest request)
     if (state_ != httpReady)
         throw EHttpException(QStringLiteral("A request is already running"));
     const QUrl url(url_, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
+    const QString scheme = url.scheme();
     if (!url.isValid() || url.host().isEmpty()
         || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         throw EHttpException(QStringLiteral("Not an http or https URL: \"%1\"").arg(url_));
     if (request == THttpRequest::Post && !sendStream_)
         throw EHttpException(QStringLiteral("No send stream for the POST"));
-    manager_.setProxy(ChosenProxy());
+    proxy_ = ChosenProxy();
 
-    QNetworkRequest httpRequest(url);
-    httpRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                             QNetworkRequest::NoLessSafeRedirectPolicy);
-    httpRequest.setMaximumRedirectsAllowed(MostRedirects);
-    httpRequest.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    httpRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                             QNetworkRequest::AlwaysNetwork);
-    if (request == THttpRequest::Post) {
-        httpRequest.setHeader(QNetworkRequest::ContentTypeHeader,
-                              QByteArrayLiteral("application/x-www-form-urlencoded"));
-        reply_ = manager_.post(httpRequest, sendStream_->readAll());
-    } else {
-        reply_ = manager_.get(httpRequest);
-    }
-    // Without a bound Qt would read the whole answer into memory however slowly it is
-    // taken from here; with one, a paused reader leaves the rest in the network.
-    reply_->setReadBufferSize(TAsyncSocket::ReadBufferBytes);
     request_ = request;
+    postBody_ = request == THttpRequest::Post ? sendStream_->readAll() : QByteArray();
+    redirects_ = 0;
     receivePaused_ = false;
-    state_ = httpWaitingHeader;
     statusCode_ = 0;
     reasonPhrase_.clear();
-    connect(reply_, &QNetworkReply::metaDataChanged, this, &THttpClient::ReplyHeaders);
-    connect(reply_, &QNetworkReply::readyRead, this, &THttpClient::ReplyData);
-    connect(reply_, &QNetworkReply::finished, this, &THttpClient::ReplyFinished);
+    state_ = httpWaitingHeader;
+    Open(url);
 }
 
-void THttpClient::ReplyHeaders()
+bool THttpClient::AbsoluteForm() const
 {
-    const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid())
+    // Plain http goes to an HTTP proxy as a request naming the whole URL; https
+    // asks it for a connection (CONNECT), inside which TLS runs end to end.
+    return proxy_.type() == QNetworkProxy::HttpProxy && !IsHttps(requestUrl_);
+}
+
+void THttpClient::Open(const QUrl &url)
+{
+    requestUrl_ = url;
+    headBuffer_.clear();
+    headTaken_ = false;
+    bodyLeft_ = -1;
+    socket_ = std::make_unique<QSslSocket>();
+    QSslSocket *socket = socket_.get();
+    // The most the socket holds for us; a paused reader leaves the rest in the network.
+    socket->setReadBufferSize(TAsyncSocket::ReadBufferBytes);
+    socket->setProxy(AbsoluteForm() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxy_);
+    if (IsHttps(url))
+        connect(socket, &QSslSocket::encrypted, this, &THttpClient::SendRequest);
+    else
+        connect(socket, &QAbstractSocket::connected, this, &THttpClient::SendRequest);
+    connect(socket, &QIODevice::readyRead, this, &THttpClient::ReadSocket);
+    connect(socket, &QAbstractSocket::disconnected, this, &THttpClient::SocketClosed);
+    connect(socket, &QAbstractSocket::errorOccurred, this, &THttpClient::SocketFailed);
+    if (AbsoluteForm())
+        socket->connectToHost(proxy_.hostName(), proxy_.port());
+    else if (IsHttps(url))
+        socket->connectToHostEncrypted(url.host(), PortOf(url));
+    else
+        socket->connectToHost(url.host(), PortOf(url));
+}
+
+void THttpClient::SendRequest()
+{
+    const bool post = request_ == THttpRequest::Post;
+    QByteArray target;
+    if (AbsoluteForm()) {
+        target = requestUrl_.toEncoded(QUrl::RemoveUserInfo | QUrl::RemoveFragment);
+    } else {
+        target = requestUrl_.path(QUrl::FullyEncoded).toLatin1();
+        if (target.isEmpty())
+            target = "/";
+        if (requestUrl_.hasQuery())
+            target += '?' + requestUrl_.query(QUrl::FullyEncoded).toLatin1();
+    }
+    QByteArray text = (post ? "POST " : "GET ") + target + " HTTP/1.0\r\nHost: "
+                      + requestUrl_.adjusted(QUrl::RemoveUserInfo).authority(QUrl::FullyEncoded).toLatin1()
+                      + "\r\n";
+    if (AbsoluteForm() && !proxy_.user().isEmpty())
+        text += "Proxy-Authorization: Basic "
+                + (proxy_.user() + QLatin1Char(':') + proxy_.password()).toUtf8().toBase64() + "\r\n";
+    if (post)
+        text += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
+                + QByteArray::number(postBody_.size()) + "\r\n";
+    socket_->write(text + "\r\n" + (post ? postBody_ : QByteArray()));
+}
+
+void THttpClient::ReadSocket()
+{
+    if (socket_ && !receivePaused_)
+        TakeAnswer(socket_->readAll());
+}
+
+void THttpClient::TakeAnswer(const QByteArray &data)
+{
+    if (data.isEmpty())
         return;
-    statusCode_ = status.toInt();
-    reasonPhrase_ = QString::fromLatin1(
-        reply_->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
+    if (headTaken_) {
+        Deliver(data);
+        return;
+    }
+    headBuffer_ += data;
+    if (TakeHead())
+        Deliver(std::exchange(headBuffer_, QByteArray()));
+}
+
+bool THttpClient::TakeHead()
+{
+    THttpAnswerHead head;
+    QString problem;
+    switch (TakeHttpAnswerHead(headBuffer_, head, problem)) {
+    case THttpHeadResult::Incomplete:
+        return false;
+    case THttpHeadResult::Bad:
+        Fail(heBadAnswer, problem);
+        return false;
+    case THttpHeadResult::Complete:
+        break;
+    }
+    const QByteArray location = head.Field("Location");
+    if (IsRedirect(head.StatusCode) && !location.isEmpty()) {
+        FollowRedirect(location);
+        return false;
+    }
+    const QByteArray length = head.Field("Content-Length");
+    if (!length.isNull()) {
+        bool ok = false;
+        bodyLeft_ = length.toLongLong(&ok);
+        if (!ok || bodyLeft_ < 0) {
+            Fail(heBadAnswer, BadLengthReason);
+            return false;
+        }
+    }
+    statusCode_ = head.StatusCode;
+    reasonPhrase_ = QString::fromLatin1(head.ReasonPhrase);
+    headTaken_ = true;
     state_ = httpWaitingBody;
+    return true;
 }
 
-void THttpClient::ReplyData()
+void THttpClient::FollowRedirect(const QByteArray &location)
 {
-    if (!receivePaused_ && reply_)
-        DeliverReplyData();
-}
-
-void THttpClient::DeliverReplyData()
-{
-    const QByteArray piece = reply_->readAll();
-    if (piece.isEmpty())
+    // Whatever we send, the login included, goes only where we were told to go.
+    const QUrl target = requestUrl_.resolved(QUrl(QString::fromLatin1(location), QUrl::StrictMode));
+    if (!target.isValid() || !SameOrigin(target, requestUrl_)) {
+        Fail(heRedirectRefused, RedirectRefusedReason);
         return;
-    // Posted rather than emitted, so that a handler may destroy this client without
-    // pulling the reply out from under Qt's own code.
-    QMetaObject::invokeMethod(
-        this, [this, piece] { Q_EMIT DocumentData(piece); }, Qt::QueuedConnection);
+    }
+    if (++redirects_ > MostRedirects) {
+        Fail(heRedirectRefused, TooManyRedirectsReason);
+        return;
+    }
+    DropSocket();
+    Open(target);
 }
 
-void THttpClient::ReplyFinished()
+void THttpClient::Deliver(QByteArray piece)
 {
-    // The reply goes now, so what it still holds is delivered, paused or not.
-    DeliverReplyData();
-    ReplyHeaders();
-    const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    // An answer from the server is a completed request whatever its status; only a
-    // request that got no answer carries an error code.
-    const int error = status.isValid() ? 0 : int(reply_->error());
-    const int statusCode = status.isValid() ? status.toInt() : 0;
-    const QString reason = status.isValid() ? reasonPhrase_ : reply_->errorString();
-    DropReply();
+    if (bodyLeft_ >= 0) {
+        piece.truncate(bodyLeft_);
+        bodyLeft_ -= piece.size();
+    }
+    // Posted rather than emitted, so that a handler may destroy this client without
+    // pulling the socket out from under Qt's own code.
+    if (!piece.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, piece] { Q_EMIT DocumentData(piece); }, Qt::QueuedConnection);
+    if (bodyLeft_ == 0)
+        Complete();
+}
+
+void THttpClient::SocketClosed()
+{
+    if (!socket_)
+        return;
+    // The answer ends here, so what the socket still holds is delivered, paused or not.
+    TakeAnswer(socket_->readAll());
+    if (state_ == httpWaitingHeader)
+        Fail(heNetwork, ClosedEarlyReason);
+    else if (state_ == httpWaitingBody)
+        Complete();
+}
+
+void THttpClient::SocketFailed(QAbstractSocket::SocketError error)
+{
+    // The server's close is the end of an answer without a length: SocketClosed.
+    if (!socket_ || error == QAbstractSocket::RemoteHostClosedError)
+        return;
+    const THttpError kind = ErrorOf(error);
+    const QString text = socket_->errorString();
+    Fail(kind, kind == heTls ? QStringLiteral("TLS handshake failed: ") + text : text);
+}
+
+void THttpClient::Complete()
+{
+    DropSocket();
     state_ = httpClosing;
+    const int status = statusCode_;
+    const QString reason = reasonPhrase_;
     QMetaObject::invokeMethod(
-        this, [this, error, statusCode, reason] { Finish(error, statusCode, reason); },
-        Qt::QueuedConnection);
+        this, [this, status, reason] { Finish(heNone, status, reason); }, Qt::QueuedConnection);
+}
+
+void THttpClient::Fail(int error, const QString &reason)
+{
+    DropSocket();
+    state_ = httpAborting;
+    QMetaObject::invokeMethod(
+        this, [this, error, reason] { Finish(error, 0, reason); }, Qt::QueuedConnection);
 }
 
 void THttpClient::Finish(int error, int statusCode, const QString &reasonPhrase)
@@ -190,13 +351,13 @@ void THttpClient::Finish(int error, int statusCode, const QString &reasonPhrase)
     Q_EMIT RequestDone(request_, error);
 }
 
-void THttpClient::DropReply()
+void THttpClient::DropSocket()
 {
-    if (!reply_)
+    if (!socket_)
         return;
-    QNetworkReply *reply = reply_;
-    reply_ = nullptr;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
+    // Freed from the event loop: we may be inside one of its own signals.
+    QSslSocket *socket = socket_.release();
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
 }

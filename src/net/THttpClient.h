@@ -2,16 +2,19 @@
 
 #include "net/TSocksHandshake.h"
 
+#include <QAbstractSocket>
 #include <QByteArray>
-#include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 
+#include <memory>
 #include <stdexcept>
 
 class QIODevice;
-class QNetworkReply;
+class QSslSocket;
 
 // A request that cannot even start: no usable URL, a proxy setting the client cannot
 // express, no send stream for a POST, or a request already running.
@@ -26,8 +29,9 @@ public:
 
 // Where a request stands. The numbers are part of the diagnostics the tunnel prints,
 // so they never change. This client passes through only some of them: Ready while
-// idle, WaitingHeader until the answer's status line, WaitingBody while the answer
-// streams in, Aborting between Abort and its request-done notification.
+// idle, WaitingHeader until the answer's head is in, WaitingBody while the answer
+// streams in, Closing between the end of the answer and its request-done
+// notification, Aborting between Abort or a refused answer and that notification.
 enum THttpState : int {
     httpReady = 0,
     httpNotConnected = 1,
@@ -44,11 +48,29 @@ enum THttpState : int {
 
 enum class THttpRequest { Get, Post };
 
-// An asynchronous HTTP client for one request at a time, on the event loop: a GET
+// Why a request got no usable answer, as RequestDone reports it; 0 is an answer.
+enum THttpError : int {
+    heNone = 0,
+    heNetwork, // refused, unreachable, broken, or closed before the answer's head
+    heTls, // the TLS handshake failed, the server's certificate included
+    heProxy, // the proxy refused or broke the way to the server
+    heAborted, // Abort
+    heBadAnswer, // not HTTP, a head over THttpAnswerHead's bounds, or an unreadable length
+    heRedirectRefused, // a redirect to another scheme, host or port, or too many
+};
+
+// An asynchronous HTTP/1.0 client for one request at a time, on the event loop: a GET
 // whose answer arrives piece by piece as it streams in, or a form POST of whatever its
-// send stream holds. Redirects are followed up to 5 times; https URLs are checked
-// against the system's certificate authorities. It goes directly, through an HTTP
-// proxy, or through a SOCKS 5 proxy (SOCKS 4 cannot be expressed with Qt's proxies).
+// send stream holds. It reads the answer itself, so a head of more than 100 field
+// lines or 64 KiB is refused as it grows, and a server that never ends its head costs
+// no more than that (Qt's network access manager reads a head a byte at a time, with
+// no bound, in a thread that the GUI thread must wait for when the manager goes).
+// Redirects are followed up to 5 times, and only to the same
+// scheme, host and port: a redirect elsewhere ends the request as a failure before
+// anything is sent there. https URLs are checked against the system's certificate
+// authorities and the URL's host. It goes directly, through an HTTP proxy (a plain
+// http URL as an absolute request to the proxy, https through CONNECT), or through
+// a SOCKS 5 proxy. One connection per request, closed with its answer.
 //
 // Every notification comes from the event loop, never from inside a call on this
 // object, so a handler may destroy the client; a destroyed client sends nothing more.
@@ -61,6 +83,9 @@ class THttpClient : public QObject
 public:
     explicit THttpClient(QObject *parent = nullptr);
     ~THttpClient() override;
+
+    // Same scheme, host and port (the scheme's own port when none is written).
+    static bool SameOrigin(const QUrl &a, const QUrl &b);
 
     void SetUrl(const QString &url) { url_ = url; }
     const QString &Url() const { return url_; }
@@ -90,27 +115,35 @@ public:
     bool ReceivePaused() const { return receivePaused_; }
 
     THttpState State() const { return state_; }
-    // Of the last answer; 0 and the reason of the failure when no answer came.
+    // Of the last answer; 0 and the reason of the failure when no usable answer came.
     int StatusCode() const { return statusCode_; }
     const QString &ReasonPhrase() const { return reasonPhrase_; }
 
 Q_SIGNALS:
     void DocumentData(const QByteArray &piece);
-    // error is 0 when the server answered, whatever its status code; otherwise the
-    // reason the request got no answer.
+    // error is heNone when the server answered, whatever its status code; otherwise
+    // the reason the request got no usable answer.
     void RequestDone(THttpRequest request, int error);
 
 private:
     void Start(THttpRequest request);
     QNetworkProxy ChosenProxy() const;
-    void ReplyHeaders();
-    void ReplyData();
-    void DeliverReplyData();
-    void ReplyFinished();
+    bool AbsoluteForm() const;
+    void Open(const QUrl &url);
+    void SendRequest();
+    void ReadSocket();
+    void TakeAnswer(const QByteArray &data);
+    // True once the head is in and the body may follow.
+    bool TakeHead();
+    void FollowRedirect(const QByteArray &location);
+    void Deliver(QByteArray piece);
+    void SocketClosed();
+    void SocketFailed(QAbstractSocket::SocketError error);
+    void Complete();
+    void Fail(int error, const QString &reason);
     void Finish(int error, int statusCode, const QString &reasonPhrase);
-    void DropReply();
+    void DropSocket();
 
-    QNetworkAccessManager manager_;
     QString url_;
     QString proxyHost_;
     QString proxyPort_;
@@ -118,8 +151,19 @@ private:
     QString proxyPassword_;
     TSocksSettings socks_;
     QPointer<QIODevice> sendStream_;
-    QNetworkReply *reply_ = nullptr;
+
+    // The running request.
     THttpRequest request_ = THttpRequest::Get;
+    QUrl requestUrl_;
+    QNetworkProxy proxy_;
+    QByteArray postBody_;
+    int redirects_ = 0;
+    std::unique_ptr<QSslSocket> socket_;
+    QByteArray headBuffer_;
+    bool headTaken_ = false;
+    // Body bytes still to come; -1 when the answer lasts until the server closes.
+    qint64 bodyLeft_ = -1;
+
     THttpState state_ = httpReady;
     int statusCode_ = 0;
     QString reasonPhrase_;

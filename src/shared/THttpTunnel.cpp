@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -18,6 +19,11 @@ constexpr double MillisecondsPerDay = 86400000.0;
 constexpr int AcceptedStatus = 200;
 constexpr int MaxReadBytes = TAsyncSocket::ReadBufferBytes;
 const QByteArray LineBreak = QByteArrayLiteral("\r\n");
+
+bool IsSuccess(int status)
+{
+    return status >= 200 && status <= 299;
+}
 
 void Fire(const TGenericServerConnection::TNotifyEvent &event, TGenericServerConnection *sender)
 {
@@ -31,6 +37,7 @@ void Fire(const TGenericServerConnection::TNotifyEvent &event, TGenericServerCon
 THttpTunnel::THttpTunnel(const QString &tunnelAddress)
     : wakeUp_(std::make_unique<TWakeMeSoon>()),
       watchdog_(std::make_unique<QTimer>()),
+      greetingDeadline_(std::make_unique<QTimer>()),
       downloadClient_(std::make_unique<THttpClient>()),
       uploadClient_(std::make_unique<THttpClient>()),
       tunnelAddress_(tunnelAddress),
@@ -42,9 +49,8 @@ THttpTunnel::THttpTunnel(const QString &tunnelAddress)
     THttpClient *download = downloadClient_.get();
     downloadData_ = QObject::connect(download, &THttpClient::DocumentData, download,
                                      [this](const QByteArray &piece) { DownloadData(piece); });
-    // However the download ends, the tunnel has lost its way back from the server.
     downloadDone_ = QObject::connect(download, &THttpClient::RequestDone, download,
-                                     [this](THttpRequest, int) { Close(); });
+                                     [this](THttpRequest, int error) { DownloadDone(error); });
 
     THttpClient *upload = uploadClient_.get();
     uploadDone_ = QObject::connect(upload, &THttpClient::RequestDone, upload,
@@ -54,6 +60,10 @@ THttpTunnel::THttpTunnel(const QString &tunnelAddress)
     watchdog_->setInterval(WatchdogIntervalMs);
     QObject::connect(watchdog_.get(), &QTimer::timeout, watchdog_.get(), [this] { WatchdogTick(); });
     watchdog_->start();
+
+    greetingDeadline_->setSingleShot(true);
+    QObject::connect(greetingDeadline_.get(), &QTimer::timeout, greetingDeadline_.get(),
+                     [this] { Refuse(QStringLiteral("the server sent no tunnel greeting in time")); });
 }
 
 THttpTunnel::~THttpTunnel()
@@ -91,6 +101,7 @@ bool THttpTunnel::Connect()
         ApplyProxySettings(*downloadClient_);
         downloadClient_->SetUrl(tunnelAddress_);
         downloadClient_->GetAsync();
+        greetingDeadline_->start(GreetingTimeoutMs);
         return true;
     } catch (const std::exception &e) {
         ErrorMessage = QStringLiteral("THttpTunnel.Connect, ") + ExceptionClassName(e)
@@ -103,6 +114,12 @@ bool THttpTunnel::Connect()
 
 void THttpTunnel::DownloadData(const QByteArray &piece)
 {
+    // An error page or anything else but a 2xx answer is no tunnel.
+    const int status = downloadClient_->StatusCode();
+    if (connState_ == ConnConnecting && !IsSuccess(status)) {
+        Refuse(QStringLiteral("the server answered HTTP %1").arg(status));
+        return;
+    }
     if (readOffset_ > 0 && readOffset_ >= receiveBuffer_.size() / 2) {
         receiveBuffer_.remove(0, readOffset_);
         readOffset_ = 0;
@@ -110,6 +127,8 @@ void THttpTunnel::DownloadData(const QByteArray &piece)
     receiveBuffer_ += piece;
     if (connState_ == ConnConnecting)
         TakeHeaderLines();
+    if (connState_ == ConnClosed)
+        return;
     // A server that sends faster than the session reads must not fill our memory.
     // Checked once the header lines are gone: what is left is what the reader resumes.
     if (UnreadBytes() >= MostUnreadBytes)
@@ -118,21 +137,69 @@ void THttpTunnel::DownloadData(const QByteArray &piece)
         Fire(OnDataAvailable, this);
 }
 
+void THttpTunnel::DownloadDone(int error)
+{
+    // However the download ends, the tunnel has lost its way back from the server.
+    if (connState_ != ConnConnecting) {
+        Close();
+        return;
+    }
+    const int status = downloadClient_->StatusCode();
+    if (error != 0)
+        Refuse(downloadClient_->ReasonPhrase());
+    else if (!IsSuccess(status))
+        Refuse(QStringLiteral("the server answered HTTP %1").arg(status));
+    else
+        Refuse(QStringLiteral("the server ended the tunnel before its greeting"));
+}
+
 void THttpTunnel::TakeHeaderLines()
 {
     // The first line is the server's greeting, the second where our uploads go. Until
     // both are complete the search starts over with every piece.
     const int firstEnd = receiveBuffer_.indexOf(LineBreak);
-    if (firstEnd < 0)
-        return;
     const int addressStart = firstEnd + LineBreak.size();
-    const int addressEnd = receiveBuffer_.indexOf(LineBreak, addressStart);
+    const int addressEnd = firstEnd < 0 ? -1 : receiveBuffer_.indexOf(LineBreak, addressStart);
+    const qsizetype greetingBytes = addressEnd < 0 ? receiveBuffer_.size() : addressEnd;
+    if (greetingBytes > MostGreetingBytes) {
+        Refuse(QStringLiteral("the server's tunnel greeting is too long"));
+        return;
+    }
     if (addressEnd < 0)
         return;
-    uploadClient_->SetUrl(QString::fromUtf8(receiveBuffer_.mid(addressStart, addressEnd - addressStart)));
+    if (!AcceptUploadAddress(receiveBuffer_.mid(addressStart, addressEnd - addressStart)))
+        return;
     receiveBuffer_.remove(0, addressEnd + LineBreak.size());
+    greetingDeadline_->stop();
     connState_ = ConnConnected;
     Fire(OnConnected, this);
+}
+
+bool THttpTunnel::AcceptUploadAddress(const QByteArray &line)
+{
+    // Our login goes up this way: it must reach the server we were told to use, not
+    // one the server names.
+    const QUrl tunnel(tunnelAddress_);
+    const QUrl named(QString::fromUtf8(line), QUrl::StrictMode);
+    const QUrl upload = tunnel.resolved(named);
+    if (line.isEmpty() || !named.isValid() || !upload.isValid()) {
+        Refuse(QStringLiteral("the server named no usable upload address"));
+        return false;
+    }
+    if (!THttpClient::SameOrigin(upload, tunnel)) {
+        Refuse(QStringLiteral("the server named an upload address on another host"));
+        return false;
+    }
+    uploadClient_->SetUrl(upload.toString(QUrl::FullyEncoded));
+    return true;
+}
+
+void THttpTunnel::Refuse(const QString &reason)
+{
+    if (connState_ != ConnConnecting)
+        return;
+    ErrorMessage = reason;
+    Close();
 }
 
 void THttpTunnel::ReadAvailable(QByteArray &data)
@@ -257,6 +324,7 @@ void THttpTunnel::Close()
 {
     if (connState_ == ConnClosed)
         return;
+    greetingDeadline_->stop();
     QObject::disconnect(downloadData_);
     QObject::disconnect(downloadDone_);
     downloadClient_->Abort();

@@ -19,6 +19,12 @@ enum class THttpRequest;
 // carries the session's stream for as long as it lasts. Our bytes go up as numbered
 // form POSTs, one at a time, each posted again with the same number and body until the
 // server accepts it with 200.
+//
+// The tunnel talks only to the address it was given: the upload address must be a
+// relative path or a URL with the tunnel's own scheme, host and port, and no redirect
+// leaves that origin. Nothing counts as the server's data before a 2xx answer has
+// brought both greeting lines, within GreetingTimeoutMs and MostGreetingBytes; a
+// download that fails before that closes the tunnel with the reason in ErrorMessage.
 class THttpTunnel : public TGenericServerConnection
 {
 public:
@@ -33,6 +39,13 @@ public:
     // From this many received bytes not yet read on, the download waits for the reader
     // and the server's further bytes stay in the network.
     static constexpr qsizetype MostUnreadBytes = 4 * 1024 * 1024;
+    // Both greeting lines are short; a server that sends more without ending them is
+    // not a tunnel.
+    static constexpr qsizetype MostGreetingBytes = 64 * 1024;
+
+    // How long the answer and its greeting may take from Connect on. A server that
+    // never answers, or answers a byte now and then, is given up after it.
+    qint32 GreetingTimeoutMs = 10000;
 
     explicit THttpTunnel(const QString &tunnelAddress);
     ~THttpTunnel() override;
@@ -53,7 +66,13 @@ public:
 private:
     void ApplyProxySettings(THttpClient &client) const;
     void DownloadData(const QByteArray &piece);
+    void DownloadDone(int error);
     void TakeHeaderLines();
+    // Takes the upload address the greeting names when it is on the tunnel's own
+    // origin; refuses the tunnel otherwise.
+    bool AcceptUploadAddress(const QByteArray &line);
+    // Closes a tunnel that never connected, saying why.
+    void Refuse(const QString &reason);
     void CheckForSend();
     void StartUpload();
     void UploadDone(int error);
@@ -70,6 +89,7 @@ private:
     quint8 sendState_ = SendIdle;
     std::unique_ptr<TWakeMeSoon> wakeUp_;
     std::unique_ptr<QTimer> watchdog_;
+    std::unique_ptr<QTimer> greetingDeadline_;
     TDateTime uploadDeadline_ = 0;
     std::unique_ptr<THttpClient> downloadClient_;
     std::unique_ptr<THttpClient> uploadClient_;

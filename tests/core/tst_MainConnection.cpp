@@ -5,6 +5,8 @@
 #include "shared/WireFormat.h"
 
 #include "../shared/support/FakeAlertServer.h"
+#include "../shared/support/LoopbackHttpServer.h"
+#include "../shared/support/LoopbackTcpServer.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
@@ -504,6 +506,73 @@ private Q_SLOTS:
         Tick(*connection);
         QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
         QTRY_COMPARE_WITH_TIMEOUT(server.ClientCount(), clients + 1, WaitMs);
+    }
+
+    void anUnansweredLoginCountsAsAFailedAttempt()
+    {
+        // Takes every connection and never answers.
+        FakeAlertServer server;
+        auto connection = MakeConnection(server);
+        QVERIFY(LogIn(*connection, server));
+
+        // Each silent attempt is given up after 25 ticks and the next one waits,
+        // longer each time, as after a refusal.
+        QVector<int> waits;
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            for (int i = 0; i < 25; ++i)
+                Tick(*connection);
+            QVERIFY2(connection->Status().startsWith(QStringLiteral("Cannot reach ") + server.Address()
+                                                     + QStringLiteral(": the server did not answer. Reconnecting in ")),
+                     qPrintable(connection->Status()));
+            int ticks = 0;
+            while (statuses_.last() != Connecting(server) && ticks < 100) {
+                Tick(*connection);
+                QCoreApplication::processEvents();
+                ++ticks;
+            }
+            waits.append(ticks);
+            QTRY_COMPARE_WITH_TIMEOUT(server.ClientCount(), attempt + 1, WaitMs);
+        }
+        QVERIFY2(waits[0] >= 2 && waits[1] > waits[0], qPrintable(QStringLiteral("%1 %2").arg(waits[0]).arg(waits[1])));
+        QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+    }
+
+    void aTunnelThatFailsSaysWhyAsTcpDoes_data()
+    {
+        QTest::addColumn<bool>("listening");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("refused") << false << QStringLiteral("Connection refused.");
+        QTest::newRow("upload address on another port")
+            << true << QStringLiteral("the server named an upload address on another host.");
+    }
+
+    void aTunnelThatFailsSaysWhyAsTcpDoes()
+    {
+        QFETCH(bool, listening);
+        QFETCH(QString, reason);
+        LoopbackHttpServer server;
+        LoopbackHttpServer elsewhere;
+        const QString port = listening ? QString::number(server.Port()) : LoopbackTcpServer::UnusedPortText();
+        const QString tunnel = QStringLiteral("http://127.0.0.1:%1/tunnel").arg(port);
+        QTemporaryDir dir;
+        QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Connection]\r\ntunnel=" + tunnel.toLatin1() + "\r\n");
+        ini.close();
+        TMainConnection connection(ini.fileName(), TMainConnection::TTickSource::Caller);
+        connection.SetUsername("ann");
+        connection.SetPassword("secret");
+        if (listening) {
+            QVERIFY(server.WaitForCount(1));
+            server.StartStream(0);
+            server.StreamPiece(0, "AZUREV TUNNEL\r\n" + elsewhere.Url("/up") + "\r\n");
+        }
+
+        const QString cannotReach = QStringLiteral("Cannot reach ") + tunnel + QStringLiteral(": ") + reason
+                                    + QStringLiteral(" Reconnecting in ");
+        QTRY_VERIFY2_WITH_TIMEOUT((Tick(connection), connection.Status().startsWith(cannotReach)),
+                                  qPrintable(connection.Status()), WaitMs);
+        QCOMPARE(elsewhere.Connections(), 0);
     }
 
     void stopHoldsEverythingUntilReset()

@@ -92,6 +92,9 @@ private Q_SLOTS:
         QTest::newRow("tunnel through an HTTP proxy with a user")
             << TRoute{http, "tunnel=TUNNEL\nhttp proxy=127.0.0.1:PROXY\nhttp proxy user=desk\n"
                             "http proxy password=pw-7\n", TProxy::Tinyproxy, "desk", "/tunnel"};
+        QTest::newRow("tunnel over https through an HTTP proxy with a user")
+            << TRoute{http + https, "tunnel=TUNNEL\nhttp proxy=127.0.0.1:PROXY\nhttp proxy user=desk\n"
+                                    "http proxy password=pw-7\n", TProxy::Tinyproxy, "desk", "CONNECT"};
         QTest::newRow("tunnel through SOCKS 5 (microsocks)")
             << TRoute{http, "tunnel=TUNNEL\nsocks=127.0.0.1:PROXY\n", TProxy::Microsocks, {},
                       "connected to"};

@@ -1,4 +1,3 @@
-#include "shared/DebugSink.h"
 #include "shared/P64.h"
 #include "shared/THttpTunnel.h"
 #include "support/LoopbackHttpServer.h"
@@ -19,6 +18,22 @@ QByteArray Pattern(int size)
     for (int i = 0; i < size; ++i)
         data[i] = char((i * 7 + i / 251) & 0xFF);
     return data;
+}
+
+const QString NoGreeting = QStringLiteral("the server sent no tunnel greeting in time");
+
+// Writes the filler to the peer while it stays connected, a little ahead of what the
+// client takes; bounded in count, so a client that reads on forever ends it too.
+void KeepWriting(QTcpSocket *peer, const QByteArray &filler)
+{
+    auto *timer = new QTimer(peer);
+    QObject::connect(timer, &QTimer::timeout, peer, [peer, filler, timer, writes = 0]() mutable {
+        if (++writes > 20000 || peer->state() != QAbstractSocket::ConnectedState)
+            timer->stop();
+        else if (peer->bytesToWrite() < 4 * filler.size())
+            peer->write(filler);
+    });
+    timer->start(1);
 }
 
 QByteArray UploadBody(int sequence, const QByteArray &chunk)
@@ -191,6 +206,8 @@ private Q_SLOTS:
             << QByteArrayList{"hello\r", "\nUPLOAD\r", "\nfirst data"} << 3;
         QTest::newRow("first line alone, data apart")
             << QByteArrayList{"hello\r\n", "UPLOAD\r\n", "first data"} << 2;
+        QTest::newRow("absolute path") << QByteArrayList{"hello\r\n/up\r\nfirst data"} << 1;
+        QTest::newRow("path relative to the tunnel") << QByteArrayList{"hello\r\nup\r\nfirst data"} << 1;
     }
 
     void headerLinesAreFoundHoweverTheyArrive()
@@ -224,27 +241,115 @@ private Q_SLOTS:
         QCOMPARE(server.At(1).Path, QByteArray("/up"));
     }
 
-    void anUploadThatCannotStartClosesTheTunnelWithAReport()
+    void aDownloadThatIsNoTunnelIsRefusedWithItsReason_data()
     {
+        QTest::addColumn<QByteArray>("answer");
+        // Written after the answer for as long as the client keeps the connection.
+        QTest::addColumn<QByteArray>("endlessFiller");
+        QTest::addColumn<bool>("serverCloses");
+        QTest::addColumn<QString>("reason");
+
+        const QByteArray ok = "HTTP/1.0 200 OK\r\nConnection: close\r\n\r\n";
+        const QString elsewhere = QStringLiteral("the server named an upload address on another host");
+        const QString redirected = QStringLiteral("the server redirected the request to another host");
+        const QString longHeader = QStringLiteral("the server's answer header is too long");
+        QByteArray manyLines = "HTTP/1.0 200 OK\r\n";
+        for (int i = 0; i < 10000; ++i)
+            manyLines += "X-Line-" + QByteArray::number(i) + ": x\r\n";
+        QByteArray bigHeader = "HTTP/1.0 200 OK\r\n";
+        for (int i = 0; i < 40; ++i)
+            bigHeader += "X-Big-" + QByteArray::number(i) + ": " + QByteArray(2000, 'x') + "\r\n";
+
+        QTest::newRow("upload address on another port")
+            << ok + "AZUREV TUNNEL\r\nhttp://127.0.0.1:OTHER/up\r\n" << QByteArray() << false << elsewhere;
+        QTest::newRow("upload address on another scheme")
+            << ok + "AZUREV TUNNEL\r\nhttps://127.0.0.1:PORT/up\r\n" << QByteArray() << false << elsewhere;
+        QTest::newRow("upload address on another host name")
+            << ok + "AZUREV TUNNEL\r\nhttp://localhost:PORT/up\r\n" << QByteArray() << false << elsewhere;
+        QTest::newRow("relative upload address naming another port")
+            << ok + "AZUREV TUNNEL\r\n//127.0.0.1:OTHER/up\r\n" << QByteArray() << false << elsewhere;
+        QTest::newRow("no upload address")
+            << ok + "AZUREV TUNNEL\r\nno upload address\r\n" << QByteArray() << false
+            << QStringLiteral("the server named no usable upload address");
+        QTest::newRow("redirect to another port")
+            << QByteArray("HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1:OTHER/down\r\nContent-Length: 0\r\n\r\n")
+            << QByteArray() << false << redirected;
+        QTest::newRow("temporary redirect to another scheme")
+            << QByteArray("HTTP/1.0 307 Temporary Redirect\r\nLocation: https://127.0.0.1:PORT/down\r\n\r\n")
+            << QByteArray() << false << redirected;
+        QTest::newRow("error page")
+            << QByteArray("HTTP/1.0 404 Not Found\r\nConnection: close\r\n\r\nAZUREV TUNNEL\r\n/up\r\n")
+            << QByteArray() << false << QStringLiteral("the server answered HTTP 404");
+        QTest::newRow("10,000 header lines")
+            << manyLines + "\r\nAZUREV TUNNEL\r\n/up\r\n" << QByteArray() << false << longHeader;
+        QTest::newRow("header over 64 KiB")
+            << bigHeader + "\r\nAZUREV TUNNEL\r\n/up\r\n" << QByteArray() << false << longHeader;
+        QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH_9.2\r\n\r\n") << QByteArray() << false
+                                  << QStringLiteral("the server's answer is not HTTP");
+        QTest::newRow("endless header line")
+            << QByteArray("HTTP/1.0 200 OK\r\nX-Endless: ") << QByteArray(16384, 'x') << false << longHeader;
+        QTest::newRow("endless header lines")
+            << QByteArray("HTTP/1.0 200 OK\r\n") << QByteArray("X-More: x\r\n").repeated(1000) << false
+            << longHeader;
+        QTest::newRow("never answers") << QByteArray() << QByteArray() << false << NoGreeting;
+        QTest::newRow("endless greeting line")
+            << ok + "AZUREV" << QByteArray(16384, ' ') << false
+            << QStringLiteral("the server's tunnel greeting is too long");
+        QTest::newRow("ends before the greeting")
+            << ok + "AZUREV TUNNEL\r\n" << QByteArray() << true
+            << QStringLiteral("the server ended the tunnel before its greeting");
+    }
+
+    void aDownloadThatIsNoTunnelIsRefusedWithItsReason()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, endlessFiller);
+        QFETCH(bool, serverCloses);
+        QFETCH(QString, reason);
         LoopbackHttpServer server;
+        LoopbackHttpServer elsewhere;
         TunnelProbe probe(server);
+        // Only the rows that wait for the deadline get a short one.
+        probe.tunnel->GreetingTimeoutMs = reason == NoGreeting ? 300 : PatientSendTimeoutMs;
         QVERIFY(probe.tunnel->Connect());
         QVERIFY(server.WaitForCount(1));
-        server.StartStream(0);
-        server.StreamPiece(0, "hello\r\nno upload address\r\n");
-        QTRY_COMPARE_WITH_TIMEOUT(probe.connected, 1, WaitMs);
+        answer.replace("OTHER", QByteArray::number(elsewhere.Port()));
+        answer.replace("PORT", QByteArray::number(server.Port()));
+        server.StreamPiece(0, answer);
+        if (!endlessFiller.isEmpty())
+            KeepWriting(server.At(0).Peer, endlessFiller);
+        if (serverCloses)
+            server.EndStream(0);
 
-        QStringList reports;
-        const TDebugReceiver previous = SetDebugReceiver([&](const QString &text) { reports.append(text); });
-        probe.tunnel->Send("x");
         QTRY_COMPARE_WITH_TIMEOUT(probe.closed, 1, WaitMs);
-        SetDebugReceiver(previous);
-        const QString reason = QStringLiteral("Not an http or https URL: \"no upload address\"");
-        QCOMPARE(probe.debug, QStringList{QStringLiteral("Unexpected Exception:  THttpTunnel.CheckForSend, "
-                                                         "EHttpException, ") + reason + QStringLiteral(", 0, ")});
-        QCOMPARE(reports, QStringList{QStringLiteral("Class=EHttpException, Message=") + reason
-                                      + QStringLiteral(", Location=HttpTunnels, THttpTunnel.CheckForSend")});
-        QCOMPARE(probe.tunnel->SendState(), quint8(THttpTunnel::SendDead));
+        QCOMPARE(probe.tunnel->ErrorMessage, reason);
+        QCOMPARE(probe.connected, 0);
+        // The client let go of the answer, so an endless one costs it nothing more,
+        // and nothing went anywhere else.
+        QTRY_VERIFY_WITH_TIMEOUT(!server.At(0).Peer || server.At(0).Peer->state() == QAbstractSocket::UnconnectedState,
+                                 WaitMs);
+        QCOMPARE(elsewhere.Connections(), 0);
+        QCOMPARE(server.Count(), 1);
+    }
+
+    void anUploadRedirectedElsewhereIsNotFollowed()
+    {
+        LoopbackHttpServer server;
+        LoopbackHttpServer elsewhere;
+        TunnelProbe probe(server);
+        QVERIFY(probe.Open());
+        probe.tunnel->Send("login");
+        QVERIFY(server.WaitForCount(2));
+        server.At(1).Peer->write("HTTP/1.0 307 Temporary Redirect\r\nLocation: " + elsewhere.Url("/up")
+                                 + "\r\n\r\n");
+        server.At(1).Peer->disconnectFromHost();
+
+        // Counted as a failed upload and posted again, to the tunnel's own server.
+        QVERIFY(server.WaitForCount(3));
+        QCOMPARE(server.At(2).Body, UploadBody(0, "login"));
+        QCOMPARE(probe.debug, QStringList{QStringLiteral("Error sending data to server:  0, the server "
+                                                         "redirected the request to another host, state: 0")});
+        QCOMPARE(elsewhere.Connections(), 0);
     }
 
     void anIncompleteHeaderIsNotAConnection()

@@ -227,6 +227,7 @@ void TMainConnection::CreateSession()
     // Silence counted against an earlier session must not cut this one short.
     silentTicks_ = 0;
     sessionLoggedIn_ = false;
+    sessionAnswered_ = false;
     sessionHadAlerts_ = false;
     session_ = std::make_unique<TTalkWithServer>();
     session_->OnResponse = [](bool, const QByteArray &, const TMessageToServer &) {};
@@ -257,8 +258,10 @@ void TMainConnection::QueueLogin()
                               // frames are no alerts: a flood of them, which inflates from
                               // a few kilobytes to gigabytes, must not keep a session whose
                               // server is long gone.
-                              if (success && !body.isEmpty())
+                              if (success && !body.isEmpty()) {
                                   silentTicks_ = 0;
+                                  sessionAnswered_ = true;
+                              }
                               DispatchAlert(success, body, request);
                           });
     for (const QByteArray &category : categories_)
@@ -277,6 +280,7 @@ void TMainConnection::LoginAnswered(bool success, const QByteArray &body)
     if (!success)
         return;
     sessionLoggedIn_ = true;
+    sessionAnswered_ = true;
     linkBack_ = Now();
     // Only the first two lines mean anything; a server that sends millions of line
     // breaks must not make us hold them all.
@@ -360,8 +364,22 @@ void TMainConnection::TimerTick()
 
     if (++silentTicks_ > MostSilentTicks) {
         silentTicks_ = 0;
-        RestartSession();
+        if (sessionAnswered_)
+            RestartSession();
+        else
+            GiveUpUnansweredAttempt();
     }
+}
+
+void TMainConnection::GiveUpUnansweredAttempt()
+{
+    // A server that takes the connection and never answers is no better
+    // than one that refuses it: the next attempt waits its turn like after a refusal.
+    SessionLost();
+    DestroySession();
+    backoff_.Failed(Now());
+    failureReason_ = QStringLiteral("the server did not answer");
+    RetryWhenDue();
 }
 
 void TMainConnection::ReapClosedSession()
@@ -425,6 +443,7 @@ void TMainConnection::PingAnswered(bool success)
     if (!success || stopped_)
         return;
     silentTicks_ = 0;
+    sessionAnswered_ = true;
     pingRoundTripMs_ = qRound64((Now() - pingSentTime_) * SecondsPerDay * 1000);
     const QTime now = QDateTimeFromDateTime(Now()).time();
     SetStatus(QStringLiteral("Working:  ") + QLocale().toString(now, QLocale::LongFormat));

@@ -104,6 +104,7 @@ private:
     void WakeUp();
     void CreateSession();
     void ReapClosedSession();
+    void GiveUpUnansweredAttempt();
     void RetryWhenDue();
     QString ShownServerAddress() const;
     void QueueLogin();
@@ -132,6 +133,9 @@ private:
     std::unique_ptr<TWakeMeSoon> wakeUp_;
     // Set once the current session's login was answered: it reached a working server.
     bool sessionLoggedIn_ = false;
+    // Set once the server answered anything on the current session: its login, an
+    // alert or a ping. A session it never answered is a failed attempt.
+    bool sessionAnswered_ = false;
     TReconnectBackoff backoff_;
     // Why the last attempt failed, shown while the next one waits.
     QString failureReason_;

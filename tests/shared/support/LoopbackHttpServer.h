@@ -40,6 +40,8 @@ public:
 
     quint16 Port() const { return server_.serverPort(); }
     int Count() const { return int(requests_.size()); }
+    // Connections accepted, whether or not they brought a request.
+    int Connections() const { return connections_; }
     const Request &At(int index) const { return requests_.at(size_t(index)); }
 
     bool WaitForCount(int count) const
@@ -82,6 +84,7 @@ private:
     void Accept()
     {
         while (QTcpSocket *peer = server_.nextPendingConnection()) {
+            ++connections_;
             auto *buffer = new QByteArray;
             QObject::connect(peer, &QObject::destroyed, [buffer] { delete buffer; });
             QObject::connect(peer, &QTcpSocket::readyRead, peer, [this, peer, buffer] {
@@ -112,4 +115,5 @@ private:
 
     QTcpServer server_;
     std::deque<Request> requests_;
+    int connections_ = 0;
 };
