@@ -253,6 +253,30 @@ private Q_SLOTS:
         QCOMPARE(PaintOneCell(grid, 3, 0).Background, grid.FixedColor());
     }
 
+    // Server text is drawn as it reads: characters that turn or hide text show as
+    // U+FFFD, so "ABC<override>LPPA" can never look like "ABCAPPL".
+    void serverTextIsDrawnVisibly_data()
+    {
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("drawn");
+        QTest::newRow("clean") << QStringLiteral("BRK.B") << QStringLiteral("BRK.B");
+        QTest::newRow("bidi override") << QStringLiteral("ABC\u202ELPPA") << QStringLiteral("ABC\uFFFDLPPA");
+        QTest::newRow("zero width") << QStringLiteral("A\u200BB") << QStringLiteral("A\uFFFDB");
+        QTest::newRow("escape") << QStringLiteral("A\x1b[2J") << QStringLiteral("A\uFFFD[2J");
+    }
+
+    void serverTextIsDrawnVisibly()
+    {
+        QFETCH(QString, symbol);
+        QFETCH(QString, drawn);
+        TPointsTopListGrid grid(nullptr);
+        TRecordingCanvas measure;
+        grid.Measure(measure);
+        grid.SetColWidths(0, 200);
+        grid.SetEntries({Entry(symbol, 1, 1)});
+        QCOMPARE(CellText(grid, 0, 1), drawn);
+    }
+
     void listHandOverKeepsAPrivateCopy()
     {
         TPointsTopListGrid grid(nullptr);

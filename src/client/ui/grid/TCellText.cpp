@@ -4,6 +4,8 @@
 
 #include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TCanvas.h"
+#include "shared/DisplayText.h"
+#include "shared/SafeText.h"
 
 #include <algorithm>
 
@@ -12,6 +14,11 @@ namespace {
 const QString Ellipsis = QStringLiteral("...");
 
 } // namespace
+
+QString CellTextOf(const QByteArray &bytes)
+{
+    return VisibleText(DisplayText(bytes));
+}
 
 TCellText::TCellText(TCanvas &canvas, const QRect &rect)
     : canvas_(canvas)

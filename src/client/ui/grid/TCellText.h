@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QByteArray>
 #include <QRect>
 #include <QString>
 
 class TCanvas;
+
+// Server bytes as a cell shows them: decoded, with every control, bidi override and
+// invisible character drawn as U+FFFD, so that no symbol can pose as another.
+QString CellTextOf(const QByteArray &bytes);
 
 // The text operations of one cell being painted. Each measures with the
 // canvas's current font against the cell's text rectangle: w = width(),

@@ -1,7 +1,6 @@
 #include "client/ui/grids/TBollingerGrid.h"
 
 #include "client/ui/grid/TCellText.h"
-#include "shared/DisplayText.h"
 
 #include <QStringList>
 
@@ -67,7 +66,7 @@ void TBollingerGrid::DrawDataCell(TCellText &text, int col, int index)
     const TBollingerEntry &entry = entries_[index];
     switch (col) {
     case 0:
-        text.DrawTextLeft(text.EllipsizeText(DisplayText(entry.Symbol)));
+        text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));
         break;
     case 1:
         text.DrawNumberRight(QStringLiteral("%f"), entry.Last);

@@ -1,7 +1,6 @@
 #include "client/ui/grids/TJFGrid.h"
 
 #include "client/ui/grid/TCellText.h"
-#include "shared/DisplayText.h"
 
 #include <QStringList>
 
@@ -45,10 +44,10 @@ void TJFGrid::DrawDataCell(TCellText &text, int col, int index)
     const TJFEntry &entry = entries_[index];
     switch (col) {
     case 0:
-        text.DrawTextRight(text.EllipsizeText(DisplayText(entry.Time)));
+        text.DrawTextRight(text.EllipsizeText(CellTextOf(entry.Time)));
         break;
     case 1:
-        text.DrawTextLeft(text.EllipsizeText(DisplayText(entry.Symbol)));
+        text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));
         break;
     case 2:
         text.DrawNumberRight(QStringLiteral("%.01f"), entry.Change);

@@ -1,7 +1,6 @@
 #include "client/ui/grids/TPointsTopListGrid.h"
 
 #include "client/ui/grid/TCellText.h"
-#include "shared/DisplayText.h"
 
 #include <QStringList>
 
@@ -26,7 +25,7 @@ void TPointsTopListGrid::DrawDataCell(TCellText &text, int col, int index)
     const TPointsTopListEntry &entry = entries_[index];
     switch (col) {
     case 0:
-        text.DrawTextLeft(text.EllipsizeText(DisplayText(entry.Symbol)));
+        text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));
         break;
     case 1:
         text.DrawNumberRight(QStringLiteral("%f"), entry.Last);

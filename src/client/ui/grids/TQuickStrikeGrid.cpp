@@ -1,7 +1,6 @@
 #include "client/ui/grids/TQuickStrikeGrid.h"
 
 #include "client/ui/grid/TCellText.h"
-#include "shared/DisplayText.h"
 
 #include <QStringList>
 
@@ -34,7 +33,7 @@ void TQuickStrikeGrid::DrawDataCell(TCellText &text, int col, int index)
     const TQuickStrikeEntry &entry = entries_[index];
     switch (col) {
     case 0:
-        text.DrawTextLeft(text.EllipsizeText(DisplayText(entry.Symbol)));
+        text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));
         break;
     case 1:
         text.DrawNumberRight(QStringLiteral("%f"), entry.Last);
@@ -52,7 +51,7 @@ void TQuickStrikeGrid::DrawDataCell(TCellText &text, int col, int index)
         break;
     case 5:
         // The server's time text as it came, clipped rather than cut with "...".
-        text.DrawTextLeft(DisplayText(entry.Time));
+        text.DrawTextLeft(CellTextOf(entry.Time));
         break;
     }
 }

@@ -303,7 +303,7 @@ void TSmbTopListFullGrid::DrawDataCell(TCellText &text, int col, int index)
     const int id = ColumnId(col);
     switch (id) {
     case ciSymbol:
-        text.DrawTextLeft(text.EllipsizeText(DisplayText(entry.Symbol)));
+        text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));
         break;
     case ciVolume:
         if (entry.Volume > 0)

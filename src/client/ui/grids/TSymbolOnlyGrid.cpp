@@ -2,7 +2,6 @@
 
 #include "client/ui/grid/TCanvas.h"
 #include "client/ui/grid/TCellText.h"
-#include "shared/DisplayText.h"
 
 #include <algorithm>
 
@@ -97,7 +96,7 @@ TCellColors TSymbolOnlyGrid::DataCellColors(int col, int row, bool hasEntry) con
 
 void TSymbolOnlyGrid::DrawDataCell(TCellText &text, int, int index)
 {
-    text.DrawTextLeft(text.EllipsizeText(DisplayText(entries_[index].Symbol)));
+    text.DrawTextLeft(text.EllipsizeText(CellTextOf(entries_[index].Symbol)));
 }
 
 void TSymbolOnlyGrid::Resized()
