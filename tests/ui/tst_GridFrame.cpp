@@ -172,7 +172,7 @@ private Q_SLOTS:
         QCOMPARE(grid.RowCount(), 2);
         QVERIFY(grid.ColumnSizing());
         QVERIFY(grid.ThumbTracking());
-        QVERIFY(!grid.RowSelect());
+        QVERIFY(grid.RowSelect());
         QCOMPARE(grid.FixedColor(), FromQColor(grid.palette().color(QPalette::Button)));
         // Measured with the owner's font.
         const QFontMetrics metrics(owner.font(), grid.viewport());

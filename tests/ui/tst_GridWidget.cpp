@@ -1,5 +1,6 @@
 #include "client/ui/SymbolLink.h"
 #include "client/ui/grids/TQuickStrikeGrid.h"
+#include "support/TRecordingCanvas.h"
 
 #include <QScrollBar>
 #include <QtTest>
@@ -131,26 +132,87 @@ private Q_SLOTS:
         QCOMPARE(Grab().pixel(header.left(), header.top() + 3), palette.color(QPalette::Button).rgb());
     }
 
-    void onlyTheVerticalScrollBarShows()
+    void scrollBarsShowWhenTheCellsDoNotFit()
     {
         grid_->SetEntries(Entries(3));
         QCoreApplication::processEvents();
         QVERIFY(!grid_->verticalScrollBar()->isVisible());
+        QVERIFY(!grid_->horizontalScrollBar()->isVisible());
         grid_->SetEntries(Entries(100));
         QTRY_VERIFY(grid_->verticalScrollBar()->isVisible());
         for (int col = 0; col < grid_->ColCount(); ++col)
             grid_->SetColWidths(col, 400);
-        QCoreApplication::processEvents();
-        QVERIFY(!grid_->horizontalScrollBar()->isVisible());
+        QTRY_VERIFY(grid_->horizontalScrollBar()->isVisible());
 
-        // Scrolling moves whole rows under the fixed header.
+        // Scrolling moves whole rows under the fixed header, and columns by pixels,
+        // so the last column can be reached whole.
         grid_->verticalScrollBar()->setValue(10);
         QCOMPARE(grid_->TopRow(), 11);
+        grid_->horizontalScrollBar()->setValue(grid_->horizontalScrollBar()->maximum());
+        QCOMPARE(grid_->CellRect(5, 0).right(), grid_->viewport()->width() - 1);
         int col, row;
-        QVERIFY(grid_->MouseToCell(5, grid_->DefaultRowHeight() + 1, col, row));
-        QCOMPARE(row, 11);
+        QVERIFY(grid_->MouseToCell(grid_->viewport()->width() - 5, grid_->DefaultRowHeight() + 1, col, row));
+        QCOMPARE(QPoint(col, row), QPoint(5, 11));
         QVERIFY(grid_->MouseToCell(5, 1, col, row));
         QCOMPARE(row, 0);
+        grid_->horizontalScrollBar()->setValue(390);
+        QVERIFY(grid_->MouseToCell(5, 1, col, row));
+        QCOMPARE(col, 0);
+        QVERIFY(grid_->MouseToCell(15, 1, col, row));
+        QCOMPARE(col, 1);
+    }
+
+    // Mouse and keyboard share one selection: the keys go on from the clicked row,
+    // not from a row the keyboard framed before.
+    void clickThenDownThenEnterSendsTheNextRow()
+    {
+        grid_->SetEntries(Entries(10));
+        grid_->setFocus();
+        QTest::keyClick(grid_, Qt::Key_Down);
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(2, 4));
+        QCOMPARE(grid_->Row(), 4);
+        QTest::keyClick(grid_, Qt::Key_Down);
+        QTest::keyClick(grid_, Qt::Key_Return);
+        QCOMPARE(sent_, QStringList({"SYM3", "SYM4"}));
+    }
+
+    // A gap marker is one band across the width of the view, wider than the columns,
+    // with its text drawn once and cut only at the band's end.
+    void gapMarkerSpansTheRow()
+    {
+        TQuickStrikeEntries entries = Entries(2);
+        TQuickStrikeEntry marker;
+        marker.Gap = {DateTimeFromQDateTime(QDateTime(QDate(2026, 3, 2), QTime(21, 19, 4))),
+                      DateTimeFromQDateTime(QDateTime(QDate(2026, 3, 2), QTime(21, 19, 9)))};
+        entries.insert(1, marker);
+        grid_->SetEntries(entries);
+        const QString text = LinkGapText(marker.Gap);
+        const auto paintedMarker = [this] {
+            TRecordingCanvas canvas;
+            grid_->PaintTo(canvas, grid_->viewport()->rect());
+            QVector<TRecordedText> texts;
+            for (const TRecordedText &drawn : canvas.Texts)
+                if (drawn.Y >= grid_->CellRect(0, 2).top() && drawn.Y < grid_->CellRect(0, 3).top())
+                    texts << drawn;
+            return texts;
+        };
+        const int width = grid_->viewport()->width();
+        QVERIFY(grid_->ContentWidth() < width);
+        QVERIFY(TRecordingCanvas::CharWidth * text.size() > grid_->ContentWidth());
+        QVector<TRecordedText> texts = paintedMarker();
+        QCOMPARE(texts.size(), 1);
+        QCOMPARE(texts[0].Text, text);
+        QCOMPARE(texts[0].Clip.left(), 3);
+        QCOMPARE(texts[0].Clip.right(), width - 1 - 3);
+
+        // Columns wider than the view: the row ends where they end.
+        owner_->resize(200, 300);
+        grid_->setGeometry(0, 0, 200, 300);
+        texts = paintedMarker();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts[0].Text.endsWith(QLatin1String("...")));
+        QVERIFY(text.startsWith(texts[0].Text.chopped(3)));
+        QCOMPARE(texts[0].Clip.right(), grid_->ContentWidth() - 1 - 3);
     }
 
     void leftClickSendsTheRowsSymbolOnce()

@@ -136,7 +136,7 @@ private Q_SLOTS:
         QCOMPARE(grid.ColumnMap(), QVector<int>({0}));
         QCOMPARE(grid.RowCount(), 2);
         QVERIFY(grid.RowSelect());
-        QCOMPARE(grid.ScrollBars(), TGridScrollBars::sbNone);
+        QCOMPARE(grid.ScrollBars(), TGridScrollBars::sbHorizontal);
         QCOMPARE(grid.Color(), clBlack);
     }
 

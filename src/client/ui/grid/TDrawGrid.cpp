@@ -25,7 +25,7 @@ TDrawGrid::TDrawGrid(QWidget *owner)
     , canvasFont_(font())
 {
     setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFocusPolicy(Qt::WheelFocus);
     // Every pixel is painted by the cells or the uncovered strip.
@@ -42,6 +42,7 @@ TDrawGrid::TDrawGrid(QWidget *owner)
         viewport()->update();
     });
     UpdateScrollBar();
+    UpdateHorizontalScrollBar();
 }
 
 void TDrawGrid::SetColCount(int count)
@@ -54,6 +55,7 @@ void TDrawGrid::SetColCount(int count)
     userSized_.resize(count);
     std::fill(userSized_.begin() + kept, userSized_.end(), false);
     col_ = std::min(col_, count - 1);
+    UpdateHorizontalScrollBar();
     Invalidate();
 }
 
@@ -85,6 +87,7 @@ void TDrawGrid::SetDefaultColWidth(int width)
     AZ_ASSERT(width >= 0);
     defaultColWidth_ = width;
     std::fill(colWidths_.begin(), colWidths_.end(), width);
+    UpdateHorizontalScrollBar();
     Invalidate();
 }
 
@@ -98,6 +101,7 @@ void TDrawGrid::SetColWidths(int col, int width)
 {
     AZ_ASSERT(col >= 0 && col < ColCount());
     colWidths_[col] = std::max(0, width);
+    UpdateHorizontalScrollBar();
     Invalidate();
 }
 
@@ -128,18 +132,11 @@ void TDrawGrid::SetRowSelect(bool on)
     Invalidate();
 }
 
-void TDrawGrid::SetHasCurrentCell(bool on)
-{
-    hasCurrentCell_ = on;
-    row_ = on ? FixedRows() : -1;
-    Invalidate();
-}
-
 void TDrawGrid::SetScrollBars(TGridScrollBars bars)
 {
     scrollBars_ = bars;
-    setVerticalScrollBarPolicy(bars == TGridScrollBars::sbNone ? Qt::ScrollBarAlwaysOff
-                                                               : Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(bars == TGridScrollBars::sbBoth ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(bars == TGridScrollBars::sbNone ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
 }
 
 void TDrawGrid::SetColor(TColor color)
@@ -220,7 +217,7 @@ QRect TDrawGrid::CellRect(int col, int row) const
 {
     if (col < 0 || col >= ColCount() || row < 0 || row >= rowCount_ || (row > 0 && row < topRow_))
         return QRect();
-    return QRect(ColumnLeft(col), RowTop(row), colWidths_[col], defaultRowHeight_);
+    return QRect(ColumnLeft(col) - scrollX_, RowTop(row), colWidths_[col], defaultRowHeight_);
 }
 
 bool TDrawGrid::MouseToCell(int x, int y, int &col, int &row) const
@@ -233,7 +230,7 @@ bool TDrawGrid::MouseToCell(int x, int y, int &col, int &row) const
     const int cellRow = band == 0 ? 0 : topRow_ + band - 1;
     if (cellRow >= rowCount_)
         return false;
-    int left = 0;
+    int left = -scrollX_;
     for (int c = 0; c < ColCount(); ++c) {
         left += colWidths_[c];
         if (x < left) {
@@ -283,20 +280,32 @@ TGridDrawState TDrawGrid::StateOf(int col, int row) const
 {
     TGridDrawState state;
     state.Fixed = row < FixedRows();
-    state.Selected = hasCurrentCell_ && !state.Fixed && row == row_ && (rowSelect_ || col == col_);
+    state.Selected = !state.Fixed && row == row_ && (rowSelect_ || col == col_);
     return state;
 }
 
 void TDrawGrid::PaintTo(TCanvas &canvas, const QRect &area)
 {
-    const int gridRight = ColumnLeft(ColCount());
-    int gridBottom = 0;
+    // What no cell covers shows the data background; a row painted whole covers its
+    // part of the strip again.
+    const int gridRight = ContentWidth() - scrollX_;
+    const int gridBottom = RowTop(rowCount_ - 1) + defaultRowHeight_;
+    const QRect rightStrip = QRect(QPoint(gridRight, area.top()), area.bottomRight()) & area;
+    const QRect bottomStrip = QRect(QPoint(area.left(), gridBottom), QPoint(gridRight - 1, area.bottom())) & area;
+    if (!rightStrip.isEmpty())
+        canvas.FillRect(rightStrip, color_);
+    if (!bottomStrip.isEmpty())
+        canvas.FillRect(bottomStrip, color_);
+
+    const int rowWidth = std::max(gridRight, viewport()->width());
     for (int row = 0; row < rowCount_; row = row == 0 ? topRow_ : row + 1) {
         const int top = RowTop(row);
         if (top > area.bottom())
             break;
-        gridBottom = top + defaultRowHeight_;
-        int left = 0;
+        const QRect wholeRow(0, top, rowWidth, defaultRowHeight_);
+        if (row >= FixedRows() && wholeRow.intersects(area) && DrawWholeRow(canvas, row, wholeRow, StateOf(0, row)))
+            continue;
+        int left = -scrollX_;
         for (int col = 0; col < ColCount() && left <= area.right(); ++col) {
             const QRect cell(left, top, colWidths_[col], defaultRowHeight_);
             if (cell.intersects(area))
@@ -304,13 +313,6 @@ void TDrawGrid::PaintTo(TCanvas &canvas, const QRect &area)
             left += colWidths_[col];
         }
     }
-    // What no cell covers shows the data background.
-    const QRect rightStrip = QRect(QPoint(gridRight, area.top()), area.bottomRight()) & area;
-    const QRect bottomStrip = QRect(QPoint(area.left(), gridBottom), QPoint(gridRight - 1, area.bottom())) & area;
-    if (!rightStrip.isEmpty())
-        canvas.FillRect(rightStrip, color_);
-    if (!bottomStrip.isEmpty())
-        canvas.FillRect(bottomStrip, color_);
 }
 
 void TDrawGrid::PaintCell(TCanvas &canvas, int col, int row)
@@ -318,6 +320,11 @@ void TDrawGrid::PaintCell(TCanvas &canvas, int col, int row)
     const QRect rect = CellRect(col, row);
     if (!rect.isEmpty())
         DrawCell(canvas, col, row, rect, StateOf(col, row));
+}
+
+bool TDrawGrid::DrawWholeRow(TCanvas &, int, const QRect &, TGridDrawState)
+{
+    return false;
 }
 
 void TDrawGrid::MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int, int)
@@ -353,6 +360,7 @@ void TDrawGrid::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBar();
+    UpdateHorizontalScrollBar();
     Resized();
 }
 
@@ -367,7 +375,7 @@ int TDrawGrid::SizingColumnAt(int x, int y) const
 {
     if (!columnSizing_ || y < 0 || y >= defaultRowHeight_)
         return -1;
-    int border = 0;
+    int border = -scrollX_;
     int nearest = -1;
     int nearestDistance = SizingReach + 1;
     for (int col = 0; col < ColCount(); ++col) {
@@ -387,8 +395,9 @@ void TDrawGrid::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton) {
         sizingColumn_ = SizingColumnAt(pos.x(), pos.y());
         int col, row;
-        if (sizingColumn_ < 0 && hasCurrentCell_ && MouseToCell(pos.x(), pos.y(), col, row) && row >= FixedRows())
-            MoveCurrent(col, row);
+        // A press selects without scrolling: the release must land on the same row.
+        if (sizingColumn_ < 0 && MouseToCell(pos.x(), pos.y(), col, row) && row >= FixedRows())
+            MoveCurrent(col, row, false);
     }
     MouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
 }
@@ -397,7 +406,7 @@ void TDrawGrid::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
     if (sizingColumn_ >= 0) {
-        SetUserColWidth(sizingColumn_, std::max(1, pos.x() - ColumnLeft(sizingColumn_)));
+        SetUserColWidth(sizingColumn_, std::max(1, pos.x() + scrollX_ - ColumnLeft(sizingColumn_)));
         return;
     }
     if (SizingColumnAt(pos.x(), pos.y()) >= 0)
@@ -416,17 +425,16 @@ void TDrawGrid::mouseReleaseEvent(QMouseEvent *event)
 
 void TDrawGrid::keyPressEvent(QKeyEvent *event)
 {
-    if (!hasCurrentCell_) {
-        QAbstractScrollArea::keyPressEvent(event);
-        return;
-    }
-    const int current = row_ >= FixedRows() ? row_ : topRow_ - 1;
+    // The first move starts from the first row shown, and Up or Down select it.
+    const bool selected = row_ >= FixedRows();
+    const int current = selected ? row_ : topRow_;
+    const int step = selected ? 1 : 0;
     switch (event->key()) {
     case Qt::Key_Up:
-        MoveCurrent(col_, current - 1);
+        MoveCurrent(col_, current - step);
         break;
     case Qt::Key_Down:
-        MoveCurrent(col_, current + 1);
+        MoveCurrent(col_, current + step);
         break;
     case Qt::Key_PageUp:
         MoveCurrent(col_, current - VisibleRowCount());
@@ -441,12 +449,11 @@ void TDrawGrid::keyPressEvent(QKeyEvent *event)
         MoveCurrent(col_, rowCount_ - 1);
         break;
     case Qt::Key_Left:
-        if (!rowSelect_)
-            MoveCurrent(col_ - 1, std::max(current, FixedRows()));
-        break;
     case Qt::Key_Right:
-        if (!rowSelect_)
-            MoveCurrent(col_ + 1, std::max(current, FixedRows()));
+        if (rowSelect_)
+            QAbstractScrollArea::keyPressEvent(event);
+        else
+            MoveCurrent(col_ + (event->key() == Qt::Key_Left ? -1 : 1), current);
         break;
     default:
         QAbstractScrollArea::keyPressEvent(event);
@@ -456,10 +463,11 @@ void TDrawGrid::keyPressEvent(QKeyEvent *event)
 void TDrawGrid::scrollContentsBy(int, int)
 {
     topRow_ = verticalScrollBar()->value() + 1;
+    scrollX_ = horizontalScrollBar()->value();
     Invalidate();
 }
 
-void TDrawGrid::MoveCurrent(int col, int row)
+void TDrawGrid::MoveCurrent(int col, int row, bool scrollIntoView)
 {
     col = std::clamp(col, 0, ColCount() - 1);
     row = std::clamp(row, FixedRows(), rowCount_ - 1);
@@ -467,7 +475,15 @@ void TDrawGrid::MoveCurrent(int col, int row)
         return;
     col_ = col;
     row_ = row;
-    ScrollRowIntoView(row);
+    if (scrollIntoView)
+        ScrollRowIntoView(row);
+    Invalidate();
+}
+
+void TDrawGrid::PlaceCurrent(int col, int row)
+{
+    col_ = std::clamp(col, 0, ColCount() - 1);
+    row_ = row < FixedRows() ? -1 : std::min(row, rowCount_ - 1);
     Invalidate();
 }
 
@@ -515,4 +531,18 @@ void TDrawGrid::UpdateScrollBar()
         bar->setSingleStep(1);
     topRow_ = std::clamp(topRow_, 1, lastTop);
     bar->setValue(topRow_ - 1);
+}
+
+void TDrawGrid::UpdateHorizontalScrollBar()
+{
+    QScrollBar *bar = horizontalScrollBar();
+    const int page = viewport()->width();
+    bar->setRange(0, std::max(0, ContentWidth() - page));
+    if (bar->pageStep() != page)
+        bar->setPageStep(page);
+    // A step of about one short column.
+    const int step = std::max(1, defaultRowHeight_ * 2);
+    if (bar->singleStep() != step)
+        bar->setSingleStep(step);
+    scrollX_ = bar->value();
 }

@@ -17,12 +17,18 @@ struct TGridDrawState
     bool Selected = false; // in the selected row (row selection) or the current cell
 };
 
-enum class TGridScrollBars { sbVertical, sbNone };
+// Which scroll bars show when the grid needs them: vertical and horizontal, only the
+// horizontal one, or none.
+enum class TGridScrollBars { sbBoth, sbHorizontal, sbNone };
 
 // An owner-drawn grid: one fixed header row, no fixed columns, cells of a
 // default height and per-column widths, a vertical scroll bar that moves whole
-// rows (never a horizontal one). Subclasses paint every cell in DrawCell; the
-// grid itself paints nothing but the strip that no cell covers.
+// rows and a horizontal one that moves by pixels, each shown when the cells do not
+// fit. Subclasses paint every cell in DrawCell; the grid itself paints nothing but
+// the strip that no cell covers.
+//
+// One current cell is the selection of mouse and keyboard alike: a left press on a
+// data cell moves it there, the cursor keys move it from there.
 //
 // Coordinates (CellRect, MouseToCell, MouseUp) are those of the viewport.
 class TDrawGrid : public QAbstractScrollArea
@@ -58,13 +64,9 @@ public:
     // The grid scrolls while the scroll-bar thumb is dragged, not only on release.
     bool ThumbTracking() const;
     void SetThumbTracking(bool on);
-    // A click or a cursor key selects a whole row.
+    // A click or a cursor key selects a whole row; Left and Right then scroll sideways.
     bool RowSelect() const { return rowSelect_; }
     void SetRowSelect(bool on);
-    // Grids that show a list have no current cell: a press then neither moves one
-    // nor scrolls, no cell is drawn selected, and the keys are left to the subclass.
-    bool HasCurrentCell() const { return hasCurrentCell_; }
-    void SetHasCurrentCell(bool on);
     TGridScrollBars ScrollBars() const { return scrollBars_; }
     void SetScrollBars(TGridScrollBars bars);
 
@@ -82,7 +84,7 @@ public:
     QFont CanvasFont() const { return canvasFont_; }
     void SetCanvasFont(const QFont &font);
 
-    // The current cell. Row() is -1 when no row is selected.
+    // The current cell. Row() is -1 while no row is selected.
     int Col() const { return col_; }
     int Row() const { return row_; }
     // Moves the current cell to a data row, asking SelectCell first, and
@@ -95,6 +97,10 @@ public:
     void SetTopRow(int row);
     // Data rows that fit whole under the header (at least 1).
     int VisibleRowCount() const;
+    // How far the columns are scrolled to the left, in pixels.
+    int ScrollX() const { return scrollX_; }
+    // The width of all columns together.
+    int ContentWidth() const { return ColumnLeft(ColCount()); }
 
     // The cell's rectangle where it is painted now; empty when scrolled away.
     QRect CellRect(int col, int row) const;
@@ -130,6 +136,9 @@ public:
 
 protected:
     virtual void DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state) = 0;
+    // Paints a data row as one band across the view instead of cell by cell; false
+    // for a row made of cells like any other.
+    virtual bool DrawWholeRow(TCanvas &canvas, int row, const QRect &rect, TGridDrawState state);
     // After every mouse press, whatever the grid did with it.
     virtual void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
     // After every mouse release, whatever the grid did with it.
@@ -138,6 +147,9 @@ protected:
     virtual bool SelectCell(int col, int row);
     // Scrolls as little as needed to show the data row whole.
     void ScrollRowIntoView(int row);
+    // Puts the current cell where its content moved to, without asking SelectCell and
+    // without scrolling.
+    void PlaceCurrent(int col, int row);
     // After the widget's font changed.
     virtual void FontChanged();
     // After every change of the widget's size.
@@ -158,13 +170,15 @@ private:
     // The column whose right border lies within reach of x in the header, or -1.
     int SizingColumnAt(int x, int y) const;
     TGridDrawState StateOf(int col, int row) const;
-    void MoveCurrent(int col, int row);
+    // Asks SelectCell, then moves the current cell, scrolling it into view if asked.
+    void MoveCurrent(int col, int row, bool scrollIntoView = true);
     int LastTopRow() const;
     // The scroll bar follows the row count once per pass of the event loop, so a
     // burst of new lists costs one range change (and the re-layout it brings).
     void ScheduleScrollBarUpdate();
     void QueueScrollBarUpdate();
     void UpdateScrollBar();
+    void UpdateHorizontalScrollBar();
     // True when a paced repaint waits for the end of the frame.
     bool DeferRepaint();
 
@@ -175,17 +189,17 @@ private:
     int defaultColWidth_ = 64;
     bool columnSizing_ = false;
     bool rowSelect_ = false;
-    bool hasCurrentCell_ = true;
     bool scrollBarUpdatePending_ = false;
-    TGridScrollBars scrollBars_ = TGridScrollBars::sbVertical;
+    TGridScrollBars scrollBars_ = TGridScrollBars::sbBoth;
     TColor color_ = clWhite;
     TColor fixedColor_ = clBlack;
     bool fixedColorSet_ = false;
     bool ctl3D_ = true;
     QFont canvasFont_;
     int col_ = 0;
-    int row_ = 1;
+    int row_ = -1;
     int topRow_ = 1;
+    int scrollX_ = 0;
     int sizingColumn_ = -1;
     int sizingOrigin_ = 0;
     int pacedRepaints_ = 0;

@@ -29,7 +29,7 @@ TGridFrame::TGridFrame(QWidget *owner, int colCount)
     SetRowCount(2);
     SetColumnSizing(true);
     SetThumbTracking(true);
-    SetHasCurrentCell(false);
+    SetRowSelect(true);
     flashTimer_.setSingleShot(true);
     flashTimer_.setInterval(FlashMs);
     connect(&flashTimer_, &QTimer::timeout, this, [this] {
@@ -101,9 +101,10 @@ void TGridFrame::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, 
     const bool hasEntry = !header && CellEntry(col, row, index);
     canvas.SetFontStyle({});
     if (const TLinkGap *gap = hasEntry ? GapAt(index) : nullptr) {
-        DrawGapMarker(canvas, col, rect, *gap);
-        if (hasFocus() && IsKeySelected(col, row))
-            DrawSelectionFrame(canvas, col, row, rect);
+        const QRect band = GapSpansRow() ? GapBand(rect.top()) : rect;
+        DrawGapMarker(canvas, band, rect, *gap);
+        if (hasFocus() && state.Selected)
+            DrawSelectionFrame(canvas, col, rect);
         return;
     }
     TCellColors colors = header ? TCellColors{FixedColor(), clBlack} : DataCellColors(col, row, hasEntry);
@@ -116,47 +117,50 @@ void TGridFrame::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, 
         DrawHeaderText(text, HeaderText(col));
     else if (hasEntry)
         DrawDataCell(text, col, index);
-    if (!header && hasFocus() && IsKeySelected(col, row))
-        DrawSelectionFrame(canvas, col, row, rect);
+    if (!header && hasFocus() && state.Selected)
+        DrawSelectionFrame(canvas, col, rect);
 }
 
-void TGridFrame::DrawGapMarker(TCanvas &canvas, int col, const QRect &cell, const TLinkGap &gap) const
+bool TGridFrame::DrawWholeRow(TCanvas &canvas, int row, const QRect &rect, TGridDrawState state)
 {
-    canvas.FillRect(cell, FixedColor());
+    int index;
+    const TLinkGap *gap = GapSpansRow() && CellEntry(0, row, index) ? GapAt(index) : nullptr;
+    if (!gap)
+        return false;
+    canvas.SetFontStyle({});
+    DrawGapMarker(canvas, rect, rect, *gap);
+    if (hasFocus() && state.Selected)
+        canvas.FrameRect(rect, FromQColor(palette().color(QPalette::Highlight)));
+    return true;
+}
+
+QRect TGridFrame::GapBand(int top) const
+{
+    return QRect(0, top, std::max(viewport()->width(), ContentWidth() - ScrollX()), DefaultRowHeight());
+}
+
+void TGridFrame::DrawGapMarker(TCanvas &canvas, const QRect &band, const QRect &clip, const TLinkGap &gap) const
+{
+    canvas.FillRect(clip, FixedColor());
     canvas.SetFontColor(clBlack);
-    const QString text = LinkGapText(gap);
-    if (!GapSpansRow()) {
-        TCellText cellText(canvas, PrepareCell(canvas, cell, FixedColor(), false));
-        cellText.DrawTextLeft(cellText.EllipsizeText(text));
-        return;
-    }
-    // Each cell draws the part of the row's text that falls on it, so the text runs
-    // on from column to column without a break; a row too short for it ends in "...".
-    int rowLeft = cell.left();
-    for (int c = 0; c < col; ++c)
-        rowLeft -= ColWidths(c);
-    int rowWidth = 0;
-    for (int c = 0; c < ColCount(); ++c)
-        rowWidth += ColWidths(c);
-    const TCellText band(canvas, QRect(rowLeft + TextInset, cell.top(), rowWidth - 2 * TextInset, cell.height()));
-    const QString shown = band.EllipsizeText(text);
-    const int top = cell.top() + std::max(cell.height() - canvas.TextHeight(shown), 0) / 2;
-    canvas.TextRect(cell, rowLeft + TextInset, top, shown);
+    // The text starts at the band's left whichever part of it is drawn, so it runs on
+    // from cell to cell without a break; a band too short for it ends in "...".
+    const QRect textRect = band.width() >= NarrowestInsetWidth ? band.adjusted(TextInset, 0, -TextInset, 0) : band;
+    const TCellText text(canvas, textRect);
+    const QString shown = text.EllipsizeText(LinkGapText(gap));
+    const int top = band.top() + std::max(band.height() - canvas.TextHeight(shown), 0) / 2;
+    canvas.TextRect(clip & textRect, textRect.left(), top, shown);
 }
 
-bool TGridFrame::IsKeySelected(int col, int row) const
-{
-    return selectedRow_ >= FixedRows() && SameClickTarget(selectedCol_, selectedRow_, col, row);
-}
-
-void TGridFrame::DrawSelectionFrame(TCanvas &canvas, int col, int row, const QRect &rect) const
+void TGridFrame::DrawSelectionFrame(TCanvas &canvas, int col, const QRect &rect) const
 {
     const TColor color = FromQColor(palette().color(QPalette::Highlight));
     canvas.FillRect(QRect(rect.left(), rect.top(), rect.width(), 1), color);
     canvas.FillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), color);
-    if (col == 0 || !IsKeySelected(col - 1, row))
+    // A selected row is framed as a whole, a selected cell on its own.
+    if (col == 0 || !RowSelect())
         canvas.FillRect(QRect(rect.left(), rect.top(), 1, rect.height()), color);
-    if (col == ColCount() - 1 || !IsKeySelected(col + 1, row))
+    if (col == ColCount() - 1 || !RowSelect())
         canvas.FillRect(QRect(rect.right(), rect.top(), 1, rect.height()), color);
 }
 
@@ -215,13 +219,20 @@ bool TGridFrame::IsFlashing(int col, int row) const
 void TGridFrame::FollowSelectedSymbol()
 {
     // A row without a symbol (a gap marker) has nothing to follow.
-    if (selectedRow_ < FixedRows() || selectedSymbol_.isEmpty())
+    if (Row() < FixedRows() || selectedSymbol_.isEmpty())
         return;
     // Without its symbol nearby the selection keeps its row, as it does once its
     // entry has left the list.
-    const int row = NearestRowShowing(selectedCol_, selectedRow_, selectedSymbol_);
+    const int row = NearestRowShowing(Col(), Row(), selectedSymbol_);
     if (row >= 0)
-        selectedRow_ = row;
+        PlaceCurrent(Col(), row);
+}
+
+bool TGridFrame::SelectCell(int col, int row)
+{
+    int index;
+    selectedSymbol_ = CellSymbolEntry(col, row, index) ? EntrySymbol(index) : QByteArray();
+    return true;
 }
 
 void TGridFrame::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
@@ -261,61 +272,15 @@ void TGridFrame::SendFrom(int col, int row, const QByteArray &symbol)
     SendSymbol(DisplayText(symbol));
 }
 
-void TGridFrame::MoveSelection(int col, int row)
-{
-    selectedCol_ = std::clamp(col, 0, ColCount() - 1);
-    selectedRow_ = std::clamp(row, FixedRows(), RowCount() - 1);
-    int index;
-    selectedSymbol_ = CellSymbolEntry(selectedCol_, selectedRow_, index) ? EntrySymbol(index) : QByteArray();
-    ScrollRowIntoView(selectedRow_);
-    Invalidate();
-}
-
 void TGridFrame::keyPressEvent(QKeyEvent *event)
 {
-    if (HasCurrentCell()) {
-        TDrawGrid::keyPressEvent(event);
+    int index;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (Row() >= FixedRows() && CellSymbolEntry(Col(), Row(), index))
+            SendFrom(Col(), Row(), EntrySymbol(index));
         return;
     }
-    // The first move starts from the first row shown.
-    const int row = selectedRow_ >= FixedRows() ? std::min(selectedRow_, RowCount() - 1) : -1;
-    const int from = row >= 0 ? row : TopRow();
-    const int step = row >= 0 ? 1 : 0;
-    switch (event->key()) {
-    case Qt::Key_Up:
-        MoveSelection(selectedCol_, from - step);
-        break;
-    case Qt::Key_Down:
-        MoveSelection(selectedCol_, from + step);
-        break;
-    case Qt::Key_PageUp:
-        MoveSelection(selectedCol_, from - VisibleRowCount());
-        break;
-    case Qt::Key_PageDown:
-        MoveSelection(selectedCol_, from + VisibleRowCount());
-        break;
-    case Qt::Key_Home:
-        MoveSelection(selectedCol_, FixedRows());
-        break;
-    case Qt::Key_End:
-        MoveSelection(selectedCol_, RowCount() - 1);
-        break;
-    case Qt::Key_Left:
-        MoveSelection(selectedCol_ - 1, from);
-        break;
-    case Qt::Key_Right:
-        MoveSelection(selectedCol_ + 1, from);
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        int index;
-        if (row >= 0 && CellSymbolEntry(selectedCol_, row, index))
-            SendFrom(selectedCol_, row, EntrySymbol(index));
-        break;
-    }
-    default:
-        TDrawGrid::keyPressEvent(event);
-    }
+    TDrawGrid::keyPressEvent(event);
 }
 
 void TGridFrame::focusInEvent(QFocusEvent *event)

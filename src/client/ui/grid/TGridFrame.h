@@ -29,15 +29,16 @@ struct TCellColors
 // cell holds its own symbol); the symbol's row then flashes in the selection
 // colour.
 //
-// The keyboard moves a selection of its own, apart from the mouse: Up, Down,
-// PageUp, PageDown, Home and End move it by rows (Left and Right by columns,
-// which matters where each cell holds its own symbol), and Enter sends its
+// Mouse and keyboard share the grid's one selection, its current cell: a press
+// selects the row under the pointer (the cell, where each cell holds its own
+// symbol), Up, Down, PageUp, PageDown, Home and End move it by rows (Left and Right
+// by cells where cells hold symbols, else they scroll sideways), and Enter sends its
 // symbol as a click would. It is framed only while the grid has the focus, and,
 // like the flash, it stays with its symbol when alerts move the rows.
 //
 // A link gap's marker row is drawn as one band in the header's colours with its
-// text running across the row; it holds no symbol, so clicks, Enter, Copy Symbol
-// and the export pass it over.
+// text running across the width of the view; it holds no symbol, so clicks, Enter,
+// Copy Symbol and the export pass it over.
 class TGridFrame : public TDrawGrid
 {
     Q_OBJECT
@@ -60,10 +61,6 @@ public:
     static constexpr int FlashMs = 300;
     bool IsFlashing(int col, int row) const;
 
-    // The keyboard's selection; row -1 before the first key moved it.
-    int SelectedCol() const { return selectedCol_; }
-    int SelectedRow() const { return selectedRow_; }
-
     // Read back as the cells show them, but whole: nothing cut to fit. The table
     // holds the captions of the columns and every row that shows an entry.
     TExportTable ExportTable();
@@ -74,8 +71,8 @@ public:
 protected:
     // Takes the widget's font as the canvas font and measures with it.
     void MeasureWithCanvasFont();
-    // A kind calls this after its entries changed: the keyboard's selection moves to
-    // the nearby row that now shows its symbol.
+    // A kind calls this after its entries changed: the selection moves to the nearby
+    // row that now shows its symbol.
     void FollowSelectedSymbol();
 
     virtual QString HeaderText(int col) const = 0;
@@ -96,12 +93,16 @@ protected:
     virtual void DrawDataCell(TCellText &text, int col, int index) = 0;
 
     void DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state) override;
+    bool DrawWholeRow(TCanvas &canvas, int row, const QRect &rect, TGridDrawState state) override;
+    // Notes the symbol of the cell the selection moves to, which it then follows.
+    bool SelectCell(int col, int row) override;
     void FontChanged() override;
     // Left button only: notes the symbol of the entry under the pointer.
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) override;
     // Left button only: the noted symbol goes out when the release is over the
     // same target as the press.
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) override;
+    // Enter sends the selected symbol; the other keys move the selection.
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -115,13 +116,15 @@ protected:
 private:
     // As CellEntry, but false for a gap marker: the entries with a symbol.
     bool CellSymbolEntry(int col, int row, int &index) const;
-    void DrawGapMarker(TCanvas &canvas, int col, const QRect &cell, const TLinkGap &gap) const;
+    // The band of a marker across the row at top: the width of the view, or of the
+    // columns where they are wider.
+    QRect GapBand(int top) const;
+    // Draws the part of a marker's band that falls in clip.
+    void DrawGapMarker(TCanvas &canvas, const QRect &band, const QRect &clip, const TLinkGap &gap) const;
     // Flashes the target and hands its symbol on: the one way a grid sends.
     void SendFrom(int col, int row, const QByteArray &symbol);
-    void MoveSelection(int col, int row);
-    bool IsKeySelected(int col, int row) const;
     // The one-pixel frame around the selected target, drawn on its cells' edges.
-    void DrawSelectionFrame(TCanvas &canvas, int col, int row, const QRect &rect) const;
+    void DrawSelectionFrame(TCanvas &canvas, int col, const QRect &rect) const;
     // The row nearest to row (within about a screen) whose cell in col shows
     // symbol; -1 when none does.
     int NearestRowShowing(int col, int row, const QByteArray &symbol) const;
@@ -136,7 +139,6 @@ private:
     int flashRow_ = -1;
     QByteArray flashSymbol_;
     QTimer flashTimer_;
-    int selectedCol_ = 0;
-    int selectedRow_ = -1;
+    // The symbol of the selected cell when it was selected.
     QByteArray selectedSymbol_;
 };

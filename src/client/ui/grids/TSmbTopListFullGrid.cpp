@@ -124,12 +124,10 @@ TSmbTopListFullGrid::TSmbTopListFullGrid(QWidget *owner)
     , newHighPie_(NewHighPieColor)
     , newLowPie_(NewLowPieColor)
 {
-    // No scroll bars: rows below the window come into view as the selection moves.
-    SetScrollBars(TGridScrollBars::sbNone);
+    // No vertical scroll bar: rows below the window come into view as the selection
+    // moves. Columns wider than the window scroll sideways.
+    SetScrollBars(TGridScrollBars::sbHorizontal);
     MeasureWithCanvasFont();
-    // Unlike the list grids, this one links by selecting rows.
-    SetHasCurrentCell(true);
-    SetRowSelect(true);
 }
 
 void TSmbTopListFullGrid::SetEntries(const TSmbTopListEntries &list)
@@ -325,8 +323,10 @@ void TSmbTopListFullGrid::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, i
 {
 }
 
-bool TSmbTopListFullGrid::SelectCell(int, int row)
+bool TSmbTopListFullGrid::SelectCell(int col, int row)
 {
+    // Unlike the list grids, this one links by selecting rows.
+    TGridFrame::SelectCell(col, row);
     if (!linkOnSelect_)
         return true;
     // A failing external link must never disturb the grid.

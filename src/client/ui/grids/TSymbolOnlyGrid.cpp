@@ -19,6 +19,8 @@ TSymbolOnlyGrid::TSymbolOnlyGrid(QWidget *owner)
     // no column to resize.
     SetColumnSizing(false);
     SetScrollBars(TGridScrollBars::sbNone);
+    // Each cell holds a symbol of its own, and is selected on its own.
+    SetRowSelect(false);
     if (owner)
         MeasureWithCanvasFont();
 }
