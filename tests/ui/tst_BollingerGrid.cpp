@@ -54,14 +54,14 @@ private Q_SLOTS:
         QCOMPARE(CellText(*grid, 1, 0), QStringLiteral("Last"));
         QCOMPARE(CellText(*grid, 2, 0), QStringLiteral("Chg"));
         QCOMPARE(CellText(*grid, 3, 0), QStringLiteral("BBand"));
-        // "-13.3%" sizes the fourth column: 58 wide, 50 for the caption.
-        QCOMPARE(grid->ColWidths(3), 58);
+        // "99,999.99" sizes the fourth column: 79 wide, 71 for the caption.
+        QCOMPARE(grid->ColWidths(3), 79);
         grid->SetExtraCaption(QStringLiteral("Dist"));
         QCOMPARE(CellText(*grid, 3, 0), QStringLiteral("Dist"));
         grid->SetExtraCaption(QStringLiteral("Distance from band"));
         const TPaintedCell header = PaintOneCell(*grid, 3, 0);
-        QCOMPARE(header.Text(), QStringLiteral("Dist..."));
-        QCOMPARE(header.Texts[0].X, header.Cell.left() + 4 + (50 - 49) / 2);
+        QCOMPARE(header.Text(), QStringLiteral("Distanc..."));
+        QCOMPARE(header.Texts[0].X, header.Cell.left() + 4 + (71 - 70) / 2);
     }
 
     void numbersAreColouredBySign_data()

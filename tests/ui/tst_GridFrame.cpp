@@ -1,3 +1,4 @@
+#include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TCellText.h"
 #include "client/ui/grid/TColor.h"
 #include "client/ui/grids/TPointsTopListGrid.h"
@@ -150,15 +151,21 @@ private Q_SLOTS:
         TRecordingCanvas canvas;
         grid.Measure(canvas);
         QCOMPARE(grid.DefaultRowHeight(), 13 + 4);
-        // Text width plus 16 with the 3-D look ("Symbol", "100.00", "-1.93").
+        // Text width plus 16 with the 3-D look ("Symbol", and "99,999.99" for prices
+        // and changes, the widest number they are made for).
         QCOMPARE(grid.ColWidths(0), 42 + 16);
-        QCOMPARE(grid.ColWidths(1), 42 + 16);
-        QCOMPARE(grid.ColWidths(2), 35 + 16);
+        QCOMPARE(grid.ColWidths(1), 63 + 16);
+        QCOMPARE(grid.ColWidths(2), 63 + 16);
 
         grid.SetCtl3D(false);
         grid.Measure(canvas);
         QCOMPARE(grid.ColWidths(0), 42 + 12);
-        QCOMPARE(grid.ColWidths(2), 35 + 12);
+        QCOMPARE(grid.ColWidths(2), 63 + 12);
+
+        // In another locale, with its separators.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(WidestNumber(2), QStringLiteral("99.999,99"));
+        QCOMPARE(WidestNumber(1), QStringLiteral("99.999,9"));
     }
 
     void constructionDefaults()

@@ -186,6 +186,8 @@ private Q_SLOTS:
                       DateTimeFromQDateTime(QDateTime(QDate(2026, 3, 2), QTime(21, 19, 9)))};
         entries.insert(1, marker);
         grid_->SetEntries(entries);
+        for (int col = 0; col < grid_->ColCount(); ++col)
+            grid_->SetColWidths(col, 40);
         const QString text = LinkGapText(marker.Gap);
         const auto paintedMarker = [this] {
             TRecordingCanvas canvas;

@@ -34,7 +34,7 @@ private Q_SLOTS:
                                               << QStringList{"IBM", "", ""};
         QTest::newRow("missing change") << Entry(QStringLiteral("IBM"), 20, MissingReal())
                                         << QStringList{"IBM", "20.00", ""};
-        QTest::newRow("too wide") << Entry(QStringLiteral("LONGSYMBOL"), 1234567, 1234)
+        QTest::newRow("too wide") << Entry(QStringLiteral("LONGSYMBOL"), 123456789, 123456789)
                                   << QStringList{"LONG...", "...", "..."};
     }
 

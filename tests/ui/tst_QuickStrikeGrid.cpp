@@ -48,7 +48,7 @@ private Q_SLOTS:
         QCOMPARE(grid->ColCount(), 6);
         for (int col = 0; col < 6; ++col)
             QCOMPARE(CellText(*grid, col, 0), AllColumns[col]);
-        QCOMPARE(grid->ColWidths(3), 7 * 6 + 16);
+        QCOMPARE(grid->ColWidths(3), 7 * 9 + 16); // "99,999.99"
         QCOMPARE(grid->ColWidths(5), 7 * 8 + 16);
     }
 
@@ -67,8 +67,8 @@ private Q_SLOTS:
         QTest::newRow("missing previous close")
             << Entry(QStringLiteral("Z"), 7, MissingReal()) << QStringList{"Z", "7.00", "", "", "", "10:15:00"};
         QTest::newRow("numbers too wide show dots")
-            << Entry(QStringLiteral("BRK"), 123456.5, 100000, 12345.25)
-            << QStringList{"BRK", "...", "...", "23.46%", "...", "10:15:00"};
+            << Entry(QStringLiteral("BRK"), 12345678.5, 100000, 12345678.25)
+            << QStringList{"BRK", "...", "...", "12245.68%", "...", "10:15:00"};
         QTest::newRow("long symbol is cut, long time is clipped")
             << Entry(QStringLiteral("VERYLONGSYMBOL"), 1, 1, MissingReal(), QStringLiteral("10:15:00 PM EST"))
             << QStringList{"VERY...", "1.00", "0.00", "0.00%", "", "10:15:00 PM EST"};

@@ -1,4 +1,5 @@
 #include "client/ui/SymbolLink.h"
+#include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TQtCanvas.h"
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 #include "shared/Exception.h"
@@ -167,7 +168,7 @@ private Q_SLOTS:
         TGridUnderTest under;
         const int rowHeight = TSmbFakeCanvas::LineHeight + 4;
         QCOMPARE(under.grid->DefaultRowHeight(), rowHeight);
-        QCOMPARE(under.grid->ColWidths(SymbolCol), 5 * TSmbFakeCanvas::CharWidth + 16);
+        QCOMPARE(under.grid->ColWidths(SymbolCol), 6 * TSmbFakeCanvas::CharWidth + 16); // the caption
         QCOMPARE(under.grid->ColWidths(VolumeCol), 11 * TSmbFakeCanvas::CharWidth + 16);
         QCOMPARE(under.grid->ColWidths(HighCol), rowHeight);
         QCOMPARE(under.grid->ColWidths(LowCol), rowHeight);
@@ -176,20 +177,27 @@ private Q_SLOTS:
         under.grid->SetColWidths(SymbolCol, 200);
         under.grid->SetColWidths(UnknownCol, 77);
         under.grid->Measure(under.canvas);
-        QCOMPARE(under.grid->ColWidths(SymbolCol), 5 * TSmbFakeCanvas::CharWidth + 16);
+        QCOMPARE(under.grid->ColWidths(SymbolCol), 6 * TSmbFakeCanvas::CharWidth + 16); // the caption
         QCOMPARE(under.grid->ColWidths(UnknownCol), 77);
     }
 
+    // In a big font, captions and the prices a column is made for still show whole.
     void newFontRemeasuresTheGrid()
     {
         QWidget owner;
         TSmbTopListFullGrid grid(&owner);
+        grid.SetColumns(QStringLiteral("0,1,11"));
         const int before = grid.DefaultRowHeight();
         QFont big = grid.font();
         big.setPixelSize(60);
         grid.setFont(big);
         QVERIFY(grid.DefaultRowHeight() > before);
         QCOMPARE(grid.CanvasFont().pixelSize(), 60);
+        const QFontMetrics metrics(big, grid.viewport());
+        QVERIFY(grid.ColWidths(2) - 6 >= metrics.horizontalAdvance(FormatValues(QStringLiteral("%f"), {99999.99})));
+        QVERIFY(grid.ColWidths(2) - 6 >= metrics.horizontalAdvance(QStringLiteral("99,999.99")));
+        QVERIFY(grid.ColWidths(1) - 8 >= metrics.horizontalAdvance(QStringLiteral("PrSpk")));
+        QVERIFY(grid.ColWidths(1) - 6 >= metrics.horizontalAdvance(QStringLiteral("99,999.9")));
     }
 
     void volRateColours_data()
@@ -255,12 +263,12 @@ private Q_SLOTS:
     {
         TGridUnderTest under;
         TSmbTopListEntry entry = Entry(QStringLiteral("LONGSYMBOL"));
-        entry.TodaysRange = -12345.6; // wider than its column
+        entry.TodaysRange = -1234567.8; // wider than its column
         entry.Last = 12.5;
         entry.Volume = 123456789;
         entry.Count = 0;
         under.grid->SetEntries({entry, Entry(QStringLiteral("B"))});
-        QCOMPARE(under.Text(SymbolCol, 1), QStringLiteral("LON..."));
+        QCOMPARE(under.Text(SymbolCol, 1), QStringLiteral("LONG..."));
         QCOMPARE(under.Text(RangeCol, 1), QStringLiteral("..."));
         QCOMPARE(under.Text(LastCol, 1), QStringLiteral("12.50"));
         QCOMPARE(under.Text(VolumeCol, 1), QStringLiteral("123,456,789"));

@@ -85,3 +85,8 @@ QString FormatValues(const QString &pattern, std::initializer_list<TFormatArg> a
     }
     return result;
 }
+
+QString WidestNumber(int decimals)
+{
+    return FormatValues(QStringLiteral("%.%1n").arg(decimals), {100000 - std::pow(10.0, -decimals)});
+}

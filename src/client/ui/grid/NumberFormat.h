@@ -17,3 +17,8 @@ using TFormatArg = std::variant<double, QString>;
 // Decimal and thousands separators are those of QLocale(). A directive that
 // does not match its argument, or runs out of arguments, is an assertion error.
 QString FormatValues(const QString &pattern, std::initializer_list<TFormatArg> args);
+
+// The widest number a column of prices or changes is made for: 99,999.99 with the
+// locale's separators, to the given decimals. Columns are measured with it so that
+// a price shows whole in every font.
+QString WidestNumber(int decimals);

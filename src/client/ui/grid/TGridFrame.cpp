@@ -52,7 +52,7 @@ int TGridFrame::MeasuredWidth(const TTextMetrics &metrics, const QString &sample
 
 void TGridFrame::MeasureColumn(const TTextMetrics &metrics, int col, const QString &sample)
 {
-    SetColWidths(col, MeasuredWidth(metrics, sample));
+    SetColWidths(col, std::max(MeasuredWidth(metrics, sample), MeasuredWidth(metrics, HeaderText(col))));
 }
 
 void TGridFrame::Measure(const TTextMetrics &metrics)

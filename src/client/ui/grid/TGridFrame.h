@@ -52,8 +52,8 @@ public:
 
     // Row height from "Xy()" and every column from its sample text.
     virtual void Measure(const TTextMetrics &metrics);
-    // The column's width from a sample: its width plus the room the cell's
-    // inset and (with Ctl3D) bevel take.
+    // The column's width from a sample and its caption, whichever is wider, plus
+    // the room the cell's inset and (with Ctl3D) bevel take.
     void MeasureColumn(const TTextMetrics &metrics, int col, const QString &sample);
     int MeasuredWidth(const TTextMetrics &metrics, const QString &sample) const;
 

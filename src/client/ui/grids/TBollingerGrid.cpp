@@ -1,5 +1,6 @@
 #include "client/ui/grids/TBollingerGrid.h"
 
+#include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TCellText.h"
 
 #include <QStringList>
@@ -7,8 +8,11 @@
 namespace {
 
 const QStringList Headers = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg")};
-const QStringList Samples = {QStringLiteral("Symbol"), QStringLiteral("100.00"), QStringLiteral("-1.93"),
-                             QStringLiteral("-13.3%")};
+QStringList Samples()
+{
+    const QString number = WidestNumber(2);
+    return {QStringLiteral("Symbol"), number, number, number};
+}
 constexpr int ExtraCaptionColumn = 3;
 
 constexpr TColor RisingColor = RGB(100, 255, 100);
@@ -26,7 +30,7 @@ TColor SignColor(double value)
 } // namespace
 
 TBollingerGrid::TBollingerGrid(QWidget *owner)
-    : TListGrid(owner, Headers, Samples)
+    : TListGrid(owner, Headers, Samples())
 {
     SetExtraCaption(QStringLiteral("BBand"));
     if (owner)

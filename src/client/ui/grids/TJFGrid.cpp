@@ -1,5 +1,6 @@
 #include "client/ui/grids/TJFGrid.h"
 
+#include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TCellText.h"
 
 #include <QStringList>
@@ -11,9 +12,12 @@ namespace {
 const QStringList Headers = {QStringLiteral("Time"), QStringLiteral("Symbol"), QStringLiteral("%Chg"),
                              QStringLiteral("Volume"), QStringLiteral("RV"), QStringLiteral("BB"),
                              QStringLiteral("#")};
-const QStringList Samples = {QStringLiteral("00:00"), QStringLiteral("Symbol"), QStringLiteral("-1.93"),
-                             QStringLiteral("100,000,000"), QStringLiteral("10.00"), QStringLiteral("100.00"),
-                             QStringLiteral("10")};
+QStringList Samples()
+{
+    const QString number = WidestNumber(2);
+    return {QStringLiteral("00:00"), QStringLiteral("Symbol"), WidestNumber(1), QStringLiteral("100,000,000"),
+            number, number, QStringLiteral("10")};
+}
 constexpr int CountColumn = 6;
 // A count from here on lights its cell up.
 constexpr int NotableCount = 10;
@@ -21,7 +25,7 @@ constexpr int NotableCount = 10;
 } // namespace
 
 TJFGrid::TJFGrid(QWidget *owner)
-    : TListGrid(owner, Headers, Samples)
+    : TListGrid(owner, Headers, Samples())
 {
     if (owner)
         MeasureWithCanvasFont();

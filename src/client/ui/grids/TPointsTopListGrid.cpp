@@ -1,5 +1,6 @@
 #include "client/ui/grids/TPointsTopListGrid.h"
 
+#include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TCellText.h"
 
 #include <QStringList>
@@ -9,12 +10,15 @@
 namespace {
 
 const QStringList Headers = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg")};
-const QStringList Samples = {QStringLiteral("Symbol"), QStringLiteral("100.00"), QStringLiteral("-1.93")};
+QStringList Samples()
+{
+    return {QStringLiteral("Symbol"), WidestNumber(2), WidestNumber(2)};
+}
 
 } // namespace
 
 TPointsTopListGrid::TPointsTopListGrid(QWidget *owner)
-    : TListGrid(owner, Headers, Samples)
+    : TListGrid(owner, Headers, Samples())
 {
     if (owner)
         MeasureWithCanvasFont();

@@ -1,5 +1,6 @@
 #include "client/ui/grids/TQuickStrikeGrid.h"
 
+#include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TCellText.h"
 
 #include <QStringList>
@@ -8,13 +9,17 @@ namespace {
 
 const QStringList Headers = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg"),
                              QStringLiteral("%Chg"), QStringLiteral("Divrg"), QStringLiteral("Time")};
-const QStringList Samples = {QStringLiteral("Symbol"), QStringLiteral("100.00"), QStringLiteral("-1.93"),
-                             QStringLiteral("-13.3%"), QStringLiteral("-0.12"), QStringLiteral("00:00:00")};
+
+QStringList Samples()
+{
+    const QString number = WidestNumber(2);
+    return {QStringLiteral("Symbol"), number, number, number, number, QStringLiteral("00:00:00")};
+}
 
 } // namespace
 
 TQuickStrikeGrid::TQuickStrikeGrid(QWidget *owner)
-    : TListGrid(owner, Headers, Samples)
+    : TListGrid(owner, Headers, Samples())
 {
     if (owner)
         MeasureWithCanvasFont();

@@ -2,6 +2,7 @@
 
 #include "client/core/TopListColumns.h"
 #include "client/ui/SymbolLink.h"
+#include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TCanvas.h"
 #include "client/ui/grid/TCellText.h"
 #include "client/ui/grid/TQtCanvas.h"
@@ -36,16 +37,25 @@ enum TColumnId {
 struct TColumnInfo
 {
     const char *caption;
-    // Sizes the column; the pie columns are square instead and have none.
+    // Sizes a column of text or counts; the pie columns are square instead and
+    // have none.
     const char *sample;
+    // A column of numbers shows this many decimals and is sized for the widest
+    // number; -1 for the others.
+    int decimals;
 };
 
 const TColumnInfo Columns[ciColumnIds] = {
-    {"Symbol", "XXXXX"}, {"PrSpk", "99.9"}, {"IPR", "99.9"},   {"TRang", "99.9"},
-    {"ORang", "99.9"},   {"Strnth", "-99.9"}, {"Up Tr", "-99.9"}, {"Nr Hi", "99.9"},
-    {"H", nullptr},      {"Nr Lo", "99.9"}, {"L", nullptr},     {"Last", "999.9"},
-    {"%Chg", "-1.93"},   {"Volume", "100,000,000"}, {"#", "100"},
+    {"Symbol", "XXXXX", -1}, {"PrSpk", nullptr, 1}, {"IPR", nullptr, 1},   {"TRang", nullptr, 1},
+    {"ORang", nullptr, 1},   {"Strnth", nullptr, 1}, {"Up Tr", nullptr, 1}, {"Nr Hi", nullptr, 1},
+    {"H", nullptr, -1},      {"Nr Lo", nullptr, 1}, {"L", nullptr, -1},     {"Last", nullptr, 2},
+    {"%Chg", nullptr, 1},    {"Volume", "100,000,000", -1}, {"#", "100", -1},
 };
+
+bool IsPieId(int id)
+{
+    return id == ciNewHigh || id == ciNewLow;
+}
 
 constexpr TColor NewHighPieColor = RGB(0, 255, 0);
 constexpr TColor NewLowPieColor = RGB(255, 102, 0);
@@ -154,10 +164,10 @@ void TSmbTopListFullGrid::LayoutColumns(const TTextMetrics &metrics)
     SetColCount(columnMap_.size());
     for (int col = 0; col < columnMap_.size(); ++col) {
         const int id = columnMap_[col];
-        if (id == ciNewHigh || id == ciNewLow)
+        if (IsPieId(id))
             SetColWidths(col, DefaultRowHeight());
         else if (IsKnownId(id))
-            MeasureColumn(metrics, col, QString::fromLatin1(Columns[id].sample));
+            MeasureColumn(metrics, col, SampleText(col));
     }
     Invalidate();
 }
@@ -245,7 +255,9 @@ QString TSmbTopListFullGrid::HeaderText(int col) const
 QString TSmbTopListFullGrid::SampleText(int col) const
 {
     const int id = ColumnId(col);
-    return IsKnownId(id) && Columns[id].sample ? QString::fromLatin1(Columns[id].sample) : QString();
+    if (!IsKnownId(id))
+        return QString();
+    return Columns[id].decimals >= 0 ? WidestNumber(Columns[id].decimals) : QString::fromLatin1(Columns[id].sample);
 }
 
 TCellColors TSmbTopListFullGrid::DataColors(int id, const TSmbTopListEntry *entry) const
