@@ -3,6 +3,7 @@
 #include "support/TRecordingCanvas.h"
 
 #include <QScrollBar>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -215,6 +216,39 @@ private Q_SLOTS:
         QVERIFY(texts[0].Text.endsWith(QLatin1String("...")));
         QVERIFY(text.startsWith(texts[0].Text.chopped(3)));
         QCOMPARE(texts[0].Clip.right(), grid_->ContentWidth() - 1 - 3);
+    }
+
+    // Scrolled down to read older alerts, the rows on screen stay where they are while
+    // new ones come in above, and a count says how many did; at the top new rows
+    // push the older ones down as always.
+    void aScrolledListStaysStill()
+    {
+        TQuickStrikeList list;
+        int next = 0;
+        const auto alerts = [&](int count) {
+            for (int n = 0; n < count; ++n)
+                list.prepend(Entry(QStringLiteral("SYM%1").arg(next++)));
+            grid_->SetEntries(list);
+        };
+        alerts(200);
+        grid_->SetTopRow(50);
+        const QString firstShown = CellText(*grid_, 0, 50);
+        const auto newAbove = [this] { return grid_->viewport()->findChild<QToolButton *>(QStringLiteral("NewAbove")); };
+        QVERIFY(!newAbove()->isVisible());
+        for (int n = 0; n < 100; ++n)
+            alerts(1);
+        QCOMPARE(grid_->TopRow(), 150);
+        QCOMPARE(CellText(*grid_, 0, grid_->TopRow()), firstShown);
+        QCOMPARE(grid_->NewAboveCount(), 100);
+        QVERIFY(newAbove()->isVisible());
+        QCOMPARE(newAbove()->text(), QStringLiteral("100 new \u2191"));
+
+        QTest::mouseClick(newAbove(), Qt::LeftButton);
+        QCOMPARE(grid_->TopRow(), 1);
+        QVERIFY(!newAbove()->isVisible());
+        alerts(3);
+        QCOMPARE(grid_->TopRow(), 1);
+        QCOMPARE(CellText(*grid_, 0, 1), QStringLiteral("SYM302"));
     }
 
     void leftClickSendsTheRowsSymbolOnce()

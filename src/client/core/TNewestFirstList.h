@@ -47,6 +47,9 @@ public:
 
     qsizetype size() const { return end_ - begin_; }
     bool isEmpty() const { return end_ == begin_; }
+    // How many entries were added at the front of this list and of the lists it was
+    // copied from: a snapshot taken later holds this many more new entries on top.
+    qint64 AddedCount() const { return added_; }
     // Entry 0 is the newest.
     const Entry &operator[](qsizetype i) const { return (*store_)[std::size_t(end_ - 1 - i)]; }
     const Entry &at(qsizetype i) const { return (*this)[i]; }
@@ -60,6 +63,7 @@ public:
             TakeOwnStore();
         store_->push_back(std::move(entry));
         ++end_;
+        ++added_;
     }
     // Drops the oldest entry; the list must not be empty.
     void removeLast() { ++begin_; }
@@ -85,4 +89,5 @@ private:
     std::shared_ptr<TStore> store_;
     qsizetype begin_ = 0; // the oldest entry seen, as a place in the store
     qsizetype end_ = 0;   // one past the newest entry seen
+    qint64 added_ = 0;
 };

@@ -7,6 +7,7 @@
 #include "shared/DisplayText.h"
 
 #include <QKeyEvent>
+#include <QToolButton>
 
 #include <algorithm>
 #include <utility>
@@ -23,7 +24,12 @@ constexpr int NarrowestInsetWidth = 15;
 
 TGridFrame::TGridFrame(QWidget *owner, int colCount)
     : TDrawGrid(owner)
+    , newAboveButton_(new QToolButton(viewport()))
 {
+    newAboveButton_->setObjectName(QStringLiteral("NewAbove"));
+    newAboveButton_->setFocusPolicy(Qt::NoFocus);
+    newAboveButton_->hide();
+    connect(newAboveButton_, &QToolButton::clicked, this, [this] { SetTopRow(FixedRows()); });
     SetColor(clBlack);
     SetColCount(colCount);
     SetRowCount(2);
@@ -226,6 +232,51 @@ void TGridFrame::FollowSelectedSymbol()
     const int row = NearestRowShowing(Col(), Row(), selectedSymbol_);
     if (row >= 0)
         PlaceCurrent(Col(), row);
+}
+
+void TGridFrame::EntriesArrivedOnTop(int count)
+{
+    if (Row() >= FixedRows())
+        PlaceCurrent(Col(), Row() + count);
+    if (flashRow_ >= FixedRows())
+        flashRow_ += count;
+    if (TopRow() == FixedRows())
+        return;
+    // The press moves with the row under it, so the release over it is still a click.
+    if (pressedRow_ >= FixedRows())
+        pressedRow_ += count;
+    SetTopRow(TopRow() + count);
+    newAbove_ += count;
+    UpdateNewAbove();
+}
+
+void TGridFrame::UpdateNewAbove()
+{
+    if (newAbove_ == 0) {
+        newAboveButton_->hide();
+        return;
+    }
+    newAboveButton_->setText(QStringLiteral("%1 new \u2191").arg(newAbove_));
+    newAboveButton_->adjustSize();
+    const QSize size = newAboveButton_->size();
+    newAboveButton_->move(std::max(0, viewport()->width() - size.width() - TextInset), DefaultRowHeight() + 1);
+    newAboveButton_->show();
+}
+
+void TGridFrame::resizeEvent(QResizeEvent *event)
+{
+    TDrawGrid::resizeEvent(event);
+    UpdateNewAbove();
+}
+
+void TGridFrame::scrollContentsBy(int dx, int dy)
+{
+    TDrawGrid::scrollContentsBy(dx, dy);
+    // Back at the first row everything new is in view.
+    if (TopRow() == FixedRows() && newAbove_ > 0) {
+        newAbove_ = 0;
+        UpdateNewAbove();
+    }
 }
 
 bool TGridFrame::SelectCell(int col, int row)

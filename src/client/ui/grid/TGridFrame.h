@@ -6,6 +6,7 @@
 
 #include <QTimer>
 
+class QToolButton;
 class TCellText;
 class TTextMetrics;
 
@@ -35,6 +36,10 @@ struct TCellColors
 // by cells where cells hold symbols, else they scroll sideways), and Enter sends its
 // symbol as a click would. It is framed only while the grid has the focus, and,
 // like the flash, it stays with its symbol when alerts move the rows.
+//
+// New entries on top of a newest-first list come in as they always did while the
+// first row is shown. Scrolled away from it, the rows on screen stay where they are
+// and "N new ↑" at the top counts what came in above; it takes the view back up.
 //
 // A link gap's marker row is drawn as one band in the header's colours with its
 // text running across the width of the view; it holds no symbol, so clicks, Enter,
@@ -68,12 +73,20 @@ public:
     // The cell at a viewport point and the symbol it shows (empty where none).
     QString SymbolAt(const QPoint &pos, int &row) const;
 
+    // Entries that came in above the rows on screen while the view was scrolled away
+    // from the first row.
+    int NewAboveCount() const { return newAbove_; }
+
 protected:
     // Takes the widget's font as the canvas font and measures with it.
     void MeasureWithCanvasFont();
     // A kind calls this after its entries changed: the selection moves to the nearby
     // row that now shows its symbol.
     void FollowSelectedSymbol();
+    // A newest-first kind calls this after count new entries came in on top: the
+    // selection and a flash move down with their entries, and a view scrolled away
+    // from the first row scrolls with them, so the rows on screen stay still.
+    void EntriesArrivedOnTop(int count);
 
     virtual QString HeaderText(int col) const = 0;
     virtual QString SampleText(int col) const = 0;
@@ -106,6 +119,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
     // Fills the cell, bevels a header cell (with Ctl3D) and insets wide
     // rectangles; returns the rectangle the cell's text goes in.
@@ -129,6 +144,9 @@ private:
     // symbol; -1 when none does.
     int NearestRowShowing(int col, int row, const QByteArray &symbol) const;
     bool ShowsSymbol(int col, int row, const QByteArray &symbol) const;
+    // Shows the count of new entries above at the top right under the header, or
+    // hides it when there are none.
+    void UpdateNewAbove();
 
     TColor textColor_ = clWhite;
     // The left press that may become a click: its cell and the symbol it was on.
@@ -141,4 +159,6 @@ private:
     QTimer flashTimer_;
     // The symbol of the selected cell when it was selected.
     QByteArray selectedSymbol_;
+    int newAbove_ = 0;
+    QToolButton *newAboveButton_;
 };

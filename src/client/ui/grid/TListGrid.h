@@ -9,6 +9,15 @@
 #include <type_traits>
 #include <utility>
 
+template <typename TList, typename = void>
+struct THasAddedCount : std::false_type
+{
+};
+template <typename TList>
+struct THasAddedCount<TList, std::void_t<decltype(std::declval<TList>().AddedCount())>> : std::true_type
+{
+};
+
 // A grid that shows a list of entries, entries[0] in row 1 under the header, with one
 // column per sample text and the header captions given (a column past them has none).
 template <typename TEntries>
@@ -25,9 +34,13 @@ public:
     // shares the entries. An empty list still shows one empty row.
     void SetEntries(const TEntries &entries)
     {
+        const qint64 arrived = ArrivedOnTop(entries);
         entries_ = entries;
         SetRowCount(std::max(1, int(entries_.size())) + 1);
-        FollowSelectedSymbol();
+        if (arrived > 0)
+            EntriesArrivedOnTop(int(std::min<qint64>(arrived, entries_.size())));
+        else
+            FollowSelectedSymbol();
         Invalidate();
     }
     const TEntries &Entries() const { return entries_; }
@@ -48,6 +61,15 @@ protected:
     TEntries entries_;
 
 private:
+    // How many entries a later snapshot of the list on screen holds on top of it; 0
+    // for a list that is not newest first, or not a later snapshot of this one.
+    qint64 ArrivedOnTop(const TEntries &entries) const
+    {
+        if constexpr (THasAddedCount<TEntries>::value)
+            return std::max<qint64>(0, entries.AddedCount() - entries_.AddedCount());
+        return 0;
+    }
+
     QStringList headers_;
     QStringList samples_;
 };
