@@ -6,8 +6,10 @@
 #include "client/ui/grid/TQtCanvas.h"
 #include "shared/DisplayText.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <algorithm>
 #include <utility>
@@ -267,6 +269,23 @@ void TGridFrame::resizeEvent(QResizeEvent *event)
 {
     TDrawGrid::resizeEvent(event);
     UpdateNewAbove();
+}
+
+bool TGridFrame::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return TDrawGrid::viewportEvent(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    int col, row, index;
+    const TLinkGap *gap = MouseToCell(help->pos().x(), help->pos().y(), col, row) && row >= FixedRows()
+                                  && CellEntry(col, row, index)
+                              ? GapAt(index)
+                              : nullptr;
+    if (gap)
+        QToolTip::showText(help->globalPos(), LinkGapText(*gap), viewport());
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 void TGridFrame::scrollContentsBy(int dx, int dy)

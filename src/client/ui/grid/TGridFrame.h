@@ -42,7 +42,8 @@ struct TCellColors
 // and "N new ↑" at the top counts what came in above; it takes the view back up.
 //
 // A link gap's marker row is drawn as one band in the header's colours with its
-// text running across the width of the view; it holds no symbol, so clicks, Enter,
+// text running across the width of the view (in a matrix, where each cell holds an
+// entry, it keeps its cell and shows its whole text as a tooltip); it holds no symbol, so clicks, Enter,
 // Copy Symbol and the export pass it over.
 class TGridFrame : public TDrawGrid
 {
@@ -120,6 +121,8 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // A marker's whole text as the tooltip of its row or cell, for where it is cut.
+    bool viewportEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
     // Fills the cell, bevels a header cell (with Ctl3D) and insets wide

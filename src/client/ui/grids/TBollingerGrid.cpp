@@ -2,6 +2,7 @@
 
 #include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TCellText.h"
+#include "client/ui/grid/TQtCanvas.h"
 
 #include <QStringList>
 
@@ -31,8 +32,8 @@ TColor SignColor(double value)
 
 TBollingerGrid::TBollingerGrid(QWidget *owner)
     : TListGrid(owner, Headers, Samples())
+    , extraCaption_(QStringLiteral("BBand"))
 {
-    SetExtraCaption(QStringLiteral("BBand"));
     if (owner)
         MeasureWithCanvasFont();
 }
@@ -41,6 +42,11 @@ void TBollingerGrid::SetExtraCaption(const QString &caption)
 {
     extraCaption_ = caption;
     InvalidateCell(ExtraCaptionColumn, 0);
+    // The column fits its caption as it fits its numbers, once the grid has a font.
+    if (parentWidget()) {
+        const TQtTextMetrics metrics(CanvasFont(), viewport());
+        MeasureColumn(metrics, ExtraCaptionColumn, SampleText(ExtraCaptionColumn));
+    }
 }
 
 QString TBollingerGrid::HeaderText(int col) const

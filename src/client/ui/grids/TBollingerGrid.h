@@ -11,7 +11,8 @@ public:
     explicit TBollingerGrid(QWidget *owner);
 
     QString ExtraCaption() const { return extraCaption_; }
-    // Repaints only the caption's header cell.
+    // Repaints only the caption's header cell, and widens the column for it in a
+    // grid that has its font.
     void SetExtraCaption(const QString &caption);
 
 protected:
