@@ -344,8 +344,8 @@ void TGridFrame::SendFrom(int col, int row, const QByteArray &symbol)
 
 void TGridFrame::keyPressEvent(QKeyEvent *event)
 {
-    int index;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        int index;
         if (Row() >= FixedRows() && CellSymbolEntry(Col(), Row(), index))
             SendFrom(Col(), Row(), EntrySymbol(index));
         return;

@@ -331,6 +331,14 @@ void TSmbTopListFullGrid::DrawDataCell(TCellText &text, int col, int index)
     }
 }
 
+void TSmbTopListFullGrid::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y)
+{
+    TGridFrame::MouseDown(button, modifiers, x, y);
+    int col, row;
+    if (button == Qt::LeftButton && MouseToCell(x, y, col, row) && row == Row())
+        ScrollRowIntoView(row);
+}
+
 void TSmbTopListFullGrid::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int)
 {
 }

@@ -72,6 +72,9 @@ protected:
     void DrawDataCell(TCellText &text, int col, int index) override;
 
     void DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state) override;
+    // Without a vertical scroll bar, a pressed row that is only partly shown comes
+    // into view whole.
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) override;
     // Rows link on selection, not on release, so a click links once.
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) override;
     bool SelectCell(int col, int row) override;
