@@ -233,7 +233,9 @@ private Q_SLOTS:
         alerts(200);
         grid_->SetTopRow(50);
         const QString firstShown = CellText(*grid_, 0, 50);
-        const auto newAbove = [this] { return grid_->viewport()->findChild<QToolButton *>(QStringLiteral("NewAbove")); };
+        const auto newAbove = [this] {
+            return grid_->viewport()->findChild<QToolButton *>(QStringLiteral("NewAbove"));
+        };
         QVERIFY(!newAbove()->isVisible());
         for (int n = 0; n < 100; ++n)
             alerts(1);
