@@ -59,6 +59,11 @@ QString VisibleText(const QString &text)
     return visible;
 }
 
+QString MenuItemText(const QString &text)
+{
+    return VisibleText(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 QByteArray TerminalSafe(const QByteArray &bytes)
 {
     QByteArray safe;

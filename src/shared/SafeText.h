@@ -18,6 +18,11 @@ bool HasDeceptiveCharacters(const QString &text);
 // can never look like another ticker.
 QString VisibleText(const QString &text);
 
+// Server text inside a menu item: an "&" stays an "&" instead of marking a mnemonic,
+// and a control character shows instead of acting (a tab would start the shortcut
+// column).
+QString MenuItemText(const QString &text);
+
 // Bytes for a terminal: printable ASCII and UTF-8 pass, while ESC, other controls
 // (but TAB), DEL and C1 characters become \xNN, so no byte can move the cursor or
 // recolour the screen.

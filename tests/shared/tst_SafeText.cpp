@@ -32,6 +32,12 @@ private Q_SLOTS:
         QCOMPARE(HasDeceptiveCharacters(text), text != visible);
     }
 
+    void menuItemText()
+    {
+        // "AT&T" must not underline a T, and a tab must not open the shortcut column.
+        QCOMPARE(MenuItemText(QStringLiteral("AT&T\tX")), QStringLiteral("AT&&T") + QChar(0xFFFD) + QStringLiteral("X"));
+    }
+
     void terminalSafe_data()
     {
         QTest::addColumn<QByteArray>("bytes");

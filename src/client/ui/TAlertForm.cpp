@@ -12,6 +12,7 @@
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 #include "client/ui/grids/TSymbolOnlyGrid.h"
 #include "shared/DisplayText.h"
+#include "shared/SafeText.h"
 #include "shared/TIniFile.h"
 
 #include <QAction>
@@ -321,7 +322,7 @@ void TAlertForm::SortNowActionUpdate()
     sortNowAction_->setEnabled(smb->UpdatePending());
     const QString &missing = smb->MissingText();
     sortNowAction_->setText(missing.isEmpty() ? QStringLiteral("Sort Now")
-                                              : QStringLiteral("Sort Now (") + missing + QStringLiteral(" missing)"));
+                                              : QStringLiteral("Sort Now (") + MenuItemText(missing) + QStringLiteral(" missing)"));
 }
 
 void TAlertForm::UpdateActions()

@@ -12,18 +12,6 @@
 #include <QMessageBox>
 #include <QSaveFile>
 
-namespace {
-
-// A symbol in a menu item's text: an "&" stays an "&" instead of marking a mnemonic,
-// and a control character shows instead of acting (a tab would start the shortcut
-// column).
-QString MenuText(const QString &symbol)
-{
-    return VisibleText(symbol).replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
-} // namespace
-
 TAlertShareMenu::TAlertShareMenu(QMenu *menu, TGridFrame *grid, const QString &title, bool offerExclude,
                                  TExcludeList &excludes)
     : QObject(menu)
@@ -74,9 +62,9 @@ void TAlertShareMenu::ShowExcludeItems()
     const bool excluded = onAlert && excludes_.Contains(symbol_);
     exclude_->setVisible(onAlert && !excluded);
     exclude_->setEnabled(TExcludeList::Accepts(symbol_));
-    exclude_->setText(QStringLiteral("Exclude ") + MenuText(symbol_));
+    exclude_->setText(QStringLiteral("Exclude ") + MenuItemText(symbol_));
     include_->setVisible(excluded);
-    include_->setText(QStringLiteral("Include ") + MenuText(symbol_));
+    include_->setText(QStringLiteral("Include ") + MenuItemText(symbol_));
 }
 
 bool TAlertShareMenu::ExportTo(const QString &path, QString &error) const
