@@ -193,7 +193,7 @@ void FuzzAlerts(const QByteArray &data)
     }
     // A day later every band-set row has expired, and its index with it.
     TAlertLists &bollinger = *windows[1];
-    bollinger.ExpireBollingers(Now() + 1);
+    bollinger.ExpireBollingers(SteadyNowMs() + 24 * 3600 * 1000);
     Check(bollinger.BollingerEntries().isEmpty() && bollinger.BollingerSymbols().Count() == 0,
           "alerts: expiry empties the band set");
 }

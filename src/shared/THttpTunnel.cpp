@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr double MillisecondsPerDay = 86400000.0;
 constexpr int AcceptedStatus = 200;
 constexpr int MaxReadBytes = TAsyncSocket::ReadBufferBytes;
 const QByteArray LineBreak = QByteArrayLiteral("\r\n");
@@ -265,7 +264,7 @@ void THttpTunnel::CheckForSend()
 
 void THttpTunnel::StartUpload()
 {
-    uploadDeadline_ = Now() + SendTimeoutMs / MillisecondsPerDay;
+    uploadDeadline_ = SteadyNowMs() + SendTimeoutMs;
     sendState_ = SendInFlight;
     uploadBody_->seek(0);
     try {
@@ -311,7 +310,7 @@ void THttpTunnel::UploadDone(int error)
 
 void THttpTunnel::WatchdogTick()
 {
-    if (sendState_ != SendInFlight || Now() <= uploadDeadline_)
+    if (sendState_ != SendInFlight || SteadyNowMs() <= uploadDeadline_)
         return;
     // The abort comes back as a failed upload, which posts the same body again.
     try {

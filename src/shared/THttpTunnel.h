@@ -90,7 +90,7 @@ private:
     std::unique_ptr<TWakeMeSoon> wakeUp_;
     std::unique_ptr<QTimer> watchdog_;
     std::unique_ptr<QTimer> greetingDeadline_;
-    TDateTime uploadDeadline_ = 0;
+    TSteadyMs uploadDeadline_ = 0;
     std::unique_ptr<THttpClient> downloadClient_;
     std::unique_ptr<THttpClient> uploadClient_;
     QString tunnelAddress_;

@@ -65,9 +65,11 @@ QByteArrayList ListedSymbolBytes(const TAlertLists &lists)
     return {};
 }
 
-TDateTime At(int hour, int minute, int second)
+// The steady time at that time of the test's day, which starts at 10:00.
+TSteadyMs At(int hour, int minute, int second)
 {
-    return DateTimeFromQDateTime(QDateTime(QDate(2024, 3, 15), QTime(hour, minute, second)));
+    const TSteadyMs start = 3600000;
+    return start + QTime(10, 0).msecsTo(QTime(hour, minute, second));
 }
 
 } // namespace
@@ -77,7 +79,7 @@ class TestAlertLists : public QObject
     Q_OBJECT
 
     TSortedSymbolList exclude;
-    TDateTime clock = 0;
+    TSteadyMs clock = 0;
 
     std::unique_ptr<TAlertLists> Window(TDisplayKind kind)
     {
@@ -100,12 +102,12 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         exclude.Clear();
         clock = At(10, 0, 0);
-        SetNowFunction([this] { return clock; });
+        SetSteadyNowFunction([this] { return clock; });
     }
 
     void cleanup()
     {
-        SetNowFunction({});
+        SetSteadyNowFunction({});
         QLocale::setDefault(QLocale::c());
     }
 

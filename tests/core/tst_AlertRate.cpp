@@ -5,10 +5,10 @@
 namespace {
 
 // Half a second into a whole second, so that no time sits on a second's edge.
-TDateTime At(double seconds)
+TSteadyMs At(double seconds)
 {
-    const TDateTime start = DateTimeFromQDateTime(QDateTime(QDate(2024, 3, 5), QTime(10, 0, 0)));
-    return start + (seconds + 0.5) / SecondsPerDay;
+    const TSteadyMs start = 7200000;
+    return start + qRound64((seconds + 0.5) * 1000);
 }
 
 // Thirty buckets, all empty but the ones given as {index, count}.
@@ -44,7 +44,7 @@ private Q_SLOTS:
         QTest::newRow("older than five minutes is forgotten") << QVector<double>{0} << 300.0 << 0 << Buckets({});
         QTest::newRow("an hour of silence clears the ring")
             << QVector<double>{0, 3600} << 3600.0 << 1 << Buckets({{29, 1}});
-        QTest::newRow("a clock set back counts into the newest second")
+        QTest::newRow("an earlier reading counts into the newest second")
             << QVector<double>{10, 5} << 10.0 << 2 << Buckets({{29, 2}});
         QTest::newRow("read before the newest alert") << QVector<double>{0, 30} << 5.0 << 1 << Buckets({{29, 1}});
     }

@@ -1,10 +1,10 @@
 #include "client/core/TMainConnection.h"
 
 #include "shared/DebugSink.h"
-#include "shared/LocalClock.h"
 #include "shared/WireFormat.h"
 
 #include "../shared/support/FakeAlertServer.h"
+#include "../shared/support/FakeClock.h"
 #include "../shared/support/LoopbackHttpServer.h"
 #include "../shared/support/LoopbackTcpServer.h"
 
@@ -56,7 +56,7 @@ class TestMainConnection : public QObject
     // come late, so that nine ticks are always more than the 4.5 seconds between pings).
     void Tick(TMainConnection &connection)
     {
-        now_ += 0.501 / SecondsPerDay;
+        clock_->Advance(501);
         connection.TimerTick();
     }
 
@@ -79,13 +79,12 @@ private Q_SLOTS:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        SetNowFunction([this] { return now_; });
+        FakeClock::UseTimeZone("America/New_York");
     }
-    void cleanupTestCase() { SetNowFunction({}); }
 
     void init()
     {
-        now_ = DateTimeFromQDateTime(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+        clock_.emplace();
         statuses_.clear();
         markers_ = 0;
     }
@@ -269,13 +268,13 @@ private Q_SLOTS:
         for (int i = 0; i < 9; ++i)
             Tick(*connection);
         QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 2, WaitMs);
-        now_ += 1.234 / SecondsPerDay;
+        clock_->Advance(1234);
         QVERIFY(SendThenAlert(client, EncodeFrame(client.IdOf("ping"), "")));
         QCOMPARE(connection->PingRoundTripMs(), 1234);
 
         const std::pair<double, const char *> ages[] = {{0.4, "0 s"}, {59.6, "59 s"}, {61.0, "1 min"}, {7300.0, "2 h"}};
         for (const auto &[seconds, ago] : ages) {
-            now_ = connection->LastAlertTime() + seconds / SecondsPerDay;
+            clock_->Advance(*connection->LastAlertTime() + qRound64(seconds * 1000) - clock_->Steady());
             QCOMPARE(connection->LinkReadout(), QStringLiteral("ping 1,234 ms, last alert %1 ago").arg(QLatin1String(ago)));
         }
     }
@@ -308,6 +307,83 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 2 && server.Client(1).Requests().size() == 3, WaitMs);
         // A restart is no reset: the new login carries the session identifier.
         QCOMPARE(server.Client(1).Requests()[0].Value("session_id"), QByteArray("S-8"));
+    }
+
+    void aWallClockChangeNeitherStopsPingsNorReplacesTheSession_data()
+    {
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<qint64>("wallStepMs"); // made before the 20th tick
+        QTest::addColumn<bool>("alertsFlow");
+        QTest::addColumn<QString>("shownAtTheEnd");
+        // New York: 2026-03-08 02:00 EST becomes 03:00 EDT, 2026-11-01 02:00 EDT 01:00 EST.
+        const QDateTime springChange(QDate(2026, 3, 8), QTime(6, 59, 50), Qt::UTC);
+        const QDateTime autumnChange(QDate(2026, 11, 1), QTime(5, 59, 50), Qt::UTC);
+        const QDateTime plainDay(QDate(2024, 3, 5), QTime(19, 7, 9), Qt::UTC);
+        constexpr qint64 TwoHoursMs = 2 * 3600 * 1000;
+        QTest::newRow("spring change") << springChange << qint64(0) << false << "3:00:12 AM";
+        QTest::newRow("autumn change") << autumnChange << qint64(0) << false << "1:00:12 AM";
+        QTest::newRow("autumn change, alerts flowing") << autumnChange << qint64(0) << true << "1:00:12 AM";
+        QTest::newRow("set back 2 h") << plainDay << -TwoHoursMs << false << "12:07:31 PM";
+        QTest::newRow("set back 2 h, alerts flowing") << plainDay << -TwoHoursMs << true << "12:07:31 PM";
+        QTest::newRow("set forward 2 h") << plainDay << TwoHoursMs << false << "4:07:31 PM";
+    }
+
+    void aWallClockChangeNeitherStopsPingsNorReplacesTheSession()
+    {
+        QFETCH(QDateTime, start);
+        QFETCH(qint64, wallStepMs);
+        QFETCH(bool, alertsFlow);
+        QFETCH(QString, shownAtTheEnd);
+        clock_.emplace(start);
+        FakeAlertServer server;
+        // Every ping answer is followed by a new session identifier, which tells the
+        // test when the answer has been handled.
+        int answers = 0;
+        server.OnRequest = [&answers](FakeAlertClient &client, const TMessageToServer &request) {
+            AnswerLoginsAndPings(client, request);
+            if (request.Value("command") == "ping")
+                client.SendFrame(client.IdOf("login"), "SESSION ID\r\nS-" + QByteArray::number(++answers));
+        };
+        auto connection = MakeConnection(server);
+        QVERIFY(LogIn(*connection, server));
+        QTRY_COMPARE_WITH_TIMEOUT(connection->SessionId(), QByteArray("S-1"), WaitMs);
+
+        // A ping every nine ticks, each answered before the next tick.
+        for (int tick = 1; tick <= 45; ++tick) {
+            if (tick == 20)
+                clock_->StepWall(wallStepMs);
+            Tick(*connection);
+            if (alertsFlow && tick % 5 == 0)
+                QVERIFY(SendThenAlert(server.Client(0), {}));
+            if (tick % 9 == 0)
+                QTRY_COMPARE_WITH_TIMEOUT(connection->SessionId(), "S-" + QByteArray::number(1 + tick / 9), WaitMs);
+        }
+        QCOMPARE(server.ClientCount(), 1);
+        QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+        QVERIFY2(connection->Status().startsWith(QStringLiteral("Working:  ") + shownAtTheEnd),
+                 qPrintable(connection->Status()));
+    }
+
+    void aWallClockSetBackDoesNotStretchTheReconnectWait()
+    {
+        FakeAlertServer server;
+        const QString address = server.Address();
+        server.StopListening();
+        auto connection = MakeConnection(server);
+        connection->SetServerAddress(address);
+        connection->SetUsername("ann");
+        connection->SetPassword("secret");
+        QTRY_VERIFY_WITH_TIMEOUT((Tick(*connection), connection->Status().contains(QLatin1String("Reconnecting in"))),
+                                 WaitMs);
+        const int attempts = int(statuses_.count(Connecting(address)));
+
+        clock_->StepWall(-2 * 3600 * 1000);
+        Tick(*connection);
+        // The first wait is about a second: three ticks see the next attempt.
+        QVERIFY2(connection->Status().endsWith(QLatin1String("Reconnecting in 1 s")), qPrintable(connection->Status()));
+        for (int i = 0; i < 3; ++i)
+            Tick(*connection);
+        QTRY_COMPARE_WITH_TIMEOUT(int(statuses_.count(Connecting(address))), attempts + 1, WaitMs);
     }
 
     void alertsKeepASessionAliveWhileItsPingAnswersAreWithheld()
@@ -406,20 +482,20 @@ private Q_SLOTS:
             first.Close();
             // Ticks until the one that reaps the closed session.
             QVERIFY(QTest::qWaitFor([&] { return Tick(*connection), connection->Stale(); }, WaitMs));
-            lost = now_;
+            lost = clock_->Wall();
         }
         QTRY_VERIFY_WITH_TIMEOUT((Tick(*connection), server.ClientCount() == 2 && server.Client(1).Requests().size() == 3),
                                  WaitMs);
         FakeAlertClient &second = server.Client(1);
-        now_ += 2.0 / SecondsPerDay;
-        const TDateTime back = now_;
+        clock_->Advance(2000);
+        const TDateTime back = clock_->Wall();
         second.SendFrame(second.IdOf("login"), "SESSION ID\r\nS-2");
         QTRY_COMPARE_WITH_TIMEOUT(connection->SessionId(), QByteArray("S-2"), WaitMs);
         // Logged in again, but nothing has come yet: what the windows show is still old.
         QCOMPARE(connection->Stale(), !userResets);
         QVERIFY(gaps.isEmpty());
 
-        now_ += 1.0 / SecondsPerDay;
+        clock_->Advance(1000);
         QVERIFY(SendThenAlert(second, {}));
         QVERIFY(SendThenAlert(second, {}));
         QVERIFY(!connection->Stale());
@@ -645,7 +721,7 @@ private Q_SLOTS:
     }
 
 private:
-    TDateTime now_ = 0;
+    std::optional<FakeClock> clock_;
     QStringList statuses_;
     int markers_ = 0;
 };

@@ -37,17 +37,17 @@ private Q_SLOTS:
     void failuresDelayTheNextAttemptUntilReset()
     {
         TReconnectBackoff backoff([] { return 0.5; });
-        const TDateTime start = 45000.5;
+        const TSteadyMs start = 3888000000;
         QVERIFY(!backoff.Waiting(start));
         QCOMPARE(backoff.SecondsLeft(start), 0);
 
         for (int i = 0; i < 4; ++i)
             backoff.Failed(start);
         QCOMPARE(backoff.Failures(), 4);
-        QVERIFY(backoff.Waiting(start + 7.9 / SecondsPerDay));
+        QVERIFY(backoff.Waiting(start + 7900));
         QCOMPARE(backoff.SecondsLeft(start), 8);
-        QCOMPARE(backoff.SecondsLeft(start + 7.5 / SecondsPerDay), 1);
-        QVERIFY(!backoff.Waiting(start + 8.0 / SecondsPerDay));
+        QCOMPARE(backoff.SecondsLeft(start + 7500), 1);
+        QVERIFY(!backoff.Waiting(start + 8000));
 
         // However many failures follow, the wait stops growing at its cap.
         for (int i = 0; i < 100; ++i)

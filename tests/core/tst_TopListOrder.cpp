@@ -1,6 +1,8 @@
 #include "client/core/TTopListOrder.h"
 #include "shared/Exception.h"
 
+#include "../shared/support/FakeClock.h"
+
 #include <QtTest>
 
 Q_DECLARE_METATYPE(TSelectionAfterSort)
@@ -36,7 +38,13 @@ QList<double> LastsOf(const TSmbTopListEntries &rows)
     return lasts;
 }
 
-const TDateTime Start = 45000.5;
+// What LastSort shows when the 30 seconds count as passed.
+constexpr TSteadyMs NotSorted = -1;
+
+TSteadyMs LastSort(const TTopListOrder &order)
+{
+    return order.LastSortTime().value_or(NotSorted);
+}
 
 } // namespace
 
@@ -44,27 +52,29 @@ class TestTopListOrder : public QObject
 {
     Q_OBJECT
 
-    TDateTime clock_ = Start;
+    std::optional<FakeClock> clock_;
+    TSteadyMs start_ = 0;
 
-    void SetSeconds(double secondsAfterStart) { clock_ = Start + secondsAfterStart / SecondsPerDay; }
-    TDateTime At(double secondsAfterStart) const { return Start + secondsAfterStart / SecondsPerDay; }
+    // Time runs on to this many seconds after the start.
+    void SetSeconds(double secondsAfterStart) { clock_->Advance(At(secondsAfterStart) - clock_->Steady()); }
+    TSteadyMs At(double secondsAfterStart) const { return start_ + qRound64(secondsAfterStart * 1000); }
 
     // An order whose rows A, B, C were sorted at Start.
     void SortedAtStart(TTopListOrder &order)
     {
         SetSeconds(0);
         QCOMPARE(order.SetEntries(Rows({"A", "B", "C"})), TTopListChange::tcNewOrder);
-        QCOMPARE(order.LastSortTime(), Start);
+        QCOMPARE(LastSort(order), start_);
     }
 
 private Q_SLOTS:
     void init()
     {
-        clock_ = Start;
-        SetNowFunction([this] { return clock_; });
+        clock_.emplace();
+        start_ = clock_->Steady();
     }
 
-    void cleanup() { SetNowFunction({}); }
+    void cleanup() { clock_.reset(); }
 
     void startsEmptyAndShowsTheFirstListAtOnce()
     {
@@ -73,12 +83,12 @@ private Q_SLOTS:
         QVERIFY(!order.UpdatePending());
         QVERIFY(!order.Frozen());
         QVERIFY(!order.IgnoreSortTimer());
-        QCOMPARE(order.LastSortTime(), 0.0);
+        QCOMPARE(LastSort(order), NotSorted);
 
         QCOMPARE(order.SetEntries(Rows({"A", "B"})), TTopListChange::tcNewOrder);
         QCOMPARE(SymbolsOf(order.Entries()), QStringList({"A", "B"}));
         QVERIFY(!order.UpdatePending());
-        QCOMPARE(order.LastSortTime(), Start);
+        QCOMPARE(LastSort(order), start_);
     }
 
     void sameSymbolsInSameOrderShowAtOnceWithoutRestartingTheTimer()
@@ -91,7 +101,7 @@ private Q_SLOTS:
         QCOMPARE(LastsOf(order.Entries()), QList<double>({50, 51, 52}));
         QVERIFY(!order.UpdatePending());
         // Freezing reset the sort time; the value update did not touch it.
-        QCOMPARE(order.LastSortTime(), 0.0);
+        QCOMPARE(LastSort(order), NotSorted);
     }
 
     void sameSymbolOrderIsCaseSensitiveAndNeedsEqualLength()
@@ -108,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(order.SetEntries(Rows({"A", "b", "C"}, 9)), TTopListChange::tcNewOrder);
         QVERIFY(!order.UpdatePending());
         QCOMPARE(LastsOf(order.Entries()), QList<double>({9, 10, 11}));
-        QCOMPARE(order.LastSortTime(), Start);
+        QCOMPARE(LastSort(order), start_);
     }
 
     void newOrderWaitsWhileValuesUpdateInPlace()
@@ -144,12 +154,12 @@ private Q_SLOTS:
         QVERIFY(!order.UpdatePending());
         QCOMPARE(order.MissingCount(), 0);
         QCOMPARE(order.MissingText(), QString());
-        QCOMPARE(order.LastSortTime(), At(31));
+        QCOMPARE(LastSort(order), At(31));
 
         // Nothing waits any more: the timer has nothing to do.
         SetSeconds(100);
         QCOMPARE(order.CheckSortTimer(), TTopListChange::tcNone);
-        QCOMPARE(order.LastSortTime(), At(31));
+        QCOMPARE(LastSort(order), At(31));
     }
 
     void valuesUpdateInPlaceInTheRowsOfTheLatestOrder()
@@ -183,7 +193,7 @@ private Q_SLOTS:
         SetSeconds(1);
         QCOMPARE(order.SetEntries(Rows({"B", "A"})), TTopListChange::tcNewOrder);
         QCOMPARE(SymbolsOf(order.Entries()), QStringList({"B", "A"}));
-        QCOMPARE(order.LastSortTime(), At(1));
+        QCOMPARE(LastSort(order), At(1));
 
         order.SetFrozen(true);
         SetSeconds(2);
@@ -203,7 +213,7 @@ private Q_SLOTS:
         QCOMPARE(order.SetFrozen(true), TTopListChange::tcRepaint);
         QVERIFY(order.Frozen());
         QVERIFY(order.UpdatePending());
-        QCOMPARE(order.LastSortTime(), 0.0);
+        QCOMPARE(LastSort(order), NotSorted);
         QCOMPARE(order.SetFrozen(true), TTopListChange::tcNone);
 
         SetSeconds(100);
@@ -217,7 +227,29 @@ private Q_SLOTS:
         SetSeconds(201);
         QCOMPARE(order.SetFrozen(false), TTopListChange::tcNewOrder);
         QCOMPARE(SymbolsOf(order.Entries()), QStringList({"C", "B", "A"}));
-        QCOMPARE(order.LastSortTime(), At(201));
+        QCOMPARE(LastSort(order), At(201));
+    }
+
+    void aWallClockStepNeitherHoldsNorForcesASort_data()
+    {
+        QTest::addColumn<qint64>("wallStepMs");
+        QTest::newRow("set back 2 h") << qint64(-2 * 3600 * 1000);
+        QTest::newRow("set forward 2 h") << qint64(2 * 3600 * 1000);
+    }
+
+    void aWallClockStepNeitherHoldsNorForcesASort()
+    {
+        QFETCH(qint64, wallStepMs);
+        TTopListOrder order;
+        SortedAtStart(order);
+        SetSeconds(10);
+        order.SetEntries(Rows({"C", "A"}));
+        clock_->StepWall(wallStepMs);
+        SetSeconds(30);
+        QCOMPARE(order.CheckSortTimer(), TTopListChange::tcNone);
+        SetSeconds(31);
+        QCOMPARE(order.CheckSortTimer(), TTopListChange::tcNewOrder);
+        QCOMPARE(LastSort(order), At(31));
     }
 
     void sortNowAppliesAWaitingOrderOnly()
@@ -226,13 +258,13 @@ private Q_SLOTS:
         SortedAtStart(order);
         SetSeconds(3);
         QCOMPARE(order.SortNow(), TTopListChange::tcNone);
-        QCOMPARE(order.LastSortTime(), Start);
+        QCOMPARE(LastSort(order), start_);
 
         order.SetEntries(Rows({"B", "A"}));
         SetSeconds(4);
         QCOMPARE(order.SortNow(), TTopListChange::tcNewOrder);
         QCOMPARE(SymbolsOf(order.Entries()), QStringList({"B", "A"}));
-        QCOMPARE(order.LastSortTime(), At(4));
+        QCOMPARE(LastSort(order), At(4));
 
         // Sort Now overrides a freeze; the freeze only stops automatic sorting.
         order.SetFrozen(true);

@@ -1,12 +1,13 @@
 #include "support/TFeedProcess.h"
 #include "support/TRawAlertClient.h"
 
+#include "../shared/support/FakeClock.h"
+
 #include "client/core/TAlertLists.h"
 #include "client/core/TDisplayKind.h"
 #include "client/core/TMainConnection.h"
 #include "client/core/TSortedSymbolList.h"
 #include "shared/DebugSink.h"
-#include "shared/LocalClock.h"
 #include "shared/TTalkWithServer.h"
 
 #include <QFile>
@@ -213,7 +214,7 @@ class TestClientAgainstFeed : public QObject
     // always past the 4.5 seconds between pings.
     void Tick(TMainConnection &connection)
     {
-        now_ += 0.501 / SecondsPerDay;
+        clock_->Advance(501);
         connection.TimerTick();
     }
 
@@ -345,13 +346,11 @@ private Q_SLOTS:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        SetNowFunction([this] { return now_; });
     }
-    void cleanupTestCase() { SetNowFunction({}); }
 
     void init()
     {
-        now_ = DateTimeFromQDateTime(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+        clock_.emplace();
         statuses_.clear();
     }
 
@@ -411,9 +410,9 @@ private Q_SLOTS:
 
         // The login's ping was answered; the first timer ping is answered with the time.
         QTRY_COMPARE_WITH_TIMEOUT(connection->Status(), QStringLiteral("Connected!"), WaitMs);
-        now_ += 5.0 / SecondsPerDay;
+        clock_->Advance(5000);
         connection->TimerTick();
-        const QTime pingTime = QDateTimeFromDateTime(now_).time();
+        const QTime pingTime = clock_->WallDateTime().time();
         const QString expected =
             QStringLiteral("Working:  ") + QLocale().toString(pingTime, QLocale::LongFormat);
         QTRY_COMPARE_WITH_TIMEOUT(connection->Status(), expected, WaitMs);
@@ -713,7 +712,7 @@ private Q_SLOTS:
     }
 
 private:
-    TDateTime now_ = 0;
+    std::optional<FakeClock> clock_;
     QStringList statuses_;
 };
 

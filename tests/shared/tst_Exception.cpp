@@ -1,6 +1,8 @@
 #include "shared/Exception.h"
 #include "shared/LocalClock.h"
 
+#include "support/FakeClock.h"
+
 #include <QtTest>
 
 #include <stdexcept>
@@ -10,6 +12,8 @@ class TestException : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { FakeClock::UseTimeZone("America/New_York"); }
+
     void assertionTextNamesUnitAndLine()
     {
         QCOMPARE(AssertionText(nullptr, "/src/shared/TalkWithServer.cpp", 42),
@@ -72,6 +76,37 @@ private Q_SLOTS:
         const double expected = double(QDate(1899, 12, 30).daysTo(wall.date()))
                                 + wall.time().msecsSinceStartOfDay() / (SecondsPerDay * 1000.0);
         QCOMPARE(LocalDateTimeFromUtcMs(utc.toMSecsSinceEpoch(), qint64(offsetMinutes) * 60000), expected);
+    }
+
+    // New York: 2026-03-08 02:00 EST becomes 03:00 EDT, 2026-11-01 02:00 EDT 01:00 EST.
+    void shownTimesAreRightOnTheDaysOfATimeChange_data()
+    {
+        QTest::addColumn<QDateTime>("utc");
+        QTest::addColumn<QDateTime>("shown"); // only its date and time of day count
+        const auto utc = [](int month, int day, int h, int min, int sec) {
+            return QDateTime(QDate(2026, month, day), QTime(h, min, sec), Qt::UTC);
+        };
+        const auto shown = utc;
+        QTest::newRow("spring, last second of winter time") << utc(3, 8, 6, 59, 59) << shown(3, 8, 1, 59, 59);
+        QTest::newRow("spring, first second of summer time") << utc(3, 8, 7, 0, 0) << shown(3, 8, 3, 0, 0);
+        QTest::newRow("spring, later that day") << utc(3, 8, 14, 0, 4) << shown(3, 8, 10, 0, 4);
+        QTest::newRow("spring, last second of the day") << utc(3, 9, 3, 59, 59) << shown(3, 8, 23, 59, 59);
+        QTest::newRow("autumn, first 01:30, summer time") << utc(11, 1, 5, 30, 0) << shown(11, 1, 1, 30, 0);
+        QTest::newRow("autumn, second 01:30, winter time") << utc(11, 1, 6, 30, 0) << shown(11, 1, 1, 30, 0);
+        QTest::newRow("autumn, later that day") << utc(11, 1, 15, 0, 4) << shown(11, 1, 10, 0, 4);
+        QTest::newRow("autumn, the day after") << utc(11, 2, 15, 0, 4) << shown(11, 2, 10, 0, 4);
+    }
+
+    void shownTimesAreRightOnTheDaysOfATimeChange()
+    {
+        QFETCH(QDateTime, utc);
+        QFETCH(QDateTime, shown);
+        const double expected = double(QDate(1899, 12, 30).daysTo(shown.date()))
+                                + shown.time().msecsSinceStartOfDay() / (SecondsPerDay * 1000.0);
+        QCOMPARE(DateTimeFromQDateTime(utc), expected);
+        const QDateTime back = QDateTimeFromDateTime(expected);
+        QCOMPARE(back.date(), shown.date());
+        QCOMPARE(back.time(), shown.time());
     }
 
     void nowIsTheLocalTime()

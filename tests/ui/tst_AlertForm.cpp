@@ -14,6 +14,8 @@
 
 #include "support/SmbFakeCanvas.h"
 
+#include "../shared/support/FakeClock.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -40,9 +42,9 @@ const char SampleIni[] =
     "[Alert Window 9]\ndisplay=Smb\ncolor=red\n"
     "[Alert Window 10]\ndisplay=set\nextra=\n";
 
-TDateTime At(int hour, int minute, int second)
+QDateTime At(int hour, int minute, int second)
 {
-    return DateTimeFromQDateTime(QDateTime(QDate(2024, 3, 15), QTime(hour, minute, second)));
+    return QDateTime(QDate(2024, 3, 15), QTime(hour, minute, second));
 }
 
 QStringList SymbolsOf(const TSmbTopListEntries &entries)
@@ -103,7 +105,7 @@ class TestAlertForm : public QObject
 {
     Q_OBJECT
 
-    TDateTime clock = 0;
+    std::optional<FakeClock> clock;
 
     static std::unique_ptr<TAlertForm> Configured(const QByteArray &ini)
     {
@@ -113,15 +115,16 @@ class TestAlertForm : public QObject
     }
 
 private Q_SLOTS:
+    void initTestCase() { FakeClock::UseTimeZone("America/New_York"); }
+
     void init()
     {
-        clock = At(10, 0, 0);
-        SetNowFunction([this] { return clock; });
+        clock.emplace(At(10, 0, 0));
     }
 
     void cleanup()
     {
-        SetNowFunction({});
+        clock.reset();
         ExcludeList().Clear();
     }
 
@@ -220,8 +223,24 @@ private Q_SLOTS:
         QVERIFY(static_cast<TSymbolOnlyGrid *>(symbols->Grid())->Entries().isEmpty());
     }
 
+    void bandRowsExpireOnTheTimerTick_data()
+    {
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<qint64>("wallStepMs"); // made after the second row came
+        constexpr qint64 TwoHoursMs = 2 * 3600 * 1000;
+        QTest::newRow("plain day") << At(10, 0, 0) << qint64(0);
+        QTest::newRow("set forward 2 h") << At(10, 0, 0) << TwoHoursMs;
+        QTest::newRow("set back 2 h") << At(10, 0, 0) << -TwoHoursMs;
+        // New York: 2026-03-08 02:00 EST becomes 03:00 EDT, 2026-11-01 02:00 EDT 01:00 EST.
+        QTest::newRow("spring change") << QDateTime(QDate(2026, 3, 8), QTime(6, 59, 0), Qt::UTC) << qint64(0);
+        QTest::newRow("autumn change") << QDateTime(QDate(2026, 11, 1), QTime(5, 59, 0), Qt::UTC) << qint64(0);
+    }
+
     void bandRowsExpireOnTheTimerTick()
     {
+        QFETCH(QDateTime, start);
+        QFETCH(qint64, wallStepMs);
+        clock.emplace(start);
         auto form = Configured("[Alert Window 0]\nsubscription=BB\ndisplay=set\n");
         auto *grid = static_cast<TBollingerGrid *>(form->Grid());
         form->show();
@@ -229,18 +248,19 @@ private Q_SLOTS:
         TPaintCounter paints;
         grid->viewport()->installEventFilter(&paints);
         form->HandleAlert("BB\r\naction=add&symbol=OLD&dist_from_bb=2");
-        clock = At(10, 1, 30);
+        clock->AdvanceSeconds(90);
         form->HandleAlert("BB\r\naction=add&symbol=NEW&dist_from_bb=1");
         QCoreApplication::processEvents();
+        clock->StepWall(wallStepMs);
 
-        clock = At(10, 1, 59);
+        clock->AdvanceSeconds(29);
         paints.Count = 0;
         form->ExpireBollingersTimerTimer();
         QCoreApplication::processEvents();
         QCOMPARE(paints.Count, 0); // nothing expired: no repaint
         QCOMPARE(grid->Entries().size(), 2);
 
-        clock = At(10, 2, 0);
+        clock->AdvanceSeconds(1); // two minutes after OLD came
         form->ExpireBollingersTimerTimer();
         QCoreApplication::processEvents();
         QVERIFY(paints.Count > 0);
@@ -255,12 +275,12 @@ private Q_SLOTS:
         QAction *sortNow = form->SortNowAction();
         QAction *freeze = form->FreezeAction();
         form->HandleAlert("TL\r\nsymbol0=A&symbol1=B");
-        clock = At(10, 0, 10);
+        clock->AdvanceTo(At(10, 0, 10));
         QByteArray fields = "symbol0=B&symbol1=A";
         for (int i = 1; i <= 7; ++i)
             fields += "&symbol" + QByteArray::number(i + 1) + "=N" + QByteArray::number(i);
         form->HandleAlert("TL\r\n" + fields);
-        clock = At(10, 0, 25); // not yet 30 seconds after the last sort
+        clock->AdvanceTo(At(10, 0, 25)); // not yet 30 seconds after the last sort
         form->ExpireBollingersTimerTimer();
         QCOMPARE(SymbolsOf(grid->Entries()), QStringList({"A", "B"}));
         QVERIFY(sortNow->isEnabled());
@@ -273,7 +293,7 @@ private Q_SLOTS:
 
         freeze->trigger();
         QVERIFY(grid->Frozen() && freeze->isChecked());
-        clock = At(10, 5, 0);
+        clock->AdvanceTo(At(10, 5, 0));
         form->HandleAlert("TL\r\nsymbol0=A&symbol1=B");
         form->ExpireBollingersTimerTimer();
         QCOMPARE(SymbolsOf(grid->Entries()).mid(0, 2), QStringList({"B", "A"}));
@@ -345,7 +365,7 @@ private Q_SLOTS:
     void aStreamOfAlertsRepaintsTheGridOnceAFrame()
     {
         QFETCH(QByteArray, display);
-        SetNowFunction({});
+        clock.reset();
         auto form = Configured("[Alert Window 0]\nsubscription=QS\ndisplay=" + display + "\n");
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -573,7 +593,7 @@ private Q_SLOTS:
                               + "&symbol0=" + symbol);
         };
         alert("OLD");
-        const TLinkGap gap{At(10, 4, 3), At(10, 4, 9)};
+        const TLinkGap gap{DateTimeFromQDateTime(At(10, 4, 3)), DateTimeFromQDateTime(At(10, 4, 9))};
         form->MarkLinkGap(gap);
         alert("NEW");
 

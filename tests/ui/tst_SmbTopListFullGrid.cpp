@@ -28,7 +28,7 @@ TSmbTopListEntries Entries(const QStringList &symbols)
     return entries;
 }
 
-const TDateTime Start = 45000.25;
+const TSteadyMs Start = 3888000000;
 
 // Columns, by grid column: Symbol, PrSpk, IPR, TRang, H, L, Last, Volume, #, an unknown id.
 const QString TestColumns = QStringLiteral("0,1,2,3,8,10,11,13,14,99");
@@ -105,23 +105,23 @@ class TestSmbTopListFullGrid : public QObject
 {
     Q_OBJECT
 
-    TDateTime clock_ = Start;
+    TSteadyMs clock_ = Start;
     QStringList sent_;
 
-    void SetSeconds(double seconds) { clock_ = Start + seconds / SecondsPerDay; }
+    void SetSeconds(double seconds) { clock_ = Start + qRound64(seconds * 1000); }
 
 private Q_SLOTS:
     void init()
     {
         SetSeconds(0);
-        SetNowFunction([this] { return clock_; });
+        SetSteadyNowFunction([this] { return clock_; });
         sent_.clear();
         SetSymbolReceiver([this](const QString &symbol) { sent_.append(symbol); });
     }
 
     void cleanup()
     {
-        SetNowFunction({});
+        SetSteadyNowFunction({});
         SetSymbolReceiver({});
     }
 

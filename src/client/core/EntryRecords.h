@@ -39,14 +39,15 @@ struct TQuickStrikeEntry
 using TQuickStrikeEntries = QVector<TQuickStrikeEntry>;
 using TQuickStrikeList = TNewestFirstList<TQuickStrikeEntry>;
 
-// One symbol near its Bollinger band; Time is when the alert was handled.
+// One symbol near its Bollinger band; Time is when the alert was handled, in steady
+// time: it only decides when the row expires.
 struct TBollingerEntry
 {
     QByteArray Symbol;
     double Last = MissingReal();
     double PrevClose = MissingReal();
     double DistFromBB = MissingReal();
-    TDateTime Time = 0;
+    TSteadyMs Time = 0;
 };
 using TBollingerEntries = QVector<TBollingerEntry>;
 using TBollingerList = TSnapshotList<TBollingerEntry>;

@@ -1,30 +1,15 @@
 #include "client/core/TAlertAlarm.h"
 
 #include "shared/DisplayText.h"
+#include "shared/LocalClock.h"
 #include "shared/TIniFile.h"
-
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-qint64 SteadyMilliseconds()
-{
-    static const QElapsedTimer started = [] {
-        QElapsedTimer timer;
-        timer.start();
-        return timer;
-    }();
-    return started.elapsed();
-}
-
-} // namespace
-
 TAlertAlarm::TAlertAlarm(const TSortedSymbolList &exclude)
     : exclude_(exclude)
-    , clock_(SteadyMilliseconds)
+    , clock_(SteadyNowMs)
 {
 }
 
@@ -46,7 +31,7 @@ void TAlertAlarm::SetMuted(bool muted)
 
 void TAlertAlarm::SetClock(TClock clock)
 {
-    clock_ = clock ? std::move(clock) : TClock(SteadyMilliseconds);
+    clock_ = clock ? std::move(clock) : TClock(SteadyNowMs);
     cooldown_.Clear();
     calledOut_ = false;
     heldBack_ = 0;

@@ -209,7 +209,7 @@ bool TAlertLists::HandleBollinger(const TFieldReader &fields)
     if (action == "add") {
         TBollingerEntry entry;
         entry.Symbol = fields.Text("symbol");
-        entry.Time = Now();
+        entry.Time = SteadyNowMs();
         entry.Last = fields.Real("last");
         entry.PrevClose = fields.Real("prev_close");
         entry.DistFromBB = fields.Real("dist_from_bb");
@@ -220,7 +220,7 @@ bool TAlertLists::HandleBollinger(const TFieldReader &fields)
     return true;
 }
 
-bool TAlertLists::ExpireBollingers(TDateTime now)
+bool TAlertLists::ExpireBollingers(TSteadyMs now)
 {
     return kind_ == dkBollinger && bandSet_.Expire(now);
 }

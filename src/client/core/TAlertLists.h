@@ -29,7 +29,7 @@ public:
     bool HandleAlert(const QByteArray &data);
 
     // Drops band-set rows not refreshed in the last two minutes. True when any went.
-    bool ExpireBollingers(TDateTime now);
+    bool ExpireBollingers(TSteadyMs now);
 
     // Puts the marker row of a link gap on top of a newest-first list, where it counts
     // against the list's length limit like an alert. True when the window has such a list.

@@ -1,21 +1,21 @@
 #include "client/core/TAlertRate.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-qint64 SecondOf(TDateTime when)
+qint64 SecondOf(TSteadyMs when)
 {
-    // Some four billion seconds since 1899: more than an int holds.
-    return qint64(std::floor(when * SecondsPerDay));
+    // Rounded down for times before the steady clock's start too.
+    return when >= 0 ? when / 1000 : -((-when + 999) / 1000);
 }
 
 } // namespace
 
-void TAlertRate::Add(TDateTime now)
+void TAlertRate::Add(TSteadyMs now)
 {
-    // A clock set back counts into the newest second rather than into the past.
+    // A time before the newest second counted (a caller's stale reading) counts into
+    // that second rather than into the past; the ring never holds a second before 0.
     const qint64 second = std::max(SecondOf(now), newestSecond_);
     const qint64 firstStale = std::max(newestSecond_ + 1, second - KeptSeconds + 1);
     for (qint64 s = firstStale; s <= second; ++s)
@@ -36,12 +36,12 @@ int TAlertRate::CountBack(qint64 from, int count) const
     return sum;
 }
 
-int TAlertRate::InLastMinute(TDateTime now) const
+int TAlertRate::InLastMinute(TSteadyMs now) const
 {
     return CountBack(SecondOf(now), 60);
 }
 
-QVector<int> TAlertRate::Buckets(TDateTime now) const
+QVector<int> TAlertRate::Buckets(TSteadyMs now) const
 {
     const qint64 second = SecondOf(now);
     QVector<int> buckets(BucketCount);

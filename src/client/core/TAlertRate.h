@@ -8,18 +8,19 @@
 
 // How many alerts came in the last five minutes, second by second: read back as the
 // count of the last minute and as thirty ten-second buckets for a sparkline. The
-// time is always passed in, so a test moves it at will; a flood costs no memory.
+// time, on the steady clock, is always passed in, so a test moves it at will; a flood
+// costs no memory.
 class TAlertRate
 {
 public:
     static constexpr int BucketSeconds = 10;
     static constexpr int BucketCount = 30;
 
-    void Add(TDateTime now);
+    void Add(TSteadyMs now);
     // The alerts of the 60 seconds up to and including now's second.
-    int InLastMinute(TDateTime now) const;
+    int InLastMinute(TSteadyMs now) const;
     // Oldest first; the last bucket holds the ten seconds up to and including now's.
-    QVector<int> Buckets(TDateTime now) const;
+    QVector<int> Buckets(TSteadyMs now) const;
 
 private:
     static constexpr int KeptSeconds = BucketSeconds * BucketCount;

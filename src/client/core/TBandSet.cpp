@@ -7,6 +7,9 @@
 
 namespace {
 
+// A row not refreshed for two minutes goes.
+constexpr TSteadyMs RowLifetimeMs = 2 * 60 * 1000;
+
 // Whether the walk for a row's place passes over existing: larger distances come
 // first, equal ones in symbol order. Any comparison with NaN is false, so a NaN on
 // either side stops the walk.
@@ -131,7 +134,7 @@ bool TBandSet::Remove(const QByteArray &symbol)
     return true;
 }
 
-bool TBandSet::Expire(TDateTime now)
+bool TBandSet::Expire(TSteadyMs now)
 {
     symbols_.Clear();
     listed_.clear();
@@ -139,8 +142,7 @@ bool TBandSet::Expire(TDateTime now)
     rowsWithoutDistance_ = 0;
     TBollingerList kept;
     for (const TBollingerEntry &entry : std::as_const(rows_)) {
-        // Two minutes after Time, counted in minutes of the day as the clock does.
-        if ((entry.Time * 1440 + 2) / 1440 > now) {
+        if (now - entry.Time < RowLifetimeMs) {
             kept.append(entry);
             List(entry.Symbol, entry.DistFromBB);
         }

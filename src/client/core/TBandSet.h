@@ -27,10 +27,10 @@ public:
     void Add(TBollingerEntry entry);
     // Removes the row of exactly this symbol; false when there is none.
     bool Remove(const QByteArray &symbol);
-    // Keeps the rows whose Time is less than two minutes (counted in minutes of the day)
-    // before now, and builds the index again from them in row order. True when rows
-    // were dropped.
-    bool Expire(TDateTime now);
+    // Keeps the rows whose Time is less than two minutes before now (both steady
+    // times), and builds the index again from them in row order. True when rows were
+    // dropped.
+    bool Expire(TSteadyMs now);
 
     // Copies are cheap snapshots.
     const TBollingerList &Rows() const { return rows_; }

@@ -18,7 +18,7 @@ const QString DefaultServerAddress = QStringLiteral("alerts.corvane-markets.com:
 const QString DefaultPort = QStringLiteral("8888");
 
 constexpr int TickIntervalMs = 500;
-constexpr double PingIntervalDays = 4.5 / SecondsPerDay;
+constexpr TSteadyMs PingIntervalMs = 4500;
 // 25 silent ticks, 12.5 seconds without an answered ping, and the session is replaced.
 constexpr qint32 MostSilentTicks = 24;
 
@@ -137,8 +137,8 @@ void TMainConnection::DispatchAlert(bool success, const QByteArray &body,
 {
     if (!success)
         return;
-    lastAlertTime_ = Now();
-    alertRate_.Add(lastAlertTime_);
+    lastAlertTime_ = SteadyNowMs();
+    alertRate_.Add(*lastAlertTime_);
     // Alerts typed into the fake data window while the link is down close no gap.
     if (session_ && sessionLoggedIn_)
         AlertsFlow();
@@ -223,7 +223,7 @@ void TMainConnection::WakeUp()
 
 void TMainConnection::CreateSession()
 {
-    nextPingTime_ = Now() + PingIntervalDays;
+    nextPingTime_ = SteadyNowMs() + PingIntervalMs;
     // Silence counted against an earlier session must not cut this one short.
     silentTicks_ = 0;
     sessionLoggedIn_ = false;
@@ -359,7 +359,7 @@ void TMainConnection::TimerTick()
         return;
     }
 
-    if (Now() > nextPingTime_)
+    if (SteadyNowMs() > nextPingTime_)
         SendPing();
 
     if (++silentTicks_ > MostSilentTicks) {
@@ -377,7 +377,7 @@ void TMainConnection::GiveUpUnansweredAttempt()
     // than one that refuses it: the next attempt waits its turn like after a refusal.
     SessionLost();
     DestroySession();
-    backoff_.Failed(Now());
+    backoff_.Failed(SteadyNowMs());
     failureReason_ = QStringLiteral("the server did not answer");
     RetryWhenDue();
 }
@@ -396,14 +396,14 @@ void TMainConnection::ReapClosedSession()
         backoff_.Reset();
         SetStatus(QStringLiteral("Disconnected."));
     } else {
-        backoff_.Failed(Now());
+        backoff_.Failed(SteadyNowMs());
         failureReason_ = reason;
     }
 }
 
 void TMainConnection::RetryWhenDue()
 {
-    const TDateTime now = Now();
+    const TSteadyMs now = SteadyNowMs();
     if (!backoff_.Waiting(now)) {
         wakeUp_->RequestWakeUp();
         return;
@@ -433,8 +433,8 @@ void TMainConnection::SendPing()
                                       [this](bool success, const QByteArray &, const TMessageToServer &) {
                                           PingAnswered(success);
                                       });
-    pingSentTime_ = Now();
-    nextPingTime_ = pingSentTime_ + PingIntervalDays;
+    pingSentTime_ = SteadyNowMs();
+    nextPingTime_ = pingSentTime_ + PingIntervalMs;
 }
 
 void TMainConnection::PingAnswered(bool success)
@@ -444,7 +444,7 @@ void TMainConnection::PingAnswered(bool success)
         return;
     silentTicks_ = 0;
     sessionAnswered_ = true;
-    pingRoundTripMs_ = qRound64((Now() - pingSentTime_) * SecondsPerDay * 1000);
+    pingRoundTripMs_ = SteadyNowMs() - pingSentTime_;
     const QTime now = QDateTimeFromDateTime(Now()).time();
     SetStatus(QStringLiteral("Working:  ") + QLocale().toString(now, QLocale::LongFormat));
 }
@@ -459,9 +459,9 @@ QString TMainConnection::LinkReadout() const
     const QLocale locale;
     QString text = pingRoundTripMs_ < 0 ? QStringLiteral("ping \u2013")
                                         : QStringLiteral("ping %1 ms").arg(locale.toString(pingRoundTripMs_));
-    if (lastAlertTime_ == 0)
+    if (!lastAlertTime_)
         return text + QStringLiteral(", no alerts yet");
-    const qint64 seconds = std::max<qint64>(0, qRound64((Now() - lastAlertTime_) * SecondsPerDay * 1000) / 1000);
+    const qint64 seconds = (SteadyNowMs() - *lastAlertTime_) / 1000;
     QString ago;
     if (seconds < 60)
         ago = QStringLiteral("%1 s").arg(seconds);

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TWakeMeSoon;
 
@@ -72,8 +73,8 @@ public:
     bool Stale() const { return stale_; }
     // Milliseconds from the last answered timer ping to its answer; -1 before the first.
     qint64 PingRoundTripMs() const { return pingRoundTripMs_; }
-    // When the last alert arrived; 0 before the first.
-    TDateTime LastAlertTime() const { return lastAlertTime_; }
+    // When the last alert arrived, in steady time; none before the first.
+    std::optional<TSteadyMs> LastAlertTime() const { return lastAlertTime_; }
     // Alerts of the last five minutes, for the count per minute and the sparkline.
     const TAlertRate &AlertRate() const { return alertRate_; }
     // The ping time and the last alert's age in one short line for the main window,
@@ -140,10 +141,12 @@ private:
     // Why the last attempt failed, shown while the next one waits.
     QString failureReason_;
     TMessageHandle lastPing_;
-    TDateTime nextPingTime_ = 0;
-    TDateTime pingSentTime_ = 0;
+    // Pings, their round trips and the alerts' age are timed in steady time; only the
+    // link gap's ends below are wall-clock times, for showing.
+    TSteadyMs nextPingTime_ = 0;
+    TSteadyMs pingSentTime_ = 0;
     qint64 pingRoundTripMs_ = -1;
-    TDateTime lastAlertTime_ = 0;
+    std::optional<TSteadyMs> lastAlertTime_;
     TAlertRate alertRate_;
     bool sessionHadAlerts_ = false;
     bool stale_ = false;

@@ -3,7 +3,6 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -29,11 +28,11 @@ double TReconnectBackoff::DelaySeconds(int failures, double randomFraction)
     return std::min(base * stretch, LongestDelaySeconds);
 }
 
-void TReconnectBackoff::Failed(TDateTime now)
+void TReconnectBackoff::Failed(TSteadyMs now)
 {
     if (failures_ < DoublingsWorthCounting + 1)
         ++failures_;
-    retryAt_ = now + DelaySeconds(failures_, random_()) / SecondsPerDay;
+    retryAt_ = now + qRound64(DelaySeconds(failures_, random_()) * 1000.0);
 }
 
 void TReconnectBackoff::Reset()
@@ -42,11 +41,10 @@ void TReconnectBackoff::Reset()
     retryAt_ = 0;
 }
 
-int TReconnectBackoff::SecondsLeft(TDateTime now) const
+int TReconnectBackoff::SecondsLeft(TSteadyMs now) const
 {
     if (!Waiting(now))
         return 0;
-    // A hair under a whole second still counts as that second; the clock's rounding
-    // must not turn a whole one into the next.
-    return std::max(1, int(std::ceil((retryAt_ - now) * SecondsPerDay - 1e-6)));
+    // A part of a second still counts as that second.
+    return int((retryAt_ - now + 999) / 1000);
 }

@@ -7,7 +7,8 @@
 // How long the main connection waits before its next attempt after attempts that failed
 // in a row: 1, 2, 4 ... seconds, at most 30, each stretched or shrunk by up to a fifth at
 // random so that many clients that lost the same server do not all return in the same
-// second. Time is the program's local clock, so tests move it instead of waiting.
+// second. Time is the program's steady clock, passed in, so tests move it instead of
+// waiting and a wall clock set back does not stretch the wait.
 class TReconnectBackoff
 {
 public:
@@ -21,17 +22,18 @@ public:
     static double DelaySeconds(int failures, double randomFraction);
 
     // One more failure in a row: the next attempt waits from `now` on.
-    void Failed(TDateTime now);
+    void Failed(TSteadyMs now);
     // An attempt that worked: the next one goes at once.
     void Reset();
 
     int Failures() const { return failures_; }
-    bool Waiting(TDateTime now) const { return now < retryAt_; }
+    bool Waiting(TSteadyMs now) const { return failures_ != 0 && now < retryAt_; }
     // Whole seconds left before the next attempt, rounded up; 0 when it may go now.
-    int SecondsLeft(TDateTime now) const;
+    int SecondsLeft(TSteadyMs now) const;
 
 private:
     TRandom random_;
     int failures_ = 0;
-    TDateTime retryAt_ = 0;
+    // Meaningful only while failures_ is not 0.
+    TSteadyMs retryAt_ = 0;
 };

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr double SortIntervalSeconds = 30.0;
+constexpr TSteadyMs SortIntervalMs = 30000;
 // The missing text names this many symbols and counts the rest.
 constexpr qint32 MissingNamed = 5;
 
@@ -46,7 +46,7 @@ bool TTopListOrder::SortDue() const
         return false;
     if (ignoreSortTimer_)
         return true;
-    return Now() > lastSortTime_ + SortIntervalSeconds / SecondsPerDay;
+    return !lastSortTime_ || SteadyNowMs() > *lastSortTime_ + SortIntervalMs;
 }
 
 TTopListChange TTopListOrder::SortNow()
@@ -54,7 +54,7 @@ TTopListChange TTopListOrder::SortNow()
     if (!updatePending_)
         return TTopListChange::tcNone;
     ApplyPending();
-    lastSortTime_ = Now();
+    lastSortTime_ = SteadyNowMs();
     return TTopListChange::tcNewOrder;
 }
 
@@ -71,7 +71,7 @@ TTopListChange TTopListOrder::SetFrozen(bool frozen)
         return TTopListChange::tcNone;
     frozen_ = frozen;
     // Count the 30 seconds as passed, so that unfreezing shows a waiting order at once.
-    lastSortTime_ = 0;
+    lastSortTime_.reset();
     const TTopListChange sorted = CheckSortTimer();
     // The header colour shows the frozen state, so the grid repaints either way.
     return sorted == TTopListChange::tcNone ? TTopListChange::tcRepaint : sorted;

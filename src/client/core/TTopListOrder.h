@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QString>
 
+#include <optional>
+
 // What an ordering step did to the rows on screen, so the grid knows how much
 // work follows: nothing, a repaint of the same rows, or a new row order (new row
 // count, selection check, repaint).
@@ -32,7 +34,8 @@ public:
     bool IgnoreSortTimer() const { return ignoreSortTimer_; }
     void SetIgnoreSortTimer(bool ignore) { ignoreSortTimer_ = ignore; }
     bool Frozen() const { return frozen_; }
-    TDateTime LastSortTime() const { return lastSortTime_; }
+    // Steady time of the last sort; none when the 30 seconds count as passed.
+    std::optional<TSteadyMs> LastSortTime() const { return lastSortTime_; }
 
     // A new list from the server: shown at once when only values changed or a sort
     // is due, otherwise written into the rows already on screen.
@@ -63,7 +66,7 @@ private:
     QString missingText_;
     bool ignoreSortTimer_ = false;
     bool frozen_ = false;
-    TDateTime lastSortTime_ = 0;
+    std::optional<TSteadyMs> lastSortTime_;
 };
 
 // What becomes of the selected row when a new order has been applied.

@@ -196,7 +196,7 @@ void TAlertForm::HandleAlert(const QByteArray &data)
 {
     if (!lists_.HandleAlert(data))
         return;
-    recentAlerts_.Add(Now());
+    recentAlerts_.Add(SteadyNowMs());
     if (grid_) {
         const TDrawGrid::TPacedRepaints paced(*grid_);
         ShowEntries();
@@ -278,7 +278,7 @@ void TAlertForm::ExpireBollingersTimerTimer()
     if (const int heldBack = alarm_.TakeHeldBack())
         Announce(title_, heldBack == 1 ? QStringLiteral("1 more alert")
                                        : QStringLiteral("%1 more alerts").arg(QLocale().toString(heldBack)));
-    if (lists_.ExpireBollingers(Now()))
+    if (lists_.ExpireBollingers(SteadyNowMs()))
         ShowEntries();
     if (TSmbTopListFullGrid *smb = SmbGrid()) {
         smb->CheckSortTimer();

@@ -49,7 +49,7 @@ public:
     void SetMuted(bool muted);
     bool Muted() const { return alarm_.Muted(); }
     // Alerts this window took in the last minute.
-    int AlertsInLastMinute() const { return recentAlerts_.InLastMinute(Now()); }
+    int AlertsInLastMinute() const { return recentAlerts_.InLastMinute(SteadyNowMs()); }
 
     TGridFrame *Grid() const { return grid_; }
     // The right-click menu of the window's kind; kinds without a menu of their own

@@ -299,7 +299,7 @@ void TMainForm::RefreshLinkReadout()
 {
     const TMainConnection &connection = GetMainConnection();
     linkReadout_->setText(connection.LinkReadout());
-    const TDateTime now = Now();
+    const TSteadyMs now = SteadyNowMs();
     alertSparkline_->SetValues(connection.AlertRate().Buckets(now));
     const int perMinute = connection.AlertRate().InLastMinute(now);
     alertRateLabel_->setText(perMinute == 1 ? QStringLiteral("1 alert/min")

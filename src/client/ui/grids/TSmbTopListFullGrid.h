@@ -55,7 +55,7 @@ public:
     bool UpdatePending() const { return order_.UpdatePending(); }
     qint32 MissingCount() const { return order_.MissingCount(); }
     const QString &MissingText() const { return order_.MissingText(); }
-    TDateTime LastSortTime() const { return order_.LastSortTime(); }
+    std::optional<TSteadyMs> LastSortTime() const { return order_.LastSortTime(); }
 
     bool LinkOnSelect() const { return linkOnSelect_; }
     const QByteArray &LastLinkedSymbol() const { return lastLinkedSymbol_; }
