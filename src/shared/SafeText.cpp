@@ -68,14 +68,32 @@ QByteArray TerminalSafe(const QByteArray &bytes)
 {
     QByteArray safe;
     safe.reserve(bytes.size());
+    const auto escape = [&safe](uchar c) {
+        safe.append("\\x").append(QByteArray::number(c, 16).rightJustified(2, '0'));
+    };
     for (int i = 0; i < bytes.size(); ++i) {
         const uchar c = uchar(bytes[i]);
-        // C1 controls arrive in UTF-8 as 0xC2 0x80..0x9F; a terminal may obey them too.
-        const bool c1 = c == 0xC2 && i + 1 < bytes.size() && uchar(bytes[i + 1]) >= 0x80
-                        && uchar(bytes[i + 1]) <= 0x9F;
-        if ((c < 0x20 && c != '\t') || c == 0x7F || c1 || (c >= 0x80 && c <= 0x9F)) {
-            const uchar shown = c1 ? uchar(bytes[++i]) : c;
-            safe.append("\\x").append(QByteArray::number(shown, 16).rightJustified(2, '0'));
+        if (c < 0x80) {
+            if ((c < 0x20 && c != '\t') || c == 0x7F)
+                escape(c);
+            else
+                safe.append(char(c));
+            continue;
+        }
+        // A whole UTF-8 sequence passes, but for the C1 controls (U+0080..U+009F),
+        // which some terminals obey; its continuation bytes are never split off.
+        const int length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        bool whole = length > 0 && i + length <= bytes.size();
+        for (int k = 1; whole && k < length; ++k)
+            whole = (uchar(bytes[i + k]) & 0xC0) == 0x80;
+        if (whole && c == 0xC2 && uchar(bytes[i + 1]) <= 0x9F) {
+            escape(uchar(bytes[++i]));
+        } else if (whole) {
+            safe.append(bytes.constData() + i, length);
+            i += length - 1;
+        } else if (c <= 0x9F) {
+            // A lone byte in the C1 range is a control to an 8-bit terminal.
+            escape(c);
         } else {
             safe.append(char(c));
         }

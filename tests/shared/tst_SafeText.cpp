@@ -43,7 +43,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("safe");
         QTest::newRow("plain and tab") << QByteArray("login\tjdoe") << QByteArray("login\tjdoe");
-        QTest::newRow("utf-8 passes") << QByteArray("caf\xc3\xa9") << QByteArray("caf\xc3\xa9");
+        QTest::newRow("utf-8 passes") << QByteArray("caf\xc3\xa9 \xe2\x80\xa6 \xf0\x9f\x93\x88")
+                                      << QByteArray("caf\xc3\xa9 \xe2\x80\xa6 \xf0\x9f\x93\x88");
         QTest::newRow("escape sequence") << QByteArray("\x1b[2J") << QByteArray("\\x1b[2J");
         QTest::newRow("cr, del") << QByteArray("a\rb\x7f") << QByteArray("a\\x0db\\x7f");
         QTest::newRow("c1 in utf-8 and raw") << QByteArray("\xc2\x9b" "1m\x9b") << QByteArray("\\x9b1m\\x9b");

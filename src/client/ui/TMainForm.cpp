@@ -349,10 +349,12 @@ void TMainForm::RestoreMainPlace()
     const qint32 top = store.ReadInteger(MainSection, QStringLiteral("Top"), current.top());
     const bool placed =
         store.Contains(MainSection, QStringLiteral("Left")) || store.Contains(MainSection, QStringLiteral("Top"));
-    QRect place(left, top, width, height);
     // A first run, or a damaged place, starts in the top-left corner of the screen, which
-    // leaves the most room beside it for the alert windows.
-    if (!placed || !IsPlausibleRectangle(left, top, width, height)) {
+    // leaves the most room beside it for the alert windows. The rectangle is made only
+    // from plausible numbers: a damaged store's extremes would overflow its corners.
+    const bool plausible = IsPlausibleRectangle(left, top, width, height);
+    QRect place = plausible ? QRect(left, top, width, height) : current;
+    if (!placed || !plausible) {
         place.setSize(current.size());
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             const QMargins frame = ExpectedWindowFrame();
