@@ -43,7 +43,6 @@ public:
     const TQuickStrikeList &QuickStrikeEntries() const { return quickStrikeEntries_; }
     const TQuickStrikeList &SymbolOnlyEntries() const { return symbolOnlyEntries_; }
     const TBollingerList &BollingerEntries() const { return bandSet_.Rows(); }
-    const TSortedSymbolList &BollingerSymbols() const { return bandSet_.Symbols(); }
     const TJFList &JFEntries() const { return jfEntries_; }
     const TPointsList &PointsEntries() const { return pointsEntries_; }
     const TSmbTopListEntries &SmbEntries() const { return smbEntries_; }

@@ -1,7 +1,5 @@
 #include "client/core/TBandSet.h"
 
-#include "shared/DisplayText.h"
-
 #include <cmath>
 #include <utility>
 
@@ -81,21 +79,19 @@ int TBandSet::PlaceOf(const QByteArray &symbol, double distance) const
 
 void TBandSet::List(const QByteArray &symbol, double distance)
 {
-    const QString indexEntry = symbols_.Add(DisplayText(symbol));
-    ++rowsPerIndexEntry_[indexEntry];
-    listed_.insert(symbol, TListed{distance, indexEntry});
+    distances_.insert(symbol, distance);
     CountDistance(distance, +1);
 }
 
 void TBandSet::Add(TBollingerEntry entry)
 {
-    auto listed = listed_.find(entry.Symbol);
+    auto listed = distances_.find(entry.Symbol);
     int index;
-    if (listed == listed_.end()) {
+    if (listed == distances_.end()) {
         rows_.append(entry);
         index = int(rows_.size()) - 1;
     } else {
-        index = PlaceOf(entry.Symbol, listed->Distance);
+        index = PlaceOf(entry.Symbol, *listed);
     }
 
     // The row leaves its old place, the rows in between close up, and the new values
@@ -104,12 +100,12 @@ void TBandSet::Add(TBollingerEntry entry)
     const int target = place > index ? place - 1 : place;
     rows_.move(index, target);
 
-    if (listed == listed_.end()) {
+    if (listed == distances_.end()) {
         List(entry.Symbol, entry.DistFromBB);
     } else {
-        CountDistance(listed->Distance, -1);
+        CountDistance(*listed, -1);
         CountDistance(entry.DistFromBB, +1);
-        listed->Distance = entry.DistFromBB;
+        *listed = entry.DistFromBB;
     }
     rows_.replace(target, std::move(entry));
     CheckOrder();
@@ -117,28 +113,19 @@ void TBandSet::Add(TBollingerEntry entry)
 
 bool TBandSet::Remove(const QByteArray &symbol)
 {
-    const auto listed = listed_.constFind(symbol);
-    if (listed == listed_.cend())
+    const auto listed = distances_.constFind(symbol);
+    if (listed == distances_.cend())
         return false;
-    rows_.remove(PlaceOf(symbol, listed->Distance));
-    CountDistance(listed->Distance, -1);
-    // Rows whose symbols differ only in letter case share one index entry; it goes
-    // only with the last of them, so the others can still be found and deleted.
-    const auto count = rowsPerIndexEntry_.find(listed->IndexEntry);
-    if (--*count == 0) {
-        symbols_.Remove(listed->IndexEntry);
-        rowsPerIndexEntry_.erase(count);
-    }
-    listed_.erase(listed);
+    rows_.remove(PlaceOf(symbol, *listed));
+    CountDistance(*listed, -1);
+    distances_.erase(listed);
     CheckOrder();
     return true;
 }
 
 bool TBandSet::Expire(TSteadyMs now)
 {
-    symbols_.Clear();
-    listed_.clear();
-    rowsPerIndexEntry_.clear();
+    distances_.clear();
     rowsWithoutDistance_ = 0;
     TBollingerList kept;
     for (const TBollingerEntry &entry : std::as_const(rows_)) {

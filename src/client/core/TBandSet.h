@@ -1,23 +1,19 @@
 #pragma once
 
 #include "client/core/EntryRecords.h"
-#include "client/core/TSortedSymbolList.h"
 
 #include <QByteArray>
 #include <QHash>
-#include <QString>
 
 // The rows of a band-set (Bollinger) window: one row per symbol, spelled byte for
 // byte, ordered by the absolute distance from the band, largest first, and equal
-// distances by symbol; with the index of the rows' symbols, in which symbols that
-// differ only in letter case share one entry.
+// distances by symbol.
 //
-// A row is found by its exact symbol in a hash, not by a walk over the rows, and the
-// index learns which of its entries still has rows from a count, not by comparing the
-// remaining rows with the collator. Rows in rank order stay in order, so a row's place
-// is found by halving. A NaN distance stops every walk where it stands, so rows pile
-// up before it out of order: while one is listed, and until the rows are in order
-// again, places are walked as the rule says.
+// A row is found by its exact symbol in a hash, not by a walk over the rows. Rows in
+// rank order stay in order, so a row's place is found by halving. A NaN distance
+// stops every walk where it stands, so rows pile up before it out of order: while one
+// is listed, and until the rows are in order again, places are walked as the rule
+// says.
 class TBandSet
 {
 public:
@@ -28,23 +24,13 @@ public:
     // Removes the row of exactly this symbol; false when there is none.
     bool Remove(const QByteArray &symbol);
     // Keeps the rows whose Time is less than two minutes before now (both steady
-    // times), and builds the index again from them in row order. True when rows were
-    // dropped.
+    // times). True when rows were dropped.
     bool Expire(TSteadyMs now);
 
     // Copies are cheap snapshots.
     const TBollingerList &Rows() const { return rows_; }
-    const TSortedSymbolList &Symbols() const { return symbols_; }
 
 private:
-    struct TListed
-    {
-        // The distance the row holds, by which its place is found.
-        double Distance;
-        // The index entry the symbol shares with its case variants.
-        QString IndexEntry;
-    };
-
     void List(const QByteArray &symbol, double distance);
     // Where the row of symbol, holding distance, is.
     int PlaceOf(const QByteArray &symbol, double distance) const;
@@ -55,10 +41,8 @@ private:
     void CheckOrder();
 
     TBollingerList rows_;
-    TSortedSymbolList symbols_;
-    QHash<QByteArray, TListed> listed_;
-    // How many rows each index entry stands for: it goes with the last of them.
-    QHash<QString, int> rowsPerIndexEntry_;
+    // The distance each listed symbol's row holds, by which its place is found.
+    QHash<QByteArray, double> distances_;
     int rowsWithoutDistance_ = 0;
     bool inOrder_ = true;
 };
