@@ -8,11 +8,20 @@ install(FILES dist/vadevor-azurev.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/vadevor-azurev)
 install(FILES tools/alert-feed/KVX.ini README.md dist/copyright DESTINATION ${doc_dir})
 
-# Manual pages and the changelog go compressed as Debian wants them: gzip at its best,
-# with no name or time stamp, so the same sources give the same bytes.
+# The changelog is history, so it names versions itself; its newest entry must be the
+# one being built, or a package would ship with the wrong changelog.
+file(STRINGS dist/changelog newest_entry LIMIT_COUNT 1)
+if(NOT newest_entry MATCHES "^vadevor-azurev \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "dist/changelog has no entry for ${PROJECT_VERSION} at its top")
+endif()
+
+# Manual pages, given the project version, and the changelog go compressed as Debian
+# wants them: gzip at its best, with no name or time stamp, so the same sources give
+# the same bytes.
 set(compressed)
 foreach(page vadevor-azurev alert-feed azurev-tap)
-  list(APPEND compressed ${CMAKE_SOURCE_DIR}/dist/man/${page}.1)
+  configure_file(dist/man/${page}.1.in ${CMAKE_BINARY_DIR}/dist/man/${page}.1 @ONLY)
+  list(APPEND compressed ${CMAKE_BINARY_DIR}/dist/man/${page}.1)
 endforeach()
 list(APPEND compressed ${CMAKE_SOURCE_DIR}/dist/changelog)
 set(compressed_outputs)

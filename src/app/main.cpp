@@ -1,3 +1,4 @@
+#include "AzurevVersion.h"
 #include "client/core/TMainConnection.h"
 #include "client/ui/TDesktopAnnouncer.h"
 #include "client/ui/TExternalLinkingWindow.h"

@@ -1,3 +1,5 @@
+#include "AzurevVersion.h"
+
 #include <QProcess>
 #include <QtTest>
 
@@ -25,7 +27,7 @@ private Q_SLOTS:
 #endif
         };
         for (const auto &[name, path] : programs) {
-            QTest::addRow("%s --version", name) << path << "--version" << QByteArray(name) + " 1.1.22\n";
+            QTest::addRow("%s --version", name) << path << "--version" << QByteArray(name) + " " AZUREV_VERSION "\n";
             QTest::addRow("%s --help", name) << path << "--help" << QByteArray("sage: ");
         }
     }

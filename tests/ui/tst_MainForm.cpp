@@ -1,3 +1,4 @@
+#include "AzurevVersion.h"
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
 #include "client/ui/MonitorFit.h"
@@ -225,12 +226,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("excludeButton");
         QTest::addColumn<QStringList>("kept"); // the exclude list kept from the last run
 
-        const QString standard = QStringLiteral("Vadevor Azurev 1.1.22");
+        const QString standard = QStringLiteral("Vadevor Azurev " AZUREV_VERSION);
         const QByteArray oneWindow = "window count=1\n[Alert Window 0]\nsubscription=QS\n";
         QTest::newRow("defaults") << QByteArray() << standard << false << QStringList();
-        QTest::newRow("title") << QByteArray("title=Alerts\nexclude list=1\n") << QStringLiteral("Alerts 1.1.22") << true
+        QTest::newRow("title") << QByteArray("title=Alerts\nexclude list=1\n") << QStringLiteral("Alerts " AZUREV_VERSION) << true
                                << QStringList();
-        QTest::newRow("empty title") << QByteArray("title=\nexclude list=0\n") << QStringLiteral(" 1.1.22") << false
+        QTest::newRow("empty title") << QByteArray("title=\nexclude list=0\n") << QStringLiteral(" " AZUREV_VERSION) << false
                                      << QStringList();
         QTest::newRow("exclude 01") << QByteArray("exclude list=01\n") << standard << false << QStringList();
         QTest::newRow("exclude true") << QByteArray("exclude list=true\n") << standard << false << QStringList();

@@ -1,3 +1,4 @@
+#include "AzurevVersion.h"
 #include "FeedLog.h"
 #include "TFeedOptions.h"
 #include "TFeedServer.h"

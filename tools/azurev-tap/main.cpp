@@ -2,6 +2,7 @@
 // prints every alert on standard output, one JSON object per line, for scripts and for
 // trying the network stack without the windows.
 
+#include "AzurevVersion.h"
 #include "TAlertJsonWriter.h"
 #include "TTapOptions.h"
 #include "shared/MemoryReturn.h"

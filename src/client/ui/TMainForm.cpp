@@ -1,5 +1,6 @@
 #include "client/ui/TMainForm.h"
 
+#include "AzurevVersion.h"
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
 #include "client/ui/DefaultButton.h"
@@ -35,7 +36,7 @@
 
 namespace {
 
-const QString ProgramVersion = QStringLiteral(" 1.1.22");
+const QString ProgramVersion = QStringLiteral(" " AZUREV_VERSION);
 const QString MainSection = QStringLiteral("Main");
 const QString KeepExcludeListName = QStringLiteral("KeepExcludeList");
 // The kept symbols, a list.
