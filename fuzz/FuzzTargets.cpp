@@ -296,7 +296,7 @@ struct TSocksRun
     QByteArray Left;
 };
 
-TSocksRun RunSocks(const TSocksSettings &settings, const QString &host,
+TSocksRun RunSocks(const TSocksProxy &settings, const QString &host,
                    const QVector<QByteArray> &replies)
 {
     TSocksRun run;
@@ -320,13 +320,15 @@ void FuzzSocks(const QByteArray &data)
     if (data.isEmpty())
         return;
     const uchar choice = uchar(data[0]);
-    TSocksSettings settings;
-    settings.Server = QStringLiteral("proxy");
+    TSocksProxy settings;
+    settings.Host = QStringLiteral("proxy");
     settings.Port = QStringLiteral("1080");
     settings.Level = choice & 1 ? QStringLiteral("5") : QStringLiteral("4");
-    settings.UserCodeAuthentication = choice & 2;
-    settings.Usercode = QStringLiteral("trader");
-    settings.Password = QStringLiteral("secret");
+    // A user switches on user-code authentication.
+    if (choice & 2) {
+        settings.User = QStringLiteral("trader");
+        settings.Password = QStringLiteral("secret");
+    }
     const QString hosts[] = {QStringLiteral("127.0.0.1"), QStringLiteral("alerts.example"),
                              QStringLiteral("::1"), QStringLiteral("10.0.0.1")};
     const QString host = hosts[(choice >> 2) & 3];

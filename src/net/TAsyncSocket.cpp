@@ -58,7 +58,7 @@ void TAsyncSocket::Connect()
     if (phase_ != TPhase::Idle)
         throw ESocketException(QStringLiteral("Connect called twice on one socket"));
     const quint16 port = ParsePort(port_, "port");
-    if (socks_.Server.isEmpty()) {
+    if (!socks_.IsSet()) {
         phase_ = TPhase::Connecting;
         tcp_.connectToHost(address_, port);
         return;
@@ -66,7 +66,7 @@ void TAsyncSocket::Connect()
     const quint16 socksPort = ParsePort(socks_.Port, "SOCKS port");
     handshake_ = std::make_unique<TSocksHandshake>(socks_, address_, port);
     phase_ = TPhase::Connecting;
-    tcp_.connectToHost(socks_.Server, socksPort);
+    tcp_.connectToHost(socks_.Host, socksPort);
 }
 
 void TAsyncSocket::SendStr(const QByteArray &data)

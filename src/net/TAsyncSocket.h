@@ -41,8 +41,8 @@ public:
 
     void SetAddress(const QString &address) { address_ = address; }
     void SetPort(const QString &port) { port_ = port; }
-    // A proxy with an empty Server means a direct connection.
-    void SetSocks(const TSocksSettings &socks) { socks_ = socks; }
+    // A proxy that is not set (see TSocksProxy::IsSet) means a direct connection.
+    void SetSocks(const TSocksProxy &socks) { socks_ = socks; }
     // The connection is established once the TLS handshake has succeeded.
     void SetTls(bool tls) { tls_ = tls; }
 
@@ -85,7 +85,7 @@ private:
     QSslSocket tcp_;
     QString address_;
     QString port_;
-    TSocksSettings socks_;
+    TSocksProxy socks_;
     bool tls_ = false;
     std::unique_ptr<TSocksHandshake> handshake_;
     // Bytes the proxy sent after its final reply: the target's first data.

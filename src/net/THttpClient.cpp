@@ -78,15 +78,6 @@ bool THttpClient::SameOrigin(const QUrl &a, const QUrl &b)
     return a.scheme() == b.scheme() && a.host() == b.host() && PortOf(a) == PortOf(b);
 }
 
-void THttpClient::SetProxy(const QString &host, const QString &port, const QString &userName,
-                           const QString &password)
-{
-    proxyHost_ = host;
-    proxyPort_ = port;
-    proxyUserName_ = userName;
-    proxyPassword_ = password;
-}
-
 void THttpClient::GetAsync()
 {
     Start(THttpRequest::Get);
@@ -121,20 +112,20 @@ void THttpClient::SetReceivePaused(bool paused)
 
 QNetworkProxy THttpClient::ChosenProxy() const
 {
-    if (!proxyHost_.isEmpty())
-        return QNetworkProxy(QNetworkProxy::HttpProxy, proxyHost_,
-                             ParseProxyPort(proxyPort_, "HTTP proxy port"), proxyUserName_,
-                             proxyPassword_);
-    if (socks_.Server.isEmpty())
+    if (!httpProxy_.Host.isEmpty())
+        return QNetworkProxy(QNetworkProxy::HttpProxy, httpProxy_.Host,
+                             ParseProxyPort(QString::number(httpProxy_.Port), "HTTP proxy port"),
+                             httpProxy_.User, httpProxy_.Password);
+    if (!socks_.IsSet())
         return QNetworkProxy(QNetworkProxy::NoProxy);
     if (socks_.Level != QLatin1String("5"))
         throw EHttpException(
             QStringLiteral("SOCKS level \"%1\" is not available for HTTP; use SOCKS 5 or an HTTP proxy")
                 .arg(socks_.Level));
-    const bool authenticate = socks_.UserCodeAuthentication;
-    return QNetworkProxy(QNetworkProxy::Socks5Proxy, socks_.Server,
+    const bool authenticate = !socks_.User.isEmpty();
+    return QNetworkProxy(QNetworkProxy::Socks5Proxy, socks_.Host,
                          ParseProxyPort(socks_.Port, "SOCKS port"),
-                         authenticate ? socks_.Usercode : QString(),
+                         authenticate ? socks_.User : QString(),
                          authenticate ? socks_.Password : QString());
 }
 

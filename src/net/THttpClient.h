@@ -90,11 +90,10 @@ public:
     void SetUrl(const QString &url) { url_ = url; }
     const QString &Url() const { return url_; }
 
-    // An empty host means no HTTP proxy.
-    void SetProxy(const QString &host, const QString &port, const QString &userName,
-                  const QString &password);
-    // A Server of empty text means no SOCKS proxy.
-    void SetSocks(const TSocksSettings &socks) { socks_ = socks; }
+    // An empty host means no HTTP proxy; one that is set wins over SOCKS.
+    void SetProxy(const THttpProxy &proxy) { httpProxy_ = proxy; }
+    // A proxy that is not set means no SOCKS proxy.
+    void SetSocks(const TSocksProxy &socks) { socks_ = socks; }
 
     // The body of the next POST: everything from the stream's current position to its
     // end, read when the POST starts. The client does not own the stream.
@@ -145,11 +144,8 @@ private:
     void DropSocket();
 
     QString url_;
-    QString proxyHost_;
-    QString proxyPort_;
-    QString proxyUserName_;
-    QString proxyPassword_;
-    TSocksSettings socks_;
+    THttpProxy httpProxy_;
+    TSocksProxy socks_;
     QPointer<QIODevice> sendStream_;
 
     // The running request.

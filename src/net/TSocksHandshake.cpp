@@ -80,18 +80,18 @@ int Socks5ReplyLength(const QByteArray &input)
 
 } // namespace
 
-TSocksHandshake::TSocksHandshake(const TSocksSettings &settings, const QString &targetHost,
+TSocksHandshake::TSocksHandshake(const TSocksProxy &proxy, const QString &targetHost,
                                  quint16 targetPort)
-    : authenticate_(settings.UserCodeAuthentication),
+    : authenticate_(!proxy.User.isEmpty()),
       host_(targetHost.toUtf8()),
       port_(targetPort),
-      usercode_(settings.Usercode.toUtf8()),
-      password_(settings.Password.toUtf8())
+      usercode_(proxy.User.toUtf8()),
+      password_(proxy.Password.toUtf8())
 {
-    if (settings.Level == QLatin1String("5"))
+    if (proxy.Level == QLatin1String("5"))
         socks5_ = true;
-    else if (settings.Level != QLatin1String("4"))
-        throw ESocketException(QStringLiteral("Unsupported SOCKS level \"%1\"").arg(settings.Level));
+    else if (proxy.Level != QLatin1String("4"))
+        throw ESocketException(QStringLiteral("Unsupported SOCKS level \"%1\"").arg(proxy.Level));
 
     if (host_.isEmpty() || host_.size() > 255 || host_.contains('\0'))
         throw ESocketException(QStringLiteral("Host name not usable through SOCKS: \"%1\"").arg(targetHost));

@@ -1,19 +1,9 @@
 #pragma once
 
+#include "net/TTransportSettings.h"
+
 #include <QByteArray>
 #include <QString>
-
-// How to reach the target through a SOCKS proxy. The socket uses the proxy when
-// Server is not empty.
-struct TSocksSettings
-{
-    QString Server;
-    QString Port;
-    QString Usercode;
-    QString Password;
-    QString Level; // "4" or "5"
-    bool UserCodeAuthentication = false;
-};
 
 // The client side of a SOCKS 4/4a or SOCKS 5 CONNECT negotiation, as bytes in and
 // bytes out, so it can be checked without a network. The socket sends Start(),
@@ -27,7 +17,7 @@ public:
 
     // Throws ESocketException for a level other than "4" or "5" and for names or
     // credentials that do not fit the protocol's length fields.
-    TSocksHandshake(const TSocksSettings &settings, const QString &targetHost, quint16 targetPort);
+    TSocksHandshake(const TSocksProxy &proxy, const QString &targetHost, quint16 targetPort);
 
     QByteArray Start();
     // Consumes the reply bytes it understands from the front of `input` and returns

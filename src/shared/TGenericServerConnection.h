@@ -1,15 +1,13 @@
 #pragma once
 
-#include "net/TSocksHandshake.h"
-
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
 
-// The byte pipe between a server session and the alert server. The owner fills
-// in the settings and hooks the events, then calls Connect once; an object serves
-// one connection attempt and is destroyed afterwards.
+// The byte pipe between a server session and the alert server. The owner makes it
+// with its transport settings, hooks the events, then calls Connect once; an object
+// serves one connection attempt and is destroyed afterwards.
 //
 // What every implementation guarantees its user:
 // - Connect starts the attempt and returns without waiting: true when it is under
@@ -38,19 +36,6 @@ public:
     TGenericServerConnection &operator=(const TGenericServerConnection &) = delete;
     virtual ~TGenericServerConnection();
 
-    // Settings, filled in before Connect and left alone afterwards.
-    QString SocksServer; // empty = no SOCKS
-    QString SocksPort; // decimal text
-    QString SocksUsercode; // non-empty switches on user-code authentication
-    QString SocksPassword;
-    QString SocksLevel; // "4" or "5"; empty = no SOCKS
-    QString HttpProxyUsername; // the HTTP settings serve the tunnel only
-    QString HttpProxyPassword;
-    QString HttpProxyHost; // empty = no HTTP proxy
-    qint32 HttpProxyPort = 0;
-    qint32 SendTimeoutMs = 0; // how long one tunnel upload may take
-    bool UseTls = false; // TCP only: TLS, the server's certificate checked (the tunnel uses https)
-
     TNotifyEvent OnSessionClosed;
     TNotifyEvent OnConnected;
     TNotifyEvent OnDataAvailable;
@@ -63,8 +48,4 @@ public:
     virtual void Send(const QByteArray &data) = 0;
     virtual void Close() = 0;
     virtual void ReadAvailable(QByteArray &data) = 0;
-
-protected:
-    // The SOCKS settings above, as the socket and HTTP layers take them.
-    TSocksSettings SocksSettings() const;
 };

@@ -33,13 +33,13 @@ void Fire(const TGenericServerConnection::TNotifyEvent &event, TGenericServerCon
 
 } // namespace
 
-THttpTunnel::THttpTunnel(const QString &tunnelAddress)
+THttpTunnel::THttpTunnel(const TTransportSettings &transport)
     : wakeUp_(std::make_unique<TWakeMeSoon>()),
       watchdog_(std::make_unique<QTimer>()),
       greetingDeadline_(std::make_unique<QTimer>()),
       downloadClient_(std::make_unique<THttpClient>()),
       uploadClient_(std::make_unique<THttpClient>()),
-      tunnelAddress_(tunnelAddress),
+      transport_(transport),
       uploadBody_(std::make_unique<QBuffer>())
 {
     wakeUp_->OnWakeUp = [this] { CheckForSend(); };
@@ -78,17 +78,8 @@ THttpTunnel::~THttpTunnel()
 
 void THttpTunnel::ApplyProxySettings(THttpClient &client) const
 {
-    if (!HttpProxyHost.isEmpty()) {
-        client.SetProxy(HttpProxyHost, QString::number(HttpProxyPort), HttpProxyUsername,
-                        HttpProxyPassword);
-        client.SetSocks(TSocksSettings());
-    } else if (!SocksLevel.isEmpty()) {
-        client.SetProxy(QString(), QString(), QString(), QString());
-        client.SetSocks(SocksSettings());
-    } else {
-        client.SetProxy(QString(), QString(), QString(), QString());
-        client.SetSocks(TSocksSettings());
-    }
+    client.SetProxy(transport_.HttpProxy);
+    client.SetSocks(transport_.Socks);
 }
 
 bool THttpTunnel::Connect()
@@ -98,7 +89,7 @@ bool THttpTunnel::Connect()
     try {
         ApplyProxySettings(*uploadClient_);
         ApplyProxySettings(*downloadClient_);
-        downloadClient_->SetUrl(tunnelAddress_);
+        downloadClient_->SetUrl(transport_.TunnelAddress);
         downloadClient_->GetAsync();
         greetingDeadline_->start(GreetingTimeoutMs);
         return true;
@@ -178,7 +169,7 @@ bool THttpTunnel::AcceptUploadAddress(const QByteArray &line)
 {
     // Our login goes up this way: it must reach the server we were told to use, not
     // one the server names.
-    const QUrl tunnel(tunnelAddress_);
+    const QUrl tunnel(transport_.TunnelAddress);
     const QUrl named(QString::fromUtf8(line), QUrl::StrictMode);
     const QUrl upload = tunnel.resolved(named);
     if (line.isEmpty() || !named.isValid() || !upload.isValid()) {
@@ -264,7 +255,7 @@ void THttpTunnel::CheckForSend()
 
 void THttpTunnel::StartUpload()
 {
-    uploadDeadline_ = SteadyNowMs() + SendTimeoutMs;
+    uploadDeadline_ = SteadyNowMs() + transport_.TunnelSendTimeoutMs;
     sendState_ = SendInFlight;
     uploadBody_->seek(0);
     try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/LocalClock.h"
+#include "net/TTransportSettings.h"
 #include "shared/TGenericServerConnection.h"
 
 #include <QMetaObject>
@@ -47,7 +48,8 @@ public:
     // never answers, or answers a byte now and then, is given up after it.
     qint32 GreetingTimeoutMs = 10000;
 
-    explicit THttpTunnel(const QString &tunnelAddress);
+    // Goes to the settings' tunnel address, through their HTTP or SOCKS 5 proxy.
+    explicit THttpTunnel(const TTransportSettings &transport);
     ~THttpTunnel() override;
 
     bool Connect() override;
@@ -59,7 +61,7 @@ public:
     quint8 SendState() const { return sendState_; }
     qint32 Sequence() const { return sequence_; }
     qint32 FailureCount() const { return failureCount_; }
-    const QString &TunnelAddress() const { return tunnelAddress_; }
+    const QString &TunnelAddress() const { return transport_.TunnelAddress; }
     // Received bytes not yet handed to the reader (while connecting: of the header).
     qsizetype UnreadBytes() const { return receiveBuffer_.size() - readOffset_; }
 
@@ -93,7 +95,7 @@ private:
     TSteadyMs uploadDeadline_ = 0;
     std::unique_ptr<THttpClient> downloadClient_;
     std::unique_ptr<THttpClient> uploadClient_;
-    QString tunnelAddress_;
+    const TTransportSettings transport_;
     std::unique_ptr<QBuffer> uploadBody_;
     qint32 failureCount_ = 0;
     QMetaObject::Connection downloadData_;

@@ -7,6 +7,8 @@
 
 namespace {
 
+const QString DefaultPort = QStringLiteral("8888");
+
 void Fire(const TGenericServerConnection::TNotifyEvent &event, TGenericServerConnection *sender)
 {
     // A copy, so a handler may reassign the event it was called through.
@@ -16,8 +18,8 @@ void Fire(const TGenericServerConnection::TNotifyEvent &event, TGenericServerCon
 
 } // namespace
 
-TSocketServerConnection::TSocketServerConnection(const QString &address, const QString &port)
-    : address_(address), port_(port)
+TSocketServerConnection::TSocketServerConnection(const TTransportSettings &transport)
+    : transport_(transport)
 {
 }
 
@@ -40,12 +42,12 @@ bool TSocketServerConnection::Connect()
     AZ_ASSERT(!socket_);
     socket_ = std::make_unique<TAsyncSocket>();
     try {
-        socket_->SetAddress(address_);
-        socket_->SetPort(port_);
-        socket_->SetTls(UseTls);
-        // Half a proxy setting is no proxy.
-        if (!SocksServer.isEmpty() && !SocksPort.isEmpty() && !SocksLevel.isEmpty())
-            socket_->SetSocks(SocksSettings());
+        const QString &address = transport_.ServerAddress;
+        const int colon = address.indexOf(QLatin1Char(':'));
+        socket_->SetAddress(colon < 0 ? address : address.left(colon));
+        socket_->SetPort(colon < 0 ? DefaultPort : address.mid(colon + 1));
+        socket_->SetTls(transport_.UseTls);
+        socket_->SetSocks(transport_.Socks);
         AttachSocket();
         socket_->Connect();
         return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/TTransportSettings.h"
 #include "shared/TGenericServerConnection.h"
 
 #include <memory>
@@ -12,7 +13,8 @@ class TSocketServerConnection : public TGenericServerConnection
 public:
     enum : quint8 { StateNotConnected = 0, StateConnected = 1, StateClosed = 2 };
 
-    TSocketServerConnection(const QString &address, const QString &port);
+    // Goes to the settings' server address, through their SOCKS proxy when one is set.
+    explicit TSocketServerConnection(const TTransportSettings &transport);
     ~TSocketServerConnection() override;
 
     bool Connect() override;
@@ -20,8 +22,6 @@ public:
     void Close() override;
     void ReadAvailable(QByteArray &data) override;
 
-    const QString &Address() const { return address_; }
-    const QString &Port() const { return port_; }
     quint8 State() const { return state_; }
 
 private:
@@ -31,7 +31,6 @@ private:
     void SocketDataAvailable();
 
     std::unique_ptr<TAsyncSocket> socket_;
-    QString address_;
-    QString port_;
+    const TTransportSettings transport_;
     quint8 state_ = StateNotConnected;
 };

@@ -30,8 +30,6 @@ constexpr int PassOnCompressedBytes = 5000;
 // long behind a flood.
 constexpr qsizetype InflateSliceBytes = 64 * 1024;
 
-const QString DefaultPort = QStringLiteral("8888");
-
 // The server's frames could not be cut: its stream is not one we can follow.
 class EInvalidServerData : public Exception
 {
@@ -42,8 +40,9 @@ public:
 
 } // namespace
 
-TTalkWithServer::TTalkWithServer()
-    : wakeUp_(std::make_unique<TWakeMeSoon>()),
+TTalkWithServer::TTalkWithServer(const TTransportSettings &transport)
+    : transport_(transport),
+      wakeUp_(std::make_unique<TWakeMeSoon>()),
       compressor_(std::make_unique<TZLibCompressor>(zcDefault)),
       decompressor_(std::make_unique<TZLibDecompressor>()),
       receiveWakeUp_(std::make_unique<TWakeMeSoon>()),
@@ -106,14 +105,10 @@ void TTalkWithServer::Connect()
 std::unique_ptr<TGenericServerConnection> TTalkWithServer::CreateConnection()
 {
     std::unique_ptr<TGenericServerConnection> connection;
-    if (UseHttpTunnel != 0) {
-        connection = std::make_unique<THttpTunnel>(HttpTunnelAddress);
-    } else {
-        const int colon = ServerAddress.indexOf(QLatin1Char(':'));
-        const QString host = colon < 0 ? ServerAddress : ServerAddress.left(colon);
-        const QString port = colon < 0 ? DefaultPort : ServerAddress.mid(colon + 1);
-        connection = std::make_unique<TSocketServerConnection>(host, port);
-    }
+    if (!transport_.TunnelAddress.isEmpty())
+        connection = std::make_unique<THttpTunnel>(transport_);
+    else
+        connection = std::make_unique<TSocketServerConnection>(transport_);
 
     connection->OnSessionClosed = [this](TGenericServerConnection *sender) {
         RunConnectionEvent([this, sender] { ServerConnectionClosed(sender); });
@@ -128,25 +123,7 @@ std::unique_ptr<TGenericServerConnection> TTalkWithServer::CreateConnection()
         if (OnDebugMessage)
             RunConnectionEvent([this, &text] { OnDebugMessage(text); });
     };
-    CopySettingsTo(*connection);
     return connection;
-}
-
-void TTalkWithServer::CopySettingsTo(TGenericServerConnection &connection) const
-{
-    if (SocksLevel == 4 || SocksLevel == 5) {
-        connection.SocksServer = SocksServer;
-        connection.SocksPort = QString::number(SocksPort);
-        connection.SocksUsercode = SocksUsercode;
-        connection.SocksPassword = SocksPassword;
-        connection.SocksLevel = QString::number(SocksLevel);
-    }
-    connection.HttpProxyUsername = HttpProxyUsername;
-    connection.HttpProxyPassword = HttpProxyPassword;
-    connection.HttpProxyHost = HttpProxyHost;
-    connection.HttpProxyPort = HttpProxyPort;
-    connection.SendTimeoutMs = SendTimeoutMs;
-    connection.UseTls = UseTls;
 }
 
 template <typename Step>

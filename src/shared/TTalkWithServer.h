@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/TTransportSettings.h"
 #include "shared/TMessageToServer.h"
 
 #include <QByteArray>
@@ -38,7 +39,9 @@ class TTalkWithServer
 public:
     enum class TState { Waiting, Connected, Closed };
 
-    TTalkWithServer();
+    // The session reaches the server as the settings say, over TCP or the tunnel; one
+    // that is never connected needs none.
+    explicit TTalkWithServer(const TTransportSettings &transport = TTransportSettings());
     ~TTalkWithServer();
 
     TTalkWithServer(const TTalkWithServer &) = delete;
@@ -75,23 +78,6 @@ public:
     TResponseCallback OnResponse;
     std::function<void(const QString &text)> OnDebugMessage;
 
-    // Connection settings, read by Connect.
-    QString SocksUsercode;
-    QString SocksPassword;
-    QString SocksServer;
-    qint32 SocksLevel = 0; // 4 or 5 turns SOCKS on
-    qint32 SocksPort = 0;
-    QString HttpProxyUsername;
-    QString HttpProxyPassword;
-    QString HttpProxyHost;
-    qint32 HttpProxyPort = 0;
-    qint32 SendTimeoutMs = 0;
-    bool UseTls = false; // the TCP connection in TLS
-    qint32 UseHttpTunnel = 0;
-    QString HttpTunnelAddress;
-    // "host:port"; without a colon the whole text is the host and the port is 8888.
-    QString ServerAddress;
-
 private:
     struct TPendingRequest
     {
@@ -102,7 +88,6 @@ private:
     };
 
     std::unique_ptr<TGenericServerConnection> CreateConnection();
-    void CopySettingsTo(TGenericServerConnection &connection) const;
 
     // Runs one event of the connection, counting it so that a session destroyed from
     // inside it leaves the connection alive until the event is over.
@@ -126,6 +111,7 @@ private:
                            const TResponseCallback &Callback);
     void ServerDisconnected();
 
+    const TTransportSettings transport_;
     std::unique_ptr<TGenericServerConnection> connection_;
     std::unique_ptr<TWakeMeSoon> wakeUp_;
     QByteArray pendingOutput_;

@@ -2,6 +2,7 @@
 #include "support/TRawAlertClient.h"
 
 #include "../shared/support/FakeClock.h"
+#include "../shared/support/TransportTo.h"
 
 #include "client/core/TAlertLists.h"
 #include "client/core/TDisplayKind.h"
@@ -635,8 +636,7 @@ private Q_SLOTS:
         TDebugCapture debug;
         TFeedProcess feed;
         QVERIFY(feed.Start({"--corrupt-after", "0.5", "--rate", "100"}));
-        TTalkWithServer session;
-        session.ServerAddress = QStringLiteral("127.0.0.1:%1").arg(feed.Port());
+        TTalkWithServer session(TransportTo(QStringLiteral("127.0.0.1:%1").arg(feed.Port())));
         QByteArray loginAnswer;
         int alerts = 0;
         int alertStreamErrors = 0;

@@ -7,6 +7,7 @@
 #include "shared/WireFormat.h"
 
 #include "support/FakeAlertServer.h"
+#include "support/TransportTo.h"
 
 #include <QTimer>
 #include <QtTest>
@@ -92,8 +93,7 @@ private Q_SLOTS:
         // The real event loop, not a test wait that sleeps between its turns.
         QEventLoop attackOver;
         FakeAlertServer server;
-        TTalkWithServer session;
-        session.ServerAddress = server.Address();
+        TTalkWithServer session(TransportTo(server.Address()));
         const qint32 alertId = session.SendMessage(
             MakeMessage("command", "listen_for_alerts"), true,
             [&](bool success, const QByteArray &body, const TMessageToServer &) {
@@ -140,8 +140,7 @@ private Q_SLOTS:
     void aFrameLongerThanAnyIsRefusedAtItsHeader()
     {
         FakeAlertServer server;
-        TTalkWithServer session;
-        session.ServerAddress = server.Address();
+        TTalkWithServer session(TransportTo(server.Address()));
         const qint32 alertId = session.SendMessage(MakeMessage("command", "listen_for_alerts"),
                                                    true, [](bool, const QByteArray &, const TMessageToServer &) {}).Id;
         session.Connect();
@@ -167,8 +166,7 @@ private Q_SLOTS:
         server.OnRequest = [](FakeAlertClient &client, const TMessageToServer &request) {
             client.SendFrame(request.Value("message_id").toInt(), QByteArray(100000, '\n'));
         };
-        TTalkWithServer session;
-        session.ServerAddress = server.Address();
+        TTalkWithServer session(TransportTo(server.Address()));
         session.SendMessage(MakeMessage("command", "login", "username", "ann", "password",
                                         "hunter2", "session_id", ""),
                             true, [](bool success, const QByteArray &, const TMessageToServer &) {

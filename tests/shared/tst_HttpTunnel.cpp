@@ -22,6 +22,15 @@ QByteArray Pattern(int size)
 
 const QString NoGreeting = QStringLiteral("the server sent no tunnel greeting in time");
 
+// A tunnel to the address, through no proxy.
+TTransportSettings TunnelTo(const QByteArray &address, qint32 sendTimeoutMs = PatientSendTimeoutMs)
+{
+    TTransportSettings transport;
+    transport.TunnelAddress = QString::fromLatin1(address);
+    transport.TunnelSendTimeoutMs = sendTimeoutMs;
+    return transport;
+}
+
 // Writes the filler to the peer while it stays connected, a little ahead of what the
 // client takes; bounded in count, so a client that reads on forever ends it too.
 void KeepWriting(QTcpSocket *peer, const QByteArray &filler)
@@ -44,10 +53,9 @@ QByteArray UploadBody(int sequence, const QByteArray &chunk)
 // A tunnel against the loopback server, with a record of every event it raised.
 struct TunnelProbe
 {
-    explicit TunnelProbe(LoopbackHttpServer &server)
-        : server(server), tunnel(std::make_unique<THttpTunnel>(QString::fromLatin1(server.Url("/down"))))
+    explicit TunnelProbe(LoopbackHttpServer &server, qint32 sendTimeoutMs = PatientSendTimeoutMs)
+        : server(server), tunnel(std::make_unique<THttpTunnel>(TunnelTo(server.Url("/down"), sendTimeoutMs)))
     {
-        tunnel->SendTimeoutMs = PatientSendTimeoutMs;
         tunnel->OnConnected = [this](TGenericServerConnection *) { ++connected; };
         tunnel->OnSessionClosed = [this](TGenericServerConnection *) { ++closed; };
         tunnel->OnDataAvailable = [this](TGenericServerConnection *sender) {
@@ -174,8 +182,7 @@ private Q_SLOTS:
     void anOverdueUploadIsAbortedAndResent()
     {
         LoopbackHttpServer server;
-        TunnelProbe probe(server);
-        probe.tunnel->SendTimeoutMs = 0;
+        TunnelProbe probe(server, 0);
         QVERIFY(probe.Open());
         probe.tunnel->Send("never answered");
 
@@ -494,10 +501,9 @@ private Q_SLOTS:
         QFETCH(QString, socksLevel);
         QFETCH(QString, error);
         int closed = 0;
-        THttpTunnel tunnel(address);
-        tunnel.SocksServer = QStringLiteral("127.0.0.1");
-        tunnel.SocksPort = QStringLiteral("1080");
-        tunnel.SocksLevel = socksLevel;
+        TTransportSettings transport = TunnelTo(address.toLatin1());
+        transport.Socks = {QStringLiteral("127.0.0.1"), QStringLiteral("1080"), socksLevel, {}, {}};
+        THttpTunnel tunnel(transport);
         tunnel.OnSessionClosed = [&](TGenericServerConnection *) { ++closed; };
         QVERIFY(!tunnel.Connect());
         QCOMPARE(tunnel.ErrorMessage, error);
@@ -507,7 +513,7 @@ private Q_SLOTS:
     void aRefusedDownloadClosesTheTunnel()
     {
         int closed = 0;
-        THttpTunnel tunnel(QStringLiteral("http://127.0.0.1:1/"));
+        THttpTunnel tunnel(TunnelTo("http://127.0.0.1:1/"));
         tunnel.OnSessionClosed = [&](TGenericServerConnection *) { ++closed; };
         QVERIFY(tunnel.Connect());
         QTRY_COMPARE_WITH_TIMEOUT(closed, 1, WaitMs);

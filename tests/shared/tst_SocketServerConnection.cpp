@@ -2,6 +2,7 @@
 #include "shared/TSocketServerConnection.h"
 #include "support/ConnectionProbe.h"
 #include "support/LoopbackTcpServer.h"
+#include "support/TransportTo.h"
 
 #include <QtTest>
 
@@ -30,8 +31,8 @@ struct OpenConnection
 
     bool Open()
     {
-        connection = std::make_unique<TSocketServerConnection>(QStringLiteral("127.0.0.1"),
-                                                               server.PortText());
+        connection = std::make_unique<TSocketServerConnection>(
+            TransportTo(QStringLiteral("127.0.0.1:") + server.PortText()));
         probe.Attach(*connection);
         if (!connection->Connect())
             return false;
@@ -52,7 +53,7 @@ private Q_SLOTS:
         LoopbackTcpServer server;
         QVERIFY(server.IsListening());
         ConnectionProbe probe;
-        TSocketServerConnection connection(QStringLiteral("127.0.0.1"), server.PortText());
+        TSocketServerConnection connection(TransportTo(QStringLiteral("127.0.0.1:") + server.PortText()));
         probe.Attach(connection);
 
         QVERIFY(connection.Connect());
@@ -124,7 +125,7 @@ private Q_SLOTS:
 
     void readAvailableWithNothingWaitingIsEmpty()
     {
-        TSocketServerConnection unconnected(QStringLiteral("127.0.0.1"), QStringLiteral("1"));
+        TSocketServerConnection unconnected(TransportTo(QStringLiteral("127.0.0.1:1")));
         QByteArray data("stale");
         unconnected.ReadAvailable(data);
         QVERIFY(data.isEmpty());
@@ -199,8 +200,8 @@ private Q_SLOTS:
         QFETCH(bool, waitForConnected);
         LoopbackTcpServer server;
         ConnectionProbe probe;
-        auto connection = std::make_unique<TSocketServerConnection>(QStringLiteral("127.0.0.1"),
-                                                                    server.PortText());
+        auto connection = std::make_unique<TSocketServerConnection>(
+            TransportTo(QStringLiteral("127.0.0.1:") + server.PortText()));
         probe.Attach(*connection);
         QVERIFY(connection->Connect());
         if (waitForConnected)
@@ -237,7 +238,7 @@ private Q_SLOTS:
     void misuseRaisesAssertions()
     {
         LoopbackTcpServer server;
-        TSocketServerConnection connection(QStringLiteral("127.0.0.1"), server.PortText());
+        TSocketServerConnection connection(TransportTo(QStringLiteral("127.0.0.1:") + server.PortText()));
         QVERIFY_THROWS_EXCEPTION(EAssertionFailed, connection.Send("too early"));
         QVERIFY(connection.Connect());
         try {
@@ -253,8 +254,8 @@ private Q_SLOTS:
     void refusedConnectionClosesWithoutConnecting()
     {
         ConnectionProbe probe;
-        TSocketServerConnection connection(QStringLiteral("127.0.0.1"),
-                                           LoopbackTcpServer::UnusedPortText());
+        TSocketServerConnection connection(
+            TransportTo(QStringLiteral("127.0.0.1:") + LoopbackTcpServer::UnusedPortText()));
         probe.Attach(connection);
         QVERIFY(connection.Connect());
         QCOMPARE(probe.Closed, 0);
@@ -272,8 +273,7 @@ private Q_SLOTS:
         ConnectionProbe probe;
         // A name no host can carry (the spaces): the look-up fails on this machine,
         // without asking any name server.
-        TSocketServerConnection connection(QStringLiteral("no such host"),
-                                           QStringLiteral("9339"));
+        TSocketServerConnection connection(TransportTo(QStringLiteral("no such host:9339")));
         probe.Attach(connection);
         // The look-up runs in the background: Connect comes back at once and the
         // event loop keeps turning until the answer is there.
@@ -321,12 +321,13 @@ private Q_SLOTS:
         QFETCH(QString, socksPort);
         QFETCH(QString, expectedError);
         ConnectionProbe probe;
-        auto connection = std::make_unique<TSocketServerConnection>(QStringLiteral("127.0.0.1"), port);
+        TTransportSettings transport = TransportTo(QStringLiteral("127.0.0.1:") + port);
         if (!socksLevel.isEmpty()) {
-            connection->SocksServer = QStringLiteral("127.0.0.1");
-            connection->SocksPort = socksPort;
-            connection->SocksLevel = socksLevel;
+            transport.Socks.Host = QStringLiteral("127.0.0.1");
+            transport.Socks.Port = socksPort;
+            transport.Socks.Level = socksLevel;
         }
+        auto connection = std::make_unique<TSocketServerConnection>(transport);
         probe.Attach(*connection);
 
         QVERIFY(!connection->Connect());
@@ -345,8 +346,8 @@ private Q_SLOTS:
     void detachedHandlerIsNotCalledOnDestruction()
     {
         ConnectionProbe probe;
-        auto connection = std::make_unique<TSocketServerConnection>(QStringLiteral("127.0.0.1"),
-                                                                    QStringLiteral("x"));
+        auto connection =
+            std::make_unique<TSocketServerConnection>(TransportTo(QStringLiteral("127.0.0.1:x")));
         probe.Attach(*connection);
         QVERIFY(!connection->Connect());
         connection->OnSessionClosed = nullptr;
@@ -375,11 +376,12 @@ private Q_SLOTS:
         QFETCH(QString, socksLevel);
         LoopbackTcpServer server;
         ConnectionProbe probe;
-        TSocketServerConnection connection(QStringLiteral("127.0.0.1"), server.PortText());
-        connection.SocksServer = socksServer;
-        connection.SocksPort = socksPort;
-        connection.SocksLevel = socksLevel;
-        connection.SocksUsercode = QStringLiteral("someone");
+        TTransportSettings transport = TransportTo(QStringLiteral("127.0.0.1:") + server.PortText());
+        transport.Socks.Host = socksServer;
+        transport.Socks.Port = socksPort;
+        transport.Socks.Level = socksLevel;
+        transport.Socks.User = QStringLiteral("someone");
+        TSocketServerConnection connection(transport);
         probe.Attach(connection);
         QVERIFY(connection.Connect());
         QTRY_COMPARE_WITH_TIMEOUT(probe.Connected, 1, kWaitMs);
@@ -393,8 +395,8 @@ private Q_SLOTS:
     {
         // The session's owner drops the connection as soon as it learns of its end.
         LoopbackTcpServer server;
-        auto *connection = new TSocketServerConnection(QStringLiteral("127.0.0.1"),
-                                                       server.PortText());
+        auto *connection =
+            new TSocketServerConnection(TransportTo(QStringLiteral("127.0.0.1:") + server.PortText()));
         int closed = 0;
         connection->OnConnected = [](TGenericServerConnection *sender) { sender->Close(); };
         connection->OnSessionClosed = [&closed](TGenericServerConnection *sender) {

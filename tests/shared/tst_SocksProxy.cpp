@@ -5,6 +5,7 @@
 #include "support/ConnectionProbe.h"
 #include "support/LoopbackTcpServer.h"
 #include "support/ProxyProcess.h"
+#include "support/TransportTo.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -20,22 +21,15 @@ QByteArray Hex(const char *hex)
     return QByteArray::fromHex(hex);
 }
 
-TSocksSettings Socks(const char *level, bool authenticate = false, const QString &user = {},
-                     const QString &password = {})
+// A user switches on user-code authentication.
+TSocksProxy Socks(const char *level, const QString &user = {}, const QString &password = {})
 {
-    TSocksSettings settings;
-    settings.Server = QStringLiteral("proxy");
-    settings.Port = QStringLiteral("1080");
-    settings.Level = QLatin1String(level);
-    settings.Usercode = user;
-    settings.Password = password;
-    settings.UserCodeAuthentication = authenticate;
-    return settings;
+    return {QStringLiteral("proxy"), QStringLiteral("1080"), QLatin1String(level), user, password};
 }
 
 } // namespace
 
-Q_DECLARE_METATYPE(TSocksSettings)
+Q_DECLARE_METATYPE(TSocksProxy)
 
 // One proxy conversation: what the client must send first, then pairs of (proxy
 // reply, what the client must answer to it).
@@ -95,7 +89,7 @@ private Q_SLOTS:
 
     void handshakeFollowsTheProxyProtocol_data()
     {
-        QTest::addColumn<TSocksSettings>("settings");
+        QTest::addColumn<TSocksProxy>("settings");
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port");
         QTest::addColumn<Script>("script");
@@ -104,7 +98,7 @@ private Q_SLOTS:
 
         // Port 9339 is 24 7B; the target's first bytes may follow the final reply.
         QTest::newRow("SOCKS 4 to an address, user code as user id")
-            << Socks("4", true, QStringLiteral("trader")) << QStringLiteral("127.0.0.1") << 9339
+            << Socks("4", QStringLiteral("trader")) << QStringLiteral("127.0.0.1") << 9339
             << Script{Hex("0401247B7F000001") + "trader" + Hex("00"), Hex("005A000000000000") + "hello"}
             << true << QByteArray("hello");
         QTest::newRow("SOCKS 4a to a name")
@@ -120,7 +114,7 @@ private Q_SLOTS:
                       Hex("050000017F000001C350") + "x"}
             << true << QByteArray("x");
         QTest::newRow("SOCKS 5 to a name with user name and password")
-            << Socks("5", true, QStringLiteral("trader"), QStringLiteral("secret"))
+            << Socks("5", QStringLiteral("trader"), QStringLiteral("secret"))
             << QStringLiteral("alerts.example") << 9339
             << Script{Hex("050102"), Hex("0502"),
                       Hex("0106") + "trader" + Hex("06") + "secret", Hex("0100"),
@@ -134,7 +128,7 @@ private Q_SLOTS:
                       Hex("05000004000000000000000000000000000000010050")}
             << true << QByteArray();
         QTest::newRow("SOCKS 5 password rejected")
-            << Socks("5", true, QStringLiteral("trader"), QStringLiteral("wrong"))
+            << Socks("5", QStringLiteral("trader"), QStringLiteral("wrong"))
             << QStringLiteral("127.0.0.1") << 9339
             << Script{Hex("050102"), Hex("0502"), Hex("0106") + "trader" + Hex("05") + "wrong",
                       Hex("0101")}
@@ -157,7 +151,7 @@ private Q_SLOTS:
 
     void handshakeFollowsTheProxyProtocol()
     {
-        QFETCH(TSocksSettings, settings);
+        QFETCH(TSocksProxy, settings);
         QFETCH(QString, host);
         QFETCH(int, port);
         QFETCH(Script, script);
@@ -196,7 +190,7 @@ private Q_SLOTS:
 
     void handshakeRefusesWhatTheProtocolCannotCarry_data()
     {
-        QTest::addColumn<TSocksSettings>("settings");
+        QTest::addColumn<TSocksProxy>("settings");
         QTest::addColumn<QString>("host");
         const QString longText(256, QLatin1Char('a'));
         QTest::newRow("level 6") << Socks("6") << QStringLiteral("127.0.0.1");
@@ -204,17 +198,17 @@ private Q_SLOTS:
         QTest::newRow("empty host") << Socks("5") << QString();
         QTest::newRow("host over 255 bytes") << Socks("5") << longText;
         QTest::newRow("user code over 255 bytes")
-            << Socks("5", true, longText, QStringLiteral("pw")) << QStringLiteral("127.0.0.1");
+            << Socks("5", longText, QStringLiteral("pw")) << QStringLiteral("127.0.0.1");
         QTest::newRow("password over 255 bytes")
-            << Socks("5", true, QStringLiteral("me"), longText) << QStringLiteral("127.0.0.1");
+            << Socks("5", QStringLiteral("me"), longText) << QStringLiteral("127.0.0.1");
         QTest::newRow("SOCKS 4 user id with a NUL")
-            << Socks("4", false, QStringLiteral("a") + QChar(0) + QStringLiteral("b"))
+            << Socks("4", QStringLiteral("a") + QChar(0) + QStringLiteral("b"))
             << QStringLiteral("127.0.0.1");
     }
 
     void handshakeRefusesWhatTheProtocolCannotCarry()
     {
-        QFETCH(TSocksSettings, settings);
+        QFETCH(TSocksProxy, settings);
         QFETCH(QString, host);
         QVERIFY_THROWS_EXCEPTION(ESocketException, TSocksHandshake(settings, host, 9339));
     }
@@ -257,12 +251,9 @@ private Q_SLOTS:
 
         LoopbackTcpServer server;
         ConnectionProbe probe;
-        TSocketServerConnection connection(host, server.PortText());
-        connection.SocksServer = QStringLiteral("127.0.0.1");
-        connection.SocksPort = proxyPort;
-        connection.SocksLevel = level;
-        connection.SocksUsercode = user;
-        connection.SocksPassword = password;
+        TTransportSettings transport = TransportTo(host + QLatin1Char(':') + server.PortText());
+        transport.Socks = {QStringLiteral("127.0.0.1"), proxyPort, level, user, password};
+        TSocketServerConnection connection(transport);
         probe.Attach(connection);
         const int logBefore = viaDante ? int(dante_->Log().size()) : 0;
 
@@ -329,14 +320,7 @@ private Q_SLOTS:
         TAsyncSocket socket;
         socket.SetAddress(QStringLiteral("127.0.0.1"));
         socket.SetPort(targetListens ? server.PortText() : LoopbackTcpServer::UnusedPortText());
-        TSocksSettings socks;
-        socks.Server = QStringLiteral("127.0.0.1");
-        socks.Port = proxyPort;
-        socks.Level = level;
-        socks.Usercode = user;
-        socks.Password = password;
-        socks.UserCodeAuthentication = !user.isEmpty();
-        socket.SetSocks(socks);
+        socket.SetSocks({QStringLiteral("127.0.0.1"), proxyPort, level, user, password});
         QSignalSpy connected(&socket, &TAsyncSocket::SessionConnected);
         QSignalSpy closed(&socket, &TAsyncSocket::SessionClosed);
 
@@ -358,10 +342,9 @@ private Q_SLOTS:
         // first bytes in one piece.
         LoopbackTcpServer proxy;
         ConnectionProbe probe;
-        TSocketServerConnection connection(QStringLiteral("127.0.0.1"), QStringLiteral("9339"));
-        connection.SocksServer = QStringLiteral("127.0.0.1");
-        connection.SocksPort = proxy.PortText();
-        connection.SocksLevel = QStringLiteral("5");
+        TTransportSettings transport = TransportTo(QStringLiteral("127.0.0.1:9339"));
+        transport.Socks = {QStringLiteral("127.0.0.1"), proxy.PortText(), QStringLiteral("5"), {}, {}};
+        TSocketServerConnection connection(transport);
         probe.Attach(connection);
         QVERIFY(connection.Connect());
 
@@ -386,10 +369,10 @@ private Q_SLOTS:
         // Needs no proxy at all: nobody listens where the settings point.
         LoopbackTcpServer server;
         ConnectionProbe probe;
-        TSocketServerConnection connection(QStringLiteral("127.0.0.1"), server.PortText());
-        connection.SocksServer = QStringLiteral("127.0.0.1");
-        connection.SocksPort = LoopbackTcpServer::UnusedPortText();
-        connection.SocksLevel = QStringLiteral("5");
+        TTransportSettings transport = TransportTo(QStringLiteral("127.0.0.1:") + server.PortText());
+        transport.Socks = {QStringLiteral("127.0.0.1"), LoopbackTcpServer::UnusedPortText(),
+                           QStringLiteral("5"), {}, {}};
+        TSocketServerConnection connection(transport);
         probe.Attach(connection);
         QVERIFY(connection.Connect());
         QTRY_COMPARE_WITH_TIMEOUT(probe.Closed, 1, kWaitMs);

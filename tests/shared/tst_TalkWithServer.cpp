@@ -5,6 +5,7 @@
 #include "shared/WireFormat.h"
 
 #include "support/FakeAlertServer.h"
+#include "support/TransportTo.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -47,8 +48,7 @@ class TestTalkWithServer : public QObject
     // A session whose connection to the server has opened; null when that failed.
     std::unique_ptr<TTalkWithServer> ConnectedSession(FakeAlertServer &server)
     {
-        auto session = std::make_unique<TTalkWithServer>();
-        session->ServerAddress = server.Address();
+        auto session = std::make_unique<TTalkWithServer>(TransportTo(server.Address()));
         session->Connect();
         if (!QTest::qWaitFor([&] { return session->State() == TTalkWithServer::TState::Connected
                                           && server.ClientCount() == 1; },
@@ -71,8 +71,7 @@ private Q_SLOTS:
         AnswerLog log;
         FakeAlertServer server;
         QVERIFY(server.Listening());
-        TTalkWithServer session;
-        session.ServerAddress = server.Address();
+        TTalkWithServer session(TransportTo(server.Address()));
         QCOMPARE(session.SendMessage(MakeMessage("command", "login", "username", "ann"), true,
                                      log.Callback()).Id, 1);
         QCOMPARE(session.SendMessage(MakeMessage("command", "add_alert_category", "category", "Q"),
@@ -286,9 +285,8 @@ private Q_SLOTS:
             address.replace(QLatin1String("REFUSED"), QString::number(closedAgain.serverPort()));
             closedAgain.close();
         }
-        TTalkWithServer session;
+        TTalkWithServer session(TransportTo(address));
         QCOMPARE(session.ErrorMessage(), QStringLiteral("Unable to connect to server."));
-        session.ServerAddress = address;
         session.SendMessage(Command("login"), true, log.Callback());
         session.Connect();
         // A generous bound for a busy machine.
@@ -304,8 +302,7 @@ private Q_SLOTS:
         QTcpServer server;
         if (!server.listen(QHostAddress::LocalHost, 8888))
             QSKIP("port 8888 on 127.0.0.1 is in use");
-        TTalkWithServer session;
-        session.ServerAddress = QStringLiteral("127.0.0.1");
+        TTalkWithServer session(TransportTo(QStringLiteral("127.0.0.1")));
         session.Connect();
         QCOMPARE(session.ErrorMessage(), QStringLiteral("Error in server connection."));
         QTRY_COMPARE_WITH_TIMEOUT(session.State(), TTalkWithServer::TState::Connected, WaitMs);
@@ -316,9 +313,9 @@ private Q_SLOTS:
         // Declared before the session, whose last answers still reach them.
         AnswerLog log;
         int disconnects = 0;
-        TTalkWithServer session;
-        session.UseHttpTunnel = 1;
-        session.HttpTunnelAddress = QStringLiteral("ftp://127.0.0.1:1/");
+        TTransportSettings tunnel;
+        tunnel.TunnelAddress = QStringLiteral("ftp://127.0.0.1:1/");
+        TTalkWithServer session(tunnel);
         session.OnDisconnected = [&] { ++disconnects; };
         session.SendMessage(Command("login"), true, log.Callback());
         session.Connect();

@@ -4,12 +4,12 @@
 
 #include "shared/DebugSink.h"
 #include "shared/TIniFile.h"
-#include "shared/TTalkWithServer.h"
 
 #include <QUrl>
 
 namespace {
 
+const QString DefaultServerAddress = QStringLiteral("alerts.corvane-markets.com:9339");
 constexpr qint32 DefaultSocksPort = 1080;
 constexpr qint32 DefaultHttpProxyPort = 8080;
 constexpr qint32 DefaultSocksLevel = 5;
@@ -106,8 +106,10 @@ void ReportUnboundPassword(const char *key, const QString &proxyKey,
 TConnectionSettings TConnectionSettings::Read(const TIniFile &ini, const TStoredValue &storedValue)
 {
     TConnectionSettings settings;
-    settings.TunnelAddress = ini.ReadText("Connection", "tunnel", QString()).trimmed();
-    settings.Error = FindMistake(ini, settings.TunnelAddress);
+    TTransportSettings &transport = settings.Transport;
+    transport.ServerAddress = ini.ReadText("Connection", "address", DefaultServerAddress);
+    transport.TunnelAddress = ini.ReadText("Connection", "tunnel", QString()).trimmed();
+    settings.Error = FindMistake(ini, transport.TunnelAddress);
     if (!settings.Error.isEmpty())
         DebugOutput(QStringLiteral("Class=EConfigurationValue, Message=") + settings.Error
                     + QStringLiteral(", Location=KVX.ini, Connection"));
@@ -115,51 +117,32 @@ TConnectionSettings TConnectionSettings::Read(const TIniFile &ini, const TStored
     QString socksPasswordKey;
     const QString socks = ini.ReadText("Connection", "socks", QString());
     if (!socks.isEmpty()) {
-        SplitHostPort(socks, DefaultSocksPort, settings.SocksServer, settings.SocksPort);
-        socksPasswordKey = ProxyPasswordKey("socks password", settings.SocksServer, settings.SocksPort);
-        settings.SocksLevel = ini.ReadInteger("Connection", "socks level", DefaultSocksLevel);
-        settings.SocksUser = ini.ReadText("Connection", "socks user", QString());
-        if (!settings.SocksUser.isEmpty())
-            settings.SocksPassword = Password(ini, "socks password", socksPasswordKey, storedValue);
+        TSocksProxy &proxy = transport.Socks;
+        qint32 port = 0;
+        SplitHostPort(socks, DefaultSocksPort, proxy.Host, port);
+        proxy.Port = QString::number(port);
+        socksPasswordKey = ProxyPasswordKey("socks password", proxy.Host, port);
+        proxy.Level = QString::number(ini.ReadInteger("Connection", "socks level", DefaultSocksLevel));
+        proxy.User = ini.ReadText("Connection", "socks user", QString());
+        if (!proxy.User.isEmpty())
+            proxy.Password = Password(ini, "socks password", socksPasswordKey, storedValue);
     }
 
     QString proxyPasswordKey;
     const QString proxy = ini.ReadText("Connection", "http proxy", QString());
     if (!proxy.isEmpty()) {
-        SplitHostPort(proxy, DefaultHttpProxyPort, settings.HttpProxyHost, settings.HttpProxyPort);
-        proxyPasswordKey = ProxyPasswordKey("http proxy password", settings.HttpProxyHost, settings.HttpProxyPort);
-        settings.HttpProxyUser = ini.ReadText("Connection", "http proxy user", QString());
-        if (!settings.HttpProxyUser.isEmpty())
-            settings.HttpProxyPassword = Password(ini, "http proxy password", proxyPasswordKey, storedValue);
+        THttpProxy &http = transport.HttpProxy;
+        SplitHostPort(proxy, DefaultHttpProxyPort, http.Host, http.Port);
+        proxyPasswordKey = ProxyPasswordKey("http proxy password", http.Host, http.Port);
+        http.User = ini.ReadText("Connection", "http proxy user", QString());
+        if (!http.User.isEmpty())
+            http.Password = Password(ini, "http proxy password", proxyPasswordKey, storedValue);
     }
     ReportUnboundPassword("socks password", socksPasswordKey, storedValue);
     ReportUnboundPassword("http proxy password", proxyPasswordKey, storedValue);
 
-    settings.UseTls = ini.ReadString("Connection", "tls", QByteArray()) == "1";
+    transport.UseTls = ini.ReadString("Connection", "tls", QByteArray()) == "1";
     return settings;
-}
-
-void TConnectionSettings::ApplyTo(TTalkWithServer &session) const
-{
-    if (!TunnelAddress.isEmpty()) {
-        session.UseHttpTunnel = 1;
-        session.HttpTunnelAddress = TunnelAddress;
-        session.SendTimeoutMs = TunnelSendTimeoutMs;
-    }
-    if (!SocksServer.isEmpty()) {
-        session.SocksServer = SocksServer;
-        session.SocksPort = SocksPort;
-        session.SocksLevel = SocksLevel;
-        session.SocksUsercode = SocksUser;
-        session.SocksPassword = SocksPassword;
-    }
-    if (!HttpProxyHost.isEmpty()) {
-        session.HttpProxyHost = HttpProxyHost;
-        session.HttpProxyPort = HttpProxyPort;
-        session.HttpProxyUsername = HttpProxyUser;
-        session.HttpProxyPassword = HttpProxyPassword;
-    }
-    session.UseTls = UseTls;
 }
 
 QString StoredConnectionValue(const QString &key)

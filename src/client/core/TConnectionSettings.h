@@ -1,16 +1,18 @@
 #pragma once
 
+#include "net/TTransportSettings.h"
+
 #include <QString>
 
 #include <functional>
 
 class TIniFile;
-class TTalkWithServer;
 
-// How the main connection's sessions reach the server beyond its address: the optional
-// keys of KVX.ini's "Connection" section. A file without them gives plain TCP to
-// "address", as before any of them existed.
+// How the main connection's sessions reach the server: KVX.ini's "Connection" section.
+// A file with nothing but the address gives plain TCP to it, as before the other keys
+// existed.
 //
+//   address = HOST:PORT      the alert server
 //   tunnel = URL             the HTTP tunnel's address (http:// or https://); when set
 //                            the tunnel is used
 //   socks = HOST:PORT        SOCKS proxy (port 1080 when none is given)
@@ -31,21 +33,8 @@ class TTalkWithServer;
 // KVX.ini naming another proxy never receives it.
 struct TConnectionSettings
 {
-    // An upload the tunnel may wait for before it posts it again. Slow proxies and
-    // congested links must not turn every upload into a failure.
-    static constexpr qint32 TunnelSendTimeoutMs = 30000;
-
-    QString TunnelAddress;
-    QString SocksServer;
-    qint32 SocksPort = 0;
-    qint32 SocksLevel = 0;
-    QString SocksUser;
-    QString SocksPassword;
-    QString HttpProxyHost;
-    qint32 HttpProxyPort = 0;
-    QString HttpProxyUser;
-    QString HttpProxyPassword;
-    bool UseTls = false;
+    // What every session is made with.
+    TTransportSettings Transport;
     // The first mistake in the section, as the status line shows it; empty when there
     // is none. While it is set no session may be made.
     QString Error;
@@ -55,9 +44,6 @@ struct TConnectionSettings
     // names no proxy, are reported to the debug window.
     using TStoredValue = std::function<QString(const QString &key)>;
     static TConnectionSettings Read(const TIniFile &ini, const TStoredValue &storedValue);
-
-    // Sets the session's tunnel, proxy and TLS settings (never its server address).
-    void ApplyTo(TTalkWithServer &session) const;
 };
 
 // The per-user settings store's "Connection" section, where the client keeps what it

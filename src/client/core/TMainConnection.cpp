@@ -13,7 +13,6 @@
 
 namespace {
 
-const QString DefaultServerAddress = QStringLiteral("alerts.corvane-markets.com:9339");
 // The port a session uses for an address without one.
 const QString DefaultPort = QStringLiteral("8888");
 
@@ -72,9 +71,8 @@ TMainConnection::TMainConnection(const QString &iniFileName, TTickSource ticks)
         timer_.start();
 
     const TIniFile ini(iniFileName);
-    serverAddress_ = ini.ReadText("Connection", "address", DefaultServerAddress);
-    transport_ = TConnectionSettings::Read(ini, StoredConnectionValue);
-    status_ = transport_.Error;
+    settings_ = TConnectionSettings::Read(ini, StoredConnectionValue);
+    status_ = settings_.Error;
 }
 
 TMainConnection::~TMainConnection()
@@ -206,8 +204,8 @@ void TMainConnection::SetStatus(const QString &status)
 void TMainConnection::WakeUp()
 {
     // A KVX.ini mistake must never mean less security than asked for: no session at all.
-    if (!transport_.Error.isEmpty())
-        return SetStatus(transport_.Error);
+    if (!settings_.Error.isEmpty())
+        return SetStatus(settings_.Error);
     // A session without a login would open a connection that carries nothing and says
     // nothing: no attempt starts before there is a name and a password to send.
     if (!HasCredentials() || stopped_)
@@ -229,12 +227,10 @@ void TMainConnection::CreateSession()
     sessionLoggedIn_ = false;
     sessionAnswered_ = false;
     sessionHadAlerts_ = false;
-    session_ = std::make_unique<TTalkWithServer>();
+    session_ = std::make_unique<TTalkWithServer>(settings_.Transport);
     session_->OnResponse = [](bool, const QByteArray &, const TMessageToServer &) {};
     session_->OnDisconnected = [] {};
     session_->OnDebugMessage = [](const QString &) {};
-    session_->ServerAddress = serverAddress_;
-    transport_.ApplyTo(*session_);
     QueueLogin();
 }
 
@@ -419,10 +415,12 @@ void TMainConnection::RetryWhenDue()
 QString TMainConnection::ShownServerAddress() const
 {
     // With a tunnel, "address" is not where the client goes.
-    if (!transport_.TunnelAddress.isEmpty())
-        return transport_.TunnelAddress;
-    return serverAddress_.contains(QLatin1Char(':')) ? serverAddress_
-                                                      : serverAddress_ + QLatin1Char(':') + DefaultPort;
+    const TTransportSettings &transport = settings_.Transport;
+    if (!transport.TunnelAddress.isEmpty())
+        return transport.TunnelAddress;
+    return transport.ServerAddress.contains(QLatin1Char(':'))
+               ? transport.ServerAddress
+               : transport.ServerAddress + QLatin1Char(':') + DefaultPort;
 }
 
 void TMainConnection::SendPing()

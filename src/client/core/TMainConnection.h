@@ -83,8 +83,8 @@ public:
     const QByteArray &SessionId() const { return sessionId_; }
 
     // Used by every session made from now on.
-    const QString &ServerAddress() const { return serverAddress_; }
-    void SetServerAddress(const QString &address) { serverAddress_ = address; }
+    const QString &ServerAddress() const { return settings_.Transport.ServerAddress; }
+    void SetServerAddress(const QString &address) { settings_.Transport.ServerAddress = address; }
 
     // One 500 ms step: replaces a closed session (at once after one that worked, after
     // a growing wait after failed attempts), pings when due, counts silence.
@@ -122,9 +122,8 @@ private:
 
     QByteArray userName_;
     QByteArray password_;
-    QString serverAddress_;
-    // Tunnel, proxies and TLS of every session, from the ini file.
-    TConnectionSettings transport_;
+    // Address, tunnel, proxies and TLS of every session, from the ini file.
+    TConnectionSettings settings_;
     bool stopped_ = false;
     QByteArray sessionId_;
     QTimer timer_;
