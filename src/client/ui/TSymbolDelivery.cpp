@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -97,7 +98,20 @@ TSymbolCommand BuildSymbolCommand(const QString &commandLine, const QString &sym
 QString UrlTemplateRefusal(const QString &urlTemplate)
 {
     const QString text = urlTemplate.trimmed();
-    if (text.isEmpty() || text.contains(SymbolPlaceholder()) || text.endsWith(QLatin1Char('/'))
+    // The scheme and the host are the trader's to choose, never a symbol's: the
+    // placeholder must stand after them, where the page's path and query begin.
+    const qsizetype placeholder = text.indexOf(SymbolPlaceholder());
+    const qsizetype hostStart = text.indexOf(QStringLiteral("://"));
+    qsizetype pathStart = text.indexOf(QLatin1Char(':'));
+    if (hostStart >= 0) {
+        const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[/?#]")), hostStart + 3);
+        pathStart = end < 0 ? text.size() : end;
+    }
+    if (placeholder >= 0 && placeholder < pathStart)
+        return QStringLiteral("Not saved: %1 must stand after the page's host name, or the symbol could "
+                              "choose where the page is.")
+            .arg(SymbolPlaceholder());
+    if (text.isEmpty() || placeholder >= 0 || text.endsWith(QLatin1Char('/'))
         || text.endsWith(QLatin1Char('=')) || text.endsWith(QLatin1Char('?')))
         return QString();
     return QStringLiteral("Not saved: a web page without %1 must end in \"/\", \"=\" or \"?\", "

@@ -45,7 +45,8 @@ TSymbolCommand BuildSymbolCommand(const QString &commandLine, const QString &sym
 
 // Why a web page template may not be used; empty when it may. Without the
 // placeholder the symbol is appended, so the template must end in "/", "=" or "?":
-// appended to "https://charts.example" a symbol would lengthen the host name.
+// appended to "https://charts.example" a symbol would lengthen the host name. With
+// the placeholder, it must stand after the scheme and the host.
 QString UrlTemplateRefusal(const QString &urlTemplate);
 
 // The page for symbol: the template with the percent-encoded symbol in place of the
