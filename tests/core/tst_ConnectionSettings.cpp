@@ -99,6 +99,15 @@ QString Describe(const TTransportSettings &s)
         .arg(int(s.UseTls));
 }
 
+// A KVX.ini in dir holding text; its path, or empty when it could not be written.
+QString WriteKvxIni(const QTemporaryDir &dir, const QByteArray &text)
+{
+    QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
+    if (!ini.open(QIODevice::WriteOnly) || ini.write(text) != text.size())
+        return QString();
+    return ini.fileName();
+}
+
 } // namespace
 
 class tst_ConnectionSettings : public QObject
@@ -211,12 +220,10 @@ private Q_SLOTS:
     void aMistakeStopsEveryConnection()
     {
         QTemporaryDir dir;
-        QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Connection]\naddress=127.0.0.1:1\ntls=yes\n");
-        ini.close();
+        const QString ini = WriteKvxIni(dir, "[Connection]\naddress=127.0.0.1:1\ntls=yes\n");
+        QVERIFY(!ini.isEmpty());
         const TDebugLines debugLines;
-        TMainConnection connection(ini.fileName(), TMainConnection::TTickSource::Caller);
+        TMainConnection connection(ini, TMainConnection::TTickSource::Caller);
         const QString error = connection.Status();
         QVERIFY2(error.contains(QStringLiteral("\"tls\" is \"yes\"")), qPrintable(error));
         QStringList statuses;
@@ -293,12 +300,10 @@ private Q_SLOTS:
     void theStatusNamesTheTunnelRatherThanTheAddress()
     {
         QTemporaryDir dir;
-        QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
         // Nothing listens on port 1: the attempt fails and the status says where it went.
-        ini.write("[Connection]\naddress=feed.example:9339\ntunnel=http://127.0.0.1:1/t\n");
-        ini.close();
-        TMainConnection connection(ini.fileName(), TMainConnection::TTickSource::Caller);
+        const QString ini = WriteKvxIni(dir, "[Connection]\naddress=feed.example:9339\ntunnel=http://127.0.0.1:1/t\n");
+        QVERIFY(!ini.isEmpty());
+        TMainConnection connection(ini, TMainConnection::TTickSource::Caller);
         QStringList statuses;
         connection.OnStatusChange = [&] { statuses.append(connection.Status()); };
         connection.SetUsername("ann");
