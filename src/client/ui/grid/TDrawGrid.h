@@ -1,13 +1,13 @@
 #pragma once
 
 #include "client/ui/grid/TColor.h"
+#include "client/ui/grid/TGridGeometry.h"
+#include "client/ui/grid/TGridSelection.h"
 #include "client/ui/grid/TQtCanvas.h"
+#include "client/ui/grid/TRepaintPacer.h"
 
 #include <QAbstractScrollArea>
-#include <QElapsedTimer>
 #include <QFont>
-#include <QTimer>
-#include <QVector>
 
 class TCanvas;
 
@@ -21,14 +21,13 @@ struct TGridDrawState
 // horizontal one, or none.
 enum class TGridScrollBars { sbBoth, sbHorizontal, sbNone };
 
-// An owner-drawn grid: one fixed header row, no fixed columns, cells of a
-// default height and per-column widths, a vertical scroll bar that moves whole
-// rows and a horizontal one that moves by pixels, each shown when the cells do not
-// fit. Subclasses paint every cell in DrawCell; the grid itself paints nothing but
-// the strip that no cell covers.
+// An owner-drawn grid: the widget that puts its cells (TGridGeometry) on screen, with
+// a vertical scroll bar that moves whole rows and a horizontal one that moves by
+// pixels, each shown when the cells do not fit. Subclasses paint every cell in
+// DrawCell; the grid itself paints nothing but the strip that no cell covers.
 //
-// One current cell is the selection of mouse and keyboard alike: a left press on a
-// data cell moves it there, the cursor keys move it from there.
+// One current cell (TGridSelection) is the selection of mouse and keyboard alike: a
+// left press on a data cell moves it there, the cursor keys move it from there.
 //
 // Coordinates (CellRect, MouseToCell, MouseUp) are those of the viewport.
 class TDrawGrid : public QAbstractScrollArea
@@ -38,25 +37,25 @@ class TDrawGrid : public QAbstractScrollArea
 public:
     explicit TDrawGrid(QWidget *owner = nullptr);
 
-    int ColCount() const { return colWidths_.size(); }
+    int ColCount() const { return geometry_.ColCount(); }
     void SetColCount(int count);
-    int RowCount() const { return rowCount_; }
+    int RowCount() const { return geometry_.RowCount(); }
     void SetRowCount(int count);
-    int FixedRows() const { return 1; }
-    int FixedCols() const { return 0; }
+    int FixedRows() const { return TGridGeometry::FixedRows; }
+    int FixedCols() const { return TGridGeometry::FixedCols; }
 
-    int DefaultRowHeight() const { return defaultRowHeight_; }
+    int DefaultRowHeight() const { return geometry_.DefaultRowHeight(); }
     void SetDefaultRowHeight(int height);
     // Every column takes the new default width.
-    int DefaultColWidth() const { return defaultColWidth_; }
+    int DefaultColWidth() const { return geometry_.DefaultColWidth(); }
     void SetDefaultColWidth(int width);
-    int ColWidths(int col) const;
+    int ColWidths(int col) const { return geometry_.ColWidth(col); }
     void SetColWidths(int col, int width);
     // Widths the user chose (by dragging, or kept from an earlier run) are
     // remembered apart from measured ones.
     void SetUserColWidth(int col, int width);
-    bool UserSizedColumn(int col) const { return userSized_.value(col); }
-    void ForgetUserSizing();
+    bool UserSizedColumn(int col) const { return geometry_.UserSizedColumn(col); }
+    void ForgetUserSizing() { geometry_.ForgetUserSizing(); }
 
     // The user may drag column borders in the header row to resize columns.
     bool ColumnSizing() const { return columnSizing_; }
@@ -65,7 +64,7 @@ public:
     bool ThumbTracking() const;
     void SetThumbTracking(bool on);
     // A click or a cursor key selects a whole row; Left and Right then scroll sideways.
-    bool RowSelect() const { return rowSelect_; }
+    bool RowSelect() const { return selection_.RowSelect(); }
     void SetRowSelect(bool on);
     TGridScrollBars ScrollBars() const { return scrollBars_; }
     void SetScrollBars(TGridScrollBars bars);
@@ -85,22 +84,22 @@ public:
     void SetCanvasFont(const QFont &font);
 
     // The current cell. Row() is -1 while no row is selected.
-    int Col() const { return col_; }
-    int Row() const { return row_; }
+    int Col() const { return selection_.Col(); }
+    int Row() const { return selection_.Row(); }
     // Moves the current cell to a data row, asking SelectCell first, and
     // scrolls it into view.
     void SetRow(int row);
     // Leaves no row selected, without asking SelectCell.
     void ClearSelection();
     // First data row shown under the header.
-    int TopRow() const { return topRow_; }
+    int TopRow() const { return geometry_.TopRow(); }
     void SetTopRow(int row);
     // Data rows that fit whole under the header (at least 1).
     int VisibleRowCount() const;
     // How far the columns are scrolled to the left, in pixels.
-    int ScrollX() const { return scrollX_; }
+    int ScrollX() const { return geometry_.ScrollX(); }
     // The width of all columns together.
-    int ContentWidth() const { return ColumnLeft(ColCount()); }
+    int ContentWidth() const { return geometry_.ContentWidth(); }
 
     // The cell's rectangle where it is painted now; empty when scrolled away.
     QRect CellRect(int col, int row) const;
@@ -112,21 +111,20 @@ public:
     void InvalidateCell(int col, int row);
 
     // While one lives, the whole-grid repaints its grid is asked for come at most once
-    // a frame: for the alert path, where a list changes thousands of times a second
-    // and painting each change would cost more than everything else. A repaint asked
-    // for after a quiet frame still comes at once.
+    // a frame (see TRepaintPacer).
     class TPacedRepaints
     {
     public:
-        explicit TPacedRepaints(TDrawGrid &grid) : grid_(grid) { ++grid_.pacedRepaints_; }
-        ~TPacedRepaints() { --grid_.pacedRepaints_; }
+        explicit TPacedRepaints(TDrawGrid &grid) : pacer_(grid.pacer_) { pacer_.BeginPacing(); }
+        ~TPacedRepaints() { pacer_.EndPacing(); }
         TPacedRepaints(const TPacedRepaints &) = delete;
         TPacedRepaints &operator=(const TPacedRepaints &) = delete;
 
     private:
-        TDrawGrid &grid_;
+        TRepaintPacer &pacer_;
     };
-    static constexpr int RepaintFrameMs = 50;
+    static constexpr int RepaintFrameMs = TRepaintPacer::FrameMs;
+    const TRepaintPacer &RepaintPacer() const { return pacer_; }
 
     // Paints every cell that intersects area, and the uncovered strip, onto
     // canvas; the paint event does the same on the viewport.
@@ -150,6 +148,8 @@ protected:
     // Puts the current cell where its content moved to, without asking SelectCell and
     // without scrolling.
     void PlaceCurrent(int col, int row);
+    TGridSelection &Selection() { return selection_; }
+    const TGridSelection &Selection() const { return selection_; }
     // After the widget's font changed.
     virtual void FontChanged();
     // After every change of the widget's size.
@@ -165,30 +165,23 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    int ColumnLeft(int col) const;
-    int RowTop(int row) const;
+    int ViewHeight() const;
     // The column whose right border lies within reach of x in the header, or -1.
     int SizingColumnAt(int x, int y) const;
     TGridDrawState StateOf(int col, int row) const;
     // Asks SelectCell, then moves the current cell, scrolling it into view if asked.
     void MoveCurrent(int col, int row, bool scrollIntoView = true);
-    int LastTopRow() const;
     // The scroll bar follows the row count once per pass of the event loop, so a
     // burst of new lists costs one range change (and the re-layout it brings).
     void ScheduleScrollBarUpdate();
     void QueueScrollBarUpdate();
     void UpdateScrollBar();
     void UpdateHorizontalScrollBar();
-    // True when a paced repaint waits for the end of the frame.
-    bool DeferRepaint();
 
-    QVector<int> colWidths_;
-    QVector<bool> userSized_;
-    int rowCount_ = 2;
-    int defaultRowHeight_ = 24;
-    int defaultColWidth_ = 64;
+    TGridGeometry geometry_;
+    TGridSelection selection_;
+    TRepaintPacer pacer_;
     bool columnSizing_ = false;
-    bool rowSelect_ = false;
     bool scrollBarUpdatePending_ = false;
     TGridScrollBars scrollBars_ = TGridScrollBars::sbBoth;
     TColor color_ = clWhite;
@@ -196,14 +189,6 @@ private:
     bool fixedColorSet_ = false;
     bool ctl3D_ = true;
     QFont canvasFont_;
-    int col_ = 0;
-    int row_ = -1;
-    int topRow_ = 1;
-    int scrollX_ = 0;
     int sizingColumn_ = -1;
-    int sizingOrigin_ = 0;
-    int pacedRepaints_ = 0;
-    QElapsedTimer lastPaint_;
-    QTimer pacedRepaintTimer_;
     TTextWidthCache widthCache_;
 };

@@ -227,11 +227,11 @@ bool TGridFrame::IsFlashing(int col, int row) const
 void TGridFrame::FollowSelectedSymbol()
 {
     // A row without a symbol (a gap marker) has nothing to follow.
-    if (Row() < FixedRows() || selectedSymbol_.isEmpty())
+    if (!Selection().HasRow() || Selection().Symbol().isEmpty())
         return;
     // Without its symbol nearby the selection keeps its row, as it does once its
     // entry has left the list.
-    const int row = NearestRowShowing(Col(), Row(), selectedSymbol_);
+    const int row = NearestRowShowing(Col(), Row(), Selection().Symbol());
     if (row >= 0)
         PlaceCurrent(Col(), row);
 }
@@ -301,7 +301,7 @@ void TGridFrame::scrollContentsBy(int dx, int dy)
 bool TGridFrame::SelectCell(int col, int row)
 {
     int index;
-    selectedSymbol_ = CellSymbolEntry(col, row, index) ? EntrySymbol(index) : QByteArray();
+    Selection().SetSymbol(CellSymbolEntry(col, row, index) ? EntrySymbol(index) : QByteArray());
     return true;
 }
 

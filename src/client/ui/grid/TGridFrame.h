@@ -160,8 +160,6 @@ private:
     int flashRow_ = -1;
     QByteArray flashSymbol_;
     QTimer flashTimer_;
-    // The symbol of the selected cell when it was selected.
-    QByteArray selectedSymbol_;
     int newAbove_ = 0;
     QToolButton *newAboveButton_;
 };
