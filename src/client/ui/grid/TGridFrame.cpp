@@ -265,9 +265,8 @@ void TGridFrame::UpdateNewAbove()
     newAboveButton_->show();
 }
 
-void TGridFrame::resizeEvent(QResizeEvent *event)
+void TGridFrame::Resized()
 {
-    TDrawGrid::resizeEvent(event);
     UpdateNewAbove();
 }
 

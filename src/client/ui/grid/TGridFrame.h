@@ -111,6 +111,8 @@ protected:
     // Notes the symbol of the cell the selection moves to, which it then follows.
     bool SelectCell(int col, int row) override;
     void FontChanged() override;
+    // Keeps the count of new entries above at the top right.
+    void Resized() override;
     // Left button only: notes the symbol of the entry under the pointer.
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) override;
     // Left button only: the noted symbol goes out when the release is over the
@@ -120,7 +122,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     // A marker's whole text as the tooltip of its row or cell, for where it is cut.
     bool viewportEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;

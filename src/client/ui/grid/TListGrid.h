@@ -1,11 +1,13 @@
 #pragma once
 
 #include "client/core/EntryRecords.h"
+#include "client/ui/grid/TCellText.h"
 #include "client/ui/grid/TGridFrame.h"
 
-#include <QStringList>
+#include <QVector>
 
 #include <algorithm>
+#include <functional>
 #include <type_traits>
 #include <utility>
 
@@ -18,14 +20,27 @@ struct THasAddedCount<TList, std::void_t<decltype(std::declval<TList>().AddedCou
 {
 };
 
-// A grid that shows a list of entries, entries[0] in row 1 under the header, with one
-// column per sample text and the header captions given (a column past them has none).
+// One column of a list grid: its caption, the sample text it is measured from, and
+// how a data cell draws its entry.
+template <typename TEntry>
+struct TListColumn
+{
+    QString Header;
+    QString Sample;
+    std::function<void(TCellText &text, const TEntry &entry)> Draw;
+};
+
+// A grid that shows a list of entries, entries[0] in row 1 under the header, one
+// column per TListColumn.
 template <typename TEntries>
 class TListGrid : public TGridFrame
 {
 public:
-    TListGrid(QWidget *owner, QStringList headers, QStringList samples)
-        : TGridFrame(owner, int(samples.size())), headers_(std::move(headers)), samples_(std::move(samples))
+    using TEntry = std::decay_t<decltype(std::declval<const TEntries &>()[0])>;
+    using TColumns = QVector<TListColumn<TEntry>>;
+
+    TListGrid(QWidget *owner, TColumns columns)
+        : TGridFrame(owner, int(columns.size())), columns_(std::move(columns))
     {
     }
 
@@ -46,8 +61,8 @@ public:
     const TEntries &Entries() const { return entries_; }
 
 protected:
-    QString HeaderText(int col) const override { return headers_.value(col); }
-    QString SampleText(int col) const override { return samples_.value(col); }
+    QString HeaderText(int col) const override { return columns_.value(col).Header; }
+    QString SampleText(int col) const override { return columns_.value(col).Sample; }
     int EntryCount() const override { return int(entries_.size()); }
     QByteArray EntrySymbol(int index) const override { return entries_[index].Symbol; }
     const TLinkGap *GapAt(int index) const override
@@ -57,6 +72,7 @@ protected:
             return entries_[index].Gap.IsMarker() ? &entries_[index].Gap : nullptr;
         return nullptr;
     }
+    void DrawDataCell(TCellText &text, int col, int index) override { columns_[col].Draw(text, entries_[index]); }
 
     TEntries entries_;
 
@@ -70,6 +86,5 @@ private:
         return 0;
     }
 
-    QStringList headers_;
-    QStringList samples_;
+    TColumns columns_;
 };

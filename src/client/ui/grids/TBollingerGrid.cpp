@@ -1,19 +1,10 @@
 #include "client/ui/grids/TBollingerGrid.h"
 
-#include "client/ui/grid/NumberFormat.h"
-#include "client/ui/grid/TCellText.h"
 #include "client/ui/grid/TQtCanvas.h"
-
-#include <QStringList>
+#include "client/ui/grids/PriceColumns.h"
 
 namespace {
 
-const QStringList Headers = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg")};
-QStringList Samples()
-{
-    const QString number = WidestNumber(2);
-    return {QStringLiteral("Symbol"), number, number, number};
-}
 constexpr int ExtraCaptionColumn = 3;
 
 constexpr TColor RisingColor = RGB(100, 255, 100);
@@ -28,10 +19,18 @@ TColor SignColor(double value)
     return clWhite;
 }
 
+TBollingerGrid::TColumns Columns()
+{
+    // The distance's caption is the grid's to set.
+    return {SymbolColumn<TBollingerEntry>(), LastColumn<TBollingerEntry>(), ChangeColumn<TBollingerEntry>(),
+            NumberColumn<TBollingerEntry>(QString(), WidestNumber(2), QStringLiteral("%f"),
+                                          [](const TBollingerEntry &entry) { return entry.DistFromBB; })};
+}
+
 } // namespace
 
 TBollingerGrid::TBollingerGrid(QWidget *owner)
-    : TListGrid(owner, Headers, Samples())
+    : TListGrid(owner, Columns())
     , extraCaption_(QStringLiteral("BBand"))
 {
     if (owner)
@@ -68,24 +67,5 @@ TCellColors TBollingerGrid::DataCellColors(int col, int row, bool hasEntry) cons
         return {Color(), SignColor(entry.DistFromBB)};
     default:
         return {Color(), clWhite};
-    }
-}
-
-void TBollingerGrid::DrawDataCell(TCellText &text, int col, int index)
-{
-    const TBollingerEntry &entry = entries_[index];
-    switch (col) {
-    case 0:
-        text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));
-        break;
-    case 1:
-        text.DrawNumberRight(QStringLiteral("%f"), entry.Last);
-        break;
-    case 2:
-        text.DrawNumberRight(QStringLiteral("%f"), entry.Last - entry.PrevClose);
-        break;
-    case ExtraCaptionColumn:
-        text.DrawNumberRight(QStringLiteral("%f"), entry.DistFromBB);
-        break;
     }
 }

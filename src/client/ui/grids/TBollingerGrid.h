@@ -18,7 +18,6 @@ public:
 protected:
     QString HeaderText(int col) const override;
     TCellColors DataCellColors(int col, int row, bool hasEntry) const override;
-    void DrawDataCell(TCellText &text, int col, int index) override;
 
 private:
     QString extraCaption_;

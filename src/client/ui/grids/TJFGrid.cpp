@@ -1,23 +1,42 @@
 #include "client/ui/grids/TJFGrid.h"
 
-#include "client/ui/grid/NumberFormat.h"
-#include "client/ui/grid/TCellText.h"
-
-#include <QStringList>
+#include "client/ui/grids/PriceColumns.h"
 
 #include <cmath>
 
 namespace {
 
-const QStringList Headers = {QStringLiteral("Time"), QStringLiteral("Symbol"), QStringLiteral("%Chg"),
-                             QStringLiteral("Volume"), QStringLiteral("RV"), QStringLiteral("BB"),
-                             QStringLiteral("#")};
-QStringList Samples()
+using TEntry = TJFEntry;
+
+// A positive count, abbreviated to fit; nothing for none.
+TListColumn<TEntry> AbbreviatedColumn(const QString &header, const QString &sample, qint64 (*count)(const TEntry &))
+{
+    return {header, sample, [count](TCellText &text, const TEntry &entry) {
+                if (count(entry) > 0)
+                    text.DrawTextRight(text.FormatAbbreviated(count(entry)));
+            }};
+}
+
+TJFGrid::TColumns Columns()
 {
     const QString number = WidestNumber(2);
-    return {QStringLiteral("00:00"), QStringLiteral("Symbol"), WidestNumber(1), QStringLiteral("100,000,000"),
-            number, number, QStringLiteral("10")};
+    return {{QStringLiteral("Time"), QStringLiteral("00:00"),
+             [](TCellText &text, const TEntry &entry) {
+                 text.DrawTextRight(text.EllipsizeText(CellTextOf(entry.Time)));
+             }},
+            SymbolColumn<TEntry>(),
+            NumberColumn<TEntry>(QStringLiteral("%Chg"), WidestNumber(1), QStringLiteral("%.01f"),
+                                 [](const TEntry &entry) { return entry.Change; }),
+            AbbreviatedColumn(QStringLiteral("Volume"), QStringLiteral("100,000,000"),
+                              [](const TEntry &entry) { return qint64(entry.Volume); }),
+            NumberColumn<TEntry>(QStringLiteral("RV"), number, QStringLiteral("%f"),
+                                 [](const TEntry &entry) { return entry.RV; }),
+            NumberColumn<TEntry>(QStringLiteral("BB"), number, QStringLiteral("%f"),
+                                 [](const TEntry &entry) { return entry.BB; }),
+            AbbreviatedColumn(QStringLiteral("#"), QStringLiteral("10"),
+                              [](const TEntry &entry) { return qint64(entry.Count); })};
 }
+
 constexpr int CountColumn = 6;
 // A count from here on lights its cell up.
 constexpr int NotableCount = 10;
@@ -25,7 +44,7 @@ constexpr int NotableCount = 10;
 } // namespace
 
 TJFGrid::TJFGrid(QWidget *owner)
-    : TListGrid(owner, Headers, Samples())
+    : TListGrid(owner, Columns())
 {
     if (owner)
         MeasureWithCanvasFont();
@@ -41,34 +60,4 @@ TCellColors TJFGrid::DataCellColors(int col, int row, bool hasEntry) const
         return {Color(), TextColor()};
     // Ranked rows are tinted from white towards the window's text colour.
     return {BlendColor(clWhite, TextColor(), rank), clBlack};
-}
-
-void TJFGrid::DrawDataCell(TCellText &text, int col, int index)
-{
-    const TJFEntry &entry = entries_[index];
-    switch (col) {
-    case 0:
-        text.DrawTextRight(text.EllipsizeText(CellTextOf(entry.Time)));
-        break;
-    case 1:
-        text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));
-        break;
-    case 2:
-        text.DrawNumberRight(QStringLiteral("%.01f"), entry.Change);
-        break;
-    case 3:
-        if (entry.Volume > 0)
-            text.DrawTextRight(text.FormatAbbreviated(entry.Volume));
-        break;
-    case 4:
-        text.DrawNumberRight(QStringLiteral("%f"), entry.RV);
-        break;
-    case 5:
-        text.DrawNumberRight(QStringLiteral("%f"), entry.BB);
-        break;
-    case CountColumn:
-        if (entry.Count > 0)
-            text.DrawTextRight(text.FormatAbbreviated(entry.Count));
-        break;
-    }
 }

@@ -1,43 +1,27 @@
 #include "client/ui/grids/TPointsTopListGrid.h"
 
-#include "client/ui/grid/NumberFormat.h"
-#include "client/ui/grid/TCellText.h"
-
-#include <QStringList>
+#include "client/ui/grids/PriceColumns.h"
 
 #include <cmath>
 
 namespace {
 
-const QStringList Headers = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg")};
-QStringList Samples()
+using TEntry = TPointsTopListEntry;
+
+TPointsTopListGrid::TColumns Columns()
 {
-    return {QStringLiteral("Symbol"), WidestNumber(2), WidestNumber(2)};
+    return {SymbolColumn<TEntry>(), LastColumn<TEntry>(),
+            NumberColumn<TEntry>(QStringLiteral("Chg"), WidestNumber(2), QStringLiteral("%f"), [](const TEntry &entry) {
+                // A change without a price to go with it is not shown.
+                return std::isnan(entry.Last) ? MissingReal() : entry.Change;
+            })};
 }
 
 } // namespace
 
 TPointsTopListGrid::TPointsTopListGrid(QWidget *owner)
-    : TListGrid(owner, Headers, Samples())
+    : TListGrid(owner, Columns())
 {
     if (owner)
         MeasureWithCanvasFont();
-}
-
-void TPointsTopListGrid::DrawDataCell(TCellText &text, int col, int index)
-{
-    const TPointsTopListEntry &entry = entries_[index];
-    switch (col) {
-    case 0:
-        text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));
-        break;
-    case 1:
-        text.DrawNumberRight(QStringLiteral("%f"), entry.Last);
-        break;
-    case 2:
-        // A change without a price to go with it is not shown.
-        if (!std::isnan(entry.Last))
-            text.DrawNumberRight(QStringLiteral("%f"), entry.Change);
-        break;
-    }
 }

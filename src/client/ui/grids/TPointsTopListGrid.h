@@ -9,6 +9,4 @@ class TPointsTopListGrid : public TListGrid<TPointsList>
 public:
     explicit TPointsTopListGrid(QWidget *owner);
 
-protected:
-    void DrawDataCell(TCellText &text, int col, int index) override;
 };

@@ -1,25 +1,34 @@
 #include "client/ui/grids/TQuickStrikeGrid.h"
 
-#include "client/ui/grid/NumberFormat.h"
-#include "client/ui/grid/TCellText.h"
-
-#include <QStringList>
+#include "client/ui/grids/PriceColumns.h"
 
 namespace {
 
-const QStringList Headers = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg"),
-                             QStringLiteral("%Chg"), QStringLiteral("Divrg"), QStringLiteral("Time")};
+using TEntry = TQuickStrikeEntry;
 
-QStringList Samples()
+TQuickStrikeGrid::TColumns Columns()
 {
     const QString number = WidestNumber(2);
-    return {QStringLiteral("Symbol"), number, number, number, number, QStringLiteral("00:00:00")};
+    return {SymbolColumn<TEntry>(), LastColumn<TEntry>(), ChangeColumn<TEntry>(),
+            NumberColumn<TEntry>(QStringLiteral("%Chg"), number, QStringLiteral("%f%%"),
+                                 [](const TEntry &entry) {
+                                     // No percentage of a zero close; a missing price leaves NaN,
+                                     // and so an empty cell.
+                                     return entry.PrevClose != 0
+                                                ? (entry.Last - entry.PrevClose) / entry.PrevClose * 100
+                                                : MissingReal();
+                                 }),
+            NumberColumn<TEntry>(QStringLiteral("Divrg"), number, QStringLiteral("%f"),
+                                 [](const TEntry &entry) { return entry.Divergence; }),
+            {QStringLiteral("Time"), QStringLiteral("00:00:00"),
+             // The server's time text as it came, clipped rather than cut with "...".
+             [](TCellText &text, const TEntry &entry) { text.DrawTextLeft(CellTextOf(entry.Time)); }}};
 }
 
 } // namespace
 
 TQuickStrikeGrid::TQuickStrikeGrid(QWidget *owner)
-    : TListGrid(owner, Headers, Samples())
+    : TListGrid(owner, Columns())
 {
     if (owner)
         MeasureWithCanvasFont();
@@ -31,32 +40,4 @@ TCellColors TQuickStrikeGrid::DataCellColors(int, int row, bool hasEntry) const
     if (hasEntry && row == 1)
         return {TextColor(), clBlack};
     return {Color(), TextColor()};
-}
-
-void TQuickStrikeGrid::DrawDataCell(TCellText &text, int col, int index)
-{
-    const TQuickStrikeEntry &entry = entries_[index];
-    switch (col) {
-    case 0:
-        text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));
-        break;
-    case 1:
-        text.DrawNumberRight(QStringLiteral("%f"), entry.Last);
-        break;
-    case 2:
-        text.DrawNumberRight(QStringLiteral("%f"), entry.Last - entry.PrevClose);
-        break;
-    case 3:
-        // No percentage of a zero close; a missing price leaves NaN, and so an empty cell.
-        if (entry.PrevClose != 0)
-            text.DrawNumberRight(QStringLiteral("%f%%"), (entry.Last - entry.PrevClose) / entry.PrevClose * 100);
-        break;
-    case 4:
-        text.DrawNumberRight(QStringLiteral("%f"), entry.Divergence);
-        break;
-    case 5:
-        // The server's time text as it came, clipped rather than cut with "...".
-        text.DrawTextLeft(CellTextOf(entry.Time));
-        break;
-    }
 }

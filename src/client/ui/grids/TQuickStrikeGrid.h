@@ -12,5 +12,4 @@ public:
 
 protected:
     TCellColors DataCellColors(int col, int row, bool hasEntry) const override;
-    void DrawDataCell(TCellText &text, int col, int index) override;
 };

@@ -104,4 +104,5 @@ void TSymbolOnlyGrid::DrawDataCell(TCellText &text, int, int index)
 void TSymbolOnlyGrid::Resized()
 {
     Relayout(false);
+    TGridFrame::Resized();
 }
