@@ -10,6 +10,7 @@
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 #include "client/ui/grids/TSymbolOnlyGrid.h"
 #include "shared/TIniFile.h"
+#include "support/TPaintCounter.h"
 #include "support/TRecordingAnnouncer.h"
 
 #include "support/SmbFakeCanvas.h"
@@ -85,19 +86,6 @@ QVector<QStringList> ReadCsv(const QString &text)
     }
     return records;
 }
-
-class TPaintCounter : public QObject
-{
-public:
-    int Count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        Count += event->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 } // namespace
 
@@ -376,7 +364,7 @@ private Q_SLOTS:
             form->HandleAlert("QS\r\naction=add&last=1&dist_from_bb=1&symbol=S" + QByteArray::number(++serial));
         };
         // After a quiet frame an alert is painted in the next pass of the event loop.
-        QTest::qWait(2 * TDrawGrid::RepaintFrameMs);
+        QTRY_VERIFY(form->Grid()->RepaintPacer().Quiet());
         paints.Count = 0;
         alert();
         QCoreApplication::processEvents();

@@ -20,14 +20,6 @@ TBollingerEntry Entry(const QString &symbol, double last, double prevClose, doub
     return entry;
 }
 
-std::unique_ptr<TBollingerGrid> MeasuredGrid()
-{
-    auto grid = std::make_unique<TBollingerGrid>(nullptr);
-    TRecordingCanvas canvas;
-    grid->Measure(canvas);
-    return grid;
-}
-
 struct TShown
 {
     QString Text;
@@ -47,7 +39,7 @@ private Q_SLOTS:
 
     void headersWithTheExtraCaption()
     {
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TBollingerGrid>();
         QCOMPARE(grid->ColCount(), 4);
         QCOMPARE(grid->ExtraCaption(), QStringLiteral("BBand"));
         QCOMPARE(CellText(*grid, 0, 0), QStringLiteral("Symbol"));
@@ -94,7 +86,7 @@ private Q_SLOTS:
         QFETCH(int, changeColor);
         QFETCH(QString, distance);
         QFETCH(int, distanceColor);
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TBollingerGrid>();
         grid->SetEntries({entry});
         const TPaintedCell symbol = PaintOneCell(*grid, 0, 1);
         QCOMPARE(symbol.Text(), entry.Symbol);

@@ -1,7 +1,10 @@
 #include "client/ui/grid/TDrawGrid.h"
+#include "support/TGridOnScreen.h"
 #include "support/TRecordingCanvas.h"
 
 #include <QtTest>
+
+#include <optional>
 
 namespace {
 
@@ -42,28 +45,23 @@ class TestDrawGrid : public QObject
 {
     Q_OBJECT
 
-    QWidget *owner_ = nullptr;
+    std::optional<TGridOnScreen<TProbeGrid>> screen_;
     TProbeGrid *grid_ = nullptr;
-
-    QPoint CentreOf(int col, int row) const { return grid_->CellRect(col, row).center(); }
 
 private Q_SLOTS:
     void init()
     {
-        owner_ = new QWidget;
-        grid_ = new TProbeGrid(owner_);
+        grid_ = screen_.emplace().grid;
         grid_->SetColCount(3);
         grid_->SetDefaultRowHeight(20);
         grid_->SetDefaultColWidth(50);
         grid_->SetRowCount(31);
         // Room for the header and 5 data rows, without a frame.
-        grid_->setGeometry(0, 0, 300, 6 * 20 + 5);
-        owner_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(owner_));
+        QVERIFY(screen_->Show(QSize(), QRect(0, 0, 300, 6 * 20 + 5)));
         grid_->asked.clear();
     }
 
-    void cleanup() { delete owner_; }
+    void cleanup() { screen_.reset(); }
 
     void geometryFollowsWidthsAndScrolling()
     {
@@ -106,7 +104,7 @@ private Q_SLOTS:
     void clickSelectsTheRowAfterAsking()
     {
         grid_->SetRowSelect(true);
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(2, 3));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(2, 3));
         QCOMPARE(grid_->asked, QVector<TSelection>({{2, 3}}));
         QCOMPARE(grid_->Row(), 3);
         // A whole selected row is drawn selected; other rows are not.
@@ -117,11 +115,11 @@ private Q_SLOTS:
             QCOMPARE(cell.second.Selected, cell.first.y() == 3);
 
         grid_->allow = false;
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 4));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(0, 4));
         QCOMPARE(grid_->Row(), 3);
         // Neither the header nor the right button selects.
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 0));
-        QTest::mouseClick(grid_->viewport(), Qt::RightButton, {}, CentreOf(0, 5));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(0, 0));
+        QTest::mouseClick(grid_->viewport(), Qt::RightButton, {}, screen_->CentreOf(0, 5));
         QCOMPARE(grid_->asked.size(), 2);
     }
 

@@ -2,22 +2,10 @@
 #include "client/ui/grid/TCellText.h"
 #include "client/ui/grid/TColor.h"
 #include "client/ui/grids/TPointsTopListGrid.h"
+#include "support/GridEntries.h"
 #include "support/TRecordingCanvas.h"
 
 #include <QtTest>
-
-namespace {
-
-TPointsTopListEntry Entry(const QString &symbol, double last, double change)
-{
-    TPointsTopListEntry entry;
-    entry.Symbol = symbol.toUtf8();
-    entry.Last = last;
-    entry.Change = change;
-    return entry;
-}
-
-} // namespace
 
 // The text operations and the painting sequence every grid kind shares, run
 // on a recording canvas whose characters are all 7 pixels wide and 13 high.
@@ -230,7 +218,7 @@ private Q_SLOTS:
         grid.SetCtl3D(ctl3D);
         TRecordingCanvas measure;
         grid.Measure(measure);
-        grid.SetEntries({Entry(QStringLiteral("A"), 1, 1)});
+        grid.SetEntries({PointsEntry(QStringLiteral("A"), 1, 1)});
         grid.SetColWidths(0, columnWidth);
         const TPaintedCell cell = PaintOneCell(grid, 0, row);
         QCOMPARE(cell.Beveled, ctl3D && row == 0);
@@ -280,7 +268,7 @@ private Q_SLOTS:
         TRecordingCanvas measure;
         grid.Measure(measure);
         grid.SetColWidths(0, 200);
-        grid.SetEntries({Entry(symbol, 1, 1)});
+        grid.SetEntries({PointsEntry(symbol, 1, 1)});
         QCOMPARE(CellText(grid, 0, 1), drawn);
     }
 
@@ -291,8 +279,8 @@ private Q_SLOTS:
         grid.Measure(measure);
         QCOMPARE(grid.RowCount(), 2);
 
-        TPointsTopListEntries list = {Entry(QStringLiteral("AAA"), 1, 1), Entry(QStringLiteral("BBB"), 2, 2),
-                                      Entry(QStringLiteral("CCC"), 3, 3)};
+        TPointsTopListEntries list = {PointsEntry(QStringLiteral("AAA"), 1, 1), PointsEntry(QStringLiteral("BBB"), 2, 2),
+                                      PointsEntry(QStringLiteral("CCC"), 3, 3)};
         grid.SetEntries(list);
         QCOMPARE(grid.RowCount(), 4);
         QCOMPARE(CellText(grid, 0, 1), QStringLiteral("AAA"));

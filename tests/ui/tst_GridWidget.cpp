@@ -1,21 +1,21 @@
 #include "client/ui/SymbolLink.h"
 #include "client/ui/grids/TQuickStrikeGrid.h"
+#include "support/GridEntries.h"
+#include "support/TGridOnScreen.h"
+#include "support/TPaintCounter.h"
 #include "support/TRecordingCanvas.h"
 
 #include <QScrollBar>
 #include <QToolButton>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 
 TQuickStrikeEntry Entry(const QString &symbol)
 {
-    TQuickStrikeEntry entry;
-    entry.Symbol = symbol.toUtf8();
-    entry.Last = 10;
-    entry.PrevClose = 9;
-    entry.Time = "10:00:00";
-    return entry;
+    return QuickStrikeEntry(symbol, 10, 9, MissingReal(), QStringLiteral("10:00:00"));
 }
 
 TQuickStrikeEntries Entries(int count)
@@ -25,19 +25,6 @@ TQuickStrikeEntries Entries(int count)
         entries << Entry(QStringLiteral("SYM%1").arg(n));
     return entries;
 }
-
-class TPaintCounter : public QObject
-{
-public:
-    int Count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        Count += event->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 // Pixels of a rectangle of the image that have the colour.
 int CountPixels(const QImage &image, const QRect &rect, const QColor &color)
@@ -57,7 +44,7 @@ class TestGridWidget : public QObject
 {
     Q_OBJECT
 
-    QWidget *owner_ = nullptr;
+    std::optional<TGridOnScreen<TQuickStrikeGrid>> screen_;
     TQuickStrikeGrid *grid_ = nullptr;
     QStringList sent_;
 
@@ -68,17 +55,12 @@ class TestGridWidget : public QObject
         const QRect cell = grid_->CellRect(col, row);
         return image.pixelColor(cell.left() + 1, cell.top() + 1);
     }
-    QPoint CentreOf(int col, int row) const { return grid_->CellRect(col, row).center(); }
 
 private Q_SLOTS:
     void init()
     {
-        owner_ = new QWidget;
-        owner_->resize(500, 300);
-        grid_ = new TQuickStrikeGrid(owner_);
-        grid_->setGeometry(0, 0, 500, 300);
-        owner_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(owner_));
+        grid_ = screen_.emplace().grid;
+        QVERIFY(screen_->Show(QSize(500, 300), QRect(0, 0, 500, 300)));
         sent_.clear();
         SetSymbolReceiver([this](const QString &symbol) { sent_ << symbol; });
     }
@@ -86,7 +68,7 @@ private Q_SLOTS:
     void cleanup()
     {
         SetSymbolReceiver(nullptr);
-        delete owner_;
+        screen_.reset();
     }
 
     void newestRowIsPaintedInverted()
@@ -170,7 +152,7 @@ private Q_SLOTS:
         grid_->SetEntries(Entries(10));
         grid_->setFocus();
         QTest::keyClick(grid_, Qt::Key_Down);
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(2, 4));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(2, 4));
         QCOMPARE(grid_->Row(), 4);
         QTest::keyClick(grid_, Qt::Key_Down);
         QTest::keyClick(grid_, Qt::Key_Return);
@@ -209,7 +191,7 @@ private Q_SLOTS:
         QCOMPARE(texts[0].Clip.right(), width - 1 - 3);
 
         // Columns wider than the view: the row ends where they end.
-        owner_->resize(200, 300);
+        screen_->owner->resize(200, 300);
         grid_->setGeometry(0, 0, 200, 300);
         texts = paintedMarker();
         QCOMPARE(texts.size(), 1);
@@ -256,25 +238,25 @@ private Q_SLOTS:
     void leftClickSendsTheRowsSymbolOnce()
     {
         grid_->SetEntries(Entries(3));
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(3, 2));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(3, 2));
         QCOMPARE(sent_, QStringList{"SYM1"});
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 1));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(0, 1));
         QCOMPARE(sent_, QStringList({"SYM1", "SYM0"}));
     }
 
     void clicksThatSendNothing()
     {
         grid_->SetEntries(Entries(2));
-        QTest::mouseClick(grid_->viewport(), Qt::RightButton, {}, CentreOf(0, 1));
-        QTest::mouseClick(grid_->viewport(), Qt::MiddleButton, {}, CentreOf(0, 1));
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 0));
+        QTest::mouseClick(grid_->viewport(), Qt::RightButton, {}, screen_->CentreOf(0, 1));
+        QTest::mouseClick(grid_->viewport(), Qt::MiddleButton, {}, screen_->CentreOf(0, 1));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(0, 0));
         // Below the last row and right of the last column.
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 2) + QPoint(0, 50));
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, QPoint(495, CentreOf(0, 1).y()));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(0, 2) + QPoint(0, 50));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, QPoint(495, screen_->CentreOf(0, 1).y()));
         QVERIFY(sent_.isEmpty());
 
         grid_->SetEntries({});
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 1));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(0, 1));
         QVERIFY(sent_.isEmpty());
     }
 
@@ -282,12 +264,12 @@ private Q_SLOTS:
     {
         grid_->SetEntries(Entries(3));
         QWidget *viewport = grid_->viewport();
-        QTest::mousePress(viewport, Qt::LeftButton, {}, CentreOf(0, 1));
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, CentreOf(0, 2));
+        QTest::mousePress(viewport, Qt::LeftButton, {}, screen_->CentreOf(0, 1));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, screen_->CentreOf(0, 2));
         // A column drag that ends over a data row is no click either.
         const int width = grid_->ColWidths(0);
         const QPoint border(grid_->CellRect(0, 0).right() + 1, 5);
-        const QPoint overRow(border.x() + 30, CentreOf(0, 3).y());
+        const QPoint overRow(border.x() + 30, screen_->CentreOf(0, 3).y());
         QTest::mousePress(viewport, Qt::LeftButton, {}, border);
         QTest::mouseMove(viewport, overRow);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, overRow);
@@ -296,11 +278,11 @@ private Q_SLOTS:
 
         // An alert that moves the rows between press and release does not change
         // what was clicked.
-        QTest::mousePress(viewport, Qt::LeftButton, {}, CentreOf(2, 2));
+        QTest::mousePress(viewport, Qt::LeftButton, {}, screen_->CentreOf(2, 2));
         TQuickStrikeEntries moved = Entries(3);
         moved.prepend(Entry(QStringLiteral("NEW")));
         grid_->SetEntries(moved);
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, CentreOf(4, 2));
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, screen_->CentreOf(4, 2));
         QCOMPARE(sent_, QStringList{"SYM1"});
 
         // The sent symbol's row flashes in the selection colour, and the flash

@@ -21,15 +21,7 @@ TJFEntry Entry(const QString &symbol, qint32 volume = 0, qint32 count = 0, doubl
     return entry;
 }
 
-// Measured with 7-pixel characters; columns 51, 58, 51, 93, 51, 58, 30 wide.
-std::unique_ptr<TJFGrid> MeasuredGrid()
-{
-    auto grid = std::make_unique<TJFGrid>(nullptr);
-    TRecordingCanvas canvas;
-    grid->Measure(canvas);
-    return grid;
-}
-
+// Measured grids have columns 51, 58, 51, 93, 51, 58, 30 wide.
 constexpr int VolumeColumn = 3;
 constexpr int CountColumn = 6;
 
@@ -44,7 +36,7 @@ private Q_SLOTS:
 
     void headersAndCells()
     {
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TJFGrid>();
         const QStringList headers = {"Time", "Symbol", "%Chg", "Volume", "RV", "BB", "#"};
         for (int col = 0; col < 7; ++col)
             QCOMPARE(CellText(*grid, col, 0), headers[col]);
@@ -59,7 +51,7 @@ private Q_SLOTS:
 
     void emptyCells()
     {
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TJFGrid>();
         TJFEntry entry = Entry(QStringLiteral("AMD"), 0, 0);
         entry.Change = entry.BB = entry.RV = MissingReal();
         TJFEntry negative = Entry(QStringLiteral("NEG"), -5, -1);
@@ -86,7 +78,7 @@ private Q_SLOTS:
         QFETCH(int, volume);
         QFETCH(int, columnWidth);
         QFETCH(QString, expected);
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TJFGrid>();
         grid->SetEntries({Entry(QStringLiteral("X"), volume, volume)});
         grid->SetColWidths(VolumeColumn, columnWidth);
         grid->SetColWidths(CountColumn, columnWidth);
@@ -96,7 +88,7 @@ private Q_SLOTS:
 
     void countOfTenLightsUp()
     {
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TJFGrid>();
         grid->SetEntries({Entry(QStringLiteral("TEN"), 1, 10), Entry(QStringLiteral("NINE"), 1, 9)});
         const TPaintedCell ten = PaintOneCell(*grid, CountColumn, 1);
         QCOMPARE(ten.Background, clYellow);
@@ -125,7 +117,7 @@ private Q_SLOTS:
         QFETCH(double, rank);
         QFETCH(int, background);
         QFETCH(int, text);
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TJFGrid>();
         grid->SetTextColor(RGB(0, 0, 255));
         grid->SetEntries({Entry(QStringLiteral("R"), 5, 5, rank)});
         for (int col = 0; col < 7; ++col) {
@@ -137,7 +129,7 @@ private Q_SLOTS:
 
     void yellowCountWinsOverTheTint()
     {
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TJFGrid>();
         grid->SetEntries({Entry(QStringLiteral("R"), 5, 12, 0.5)});
         QCOMPARE(PaintOneCell(*grid, CountColumn, 1).Background, clYellow);
         QCOMPARE(PaintOneCell(*grid, 0, 1).Background, clWhite);
@@ -145,7 +137,7 @@ private Q_SLOTS:
 
     void timeIsRightAlignedAndCut()
     {
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TJFGrid>();
         TJFEntry entry = Entry(QStringLiteral("T"));
         entry.Time = "9:31";
         grid->SetEntries({entry});

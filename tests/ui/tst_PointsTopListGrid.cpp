@@ -1,20 +1,8 @@
 #include "client/ui/grids/TPointsTopListGrid.h"
+#include "support/GridEntries.h"
 #include "support/TRecordingCanvas.h"
 
 #include <QtTest>
-
-namespace {
-
-TPointsTopListEntry Entry(const QString &symbol, double last, double change)
-{
-    TPointsTopListEntry entry;
-    entry.Symbol = symbol.toUtf8();
-    entry.Last = last;
-    entry.Change = change;
-    return entry;
-}
-
-} // namespace
 
 Q_DECLARE_METATYPE(TPointsTopListEntry)
 
@@ -29,12 +17,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<TPointsTopListEntry>("entry");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("full row") << Entry(QStringLiteral("IBM"), 20, -1.5) << QStringList{"IBM", "20.00", "-1.50"};
-        QTest::newRow("change needs a price") << Entry(QStringLiteral("IBM"), MissingReal(), -1.5)
+        QTest::newRow("full row") << PointsEntry(QStringLiteral("IBM"), 20, -1.5) << QStringList{"IBM", "20.00", "-1.50"};
+        QTest::newRow("change needs a price") << PointsEntry(QStringLiteral("IBM"), MissingReal(), -1.5)
                                               << QStringList{"IBM", "", ""};
-        QTest::newRow("missing change") << Entry(QStringLiteral("IBM"), 20, MissingReal())
+        QTest::newRow("missing change") << PointsEntry(QStringLiteral("IBM"), 20, MissingReal())
                                         << QStringList{"IBM", "20.00", ""};
-        QTest::newRow("too wide") << Entry(QStringLiteral("LONGSYMBOL"), 123456789, 123456789)
+        QTest::newRow("too wide") << PointsEntry(QStringLiteral("LONGSYMBOL"), 123456789, 123456789)
                                   << QStringList{"LONG...", "...", "..."};
     }
 
@@ -59,7 +47,7 @@ private Q_SLOTS:
         TRecordingCanvas canvas;
         grid.Measure(canvas);
         grid.SetTextColor(65535);
-        grid.SetEntries({Entry(QStringLiteral("A"), 1, 1), Entry(QStringLiteral("B"), -1, -1)});
+        grid.SetEntries({PointsEntry(QStringLiteral("A"), 1, 1), PointsEntry(QStringLiteral("B"), -1, -1)});
         for (int row = 1; row <= 2; ++row)
             for (int col = 0; col < 3; ++col) {
                 const TPaintedCell cell = PaintOneCell(grid, col, row);

@@ -1,4 +1,5 @@
 #include "client/ui/grids/TQuickStrikeGrid.h"
+#include "support/GridEntries.h"
 #include "support/TRecordingCanvas.h"
 
 #include <QtTest>
@@ -7,27 +8,7 @@
 
 namespace {
 
-TQuickStrikeEntry Entry(const QString &symbol, double last, double prevClose, double divergence = MissingReal(),
-                        const QString &time = QStringLiteral("10:15:00"))
-{
-    TQuickStrikeEntry entry;
-    entry.Symbol = symbol.toUtf8();
-    entry.Last = last;
-    entry.PrevClose = prevClose;
-    entry.Divergence = divergence;
-    entry.Time = time.toUtf8();
-    return entry;
-}
-
-// A grid measured with 7-pixel characters: columns 58, 58, 51, 58, 51, 72 wide.
-std::unique_ptr<TQuickStrikeGrid> MeasuredGrid()
-{
-    auto grid = std::make_unique<TQuickStrikeGrid>(nullptr);
-    TRecordingCanvas canvas;
-    grid->Measure(canvas);
-    return grid;
-}
-
+// Measured grids have columns 58, 58, 51, 58, 51, 72 wide.
 const QStringList AllColumns = {QStringLiteral("Symbol"), QStringLiteral("Last"), QStringLiteral("Chg"),
                                 QStringLiteral("%Chg"), QStringLiteral("Divrg"), QStringLiteral("Time")};
 
@@ -44,7 +25,7 @@ private Q_SLOTS:
 
     void headersAndSampleWidths()
     {
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TQuickStrikeGrid>();
         QCOMPARE(grid->ColCount(), 6);
         for (int col = 0; col < 6; ++col)
             QCOMPARE(CellText(*grid, col, 0), AllColumns[col]);
@@ -57,20 +38,20 @@ private Q_SLOTS:
         QTest::addColumn<TQuickStrikeEntry>("entry");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("a fall of 1.5 from 100")
-            << Entry(QStringLiteral("MSFT"), 98.5, 100, 0.12)
+            << QuickStrikeEntry(QStringLiteral("MSFT"), 98.5, 100, 0.12)
             << QStringList{"MSFT", "98.50", "-1.50", "-1.50%", "0.12", "10:15:00"};
         QTest::newRow("previous close 0 leaves only %Chg empty")
-            << Entry(QStringLiteral("X"), 5, 0, -0.5) << QStringList{"X", "5.00", "5.00", "", "-0.50", "10:15:00"};
+            << QuickStrikeEntry(QStringLiteral("X"), 5, 0, -0.5) << QStringList{"X", "5.00", "5.00", "", "-0.50", "10:15:00"};
         QTest::newRow("missing last leaves three cells empty")
-            << Entry(QStringLiteral("Y"), MissingReal(), 10, 0.25)
+            << QuickStrikeEntry(QStringLiteral("Y"), MissingReal(), 10, 0.25)
             << QStringList{"Y", "", "", "", "0.25", "10:15:00"};
         QTest::newRow("missing previous close")
-            << Entry(QStringLiteral("Z"), 7, MissingReal()) << QStringList{"Z", "7.00", "", "", "", "10:15:00"};
+            << QuickStrikeEntry(QStringLiteral("Z"), 7, MissingReal()) << QStringList{"Z", "7.00", "", "", "", "10:15:00"};
         QTest::newRow("numbers too wide show dots")
-            << Entry(QStringLiteral("BRK"), 12345678.5, 100000, 12345678.25)
+            << QuickStrikeEntry(QStringLiteral("BRK"), 12345678.5, 100000, 12345678.25)
             << QStringList{"BRK", "...", "...", "12245.68%", "...", "10:15:00"};
         QTest::newRow("long symbol is cut, long time is clipped")
-            << Entry(QStringLiteral("VERYLONGSYMBOL"), 1, 1, MissingReal(), QStringLiteral("10:15:00 PM EST"))
+            << QuickStrikeEntry(QStringLiteral("VERYLONGSYMBOL"), 1, 1, MissingReal(), QStringLiteral("10:15:00 PM EST"))
             << QStringList{"VERY...", "1.00", "0.00", "0.00%", "", "10:15:00 PM EST"};
     }
 
@@ -78,7 +59,7 @@ private Q_SLOTS:
     {
         QFETCH(TQuickStrikeEntry, entry);
         QFETCH(QStringList, expected);
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TQuickStrikeGrid>();
         grid->SetEntries({entry});
         for (int col = 0; col < 6; ++col)
             QCOMPARE(CellText(*grid, col, 1), expected[col]);
@@ -86,8 +67,8 @@ private Q_SLOTS:
 
     void alignments()
     {
-        auto grid = MeasuredGrid();
-        grid->SetEntries({Entry(QStringLiteral("AB"), 1.5, 1, 0.1, QStringLiteral("1:00"))});
+        auto grid = MeasuredGrid<TQuickStrikeGrid>();
+        grid->SetEntries({QuickStrikeEntry(QStringLiteral("AB"), 1.5, 1, 0.1, QStringLiteral("1:00"))});
         // Text rectangles are the cells less 3 pixels on either side.
         const TPaintedCell symbol = PaintOneCell(*grid, 0, 1);
         QCOMPARE(symbol.Texts[0].X, symbol.Cell.left() + 3);
@@ -100,8 +81,8 @@ private Q_SLOTS:
 
     void newestRowIsInverted()
     {
-        auto grid = MeasuredGrid();
-        grid->SetEntries({Entry(QStringLiteral("NEW"), 1, 1, 0.5), Entry(QStringLiteral("OLD"), 1, 1, 0.5)});
+        auto grid = MeasuredGrid<TQuickStrikeGrid>();
+        grid->SetEntries({QuickStrikeEntry(QStringLiteral("NEW"), 1, 1, 0.5), QuickStrikeEntry(QStringLiteral("OLD"), 1, 1, 0.5)});
         for (int col = 0; col < 6; ++col) {
             const TPaintedCell newest = PaintOneCell(*grid, col, 1);
             QCOMPARE(newest.Background, clWhite);
@@ -117,8 +98,8 @@ private Q_SLOTS:
 
     void textColourRecoloursBothKindsOfRow()
     {
-        auto grid = MeasuredGrid();
-        grid->SetEntries({Entry(QStringLiteral("NEW"), 1, 1, 0.5), Entry(QStringLiteral("OLD"), 1, 1, 0.5)});
+        auto grid = MeasuredGrid<TQuickStrikeGrid>();
+        grid->SetEntries({QuickStrikeEntry(QStringLiteral("NEW"), 1, 1, 0.5), QuickStrikeEntry(QStringLiteral("OLD"), 1, 1, 0.5)});
         grid->SetTextColor(RGB(0, 255, 255));
         QCOMPARE(PaintOneCell(*grid, 0, 1).Background, RGB(0, 255, 255));
         QCOMPARE(PaintOneCell(*grid, 0, 2).TextColor(), RGB(0, 255, 255));
@@ -126,7 +107,7 @@ private Q_SLOTS:
 
     void emptyListShowsOnePlainRow()
     {
-        auto grid = MeasuredGrid();
+        auto grid = MeasuredGrid<TQuickStrikeGrid>();
         grid->SetEntries({});
         QCOMPARE(grid->RowCount(), 2);
         for (int col = 0; col < 6; ++col) {

@@ -1,9 +1,12 @@
 #include "client/ui/SymbolLink.h"
 #include "client/ui/grids/TSymbolOnlyGrid.h"
+#include "support/TGridOnScreen.h"
 #include "support/TRecordingCanvas.h"
 
 #include <QScrollBar>
 #include <QtTest>
+
+#include <optional>
 
 namespace {
 
@@ -23,7 +26,7 @@ class TestSymbolOnlyGrid : public QObject
 {
     Q_OBJECT
 
-    QWidget *owner_ = nullptr;
+    std::optional<TGridOnScreen<TSymbolOnlyGrid>> screen_;
     TSymbolOnlyGrid *grid_ = nullptr;
     TQuickStrikeEntries list_;
     QStringList sent_;
@@ -56,16 +59,11 @@ class TestSymbolOnlyGrid : public QObject
         return cells;
     }
 
-    QPoint CentreOf(int col, int row) const { return grid_->CellRect(col, row).center(); }
-
 private Q_SLOTS:
     void init()
     {
-        owner_ = new QWidget;
-        owner_->resize(400, 300);
-        grid_ = new TSymbolOnlyGrid(owner_);
-        owner_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(owner_));
+        grid_ = screen_.emplace().grid;
+        QVERIFY(screen_->Show(QSize(400, 300)));
         TRecordingCanvas canvas;
         grid_->Measure(canvas);
         grid_->resize(SizeFor(2, 3));
@@ -77,7 +75,7 @@ private Q_SLOTS:
     void cleanup()
     {
         SetSymbolReceiver(nullptr);
-        delete owner_;
+        screen_.reset();
     }
 
     void fillsDownThenAcrossAndWraps()
@@ -173,19 +171,19 @@ private Q_SLOTS:
     void leftClickOnAFilledCellSendsItsSymbol()
     {
         PushMany(7);
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(1, 2));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(1, 2));
         QCOMPARE(sent_, QStringList{"S5"});
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 1));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(0, 1));
         QCOMPARE(sent_, QStringList({"S5", "S7"}));
     }
 
     void clicksThatSendNothing()
     {
         PushMany(2);
-        QTest::mouseClick(grid_->viewport(), Qt::RightButton, {}, CentreOf(0, 1));
-        QTest::mouseClick(grid_->viewport(), Qt::MiddleButton, {}, CentreOf(0, 1));
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(0, 0));
-        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, CentreOf(1, 1));
+        QTest::mouseClick(grid_->viewport(), Qt::RightButton, {}, screen_->CentreOf(0, 1));
+        QTest::mouseClick(grid_->viewport(), Qt::MiddleButton, {}, screen_->CentreOf(0, 1));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(0, 0));
+        QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, screen_->CentreOf(1, 1));
         // The strip right of the last whole column, and below the last row.
         QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, QPoint(2 * CellWidth + 5, RowHeight + 5));
         QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, QPoint(5, 4 * RowHeight + 1));

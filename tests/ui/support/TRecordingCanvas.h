@@ -4,6 +4,8 @@
 
 #include <QVector>
 
+#include <memory>
+
 class TDrawGrid;
 
 struct TRecordedText
@@ -75,3 +77,13 @@ struct TPaintedCell
 TPaintedCell PaintOneCell(TDrawGrid &grid, int col, int row);
 // The text of a cell, as PaintOneCell(...).Text().
 QString CellText(TDrawGrid &grid, int col, int row);
+
+// A grid without an owner, measured with the recording canvas's metrics.
+template <typename TGrid>
+std::unique_ptr<TGrid> MeasuredGrid()
+{
+    auto grid = std::make_unique<TGrid>(nullptr);
+    TRecordingCanvas canvas;
+    grid->Measure(canvas);
+    return grid;
+}
