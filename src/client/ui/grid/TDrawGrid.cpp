@@ -1,7 +1,6 @@
 #include "client/ui/grid/TDrawGrid.h"
 
 #include "client/ui/grid/TQtCanvas.h"
-#include "shared/Exception.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -124,6 +124,7 @@ public:
         TRepaintPacer &pacer_;
     };
     static constexpr int RepaintFrameMs = TRepaintPacer::FrameMs;
+    // For tests that wait for a quiet frame instead of sleeping through one.
     const TRepaintPacer &RepaintPacer() const { return pacer_; }
 
     // Paints every cell that intersects area, and the uncovered strip, onto
@@ -149,7 +150,6 @@ protected:
     // without scrolling.
     void PlaceCurrent(int col, int row);
     TGridSelection &Selection() { return selection_; }
-    const TGridSelection &Selection() const { return selection_; }
     // After the widget's font changed.
     virtual void FontChanged();
     // After every change of the widget's size.

@@ -12,7 +12,7 @@ TRepaintPacer::TRepaintPacer(QObject *parent)
 
 bool TRepaintPacer::Defer()
 {
-    if (!Pacing())
+    if (pacing_ == 0)
         return false;
     if (frameTimer_.isActive())
         return true;

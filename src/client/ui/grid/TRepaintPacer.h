@@ -21,14 +21,12 @@ public:
     // Pacing is on while at least one holder asks for it.
     void BeginPacing() { ++pacing_; }
     void EndPacing() { --pacing_; }
-    bool Pacing() const { return pacing_ > 0; }
 
     // True when a repaint asked for now waits for FrameDue; false when it may go out at
     // once, as it always may while pacing is off.
     bool Defer();
     // A repaint goes out at once and covers the one that waited: true when one did.
     bool Cancel();
-    bool Waiting() const { return frameTimer_.isActive(); }
     // The widget painted.
     void Painted() { lastPaint_.start(); }
     // A frame has passed since the last paint and nothing waits: the next repaint asked
