@@ -6,6 +6,7 @@
 
 namespace {
 
+// The row of a QuickStrike alert, which a symbol-only window keeps as well.
 TQuickStrikeEntry QuickStrikeEntryFrom(const TFieldReader &fields)
 {
     TQuickStrikeEntry entry;
@@ -20,37 +21,36 @@ TQuickStrikeEntry QuickStrikeEntryFrom(const TFieldReader &fields)
 } // namespace
 
 TQuickStrikeKind::TQuickStrikeKind(const TSortedSymbolList &exclude)
-    : TNewestFirstKind(DefaultLimit)
+    : TNewestFirstKind(DefaultLimit, true)
     , exclude_(exclude)
 {
 }
 
-bool TQuickStrikeKind::TakeAlert(const TFieldReader &fields)
+TQuickStrikeEntry TQuickStrikeKind::EntryFrom(const TFieldReader &fields) const
 {
-    TQuickStrikeEntry entry = QuickStrikeEntryFrom(fields);
-    if (exclude_.Contains(DisplayText(entry.Symbol)))
-        return false;
-    Insert(std::move(entry));
-    return true;
+    return QuickStrikeEntryFrom(fields);
 }
 
-bool TSymbolOnlyKind::TakeAlert(const TFieldReader &fields)
+bool TQuickStrikeKind::Admits(const TQuickStrikeEntry &entry) const
 {
-    Insert(QuickStrikeEntryFrom(fields));
-    return true;
+    return !exclude_.Contains(DisplayText(entry.Symbol));
 }
 
-bool TSimpleListKind::TakeAlert(const TFieldReader &fields)
+TQuickStrikeEntry TSymbolOnlyKind::EntryFrom(const TFieldReader &fields) const
+{
+    return QuickStrikeEntryFrom(fields);
+}
+
+TPointsTopListEntry TSimpleListKind::EntryFrom(const TFieldReader &fields) const
 {
     TPointsTopListEntry entry;
     entry.Symbol = fields.Text("symbol");
     entry.Last = fields.Real("last");
     entry.Change = fields.Real("change");
-    Insert(std::move(entry));
-    return true;
+    return entry;
 }
 
-bool TJFListKind::TakeAlert(const TFieldReader &fields)
+TJFEntry TJFListKind::EntryFrom(const TFieldReader &fields) const
 {
     TJFEntry entry;
     entry.Time = fields.Text("time");
@@ -61,6 +61,5 @@ bool TJFListKind::TakeAlert(const TFieldReader &fields)
     entry.BB = fields.Real("bb");
     entry.Rank = fields.Real("rank", 0);
     entry.RV = fields.Real("rv");
-    Insert(std::move(entry));
-    return true;
+    return entry;
 }

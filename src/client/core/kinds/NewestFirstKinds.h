@@ -14,6 +14,15 @@ public:
     // The list a newest-first grid shows; copies are cheap snapshots.
     const TNewestFirstList<Entry> &Entries() const { return entries_; }
 
+    bool TakeAlert(const TFieldReader &fields) override
+    {
+        Entry entry = EntryFrom(fields);
+        if (!Admits(entry))
+            return false;
+        Insert(std::move(entry));
+        return true;
+    }
+
     bool AddGapMarker(const TLinkGap &gap) override
     {
         Entry marker;
@@ -22,15 +31,29 @@ public:
         return true;
     }
 
+    bool HasClearWindow() const override { return hasClearWindow_; }
+    bool ClearWindow() override
+    {
+        if (!hasClearWindow_ || entries_.isEmpty())
+            return false;
+        entries_.clear();
+        return true;
+    }
+
     int RowCount() const override { return entries_.size(); }
 
 protected:
-    // limit: the longest list, the oldest row falling off beyond it; NoLimit for none.
-    explicit TNewestFirstKind(int limit) : limit_(limit) {}
-
     static constexpr int NoLimit = -1;
     static constexpr int DefaultLimit = 1000;
 
+    // limit: the longest list, the oldest row falling off beyond it; NoLimit for none.
+    TNewestFirstKind(int limit, bool hasClearWindow) : limit_(limit), hasClearWindow_(hasClearWindow) {}
+
+    virtual Entry EntryFrom(const TFieldReader &fields) const = 0;
+    // Whether the alert's row joins the list.
+    virtual bool Admits(const Entry & /*entry*/) const { return true; }
+
+private:
     void Insert(Entry entry)
     {
         while (limit_ != NoLimit && entries_.size() >= limit_)
@@ -38,17 +61,8 @@ protected:
         entries_.prepend(std::move(entry));
     }
 
-    // Clear Window for the kinds that have it.
-    bool Clear()
-    {
-        if (entries_.isEmpty())
-            return false;
-        entries_.clear();
-        return true;
-    }
-
-private:
     const int limit_;
+    const bool hasClearWindow_;
     TNewestFirstList<Entry> entries_;
 };
 
@@ -59,10 +73,11 @@ public:
     // exclude must outlive the kind.
     explicit TQuickStrikeKind(const TSortedSymbolList &exclude);
 
-    bool TakeAlert(const TFieldReader &fields) override;
-    bool HasClearWindow() const override { return true; }
-    bool ClearWindow() override { return Clear(); }
     bool UsesExcludeList() const override { return true; }
+
+protected:
+    TQuickStrikeEntry EntryFrom(const TFieldReader &fields) const override;
+    bool Admits(const TQuickStrikeEntry &entry) const override;
 
 private:
     const TSortedSymbolList &exclude_;
@@ -72,29 +87,28 @@ private:
 class TSymbolOnlyKind : public TNewestFirstKind<TQuickStrikeEntry>
 {
 public:
-    TSymbolOnlyKind() : TNewestFirstKind(DefaultLimit) {}
+    TSymbolOnlyKind() : TNewestFirstKind(DefaultLimit, true) {}
 
-    bool TakeAlert(const TFieldReader &fields) override;
-    bool HasClearWindow() const override { return true; }
-    bool ClearWindow() override { return Clear(); }
+protected:
+    TQuickStrikeEntry EntryFrom(const TFieldReader &fields) const override;
 };
 
 // One row of symbol, last and change per alert ("simplelist").
 class TSimpleListKind : public TNewestFirstKind<TPointsTopListEntry>
 {
 public:
-    TSimpleListKind() : TNewestFirstKind(DefaultLimit) {}
+    TSimpleListKind() : TNewestFirstKind(DefaultLimit, true) {}
 
-    bool TakeAlert(const TFieldReader &fields) override;
-    bool HasClearWindow() const override { return true; }
-    bool ClearWindow() override { return Clear(); }
+protected:
+    TPointsTopListEntry EntryFrom(const TFieldReader &fields) const override;
 };
 
-// One JF row per alert, kept without a limit ("jf-simplelist").
+// One JF row per alert, kept without a limit and never cleared ("jf-simplelist").
 class TJFListKind : public TNewestFirstKind<TJFEntry>
 {
 public:
-    TJFListKind() : TNewestFirstKind(NoLimit) {}
+    TJFListKind() : TNewestFirstKind(NoLimit, false) {}
 
-    bool TakeAlert(const TFieldReader &fields) override;
+protected:
+    TJFEntry EntryFrom(const TFieldReader &fields) const override;
 };

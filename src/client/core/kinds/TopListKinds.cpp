@@ -53,11 +53,6 @@ TSmbTopListEntry FullTopListEntryFrom(const TFieldReader &fields, int i)
 
 } // namespace
 
-TAlertSummary TRankedListKind::Summarize(const TFieldReader &fields) const
-{
-    return SummarizeRow(fields, "0");
-}
-
 bool TPointsListKind::TakeAlert(const TFieldReader &fields)
 {
     TPointsTopListEntries rows;

@@ -5,32 +5,28 @@
 
 // The kinds whose every alert carries a whole ranked list ("symbol0", "symbol1", ...)
 // that replaces the one shown. A call-out names the top row.
+template <typename TRows>
 class TRankedListKind : public TAlertKind
 {
 public:
-    TAlertSummary Summarize(const TFieldReader &fields) const override;
+    TAlertSummary Summarize(const TFieldReader &fields) const override { return SummarizeRow(fields, "0"); }
+    int RowCount() const override { return entries_.size(); }
+    const TRows &Entries() const { return entries_; }
+
+protected:
+    TRows entries_;
 };
 
 // Up to the first row without symbol, last or change ("pointslist").
-class TPointsListKind : public TRankedListKind
+class TPointsListKind : public TRankedListKind<TPointsList>
 {
 public:
     bool TakeAlert(const TFieldReader &fields) override;
-    int RowCount() const override { return entries_.size(); }
-    const TPointsList &Entries() const { return entries_; }
-
-private:
-    TPointsList entries_;
 };
 
 // The full top list, up to the first row without a symbol ("smb").
-class TFullTopListKind : public TRankedListKind
+class TFullTopListKind : public TRankedListKind<TSmbTopListEntries>
 {
 public:
     bool TakeAlert(const TFieldReader &fields) override;
-    int RowCount() const override { return entries_.size(); }
-    const TSmbTopListEntries &Entries() const { return entries_; }
-
-private:
-    TSmbTopListEntries entries_;
 };
