@@ -3,7 +3,6 @@
 #include "client/core/TAlertAlarm.h"
 #include "client/core/TWindowList.h"
 #include "client/core/TAlertRate.h"
-#include "client/ui/grid/TColor.h"
 
 #include <QByteArray>
 #include <QTimer>
