@@ -13,8 +13,8 @@ class TSortedSymbolList;
 
 // The rules of one display kind: the one list an alert window of that kind keeps, how
 // the alerts of the window's category change it, and what a call-out says about them.
-// Each kind has a class of its own; the list it hands on to its grid is that class's
-// Entries().
+// Each kind has a class of its own, registered by its setting in AlertKinds.cpp; the
+// list it hands on to its grid is that class's Entries().
 class TAlertKind
 {
 public:

@@ -65,7 +65,8 @@ void TKindView::ApplySettings(const TIniFile &, const QByteArray &, TColor color
 
 std::unique_ptr<TKindView> MakeKindView(const TAlertKind &kind, QWidget *window)
 {
-    // Every display kind with the grid that shows it: one line each.
+    // Every display kind with the grid that shows it: one line each. A kind of the
+    // core without its line here cannot be shown.
     static const std::unordered_map<std::type_index, TViewMaker> views = {
         Register<TGridView<TQuickStrikeKind, TQuickStrikeGrid>>(),
         Register<TGridView<TSymbolOnlyKind, TSymbolOnlyGrid>>(),
