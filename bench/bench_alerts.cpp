@@ -7,7 +7,9 @@
 
 #include "client/core/AlertParsing.h"
 #include "client/core/TAlertAlarm.h"
-#include "client/core/TAlertLists.h"
+#include "client/core/TSortedSymbolList.h"
+#include "client/core/TWindowList.h"
+#include "shared/AlertBody.h"
 #include "shared/TIniFile.h"
 #include "shared/tHashTable.h"
 
@@ -18,30 +20,18 @@ constexpr int NewestFirstLimit = 1000;
 // Enough prepared bodies that the symbols and values keep changing.
 constexpr int BodyCount = 256;
 
-int ListLength(const TAlertLists &lists)
+// A window subscribed to the bench's category, of the kind the display setting names.
+TWindowList Window(const TSortedSymbolList &exclude, const char *display)
 {
-    switch (lists.DisplayKind()) {
-    case dkQuickStrike:
-        return lists.QuickStrikeEntries().size();
-    case dkSymbolOnly:
-        return lists.SymbolOnlyEntries().size();
-    case dkSimpleList:
-        return lists.PointsEntries().size();
-    case dkBollinger:
-        return lists.BollingerEntries().size();
-    case dkPointsList:
-        return lists.PointsEntries().size();
-    case dkSmbTopList:
-        return lists.SmbEntries().size();
-    case dkJFSimpleList:
-        return lists.JFEntries().size();
-    }
-    return 0;
+    TWindowList window(exclude);
+    window.SetSubscription(Category);
+    window.SetDisplay(QString::fromLatin1(display));
+    return window;
 }
 
 // Hands the bodies to the lists in turn, one per iteration, and reports how long
 // the list was at the end.
-void HandleBodies(benchmark::State &state, TAlertLists &lists, const QVector<QByteArray> &bodies)
+void HandleBodies(benchmark::State &state, TWindowList &lists, const QVector<QByteArray> &bodies)
 {
     int next = 0;
     for (auto _ : state) {
@@ -49,31 +39,30 @@ void HandleBodies(benchmark::State &state, TAlertLists &lists, const QVector<QBy
         next = (next + 1) % bodies.size();
     }
     state.SetItemsProcessed(state.iterations());
-    state.counters["rows"] = ListLength(lists);
+    state.counters["rows"] = lists.Kind().RowCount();
 }
 
 // A newest-first window already holding its 1000 entries: every alert adds one at
 // the front and drops the oldest.
-void BM_HandleAlertNewestFirst(benchmark::State &state, TDisplayKind kind)
+using TRowMaker = QByteArray (TBodyMaker::*)(const QByteArray &category, const QByteArray &symbol);
+
+void BM_HandleAlertNewestFirst(benchmark::State &state, const char *display, TRowMaker row)
 {
     TBodyMaker maker;
     const QVector<QByteArray> symbols = TBodyMaker::Symbols(BodyCount);
     QVector<QByteArray> bodies;
     for (const QByteArray &symbol : symbols)
-        bodies.append(kind == dkSimpleList ? maker.SimpleRow(Category, symbol)
-                                           : maker.QuickStrike(Category, symbol));
+        bodies.append((maker.*row)(Category, symbol));
 
     const TSortedSymbolList exclude;
-    TAlertLists lists(exclude);
-    lists.SetSubscription(Category);
-    lists.SetDisplayKind(kind);
+    TWindowList lists = Window(exclude, display);
     for (int i = 0; i < NewestFirstLimit; ++i)
         lists.HandleAlert(bodies[i % bodies.size()]);
     HandleBodies(state, lists, bodies);
 }
-BENCHMARK_CAPTURE(BM_HandleAlertNewestFirst, QuickStrike, dkQuickStrike);
-BENCHMARK_CAPTURE(BM_HandleAlertNewestFirst, SymbolOnly, dkSymbolOnly);
-BENCHMARK_CAPTURE(BM_HandleAlertNewestFirst, SimpleList, dkSimpleList);
+BENCHMARK_CAPTURE(BM_HandleAlertNewestFirst, QuickStrike, "", &TBodyMaker::QuickStrike);
+BENCHMARK_CAPTURE(BM_HandleAlertNewestFirst, SymbolOnly, "symbol", &TBodyMaker::QuickStrike);
+BENCHMARK_CAPTURE(BM_HandleAlertNewestFirst, SimpleList, "simplelist", &TBodyMaker::SimpleRow);
 
 // The band set holding about 300 symbols: most alerts add or move a row, one in
 // five deletes one.
@@ -88,9 +77,7 @@ void BM_HandleAlertBollinger(benchmark::State &state)
                                        maker.Integer(0, 4) > 0));
 
     const TSortedSymbolList exclude;
-    TAlertLists lists(exclude);
-    lists.SetSubscription(Category);
-    lists.SetDisplayKind(dkBollinger);
+    TWindowList lists = Window(exclude, "set");
     for (const QByteArray &symbol : symbols)
         lists.HandleAlert(maker.BandChange(Category, symbol, true));
     HandleBodies(state, lists, bodies);
@@ -99,23 +86,22 @@ BENCHMARK(BM_HandleAlertBollinger);
 
 // Lists that every alert replaces whole: a points list of 20 rows and a full top
 // list of 100 rows (1500 fields).
-void BM_HandleAlertWholeList(benchmark::State &state, TDisplayKind kind, int rows)
+using TListMaker = QByteArray (TBodyMaker::*)(const QByteArray &category, const QVector<QByteArray> &symbols, int rows);
+
+void BM_HandleAlertWholeList(benchmark::State &state, const char *display, TListMaker list, int rows)
 {
     TBodyMaker maker;
     const QVector<QByteArray> symbols = TBodyMaker::Symbols(500);
     QVector<QByteArray> bodies;
     for (int i = 0; i < 16; ++i)
-        bodies.append(kind == dkSmbTopList ? maker.FullTopList(Category, symbols, rows)
-                                           : maker.PointsList(Category, symbols, rows));
+        bodies.append((maker.*list)(Category, symbols, rows));
 
     const TSortedSymbolList exclude;
-    TAlertLists lists(exclude);
-    lists.SetSubscription(Category);
-    lists.SetDisplayKind(kind);
+    TWindowList lists = Window(exclude, display);
     HandleBodies(state, lists, bodies);
 }
-BENCHMARK_CAPTURE(BM_HandleAlertWholeList, PointsList20, dkPointsList, 20);
-BENCHMARK_CAPTURE(BM_HandleAlertWholeList, FullTopList100, dkSmbTopList, 100);
+BENCHMARK_CAPTURE(BM_HandleAlertWholeList, PointsList20, "pointslist", &TBodyMaker::PointsList, 20);
+BENCHMARK_CAPTURE(BM_HandleAlertWholeList, FullTopList100, "smb", &TBodyMaker::FullTopList, 100);
 
 // A body of another category costs only the look at its first line.
 void BM_HandleAlertOtherCategory(benchmark::State &state)
@@ -123,8 +109,7 @@ void BM_HandleAlertOtherCategory(benchmark::State &state)
     TBodyMaker maker;
     const QVector<QByteArray> bodies = {maker.QuickStrike("Elsewhere", "ABC")};
     const TSortedSymbolList exclude;
-    TAlertLists lists(exclude);
-    lists.SetSubscription(Category);
+    TWindowList lists = Window(exclude, "");
     HandleBodies(state, lists, bodies);
 }
 BENCHMARK(BM_HandleAlertOtherCategory);
@@ -145,7 +130,7 @@ void BM_ParseAlertFields(benchmark::State &state)
     default:
         body = maker.FullTopList(Category, symbols, 100);
     }
-    const QByteArray fieldList = SplitAt("\r\n", body).Rest;
+    const QByteArrayView fieldList = ReadAlertBody(body).Fields;
     for (auto _ : state) {
         tHashTable fields;
         ParseAlertFields(fieldList, fields);

@@ -21,6 +21,7 @@
 #include "client/core/AlertParsing.h"
 #include "client/core/TMainConnection.h"
 #include "client/ui/TAlertForm.h"
+#include "shared/AlertBody.h"
 #include "shared/TIniFile.h"
 #include "shared/TMessageToServer.h"
 #include "shared/TZLibCompressor.h"
@@ -58,9 +59,8 @@ double ThreadSeconds()
 // a number.
 void ParseBody(const QByteArray &body)
 {
-    const TSplitText category = SplitAt("\r\n", body);
     tHashTable fields;
-    ParseAlertFields(SplitAt("\r\n", category.Rest).Head, fields);
+    ParseAlertFields(ReadAlertBody(body).Fields, fields);
     const QByteArray &separator = RegionalDecimalSeparator();
     double number = 0;
     for (auto it = fields.NewIterator(); it->IsValid(); it->Next())
@@ -263,7 +263,7 @@ void BM_JFWindowAtLength(benchmark::State &state)
         QCoreApplication::processEvents();
     }
     state.SetItemsProcessed(alerts);
-    state.counters["rows"] = window->Lists().JFEntries().size();
+    state.counters["rows"] = window->Kind().RowCount();
     state.counters["per_alert_us"] = seconds * 1e6 / double(alerts);
     JFFiguresByLength[length] = seconds * 1e6 / double(alerts);
 }

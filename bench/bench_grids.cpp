@@ -5,7 +5,10 @@
 #include "AlertBodies.h"
 #include "BenchMain.h"
 
-#include "client/core/TAlertLists.h"
+#include "client/core/TSortedSymbolList.h"
+#include "client/core/TWindowList.h"
+#include "client/core/kinds/NewestFirstKinds.h"
+#include "client/core/kinds/TopListKinds.h"
 #include "client/ui/grid/TQtCanvas.h"
 #include "client/ui/grids/TQuickStrikeGrid.h"
 #include "client/ui/grids/TSmbTopListFullGrid.h"
@@ -55,6 +58,22 @@ private:
     TGrid *grid_;
 };
 
+// A window's list subscribed to the bench's category, of the kind the display setting names.
+std::unique_ptr<TWindowList> WindowList(const TSortedSymbolList &exclude, const QString &display)
+{
+    auto lists = std::make_unique<TWindowList>(exclude);
+    lists->SetSubscription(Category);
+    lists->SetDisplay(display);
+    return lists;
+}
+
+// The list a window of that kind hands to its grid.
+template <typename Kind>
+const auto &EntriesOf(const std::unique_ptr<TWindowList> &lists)
+{
+    return static_cast<const Kind &>(lists->Kind()).Entries();
+}
+
 void ReportPerAlert(benchmark::State &state, qint64 alertsPerBurst)
 {
     state.SetItemsProcessed(state.iterations() * alertsPerBurst);
@@ -72,16 +91,15 @@ void BM_QuickStrikeBurst(benchmark::State &state)
         bodies.append(maker.QuickStrike(Category, symbol));
 
     const TSortedSymbolList exclude;
-    TAlertLists lists(exclude);
-    lists.SetSubscription(Category);
+    const auto lists = WindowList(exclude, QString());
     for (int i = 0; i < 1000; ++i)
-        lists.HandleAlert(bodies[i % bodies.size()]);
+        lists->HandleAlert(bodies[i % bodies.size()]);
     TGridWindow<TQuickStrikeGrid> window;
 
     for (auto _ : state) {
         for (const QByteArray &body : bodies)
-            if (lists.HandleAlert(body))
-                window.Grid().SetEntries(lists.QuickStrikeEntries());
+            if (lists->HandleAlert(body))
+                window.Grid().SetEntries(EntriesOf<TQuickStrikeKind>(lists));
         window.Paint();
     }
     ReportPerAlert(state, burst);
@@ -99,17 +117,15 @@ void BM_FullTopListBurst(benchmark::State &state)
         bodies.append(maker.FullTopList(Category, symbols.mid(maker.Integer(0, 50)), 100));
 
     const TSortedSymbolList exclude;
-    TAlertLists lists(exclude);
-    lists.SetSubscription(Category);
-    lists.SetDisplayKind(dkSmbTopList);
+    const auto lists = WindowList(exclude, QStringLiteral("smb"));
     TGridWindow<TSmbTopListFullGrid> window;
     window.Grid().SetColumns(TopListColumns);
 
     int next = 0;
     for (auto _ : state) {
         for (int i = 0; i < burst; ++i) {
-            if (lists.HandleAlert(bodies[next]))
-                window.Grid().SetEntries(lists.SmbEntries());
+            if (lists->HandleAlert(bodies[next]))
+                window.Grid().SetEntries(EntriesOf<TFullTopListKind>(lists));
             next = (next + 1) % bodies.size();
         }
         window.Paint();
@@ -131,12 +147,11 @@ void BM_PaintQuickStrike(benchmark::State &state)
 {
     TBodyMaker maker;
     const TSortedSymbolList exclude;
-    TAlertLists lists(exclude);
-    lists.SetSubscription(Category);
+    const auto lists = WindowList(exclude, QString());
     for (const QByteArray &symbol : TBodyMaker::Symbols(1000))
-        lists.HandleAlert(maker.QuickStrike(Category, symbol));
+        lists->HandleAlert(maker.QuickStrike(Category, symbol));
     TGridWindow<TQuickStrikeGrid> window;
-    window.Grid().SetEntries(lists.QuickStrikeEntries());
+    window.Grid().SetEntries(EntriesOf<TQuickStrikeKind>(lists));
     PaintFullWindow(state, window);
 }
 BENCHMARK(BM_PaintQuickStrike);
@@ -145,13 +160,11 @@ void BM_PaintFullTopList(benchmark::State &state)
 {
     TBodyMaker maker;
     const TSortedSymbolList exclude;
-    TAlertLists lists(exclude);
-    lists.SetSubscription(Category);
-    lists.SetDisplayKind(dkSmbTopList);
-    lists.HandleAlert(maker.FullTopList(Category, TBodyMaker::Symbols(100), 100));
+    const auto lists = WindowList(exclude, QStringLiteral("smb"));
+    lists->HandleAlert(maker.FullTopList(Category, TBodyMaker::Symbols(100), 100));
     TGridWindow<TSmbTopListFullGrid> window;
     window.Grid().SetColumns(TopListColumns);
-    window.Grid().SetEntries(lists.SmbEntries());
+    window.Grid().SetEntries(EntriesOf<TFullTopListKind>(lists));
     PaintFullWindow(state, window);
 }
 BENCHMARK(BM_PaintFullTopList);

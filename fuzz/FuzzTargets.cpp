@@ -4,7 +4,11 @@
 #include "SessionFuzzTarget.h"
 #include "TAlertJsonWriter.h"
 
-#include "client/core/TAlertLists.h"
+#include "client/core/TSortedSymbolList.h"
+#include "client/core/TWindowList.h"
+#include "client/core/kinds/NewestFirstKinds.h"
+#include "client/core/kinds/TBandSetKind.h"
+#include "client/core/kinds/TopListKinds.h"
 #include "net/ESocketException.h"
 #include "net/TSocksHandshake.h"
 #include "shared/EZLibError.h"
@@ -147,51 +151,70 @@ void FuzzInflate(const QByteArray &data)
 
 const QByteArray FuzzCategory = "C";
 
-void CheckLists(const TAlertLists &lists, const TSortedSymbolList &exclude)
+template <typename Kind>
+const Kind &As(const TAlertKind &kind)
 {
-    Check(lists.QuickStrikeEntries().size() <= 1000, "alerts: QuickStrike list within its limit");
-    Check(lists.SymbolOnlyEntries().size() <= 1000, "alerts: symbol-only list within its limit");
-    if (lists.DisplayKind() == dkSimpleList)
-        Check(lists.PointsEntries().size() <= 1000, "alerts: simple list within its limit");
-    for (const TQuickStrikeEntry &entry : lists.QuickStrikeEntries())
-        Check(!exclude.Contains(DisplayText(entry.Symbol)), "alerts: no excluded symbol listed");
-
-    if (lists.DisplayKind() == dkPointsList) {
-        for (const TPointsTopListEntry &entry : lists.PointsEntries())
-            Check(!entry.Symbol.isEmpty() && !std::isnan(entry.Last) && !std::isnan(entry.Change),
-                  "alerts: points rows are complete");
-    }
-    for (const TSmbTopListEntry &entry : lists.SmbEntries())
-        Check(!entry.Symbol.isEmpty(), "alerts: top-list rows have symbols");
-
-    QSet<QByteArray> seen;
-    for (const TBollingerEntry &entry : lists.BollingerEntries()) {
-        Check(!seen.contains(entry.Symbol), "alerts: one band-set row per symbol");
-        seen.insert(entry.Symbol);
-    }
+    return static_cast<const Kind &>(kind);
 }
+
+// A window of every kind, by its display setting, with the rules its list keeps.
+struct TFuzzedKind
+{
+    const char *Display;
+    void (*CheckList)(const TAlertKind &kind, const TSortedSymbolList &exclude);
+};
+
+const TFuzzedKind FuzzedKinds[] = {
+    {"", [](const TAlertKind &kind, const TSortedSymbolList &exclude) {
+         Check(kind.RowCount() <= 1000, "alerts: QuickStrike list within its limit");
+         for (const TQuickStrikeEntry &entry : As<TQuickStrikeKind>(kind).Entries())
+             Check(!exclude.Contains(DisplayText(entry.Symbol)), "alerts: no excluded symbol listed");
+     }},
+    {"set", [](const TAlertKind &kind, const TSortedSymbolList &) {
+         QSet<QByteArray> seen;
+         for (const TBollingerEntry &entry : As<TBandSetKind>(kind).Entries()) {
+             Check(!seen.contains(entry.Symbol), "alerts: one band-set row per symbol");
+             seen.insert(entry.Symbol);
+         }
+     }},
+    {"symbol", [](const TAlertKind &kind, const TSortedSymbolList &) {
+         Check(kind.RowCount() <= 1000, "alerts: symbol-only list within its limit");
+     }},
+    {"pointslist", [](const TAlertKind &kind, const TSortedSymbolList &) {
+         for (const TPointsTopListEntry &entry : As<TPointsListKind>(kind).Entries())
+             Check(!entry.Symbol.isEmpty() && !std::isnan(entry.Last) && !std::isnan(entry.Change),
+                   "alerts: points rows are complete");
+     }},
+    {"simplelist", [](const TAlertKind &kind, const TSortedSymbolList &) {
+         Check(kind.RowCount() <= 1000, "alerts: simple list within its limit");
+     }},
+    {"jf-simplelist", [](const TAlertKind &, const TSortedSymbolList &) {}},
+    {"smb", [](const TAlertKind &kind, const TSortedSymbolList &) {
+         for (const TSmbTopListEntry &entry : As<TFullTopListKind>(kind).Entries())
+             Check(!entry.Symbol.isEmpty(), "alerts: top-list rows have symbols");
+     }},
+};
 
 void FuzzAlerts(const QByteArray &data)
 {
     TSortedSymbolList exclude;
     exclude.Add(QStringLiteral("EXCL"));
-    std::vector<std::unique_ptr<TAlertLists>> windows;
-    for (TDisplayKind kind : {dkQuickStrike, dkBollinger, dkSymbolOnly, dkPointsList,
-                              dkSimpleList, dkJFSimpleList, dkSmbTopList}) {
-        windows.push_back(std::make_unique<TAlertLists>(exclude));
+    std::vector<std::unique_ptr<TWindowList>> windows;
+    for (const TFuzzedKind &kind : FuzzedKinds) {
+        windows.push_back(std::make_unique<TWindowList>(exclude));
         windows.back()->SetSubscription(FuzzCategory);
-        windows.back()->SetDisplayKind(kind);
+        windows.back()->SetDisplay(QString::fromLatin1(kind.Display));
     }
     for (const QByteArray &body : data.split('\0')) {
-        for (const auto &lists : windows) {
-            lists->HandleAlert(body);
-            CheckLists(*lists, exclude);
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            windows[i]->HandleAlert(body);
+            FuzzedKinds[i].CheckList(windows[i]->Kind(), exclude);
         }
     }
     // A day later every band-set row has expired.
-    TAlertLists &bollinger = *windows[1];
-    bollinger.ExpireBollingers(SteadyNowMs() + 24 * 3600 * 1000);
-    Check(bollinger.BollingerEntries().isEmpty(), "alerts: expiry empties the band set");
+    TAlertKind &bandSet = windows[1]->Kind();
+    bandSet.Expire(SteadyNowMs() + 24 * 3600 * 1000);
+    Check(bandSet.RowCount() == 0, "alerts: expiry empties the band set");
 }
 
 // --- The ini reader: line ends and the letter case of names do not matter, and

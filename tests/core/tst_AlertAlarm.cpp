@@ -1,5 +1,7 @@
 #include "client/core/AlertSummary.h"
 #include "client/core/TAlertAlarm.h"
+#include "client/core/TSortedSymbolList.h"
+#include "client/core/TWindowList.h"
 #include "shared/TIniFile.h"
 
 #include <QtTest>
@@ -17,24 +19,29 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("symbol");
         QTest::addColumn<QString>("figures");
         QTest::addColumn<bool>("noNews");
+        QTest::addColumn<QString>("display");
 
         QTest::newRow("quick strike") << QByteArray("QS\r\nsymbol=IBM&last=12.5&prev_close=12&time=10%3A31%3A05")
-                                      << QByteArray("IBM") << "Last 12.50  Change +0.50  10:31:05" << false;
+                                      << QByteArray("IBM") << "Last 12.50  Change +0.50  10:31:05" << false << QStringLiteral("");
         QTest::newRow("simple list") << QByteArray("L\r\nsymbol=A&last=3&change=-0.25\r\nsymbol=B")
-                                     << QByteArray("A") << "Last 3.00  Change -0.25" << false;
+                                     << QByteArray("A") << "Last 3.00  Change -0.25" << false << QStringLiteral("simplelist");
         QTest::newRow("top row of a list") << QByteArray("P\r\nsymbol0=TOP&last0=7&change0=1&symbol1=B&last1=9")
-                                           << QByteArray("TOP") << "Last 7.00  Change +1.00" << false;
+                                           << QByteArray("TOP") << "Last 7.00  Change +1.00" << false << QStringLiteral("pointslist");
         QTest::newRow("band added") << QByteArray("BB\r\naction=add&symbol=X&last=1&prev_close=1")
-                                    << QByteArray("X") << "Last 1.00  Change 0.00" << false;
-        QTest::newRow("band deleted") << QByteArray("BB\r\naction=delete&symbol=X") << QByteArray("X") << "" << true;
-        QTest::newRow("band, other action") << QByteArray("BB\r\naction=move&symbol=X") << QByteArray("X") << "" << true;
-        QTest::newRow("no fields") << QByteArray("QS") << QByteArray() << "" << false;
+                                    << QByteArray("X") << "Last 1.00  Change 0.00" << false << QStringLiteral("set");
+        QTest::newRow("band deleted") << QByteArray("BB\r\naction=delete&symbol=X") << QByteArray("X") << "" << true << QStringLiteral("set");
+        QTest::newRow("band, other action") << QByteArray("BB\r\naction=move&symbol=X") << QByteArray("X") << "" << true << QStringLiteral("set");
+        QTest::newRow("no fields") << QByteArray("QS") << QByteArray() << "" << false << QStringLiteral("");
     }
 
     void summaryNamesTheSymbolAndItsFigures()
     {
         QFETCH(QByteArray, body);
-        const TAlertSummary summary = SummarizeAlert(body);
+        QFETCH(QString, display);
+        const TSortedSymbolList exclude;
+        TWindowList window(exclude);
+        window.SetDisplay(display);
+        const TAlertSummary summary = window.Summarize(body);
         QTEST(summary.Symbol, "symbol");
         QTEST(summary.Figures, "figures");
         QTEST(summary.NoNews, "noNews");

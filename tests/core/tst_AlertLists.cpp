@@ -1,4 +1,8 @@
-#include "client/core/TAlertLists.h"
+#include "client/core/TSortedSymbolList.h"
+#include "client/core/TWindowList.h"
+#include "client/core/kinds/NewestFirstKinds.h"
+#include "client/core/kinds/TBandSetKind.h"
+#include "client/core/kinds/TopListKinds.h"
 
 #include <QLocale>
 #include <QtTest>
@@ -21,21 +25,8 @@ QStringList SymbolsOf(const Entries &entries)
     return symbols;
 }
 
-QStringList NewestFirstSymbols(const TAlertLists &lists)
-{
-    switch (lists.DisplayKind()) {
-    case dkQuickStrike:
-        return SymbolsOf(lists.QuickStrikeEntries());
-    case dkSymbolOnly:
-        return SymbolsOf(lists.SymbolOnlyEntries());
-    case dkSimpleList:
-        return SymbolsOf(lists.PointsEntries());
-    default:
-        return SymbolsOf(lists.JFEntries());
-    }
-}
-
-// The symbols of the list of the window's kind, as the bytes they hold.
+// The symbols of a window's list, as the bytes they hold. Reading them as the class
+// of the kind the window was meant to have also checks that the setting chose it.
 template <typename Entries>
 QByteArrayList SymbolBytes(const Entries &entries)
 {
@@ -45,24 +36,26 @@ QByteArrayList SymbolBytes(const Entries &entries)
     return symbols;
 }
 
-QByteArrayList ListedSymbolBytes(const TAlertLists &lists)
+using TSymbolReader = QByteArrayList (*)(const TWindowList &);
+
+template <typename Kind>
+QByteArrayList SymbolsIn(const TWindowList &window)
 {
-    switch (lists.DisplayKind()) {
-    case dkQuickStrike:
-        return SymbolBytes(lists.QuickStrikeEntries());
-    case dkSymbolOnly:
-        return SymbolBytes(lists.SymbolOnlyEntries());
-    case dkBollinger:
-        return SymbolBytes(lists.BollingerEntries());
-    case dkPointsList:
-    case dkSimpleList:
-        return SymbolBytes(lists.PointsEntries());
-    case dkJFSimpleList:
-        return SymbolBytes(lists.JFEntries());
-    case dkSmbTopList:
-        return SymbolBytes(lists.SmbEntries());
-    }
-    return {};
+    return SymbolBytes(dynamic_cast<const Kind &>(window.Kind()).Entries());
+}
+
+template <typename Kind>
+const Kind &KindOf(const std::unique_ptr<TWindowList> &window)
+{
+    return dynamic_cast<const Kind &>(window->Kind());
+}
+
+QStringList Texts(const QByteArrayList &symbols)
+{
+    QStringList texts;
+    for (const QByteArray &symbol : symbols)
+        texts << symbol;
+    return texts;
 }
 
 // The steady time at that time of the test's day, which starts at 10:00.
@@ -74,6 +67,8 @@ TSteadyMs At(int hour, int minute, int second)
 
 } // namespace
 
+Q_DECLARE_METATYPE(TSymbolReader)
+
 class TestAlertLists : public QObject
 {
     Q_OBJECT
@@ -81,19 +76,19 @@ class TestAlertLists : public QObject
     TSortedSymbolList exclude;
     TSteadyMs clock = 0;
 
-    std::unique_ptr<TAlertLists> Window(TDisplayKind kind)
+    std::unique_ptr<TWindowList> Window(const QString &display)
     {
-        auto lists = std::make_unique<TAlertLists>(exclude);
+        auto lists = std::make_unique<TWindowList>(exclude);
         lists->SetSubscription("QS");
-        lists->SetDisplayKind(kind);
+        lists->SetDisplay(display);
         return lists;
     }
 
     // Adds a band-set row and returns the symbols in their order.
-    static QStringList Band(TAlertLists &lists, const char *symbol, const char *distance)
+    static QStringList Band(TWindowList &lists, const char *symbol, const char *distance)
     {
         lists.HandleAlert(Alert(QByteArray("action=add&symbol=") + symbol + "&dist_from_bb=" + distance));
-        return SymbolsOf(lists.BollingerEntries());
+        return Texts(SymbolsIn<TBandSetKind>(lists));
     }
 
 private Q_SLOTS:
@@ -127,51 +122,53 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, body);
         QFETCH(QStringList, symbols);
-        auto lists = Window(dkQuickStrike);
+        auto lists = Window(QStringLiteral("quickstrike"));
         QCOMPARE(lists->HandleAlert(body), !symbols.isEmpty());
-        QCOMPARE(NewestFirstSymbols(*lists), symbols);
+        QCOMPARE(Texts(SymbolsIn<TQuickStrikeKind>(*lists)), symbols);
     }
 
     void quickStrikeAlertFillsItsEntry()
     {
-        auto lists = Window(dkQuickStrike);
+        auto lists = Window(QStringLiteral("quickstrike"));
         lists->HandleAlert(Alert("symbol=ABC&last=12.5&prev_close=12&sma_divergence=0.3&time=10%3A31%3A05"));
         lists->HandleAlert(Alert("symbol=D&last=&prev_close=1"));
         lists->HandleAlert(Alert("symbol=E&last&prev_close=1"));
-        QCOMPARE(NewestFirstSymbols(*lists), QStringList({"E", "D", "ABC"}));
-        const TQuickStrikeEntry &abc = lists->QuickStrikeEntries()[2];
+        QCOMPARE(Texts(SymbolsIn<TQuickStrikeKind>(*lists)), QStringList({"E", "D", "ABC"}));
+        const TQuickStrikeEntry &abc = KindOf<TQuickStrikeKind>(lists).Entries()[2];
         QVERIFY(abc.Last == 12.5 && abc.PrevClose == 12 && abc.Divergence == 0.3);
         QCOMPARE(abc.Time, QStringLiteral("10:31:05"));
-        QVERIFY(std::isnan(lists->QuickStrikeEntries()[0].Last) && std::isnan(lists->QuickStrikeEntries()[1].Last));
-        QCOMPARE(lists->QuickStrikeEntries()[1].PrevClose, 1.0);
+        QVERIFY(std::isnan(KindOf<TQuickStrikeKind>(lists).Entries()[0].Last) && std::isnan(KindOf<TQuickStrikeKind>(lists).Entries()[1].Last));
+        QCOMPARE(KindOf<TQuickStrikeKind>(lists).Entries()[1].PrevClose, 1.0);
     }
 
     void newestFirstListsKeepTheirLimit_data()
     {
-        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<TSymbolReader>("symbolsIn");
         QTest::addColumn<int>("limit");
-        QTest::newRow("QuickStrike") << int(dkQuickStrike) << 1000;
-        QTest::newRow("symbol only") << int(dkSymbolOnly) << 1000;
-        QTest::newRow("simple list") << int(dkSimpleList) << 1000;
-        QTest::newRow("JF grows on") << int(dkJFSimpleList) << 1001;
+        QTest::newRow("QuickStrike") << QStringLiteral("quickstrike") << &SymbolsIn<TQuickStrikeKind> << 1000;
+        QTest::newRow("symbol only") << QStringLiteral("symbol") << &SymbolsIn<TSymbolOnlyKind> << 1000;
+        QTest::newRow("simple list") << QStringLiteral("simplelist") << &SymbolsIn<TSimpleListKind> << 1000;
+        QTest::newRow("JF grows on") << QStringLiteral("jf-simplelist") << &SymbolsIn<TJFListKind> << 1001;
     }
 
     void newestFirstListsKeepTheirLimit()
     {
-        QFETCH(int, kind);
+        QFETCH(QString, display);
+        QFETCH(TSymbolReader, symbolsIn);
         QFETCH(int, limit);
-        auto lists = Window(TDisplayKind(kind));
+        auto lists = Window(display);
         for (int i = 0; i <= 1000; ++i)
             QVERIFY(lists->HandleAlert(Alert("symbol=S" + QByteArray::number(i))));
-        const QStringList symbols = NewestFirstSymbols(*lists);
+        const QStringList symbols = Texts(symbolsIn(*lists));
         QCOMPARE(symbols.size(), limit);
         QCOMPARE(symbols.first(), QStringLiteral("S1000"));
         QCOMPARE(symbols[500], QStringLiteral("S500"));
         QCOMPARE(symbols.last(), limit == 1000 ? QStringLiteral("S1") : QStringLiteral("S0"));
 
         // A gap's marker takes a place like an alert: under the limit the oldest makes room.
-        QVERIFY(lists->AddGapMarker({1, 2}));
-        const QStringList marked = NewestFirstSymbols(*lists);
+        QVERIFY(lists->Kind().AddGapMarker({1, 2}));
+        const QStringList marked = Texts(symbolsIn(*lists));
         QCOMPARE(marked.size(), limit == 1000 ? 1000 : 1002);
         QVERIFY(marked.first().isEmpty() && marked[1] == QStringLiteral("S1000"));
         QCOMPARE(marked.last(), limit == 1000 ? QStringLiteral("S2") : QStringLiteral("S0"));
@@ -179,34 +176,34 @@ private Q_SLOTS:
 
     void listFieldsAndTheirDefaults()
     {
-        auto jf = Window(dkJFSimpleList);
+        auto jf = Window(QStringLiteral("jf-simplelist"));
         jf->HandleAlert(Alert("time=09%3A30&symbol=J&change=1.5&count=12&volume=0x10&bb=-2&rv=3.25"));
         jf->HandleAlert(Alert("symbol=K&rank=4.5&count=1.5&volume=x"));
-        const TJFEntry &full = jf->JFEntries()[1];
+        const TJFEntry &full = KindOf<TJFListKind>(jf).Entries()[1];
         QVERIFY(full.Time == QStringLiteral("09:30") && full.Change == 1.5 && full.BB == -2 && full.RV == 3.25);
         QVERIFY(full.Count == 12 && full.Volume == 16);
         QCOMPARE(full.Rank, 0.0); // a missing rank reads as 0, not NaN
-        const TJFEntry &sparse = jf->JFEntries()[0];
+        const TJFEntry &sparse = KindOf<TJFListKind>(jf).Entries()[0];
         QCOMPARE(sparse.Rank, 4.5);
         QVERIFY(sparse.Count == 0 && sparse.Volume == 0 && std::isnan(sparse.Change) && std::isnan(sparse.RV));
 
-        auto simple = Window(dkSimpleList);
+        auto simple = Window(QStringLiteral("simplelist"));
         simple->HandleAlert(Alert("symbol=S&last=3.5&change=-0.25&last0=9"));
-        QVERIFY(simple->PointsEntries()[0].Last == 3.5 && simple->PointsEntries()[0].Change == -0.25);
+        QVERIFY(KindOf<TSimpleListKind>(simple).Entries()[0].Last == 3.5 && KindOf<TSimpleListKind>(simple).Entries()[0].Change == -0.25);
     }
 
     void excludedSymbolsAreDroppedOnlyFromQuickStrike()
     {
         exclude.Add("IBM");
-        auto quickStrike = Window(dkQuickStrike);
-        auto symbolOnly = Window(dkSymbolOnly);
-        for (TAlertLists *lists : {quickStrike.get(), symbolOnly.get()}) {
+        auto quickStrike = Window(QStringLiteral("quickstrike"));
+        auto symbolOnly = Window(QStringLiteral("symbol"));
+        for (TWindowList *lists : {quickStrike.get(), symbolOnly.get()}) {
             lists->HandleAlert(Alert("symbol=AAPL"));
             lists->HandleAlert(Alert("symbol=Ibm"));
         }
-        QCOMPARE(NewestFirstSymbols(*quickStrike), QStringList({"AAPL"}));
+        QCOMPARE(Texts(SymbolsIn<TQuickStrikeKind>(*quickStrike)), QStringList({"AAPL"}));
         QVERIFY(!quickStrike->HandleAlert(Alert("symbol=ibm")));
-        QCOMPARE(NewestFirstSymbols(*symbolOnly), QStringList({"Ibm", "AAPL"}));
+        QCOMPARE(Texts(SymbolsIn<TSymbolOnlyKind>(*symbolOnly)), QStringList({"Ibm", "AAPL"}));
     }
 
     void pointsListStopsAtTheFirstIncompleteEntry_data()
@@ -222,22 +219,22 @@ private Q_SLOTS:
     void pointsListStopsAtTheFirstIncompleteEntry()
     {
         QFETCH(QByteArray, fields);
-        auto lists = Window(dkPointsList);
+        auto lists = Window(QStringLiteral("pointslist"));
         lists->HandleAlert(Alert("symbol0=X&last0=1&change0=1&symbol1=Y&last1=1&change1=1&symbol2=Z&last2=1&change2=1"));
         QVERIFY(lists->HandleAlert(Alert(fields)));
-        QTEST(SymbolsOf(lists->PointsEntries()), "symbols");
+        QTEST(Texts(SymbolsIn<TPointsListKind>(*lists)), "symbols");
     }
 
     void fullTopListTakesEveryIndexedEntry()
     {
-        auto lists = Window(dkSmbTopList);
+        auto lists = Window(QStringLiteral("smb"));
         QByteArray fields = "last3=7.5&volume3=12&count3=x&new_low3=1e1";
         for (int i = 0; i < 200; ++i) {
             const QByteArray n = QByteArray::number(i);
             fields += "&symbol" + n + "=T" + n + "&vol_rate" + n + "=" + n;
         }
         QVERIFY(lists->HandleAlert(Alert(fields)));
-        const TSmbTopListEntries &entries = lists->SmbEntries();
+        const TSmbTopListEntries &entries = KindOf<TFullTopListKind>(lists).Entries();
         QCOMPARE(entries.size(), 200);
         for (int i : {0, 54, 55, 109, 110, 199}) {
             QCOMPARE(entries[i].Symbol, QStringLiteral("T") + QString::number(i));
@@ -247,113 +244,115 @@ private Q_SLOTS:
         QVERIFY(std::isnan(entries[4].Last) && std::isnan(entries[4].Strength));
 
         lists->HandleAlert(Alert("symbol0=X&symbol2=Z"));
-        QCOMPARE(SymbolsOf(lists->SmbEntries()), QStringList({"X"}));
+        QCOMPARE(SymbolsOf(KindOf<TFullTopListKind>(lists).Entries()), QStringList({"X"}));
     }
 
     void bandSetKeepsOneRowPerSymbolByDistance()
     {
-        auto lists = Window(dkBollinger);
+        auto lists = Window(QStringLiteral("set"));
         Band(*lists, "A", "5");
         Band(*lists, "B", "-3");
         QCOMPARE(Band(*lists, "C", "1"), QStringList({"A", "B", "C"}));
         QCOMPARE(Band(*lists, "C", "-4"), QStringList({"A", "C", "B"})); // moved up, one row
-        QCOMPARE(lists->BollingerEntries()[1].DistFromBB, -4.0);
+        QCOMPARE(KindOf<TBandSetKind>(lists).Entries()[1].DistFromBB, -4.0);
         QCOMPARE(Band(*lists, "A", "2"), QStringList({"C", "B", "A"})); // moved down
         QCOMPARE(Band(*lists, "B", "3.5"), QStringList({"C", "B", "A"})); // same place, new values
-        QCOMPARE(lists->BollingerEntries()[1].DistFromBB, 3.5);
+        QCOMPARE(KindOf<TBandSetKind>(lists).Entries()[1].DistFromBB, 3.5);
         QCOMPARE(Band(*lists, "AB", "-2"), QStringList({"C", "B", "A", "AB"})); // ties by symbol
         QCOMPARE(Band(*lists, "AA", "2"), QStringList({"C", "B", "A", "AA", "AB"}));
         QCOMPARE(Band(*lists, "A0", "2"), QStringList({"C", "B", "A", "A0", "AA", "AB"}));
         QCOMPARE(Band(*lists, "D", "x"), QStringList({"D", "C", "B", "A", "A0", "AA", "AB"})); // NaN: top
         QCOMPARE(Band(*lists, "E", "9")[0], QStringLiteral("E"));
         QCOMPARE(Band(*lists, "F", "1")[1], QStringLiteral("F")); // the NaN row stops the walk
-        QCOMPARE(lists->BollingerEntries().size(), 9);
+        QCOMPARE(KindOf<TBandSetKind>(lists).Entries().size(), 9);
     }
 
     void bandSetDeleteAndOtherActions()
     {
-        auto lists = Window(dkBollinger);
+        auto lists = Window(QStringLiteral("set"));
         Band(*lists, "A", "5");
         Band(*lists, "B", "3");
         QVERIFY(!lists->HandleAlert(Alert("action=delete&symbol=Q"))); // unknown: no repaint
         QVERIFY(!lists->HandleAlert(Alert("action=delete&symbol=a"))); // exact spelling only
         QVERIFY(lists->HandleAlert(Alert("action=update&symbol=A&dist_from_bb=1"))); // repaint, no change
         QVERIFY(lists->HandleAlert(Alert("symbol=C&dist_from_bb=9")));
-        QCOMPARE(SymbolsOf(lists->BollingerEntries()), QStringList({"A", "B"}));
-        QCOMPARE(lists->BollingerEntries()[0].DistFromBB, 5.0);
+        QCOMPARE(Texts(SymbolsIn<TBandSetKind>(*lists)), QStringList({"A", "B"}));
+        QCOMPARE(KindOf<TBandSetKind>(lists).Entries()[0].DistFromBB, 5.0);
         QVERIFY(lists->HandleAlert(Alert("action=delete&symbol=A")));
-        QCOMPARE(SymbolsOf(lists->BollingerEntries()), QStringList({"B"}));
+        QCOMPARE(Texts(SymbolsIn<TBandSetKind>(*lists)), QStringList({"B"}));
 
         // Rows whose symbols differ only in case can each be deleted.
         Band(*lists, "abc", "3");
         Band(*lists, "ABC", "5");
         QVERIFY(lists->HandleAlert(Alert("action=delete&symbol=abc")));
         QVERIFY(lists->HandleAlert(Alert("action=delete&symbol=ABC")));
-        QCOMPARE(SymbolsOf(lists->BollingerEntries()), QStringList({"B"}));
+        QCOMPARE(Texts(SymbolsIn<TBandSetKind>(*lists)), QStringList({"B"}));
     }
 
     // Bytes that are not UTF-8 are kept as they came in every kind of window, and
     // symbols that differ only in such bytes stay apart.
     void symbolsKeepTheirBytes_data()
     {
-        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<TSymbolReader>("symbolsIn");
         QTest::addColumn<QByteArrayList>("bodies");
         QTest::addColumn<QByteArrayList>("symbols");
         const QByteArray e9 = "%E9T%E9";
         const QByteArray e8 = "%E8T%E8";
         const QByteArrayList twoAlerts = {"symbol=" + e9 + "&last=1&change=1", "symbol=" + e8 + "&last=1&change=1"};
         const QByteArrayList newestFirst = {"\xE8T\xE8", "\xE9T\xE9"};
-        QTest::newRow("QuickStrike") << int(dkQuickStrike) << twoAlerts << newestFirst;
-        QTest::newRow("symbol only") << int(dkSymbolOnly) << twoAlerts << newestFirst;
-        QTest::newRow("simple list") << int(dkSimpleList) << twoAlerts << newestFirst;
-        QTest::newRow("JF") << int(dkJFSimpleList) << twoAlerts << newestFirst;
+        QTest::newRow("QuickStrike") << QStringLiteral("quickstrike") << &SymbolsIn<TQuickStrikeKind> << twoAlerts << newestFirst;
+        QTest::newRow("symbol only") << QStringLiteral("symbol") << &SymbolsIn<TSymbolOnlyKind> << twoAlerts << newestFirst;
+        QTest::newRow("simple list") << QStringLiteral("simplelist") << &SymbolsIn<TSimpleListKind> << twoAlerts << newestFirst;
+        QTest::newRow("JF") << QStringLiteral("jf-simplelist") << &SymbolsIn<TJFListKind> << twoAlerts << newestFirst;
         QTest::newRow("band set: two rows")
-            << int(dkBollinger)
+            << QStringLiteral("set") << &SymbolsIn<TBandSetKind>
             << QByteArrayList({"action=add&dist_from_bb=2&symbol=" + e9, "action=add&dist_from_bb=1&symbol=" + e8})
             << QByteArrayList({"\xE9T\xE9", "\xE8T\xE8"});
         const QByteArrayList oneList = {"symbol0=" + e9 + "&last0=1&change0=1&symbol1=" + e8 + "&last1=1&change1=1"};
-        QTest::newRow("points list") << int(dkPointsList) << oneList << QByteArrayList({"\xE9T\xE9", "\xE8T\xE8"});
-        QTest::newRow("full top list") << int(dkSmbTopList) << oneList << QByteArrayList({"\xE9T\xE9", "\xE8T\xE8"});
+        QTest::newRow("points list") << QStringLiteral("pointslist") << &SymbolsIn<TPointsListKind> << oneList << QByteArrayList({"\xE9T\xE9", "\xE8T\xE8"});
+        QTest::newRow("full top list") << QStringLiteral("smb") << &SymbolsIn<TFullTopListKind> << oneList << QByteArrayList({"\xE9T\xE9", "\xE8T\xE8"});
     }
 
     void symbolsKeepTheirBytes()
     {
-        QFETCH(int, kind);
+        QFETCH(QString, display);
+        QFETCH(TSymbolReader, symbolsIn);
         QFETCH(QByteArrayList, bodies);
-        auto lists = Window(TDisplayKind(kind));
+        auto lists = Window(display);
         for (const QByteArray &body : bodies)
             QVERIFY(lists->HandleAlert(Alert(body)));
-        QTEST(ListedSymbolBytes(*lists), "symbols");
-        if (kind == dkBollinger) {
+        QTEST(symbolsIn(*lists), "symbols");
+        if (display == QLatin1String("set")) {
             QVERIFY(lists->HandleAlert(Alert("action=delete&symbol=%E8T%E8")));
-            QCOMPARE(ListedSymbolBytes(*lists), QByteArrayList({"\xE9T\xE9"}));
+            QCOMPARE(symbolsIn(*lists), QByteArrayList({"\xE9T\xE9"}));
         }
     }
 
     void timesKeepTheirBytes()
     {
-        auto quickStrike = Window(dkQuickStrike);
+        auto quickStrike = Window(QStringLiteral("quickstrike"));
         quickStrike->HandleAlert(Alert("symbol=A&time=10%3A31%A0"));
-        QCOMPARE(quickStrike->QuickStrikeEntries()[0].Time, QByteArray("10:31\xA0"));
-        auto jf = Window(dkJFSimpleList);
+        QCOMPARE(KindOf<TQuickStrikeKind>(quickStrike).Entries()[0].Time, QByteArray("10:31\xA0"));
+        auto jf = Window(QStringLiteral("jf-simplelist"));
         jf->HandleAlert(Alert("symbol=A&time=%FF09%3A30"));
-        QCOMPARE(jf->JFEntries()[0].Time, QByteArray("\xFF" "09:30"));
+        QCOMPARE(KindOf<TJFListKind>(jf).Entries()[0].Time, QByteArray("\xFF" "09:30"));
     }
 
     void bandSetRowsExpireTwoMinutesAfterTheirLastAdd()
     {
-        auto lists = Window(dkBollinger);
+        auto lists = Window(QStringLiteral("set"));
         Band(*lists, "OLD", "5");
         Band(*lists, "RENEWED", "4");
         clock = At(10, 1, 30);
         Band(*lists, "RENEWED", "3");
-        QVERIFY(!lists->ExpireBollingers(At(10, 1, 59)));
-        QVERIFY(lists->ExpireBollingers(At(10, 2, 0)));
-        QCOMPARE(SymbolsOf(lists->BollingerEntries()), QStringList({"RENEWED"}));
+        QVERIFY(!lists->Kind().Expire(At(10, 1, 59)));
+        QVERIFY(lists->Kind().Expire(At(10, 2, 0)));
+        QCOMPARE(Texts(SymbolsIn<TBandSetKind>(*lists)), QStringList({"RENEWED"}));
         QVERIFY(!lists->HandleAlert(Alert("action=delete&symbol=OLD")));
-        QVERIFY(!lists->ExpireBollingers(At(10, 3, 29)));
-        QVERIFY(lists->ExpireBollingers(At(10, 3, 30)));
-        QVERIFY(lists->BollingerEntries().isEmpty());
+        QVERIFY(!lists->Kind().Expire(At(10, 3, 29)));
+        QVERIFY(lists->Kind().Expire(At(10, 3, 30)));
+        QVERIFY(KindOf<TBandSetKind>(lists).Entries().isEmpty());
     }
 };
 

@@ -1,4 +1,5 @@
 #include "client/core/AlertParsing.h"
+#include "shared/AlertBody.h"
 #include "shared/tHashTable.h"
 
 #include <QLocale>
@@ -67,10 +68,9 @@ private Q_SLOTS:
     void bodySplitsIntoCategoryAndFieldLine()
     {
         QFETCH(QByteArray, body);
-        const QByteArrayView lineBreak("\r\n");
-        const TSplitView category = SplitViewAt(lineBreak, body);
-        const QByteArrayView fieldLine = SplitViewAt(lineBreak, category.Rest).Head;
-        QTEST(category.Head.toByteArray(), "category");
+        const TAlertBody alert = ReadAlertBody(body);
+        const QByteArrayView fieldLine = alert.Fields;
+        QTEST(alert.Category.toByteArray(), "category");
         QTEST(fieldLine.toByteArray(), "fieldLine");
         // Parsed from the view, the table holds the line's fields and nothing after it.
         tHashTable table;

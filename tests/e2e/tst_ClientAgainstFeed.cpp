@@ -4,8 +4,10 @@
 #include "../shared/support/FakeClock.h"
 #include "../shared/support/TransportTo.h"
 
-#include "client/core/TAlertLists.h"
-#include "client/core/TDisplayKind.h"
+#include "client/core/TWindowList.h"
+#include "client/core/kinds/NewestFirstKinds.h"
+#include "client/core/kinds/TBandSetKind.h"
+#include "client/core/kinds/TopListKinds.h"
 #include "client/core/TMainConnection.h"
 #include "client/core/TSortedSymbolList.h"
 #include "shared/DebugSink.h"
@@ -154,9 +156,9 @@ public:
     explicit TWindowLists(const QVector<TWindowKind> &kinds)
     {
         for (const TWindowKind &kind : kinds) {
-            auto lists = std::make_unique<TAlertLists>(exclude_);
+            auto lists = std::make_unique<TWindowList>(exclude_);
             lists->SetSubscription(kind.Category);
-            lists->SetDisplayKind(DisplayKindFromSetting(kind.Display));
+            lists->SetDisplay(kind.Display);
             windows_.push_back(std::move(lists));
         }
     }
@@ -164,15 +166,17 @@ public:
     void HandleAlert(const QByteArray &body)
     {
         bodies_[AlertCategory(body)].append(body);
-        for (const std::unique_ptr<TAlertLists> &window : windows_)
+        for (const std::unique_ptr<TWindowList> &window : windows_)
             window->HandleAlert(body);
     }
 
-    const TAlertLists &Window(const QByteArray &category) const
+    // The list of the category's window, read as the kind it must have.
+    template <typename Kind>
+    const auto &Entries(const QByteArray &category) const
     {
-        for (const std::unique_ptr<TAlertLists> &window : windows_)
+        for (const std::unique_ptr<TWindowList> &window : windows_)
             if (window->Subscription() == category)
-                return *window;
+                return dynamic_cast<const Kind &>(window->Kind()).Entries();
         Q_UNREACHABLE();
     }
     QVector<QByteArray> Bodies(const QByteArray &category) const { return bodies_.value(category); }
@@ -187,7 +191,7 @@ public:
 
 private:
     TSortedSymbolList exclude_;
-    std::vector<std::unique_ptr<TAlertLists>> windows_;
+    std::vector<std::unique_ptr<TWindowList>> windows_;
     QHash<QByteArray, QVector<QByteArray>> bodies_;
 };
 
@@ -387,16 +391,16 @@ private Q_SLOTS:
         QCOMPARE(windows.CategoryCount(), EveryKind.size());
         QVERIFY(!connection->SessionId().isEmpty());
 
-        CheckNewestFirstQuickStrikeList(windows.Window("QuickStrike").QuickStrikeEntries(),
+        CheckNewestFirstQuickStrikeList(windows.Entries<TQuickStrikeKind>("QuickStrike"),
                                         windows.Bodies("QuickStrike"));
-        CheckNewestFirstQuickStrikeList(windows.Window("SymbolMatrix").SymbolOnlyEntries(),
+        CheckNewestFirstQuickStrikeList(windows.Entries<TSymbolOnlyKind>("SymbolMatrix"),
                                         windows.Bodies("SymbolMatrix"));
-        CheckSimpleList(windows.Window("SimpleList").PointsEntries(), windows.Bodies("SimpleList"));
-        CheckJFList(windows.Window("JF").JFEntries(), windows.Bodies("JF"));
-        CheckPointsList(windows.Window("PointsLeaders").PointsEntries(),
+        CheckSimpleList(windows.Entries<TSimpleListKind>("SimpleList"), windows.Bodies("SimpleList"));
+        CheckJFList(windows.Entries<TJFListKind>("JF"), windows.Bodies("JF"));
+        CheckPointsList(windows.Entries<TPointsListKind>("PointsLeaders"),
                         windows.Bodies("PointsLeaders").constLast());
-        CheckFullTopList(windows.Window("TopList").SmbEntries(), windows.Bodies("TopList").constLast());
-        CheckBandSet(windows.Window("Bollinger").BollingerEntries(), windows.Bodies("Bollinger"));
+        CheckFullTopList(windows.Entries<TFullTopListKind>("TopList"), windows.Bodies("TopList").constLast());
+        CheckBandSet(windows.Entries<TBandSetKind>("Bollinger"), windows.Bodies("Bollinger"));
 
         // One login with every category subscribed, in case-insensitive order.
         const QVector<TRecordedRequest> logins = Recorded(record, "login");
@@ -611,7 +615,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!debug.Lines().isEmpty(), WaitMs);
         QCOMPARE(debug.Lines(), QStringList{CorruptStreamReport});
         // Everything that arrived before the bad bytes was read intact.
-        CheckNewestFirstQuickStrikeList(windows.Window("QuickStrike").QuickStrikeEntries(),
+        CheckNewestFirstQuickStrikeList(windows.Entries<TQuickStrikeKind>("QuickStrike"),
                                         windows.Bodies("QuickStrike"));
         if (QTest::currentTestFailed())
             return;

@@ -1,6 +1,7 @@
 #include "support/TFeedProcess.h"
 
 #include "client/core/TMainConnection.h"
+#include "client/core/kinds/NewestFirstKinds.h"
 #include "client/ui/TAlertForm.h"
 #include "shared/TIniFile.h"
 
@@ -31,22 +32,18 @@ QVector<int> MarkerPlaces(const Entries &entries)
     return places;
 }
 
-QVector<int> MarkerPlaces(const TAlertForm &window)
+template <typename Kind>
+QVector<int> MarkerPlacesIn(const TAlertForm &window)
 {
-    const TAlertLists &lists = window.Lists();
-    switch (window.DisplayKind()) {
-    case dkQuickStrike:
-        return MarkerPlaces(lists.QuickStrikeEntries());
-    case dkSymbolOnly:
-        return MarkerPlaces(lists.SymbolOnlyEntries());
-    case dkSimpleList:
-        return MarkerPlaces(lists.PointsEntries());
-    case dkJFSimpleList:
-        return MarkerPlaces(lists.JFEntries());
-    default:
-        return {};
-    }
+    return MarkerPlaces(dynamic_cast<const Kind &>(window.Kind()).Entries());
 }
+
+// The marker places of each window above, read as the kind it must have.
+using TMarkerReader = QVector<int> (*)(const TAlertForm &);
+const TMarkerReader MarkerPlacesOf[WindowCount] = {
+    &MarkerPlacesIn<TQuickStrikeKind>, &MarkerPlacesIn<TSymbolOnlyKind>, &MarkerPlacesIn<TSimpleListKind>,
+    &MarkerPlacesIn<TJFListKind>, [](const TAlertForm &) { return QVector<int>(); }};
+constexpr int BandSetWindow = 4;
 
 } // namespace
 
@@ -90,12 +87,12 @@ private Q_SLOTS:
 
         // One marker per gap in every newest-first window, none in the band set; in
         // the QuickStrike list it comes to lie between the alerts before and after.
-        QTRY_VERIFY_WITH_TIMEOUT(MarkerPlaces(quick).value(0) > 0, WaitMs);
-        for (const auto &window : windows) {
-            const QVector<int> places = MarkerPlaces(*window);
-            QCOMPARE(places.size(), window->DisplayKind() == dkBollinger ? 0 : int(gaps_.size()));
+        QTRY_VERIFY_WITH_TIMEOUT(MarkerPlacesOf[0](quick).value(0) > 0, WaitMs);
+        for (int n = 0; n < WindowCount; ++n) {
+            const QVector<int> places = MarkerPlacesOf[n](*windows[n]);
+            QCOMPARE(places.size(), n == BandSetWindow ? 0 : int(gaps_.size()));
         }
-        QVERIFY(MarkerPlaces(quick).constLast() < quick.Lists().QuickStrikeEntries().size() - 1);
+        QVERIFY(MarkerPlacesOf[0](quick).constLast() < quick.Kind().RowCount() - 1);
 
         // Leaves the connection idle before the feed goes.
         connection.SetUsername(QByteArray());

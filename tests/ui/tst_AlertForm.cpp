@@ -1,5 +1,8 @@
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
+#include "client/core/kinds/NewestFirstKinds.h"
+#include "client/core/kinds/TBandSetKind.h"
+#include "client/core/kinds/TopListKinds.h"
 #include "client/ui/TAlertForm.h"
 #include "client/ui/SymbolLink.h"
 #include "client/ui/TAlertShareMenu.h"
@@ -119,7 +122,7 @@ private Q_SLOTS:
     void configurationBuildsTheGridOfItsKind_data()
     {
         QTest::addColumn<QByteArray>("section");
-        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("kind");
         QTest::addColumn<QByteArray>("gridType");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("menu");
@@ -127,19 +130,19 @@ private Q_SLOTS:
         const QByteArray quick = typeid(TQuickStrikeGrid).name();
         const QByteArray points = typeid(TPointsTopListGrid).name();
         const QByteArray smb = typeid(TSmbTopListFullGrid).name();
-        QTest::newRow("default") << QByteArray("0") << int(dkQuickStrike) << quick << "Quick" << "ClearPopup" << 255;
-        QTest::newRow("Set is not set") << QByteArray("1") << int(dkQuickStrike) << quick << "Alerts" << "ClearPopup" << 255;
-        QTest::newRow("band set") << QByteArray("2") << int(dkBollinger) << QByteArray(typeid(TBollingerGrid).name())
+        QTest::newRow("default") << QByteArray("0") << QByteArray(typeid(TQuickStrikeKind).name()) << quick << "Quick" << "ClearPopup" << 255;
+        QTest::newRow("Set is not set") << QByteArray("1") << QByteArray(typeid(TQuickStrikeKind).name()) << quick << "Alerts" << "ClearPopup" << 255;
+        QTest::newRow("band set") << QByteArray("2") << QByteArray(typeid(TBandSetKind).name()) << QByteArray(typeid(TBollingerGrid).name())
                                   << "Alerts" << "SharePopup" << clWhite;
-        QTest::newRow("symbol") << QByteArray("3") << int(dkSymbolOnly) << QByteArray(typeid(TSymbolOnlyGrid).name())
+        QTest::newRow("symbol") << QByteArray("3") << QByteArray(typeid(TSymbolOnlyKind).name()) << QByteArray(typeid(TSymbolOnlyGrid).name())
                                 << "Alerts" << "ClearPopup" << 255;
-        QTest::newRow("points list") << QByteArray("4") << int(dkPointsList) << points << "Alerts" << "SharePopup" << 255;
-        QTest::newRow("simple list") << QByteArray("5") << int(dkSimpleList) << points << "" << "ClearPopup" << clWhite;
-        QTest::newRow("JF") << QByteArray("6") << int(dkJFSimpleList) << QByteArray(typeid(TJFGrid).name())
+        QTest::newRow("points list") << QByteArray("4") << QByteArray(typeid(TPointsListKind).name()) << points << "Alerts" << "SharePopup" << 255;
+        QTest::newRow("simple list") << QByteArray("5") << QByteArray(typeid(TSimpleListKind).name()) << points << "" << "ClearPopup" << clWhite;
+        QTest::newRow("JF") << QByteArray("6") << QByteArray(typeid(TJFListKind).name()) << QByteArray(typeid(TJFGrid).name())
                             << "Alerts" << "SharePopup" << 255;
-        QTest::newRow("full top list") << QByteArray("7") << int(dkSmbTopList) << smb << "Alerts" << "SmbMenu" << clWhite;
-        QTest::newRow("Smb, bad color") << QByteArray("9") << int(dkQuickStrike) << quick << "Alerts" << "ClearPopup" << clWhite;
-        QTest::newRow("no section") << QByteArray("42") << int(dkQuickStrike) << quick << "Alerts" << "ClearPopup" << clWhite;
+        QTest::newRow("full top list") << QByteArray("7") << QByteArray(typeid(TFullTopListKind).name()) << smb << "Alerts" << "SmbMenu" << clWhite;
+        QTest::newRow("Smb, bad color") << QByteArray("9") << QByteArray(typeid(TQuickStrikeKind).name()) << quick << "Alerts" << "ClearPopup" << clWhite;
+        QTest::newRow("no section") << QByteArray("42") << QByteArray(typeid(TQuickStrikeKind).name()) << quick << "Alerts" << "ClearPopup" << clWhite;
     }
 
     void configurationBuildsTheGridOfItsKind()
@@ -147,10 +150,10 @@ private Q_SLOTS:
         QFETCH(QByteArray, section);
         QFETCH(QByteArray, gridType);
         TAlertForm form;
-        QCOMPARE(form.DisplayKind(), dkQuickStrike);
+        QCOMPARE(QByteArray(typeid(form.Kind()).name()), QByteArray(typeid(TQuickStrikeKind).name()));
         form.LoadConfiguration(TIniFile::FromText(SampleIni), "Alert Window " + section);
 
-        QTEST(int(form.DisplayKind()), "kind");
+        QTEST(QByteArray(typeid(form.Kind()).name()), "kind");
         QTEST(form.windowTitle(), "caption");
         TGridFrame *grid = form.Grid();
         QVERIFY(grid && grid->parentWidget() == &form && grid->isVisibleTo(&form));
@@ -473,7 +476,7 @@ private Q_SLOTS:
             form->HandleAlert("QS\r\nsymbol=" + symbol + "&last=12.5&prev_close=12&time=10%3A31%3A05");
             ++taken;
         }
-        QCOMPARE(form->Lists().SymbolOnlyEntries().size(), taken);
+        QCOMPARE(form->Kind().RowCount(), taken);
         QTEST(announcer.Calls, "calls");
     }
 

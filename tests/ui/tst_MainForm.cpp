@@ -393,7 +393,7 @@ private Q_SLOTS:
         auto form = Start();
         for (const char *body : {"QS\r\nsymbol=IBM&last=1", "QS\r\nsymbol=IBM&last=2", "BB\r\naction=add&symbol=X"})
             GetMainConnection().DispatchAlert(true, body, TMessageToServer());
-        QCOMPARE(form->AlertWindows()[0]->Lists().QuickStrikeEntries().size(), 2);
+        QCOMPARE(form->AlertWindows()[0]->Kind().RowCount(), 2);
         Stop(form);
         QCOMPARE(announcer.Calls, QStringList());
         const QStringList keys = Store().allKeys();

@@ -1,7 +1,8 @@
 #include "TAlertSource.h"
 
+#include "shared/AlertBody.h"
+
 QByteArrayView CategoryOfBody(const QByteArray &body)
 {
-    const qsizetype end = body.indexOf("\r\n");
-    return QByteArrayView(body).first(end < 0 ? body.size() : end);
+    return ReadAlertBody(body).Category;
 }

@@ -20,6 +20,7 @@
 // AZUREV_STALL_REPORT set it writes the program's stall report to standard error.
 
 #include "client/core/TMainConnection.h"
+#include "client/core/kinds/NewestFirstKinds.h"
 #include "client/ui/TAlertForm.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
@@ -77,34 +78,18 @@ void Print(const QString &text)
     std::fflush(stdout);
 }
 
-// Rows of the list the window's kind shows: how far the windows have filled up.
-qint64 ListLength(const TAlertForm &window)
+bool IsJFWindow(const TAlertForm &window)
 {
-    const TAlertLists &lists = window.Lists();
-    switch (window.DisplayKind()) {
-    case dkQuickStrike:
-        return lists.QuickStrikeEntries().size();
-    case dkSymbolOnly:
-        return lists.SymbolOnlyEntries().size();
-    case dkBollinger:
-        return lists.BollingerEntries().size();
-    case dkJFSimpleList:
-        return lists.JFEntries().size();
-    case dkPointsList:
-    case dkSimpleList:
-        return lists.PointsEntries().size();
-    case dkSmbTopList:
-        return lists.SmbEntries().size();
-    }
-    return 0;
+    return dynamic_cast<const TJFListKind *>(&window.Kind()) != nullptr;
 }
 
+// Rows of the lists the windows show: how far they have filled up.
 qint64 ListLengths(const TAlertForms &windows, bool onlyJF)
 {
     qint64 total = 0;
     for (const TAlertForm *window : windows)
-        if (!onlyJF || window->DisplayKind() == dkJFSimpleList)
-            total += ListLength(*window);
+        if (!onlyJF || IsJFWindow(*window))
+            total += window->Kind().RowCount();
     return total;
 }
 
@@ -147,7 +132,7 @@ void MeasureJFRows(std::unique_ptr<TMainForm> &mainForm, const TAlertForms &wind
     int jfWindows = 0;
     int jfSection = -1;
     for (int i = 0; i < windows.size(); ++i) {
-        if (windows[i]->DisplayKind() != dkJFSimpleList)
+        if (!IsJFWindow(*windows[i]))
             continue;
         delete windows[i];
         ++jfWindows;

@@ -1,12 +1,11 @@
 #include "TAlertJsonWriter.h"
 
+#include "shared/AlertBody.h"
 #include "shared/UrlEncode.h"
 
 #include <QByteArrayView>
 
 namespace {
-
-const QByteArray LineBreak = "\r\n";
 
 // Appends a JSON string of the bytes as the client would show them: UTF-8 when they
 // are valid UTF-8, else one character per byte (Latin-1), so the line stays valid JSON
@@ -54,22 +53,14 @@ void AppendDecoded(QByteArray &json, QByteArrayView text)
 
 QByteArray TAlertJsonWriter::ToJson(const QByteArray &body)
 {
-    // Line 1 is the category, line 2 the fields; anything after that is not part of it.
-    const QByteArrayView all(body);
-    const qsizetype categoryEnd = all.indexOf(LineBreak);
-    QByteArrayView fields;
-    if (categoryEnd >= 0) {
-        fields = all.sliced(categoryEnd + LineBreak.size());
-        const qsizetype fieldsEnd = fields.indexOf(LineBreak);
-        if (fieldsEnd >= 0)
-            fields.truncate(fieldsEnd);
-    }
+    const TAlertBody alert = ReadAlertBody(body);
+    QByteArrayView fields = alert.Fields;
 
     QByteArray json;
     // Room for the usual case, where few bytes need an escape.
     json.reserve(body.size() + 64);
     json += "{\"category\":";
-    AppendJsonString(json, categoryEnd < 0 ? all : all.first(categoryEnd));
+    AppendJsonString(json, alert.Category);
     while (!fields.isEmpty()) {
         const qsizetype ampersand = fields.indexOf('&');
         const QByteArrayView item = ampersand < 0 ? fields : fields.first(ampersand);

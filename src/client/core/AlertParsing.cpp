@@ -81,42 +81,6 @@ bool ReadShortDecimal(QByteArrayView number, double &value)
 
 } // namespace
 
-TSplitText SplitAt(const QByteArray &separator, const QByteArray &text)
-{
-    const int at = text.indexOf(separator);
-    if (at < 0)
-        return {text, QByteArray()};
-    return {text.left(at), text.mid(at + separator.size())};
-}
-
-namespace {
-
-// The first place of the separator in the text, or -1. Looks for its first byte with
-// memchr: the library's general search walks a long text byte by byte.
-qsizetype IndexOf(QByteArrayView separator, QByteArrayView text)
-{
-    if (separator.isEmpty())
-        return 0;
-    for (qsizetype from = 0;;) {
-        const qsizetype at = text.indexOf(separator.front(), from);
-        if (at < 0 || at + separator.size() > text.size())
-            return -1;
-        if (text.sliced(at, separator.size()) == separator)
-            return at;
-        from = at + 1;
-    }
-}
-
-} // namespace
-
-TSplitView SplitViewAt(QByteArrayView separator, QByteArrayView text)
-{
-    const qsizetype at = IndexOf(separator, text);
-    if (at < 0)
-        return {text, QByteArrayView()};
-    return {text.first(at), text.sliced(at + separator.size())};
-}
-
 void ParseAlertFields(QByteArrayView fieldList, tHashTable &table)
 {
     // A table without buckets gets enough for every item at once, instead of growing

@@ -8,26 +8,8 @@
 
 class tHashTable;
 
-// Reading an alert body: its category line, its "&"-separated field list and the
-// conversions of field values into the entry records' texts and numbers.
-
-struct TSplitText
-{
-    QByteArray Head; // the text before the first separator, or all of it
-    QByteArray Rest; // the text after that separator, or empty
-};
-
-TSplitText SplitAt(const QByteArray &separator, const QByteArray &text);
-
-// The same, as views into the text: for the alert path, where copying a long body
-// twice for every window costs more than reading it.
-struct TSplitView
-{
-    QByteArrayView Head;
-    QByteArrayView Rest;
-};
-
-TSplitView SplitViewAt(QByteArrayView separator, QByteArrayView text);
+// Reading the "&"-separated field list of an alert body (ReadAlertBody finds it) and
+// the conversions of field values into the entry records' texts and numbers.
 
 // Fills the table from a field list "key=value&key=value". Items are split before they
 // are percent-decoded, so an escaped "&" or "=" survives as a literal character; an item

@@ -5,12 +5,8 @@
 #include "client/core/TMainConnection.h"
 #include "client/ui/TAlertAnnouncer.h"
 #include "client/ui/TAlertShareMenu.h"
-#include "client/ui/grids/TBollingerGrid.h"
-#include "client/ui/grids/TJFGrid.h"
-#include "client/ui/grids/TPointsTopListGrid.h"
-#include "client/ui/grids/TQuickStrikeGrid.h"
 #include "client/ui/grids/TSmbTopListFullGrid.h"
-#include "client/ui/grids/TSymbolOnlyGrid.h"
+#include "client/ui/kinds/TKindView.h"
 #include "shared/DisplayText.h"
 #include "shared/SafeText.h"
 #include "shared/TIniFile.h"
@@ -31,7 +27,7 @@ constexpr TColor DefaultDataTextColor = clWhite;
 
 TAlertForm::TAlertForm(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , lists_(ExcludeList().Symbols())
+    , list_(ExcludeList().Symbols())
     , alarm_(ExcludeList().Symbols())
 {
     setObjectName(QStringLiteral("AlertForm"));
@@ -48,6 +44,9 @@ TAlertForm::TAlertForm(QWidget *parent)
     expireBollingersTimer_.start();
     FormCreate();
 }
+
+// The view's grid is a child widget: Qt deletes it with the window.
+TAlertForm::~TAlertForm() = default;
 
 void TAlertForm::FormCreate()
 {
@@ -103,19 +102,23 @@ void TAlertForm::BuildMenus()
 
 void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &section)
 {
-    lists_.SetSubscription(ini.ReadString(section, "subscription", QByteArray()));
+    list_.SetSubscription(ini.ReadString(section, "subscription", QByteArray()));
     suffix_ = ini.ReadString(section, "suffix", QByteArray());
     title_ = ini.ReadText(section, "title", QStringLiteral("Alerts"));
     ShowTitle();
     const TColor color = ini.ReadInteger(section, "color", DefaultDataTextColor);
-    const TDisplayKind kind = DisplayKindFromSetting(ini.ReadText(section, "display", QString()));
+    list_.SetDisplay(ini.ReadText(section, "display", QString()));
 
-    CreateGrid(kind);
-    if (kind == dkQuickStrike || kind == dkSymbolOnly || kind == dkSimpleList)
+    // The grid measures its rows and columns in the window's font as it is made.
+    view_ = MakeKindView(Kind(), this);
+    grid_ = view_->Grid();
+    grid_->setObjectName(QStringLiteral("Grid"));
+    grid_->setVisible(true);
+    layout()->addWidget(grid_);
+    if (Kind().HasClearWindow())
         popup_ = clearPopup_;
-    else if (kind == dkSmbTopList)
+    else if (view_->SortedTopList())
         popup_ = smbMenu_;
-    lists_.SetDisplayKind(kind);
     // The menu's shortcuts work anywhere in the window, menu open or not.
     if (popup_)
         addActions(popup_->actions());
@@ -123,7 +126,7 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
         popup_ = new QMenu(this);
         popup_->setObjectName(QStringLiteral("SharePopup"));
     }
-    shareMenu_ = new TAlertShareMenu(popup_, grid_, title_, kind == dkQuickStrike);
+    shareMenu_ = new TAlertShareMenu(popup_, grid_, title_, Kind().UsesExcludeList());
     popup_->addSeparator();
     muteAction_ = popup_->addAction(QStringLiteral("Mute"));
     muteAction_->setObjectName(QStringLiteral("MuteMenuItem"));
@@ -131,55 +134,7 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
     connect(muteAction_, &QAction::toggled, this, &TAlertForm::SetMuted);
     alarm_.LoadConfiguration(ini, section);
 
-    ApplyKindSettings(ini, section, color);
-}
-
-void TAlertForm::CreateGrid(TDisplayKind kind)
-{
-    // The grid measures its rows and columns in the window's font as it is made.
-    switch (kind) {
-    case dkBollinger:
-        grid_ = new TBollingerGrid(this);
-        break;
-    case dkSymbolOnly:
-        grid_ = new TSymbolOnlyGrid(this);
-        break;
-    case dkPointsList:
-    case dkSimpleList:
-        grid_ = new TPointsTopListGrid(this);
-        break;
-    case dkSmbTopList:
-        grid_ = new TSmbTopListFullGrid(this);
-        break;
-    case dkJFSimpleList:
-        grid_ = new TJFGrid(this);
-        break;
-    case dkQuickStrike:
-        grid_ = new TQuickStrikeGrid(this);
-        break;
-    }
-    grid_->setObjectName(QStringLiteral("Grid"));
-    grid_->setVisible(true);
-    layout()->addWidget(grid_);
-}
-
-void TAlertForm::ApplyKindSettings(const TIniFile &ini, const QByteArray &section, TColor color)
-{
-    switch (DisplayKind()) {
-    case dkBollinger: {
-        const QString extra = ini.ReadText(section, "extra", QString());
-        if (!extra.isEmpty())
-            static_cast<TBollingerGrid *>(grid_)->SetExtraCaption(extra);
-        break;
-    }
-    case dkSmbTopList:
-        SmbGrid()->SetColumns(ini.ReadText(section, "columns", QString()));
-        SmbGrid()->SetIgnoreSortTimer(ini.ReadString(section, "ignore_sort_timer", QByteArray()) == "1");
-        break;
-    default:
-        grid_->SetTextColor(color);
-        break;
-    }
+    view_->ApplySettings(ini, section, color);
 }
 
 QString TAlertForm::PlacementName() const
@@ -189,12 +144,12 @@ QString TAlertForm::PlacementName() const
 
 TSmbTopListFullGrid *TAlertForm::SmbGrid() const
 {
-    return DisplayKind() == dkSmbTopList ? static_cast<TSmbTopListFullGrid *>(grid_) : nullptr;
+    return view_ ? view_->SortedTopList() : nullptr;
 }
 
 void TAlertForm::HandleAlert(const QByteArray &data)
 {
-    if (!lists_.HandleAlert(data))
+    if (!list_.HandleAlert(data))
         return;
     recentAlerts_.Add(SteadyNowMs());
     if (grid_) {
@@ -208,7 +163,7 @@ void TAlertForm::CallOut(const QByteArray &data)
 {
     if (!alarm_.Configured())
         return;
-    const TAlertSummary alert = SummarizeAlert(data);
+    const TAlertSummary alert = list_.Summarize(data);
     const TAlertAlarm::TCallOut callOut = alarm_.Admit(alert);
     if (!callOut.Now)
         return;
@@ -239,36 +194,16 @@ void TAlertForm::SetMuted(bool muted)
 
 void TAlertForm::MarkLinkGap(const TLinkGap &gap)
 {
-    if (lists_.AddGapMarker(gap))
+    if (list_.Kind().AddGapMarker(gap))
         ShowEntries();
 }
 
 void TAlertForm::ShowEntries()
 {
     // Alerts can arrive between creation and configuration, before there is a grid.
-    if (!grid_)
+    if (!view_)
         return;
-    switch (DisplayKind()) {
-    case dkQuickStrike:
-        static_cast<TQuickStrikeGrid *>(grid_)->SetEntries(lists_.QuickStrikeEntries());
-        break;
-    case dkSymbolOnly:
-        static_cast<TSymbolOnlyGrid *>(grid_)->SetEntries(lists_.SymbolOnlyEntries());
-        break;
-    case dkBollinger:
-        static_cast<TBollingerGrid *>(grid_)->SetEntries(lists_.BollingerEntries());
-        break;
-    case dkPointsList:
-    case dkSimpleList:
-        static_cast<TPointsTopListGrid *>(grid_)->SetEntries(lists_.PointsEntries());
-        break;
-    case dkJFSimpleList:
-        static_cast<TJFGrid *>(grid_)->SetEntries(lists_.JFEntries());
-        break;
-    case dkSmbTopList:
-        SmbGrid()->SetEntries(lists_.SmbEntries());
-        break;
-    }
+    view_->Show(Kind());
     UpdateActions();
 }
 
@@ -278,7 +213,7 @@ void TAlertForm::ExpireBollingersTimerTimer()
     if (const int heldBack = alarm_.TakeHeldBack())
         Announce(title_, heldBack == 1 ? QStringLiteral("1 more alert")
                                        : QStringLiteral("%1 more alerts").arg(QLocale().toString(heldBack)));
-    if (lists_.ExpireBollingers(SteadyNowMs()))
+    if (list_.Kind().Expire(SteadyNowMs()))
         ShowEntries();
     if (TSmbTopListFullGrid *smb = SmbGrid()) {
         smb->CheckSortTimer();
@@ -288,7 +223,7 @@ void TAlertForm::ExpireBollingersTimerTimer()
 
 void TAlertForm::ClearWindow()
 {
-    if (lists_.ClearWindow())
+    if (list_.Kind().ClearWindow())
         ShowEntries();
 }
 

@@ -1,20 +1,22 @@
 #pragma once
 
 #include "client/core/TAlertAlarm.h"
-#include "client/core/TAlertLists.h"
+#include "client/core/TWindowList.h"
 #include "client/core/TAlertRate.h"
-#include "client/ui/grid/TColor.h"
 
 #include <QByteArray>
 #include <QTimer>
 #include <QVector>
 #include <QWidget>
 
+#include <memory>
+
 class QAction;
 class QMenu;
 class TGridFrame;
 class TIniFile;
 class TAlertShareMenu;
+class TKindView;
 class TSmbTopListFullGrid;
 
 // One alert window: the alerts of one category, kept by the rules of the window's
@@ -27,6 +29,7 @@ class TAlertForm : public QWidget
 public:
     // Registers the window for alerts at once, before it is configured.
     explicit TAlertForm(QWidget *parent = nullptr);
+    ~TAlertForm() override;
 
     // Reads the window's section (e.g. "Alert Window 0") and builds its grid.
     // Called once, right after creation, with the window's font already set.
@@ -37,12 +40,12 @@ public:
     // A newest-first window puts the gap's marker row on top.
     void MarkLinkGap(const TLinkGap &gap);
 
-    const QByteArray &Subscription() const { return lists_.Subscription(); }
+    const QByteArray &Subscription() const { return list_.Subscription(); }
     const QByteArray &Suffix() const { return suffix_; }
     // The name the window's placement is saved under: subscription then suffix.
     QString PlacementName() const;
-    TDisplayKind DisplayKind() const { return lists_.DisplayKind(); }
-    const TAlertLists &Lists() const { return lists_; }
+    // The window's kind, which keeps its one list.
+    const TAlertKind &Kind() const { return list_.Kind(); }
     // Its sound, notification and cooldown settings; tests set its clock.
     TAlertAlarm &Alarm() { return alarm_; }
     // A muted window neither sounds nor notifies until it is unmuted.
@@ -52,8 +55,8 @@ public:
     int AlertsInLastMinute() const { return recentAlerts_.InLastMinute(SteadyNowMs()); }
 
     TGridFrame *Grid() const { return grid_; }
-    // The right-click menu of the window's kind; kinds without a menu of their own
-    // get one with the share items only.
+    // The right-click menu of the window's kind: "Clear Window" for kinds that have
+    // it, Freeze and Sort Now for a sorted top list, else the share items only.
     QMenu *Popup() const { return popup_; }
     TAlertShareMenu *ShareMenu() const { return shareMenu_; }
     QAction *ClearWindowMenuItem() const { return clearWindowMenuItem_; }
@@ -78,8 +81,6 @@ protected:
 private:
     void FormCreate();
     void BuildMenus();
-    void CreateGrid(TDisplayKind kind);
-    void ApplyKindSettings(const TIniFile &ini, const QByteArray &section, TColor color);
     // Hands the list of the window's kind to the grid.
     void ShowEntries();
     // Sounds and notifies for an alert the window took, as its settings ask.
@@ -91,7 +92,8 @@ private:
     // The configured title, with " (stale)" while the link is down.
     void ShowTitle();
 
-    TAlertLists lists_;
+    TWindowList list_;
+    std::unique_ptr<TKindView> view_;
     QByteArray suffix_;
     QString title_;
     TGridFrame *grid_ = nullptr;

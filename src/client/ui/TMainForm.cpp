@@ -270,7 +270,7 @@ void TMainForm::FormCreate()
     CreateAlertWindows(ini);
     // An exclusion can always be undone: the editor is there whenever a QuickStrike
     // window's menu can exclude a symbol or symbols were kept from an earlier run.
-    const auto isQuickStrike = [](const TAlertForm *window) { return window->DisplayKind() == dkQuickStrike; };
+    const auto isQuickStrike = [](const TAlertForm *window) { return window->Kind().UsesExcludeList(); };
     const bool quickStrikeWindow = std::any_of(alertWindows_.cbegin(), alertWindows_.cend(), isQuickStrike);
     quickStrikeExcludeButton_->setVisible(ini.ReadString("General", "exclude list", "0") == "1" || quickStrikeWindow
                                           || ExcludeList().Count() > 0);

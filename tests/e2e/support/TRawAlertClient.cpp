@@ -1,5 +1,6 @@
 #include "TRawAlertClient.h"
 
+#include "shared/AlertBody.h"
 #include "shared/EZLibError.h"
 #include "shared/UrlEncode.h"
 
@@ -127,20 +128,15 @@ bool TRawAlertClient::WaitForClose(int timeoutMs)
 
 QByteArray AlertCategory(const QByteArray &body)
 {
-    const int end = body.indexOf("\r\n");
-    return end < 0 ? body : body.left(end);
+    return ReadAlertBody(body).Category.toByteArray();
 }
 
 QHash<QByteArray, QByteArray> AlertFields(const QByteArray &body)
 {
     QHash<QByteArray, QByteArray> fields;
-    const int lineStart = body.indexOf("\r\n");
-    if (lineStart < 0)
+    const QByteArray line = ReadAlertBody(body).Fields.toByteArray();
+    if (line.isEmpty())
         return fields;
-    QByteArray line = body.mid(lineStart + 2);
-    const int lineEnd = line.indexOf("\r\n");
-    if (lineEnd >= 0)
-        line.truncate(lineEnd);
     for (const QByteArray &item : line.split('&')) {
         const int equals = item.indexOf('=');
         if (equals >= 0)

@@ -1,0 +1,28 @@
+#include "client/core/kinds/TBandSetKind.h"
+
+#include "client/core/AlertParsing.h"
+
+bool TBandSetKind::TakeAlert(const TFieldReader &fields)
+{
+    const QByteArray action = fields.Text("action");
+    if (action == "add") {
+        TBollingerEntry entry;
+        entry.Symbol = fields.Text("symbol");
+        entry.Time = SteadyNowMs();
+        entry.Last = fields.Real("last");
+        entry.PrevClose = fields.Real("prev_close");
+        entry.DistFromBB = fields.Real("dist_from_bb");
+        bandSet_.Add(std::move(entry));
+    } else if (action == "delete") {
+        return bandSet_.Remove(fields.Text("symbol"));
+    }
+    return true;
+}
+
+TAlertSummary TBandSetKind::Summarize(const TFieldReader &fields) const
+{
+    TAlertSummary summary = SummarizeRow(fields);
+    const QByteArray action = fields.Text("action");
+    summary.NoNews = !action.isEmpty() && action != "add";
+    return summary;
+}
