@@ -1,6 +1,7 @@
 #include "shared/Exception.h"
 #include "shared/TSocketServerConnection.h"
 #include "support/ConnectionProbe.h"
+#include "support/EventLoopSentinel.h"
 #include "support/LoopbackTcpServer.h"
 #include "support/TransportTo.h"
 
@@ -65,7 +66,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(probe.Connected, 1, kWaitMs);
         QVERIFY(server.WaitForPeer());
         QCOMPARE(connection.State(), quint8(TSocketServerConnection::StateConnected));
-        ConnectionProbe::Settle();
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(probe.Connected, 1);
         QCOMPARE(probe.Closed, 0);
     }
@@ -167,12 +168,12 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(open.probe.Closed, 1, kWaitMs);
         QCOMPARE(open.connection->State(), quint8(TSocketServerConnection::StateClosed));
         open.connection->Close();
-        ConnectionProbe::Settle();
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(open.probe.Closed, 1);
 
         // Destroying a connection that already ended reports nothing more.
         open.connection.reset();
-        ConnectionProbe::Settle();
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(open.probe.Closed, 1);
         QCOMPARE(open.probe.Connected, 1);
     }
@@ -210,7 +211,7 @@ private Q_SLOTS:
         connection.reset();
         QCOMPARE(probe.Closed, 1);
         // Nothing of the torn-down socket arrives afterwards.
-        ConnectionProbe::Settle();
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(probe.Closed, 1);
         QCOMPARE(probe.Connected, waitForConnected ? 1 : 0);
 
@@ -260,7 +261,7 @@ private Q_SLOTS:
         QVERIFY(connection.Connect());
         QCOMPARE(probe.Closed, 0);
         QTRY_COMPARE_WITH_TIMEOUT(probe.Closed, 1, kWaitMs);
-        ConnectionProbe::Settle();
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(probe.Closed, 1);
         QCOMPARE(probe.Connected, 0);
         QCOMPARE(connection.State(), quint8(TSocketServerConnection::StateClosed));
@@ -334,7 +335,7 @@ private Q_SLOTS:
         QCOMPARE(connection->ErrorMessage, expectedError);
         QCOMPARE(probe.Closed, 1);
         QCOMPARE(connection->State(), quint8(TSocketServerConnection::StateNotConnected));
-        ConnectionProbe::Settle();
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(probe.Closed, 1);
         QCOMPARE(probe.Connected, 0);
 
@@ -406,7 +407,7 @@ private Q_SLOTS:
         };
         QVERIFY(connection->Connect());
         QTRY_COMPARE_WITH_TIMEOUT(closed, 1, kWaitMs);
-        ConnectionProbe::Settle();
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(closed, 1);
     }
 };
