@@ -1,5 +1,7 @@
 #include "TFeedProcess.h"
 
+#include "../../shared/support/StopProcess.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QRegularExpression>
@@ -18,13 +20,7 @@ TFeedProcess::TFeedProcess()
 
 TFeedProcess::~TFeedProcess()
 {
-    if (process_.state() == QProcess::NotRunning)
-        return;
-    process_.terminate();
-    if (!process_.waitForFinished(5000)) {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
+    StopProcess(process_);
 }
 
 bool TFeedProcess::Start(const QStringList &arguments)
