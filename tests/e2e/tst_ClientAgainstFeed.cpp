@@ -440,35 +440,63 @@ private Q_SLOTS:
         QCOMPARE(Recorded(record, "login").size(), 1);
     }
 
-    void droppedConnectionIsReplacedWithTheSameSessionId()
+    void aBrokenSessionIsReplacedWithTheSameSessionId_data()
     {
+        QTest::addColumn<bool>("corrupt");
+        QTest::newRow("dropped connection") << false;
+        QTest::newRow("corrupt stream") << true;
+    }
+
+    void aBrokenSessionIsReplacedWithTheSameSessionId()
+    {
+        QFETCH(bool, corrupt);
+        TDebugCapture debug;
         TFeedProcess feed;
         const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
-        QVERIFY(feed.Start({"--drop-after", "1", "--rate", "100", "--record", record}));
+        QVERIFY(feed.Start({corrupt ? "--corrupt-after" : "--drop-after", "1", "--rate", "100", "--record", record}));
         TWindowLists windows({{"QuickStrike", QStringLiteral("default")}});
         auto connection = LogIn(feed.Port(), &windows);
-
         QTRY_VERIFY_WITH_TIMEOUT(!connection->SessionId().isEmpty() && windows.Total() > 0, WaitMs);
         const QByteArray sessionId = connection->SessionId();
-        QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("dropping the connection"), WaitMs);
-        // Without a tick nothing replaces the dropped session.
-        QTRY_VERIFY_WITH_TIMEOUT(!connection->Connected(), WaitMs);
-        QVERIFY(EventLoopSentinel::PassThrough());
-        QCOMPARE(Recorded(record, "login").size(), 1);
+
+        if (corrupt) {
+            QTRY_VERIFY_WITH_TIMEOUT(!debug.Lines().isEmpty(), WaitMs);
+            QCOMPARE(debug.Lines(), QStringList{CorruptStreamReport});
+            // Everything that arrived before the bad bytes was read intact.
+            CheckNewestFirstQuickStrikeList(windows.Window("QuickStrike").QuickStrikeEntries(),
+                                            windows.Bodies("QuickStrike"));
+            if (QTest::currentTestFailed())
+                return;
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("dropping the connection"), WaitMs);
+            // Without a tick nothing replaces the dropped session.
+            QTRY_VERIFY_WITH_TIMEOUT(!connection->Connected(), WaitMs);
+            QVERIFY(EventLoopSentinel::PassThrough());
+            QCOMPARE(Recorded(record, "login").size(), 1);
+        }
 
         const int ticks = TickUntil(
             *connection, [&record] { return !Recorded(record, "login", 2).isEmpty(); },
             SilenceLimitTicks - 1);
         QVERIFY2(ticks > 0, "no new login before the silence limit");
-        const TRecordedRequest login = Recorded(record, "login", 2).constFirst();
-        QCOMPARE(login.Value("session_id"), QString::fromUtf8(sessionId));
+        QCOMPARE(Recorded(record, "login", 2).constFirst().Value("session_id"), QString::fromUtf8(sessionId));
         QCOMPARE(connection->SessionId(), sessionId);
         QCOMPARE(Recorded(record, "listen_for_alerts", 2).size(), 1);
         QCOMPARE(Recorded(record, "add_alert_category", 2).size(), 1);
-        // The new session gets alerts again, and the user was told of the drop.
+        // The new session gets alerts again.
         const int before = windows.Total();
         QTRY_VERIFY_WITH_TIMEOUT(windows.Total() > before, WaitMs);
-        QVERIFY(statuses_.contains(QStringLiteral("Disconnected.")));
+        if (corrupt) {
+            // A stream that cannot be read is a failure, not the end of a working session.
+            QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+            const QString failed = QStringLiteral("Cannot reach 127.0.0.1:%1: Invalid data from server: data error. "
+                                                  "Reconnecting in 1 s")
+                                       .arg(feed.Port());
+            QVERIFY2(statuses_.contains(failed), qPrintable(statuses_.join(u'|')));
+        } else {
+            // The user was told of the drop.
+            QVERIFY(statuses_.contains(QStringLiteral("Disconnected.")));
+        }
     }
 
     // The status follows the server through an outage longer than the silence limit,
@@ -607,40 +635,6 @@ private Q_SLOTS:
                                          QStringLiteral("Closed for maintenance")}));
         QCOMPARE(Recorded(record, "login", 2).size(), 1);
         QCOMPARE(Recorded(record, "login").size(), 2);
-    }
-
-    void corruptStreamIsReportedAndTheSessionReplaced()
-    {
-        TDebugCapture debug;
-        TFeedProcess feed;
-        const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
-        QVERIFY(feed.Start({"--corrupt-after", "1", "--rate", "100", "--record", record}));
-        TWindowLists windows({{"QuickStrike", QStringLiteral("default")}});
-        auto connection = LogIn(feed.Port(), &windows);
-        QTRY_VERIFY_WITH_TIMEOUT(!connection->SessionId().isEmpty() && windows.Total() > 0, WaitMs);
-        const QByteArray sessionId = connection->SessionId();
-
-        QTRY_VERIFY_WITH_TIMEOUT(!debug.Lines().isEmpty(), WaitMs);
-        QCOMPARE(debug.Lines(), QStringList{CorruptStreamReport});
-        // Everything that arrived before the bad bytes was read intact.
-        CheckNewestFirstQuickStrikeList(windows.Window("QuickStrike").QuickStrikeEntries(),
-                                        windows.Bodies("QuickStrike"));
-        if (QTest::currentTestFailed())
-            return;
-
-        const int ticks = TickUntil(
-            *connection, [&record] { return !Recorded(record, "login", 2).isEmpty(); },
-            SilenceLimitTicks - 1);
-        QVERIFY2(ticks > 0, "no new login before the silence limit");
-        QCOMPARE(Recorded(record, "login", 2).constFirst().Value("session_id"), QString::fromUtf8(sessionId));
-        const int before = windows.Total();
-        QTRY_VERIFY_WITH_TIMEOUT(windows.Total() > before, WaitMs);
-        // A stream that cannot be read is a failure, not the end of a working session.
-        QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
-        const QString failed = QStringLiteral("Cannot reach 127.0.0.1:%1: Invalid data from server: data error. "
-                                              "Reconnecting in 1 s")
-                                   .arg(feed.Port());
-        QVERIFY2(statuses_.contains(failed), qPrintable(statuses_.join(u'|')));
     }
 
     void corruptStreamClosesTheSessionWithItsReason()
