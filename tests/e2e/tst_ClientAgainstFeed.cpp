@@ -386,12 +386,8 @@ private Q_SLOTS:
         QVERIFY(feed.Start(QStringList{"--seed", "7", "--rate", "350", "--record", record}
                            + CategoryArguments(EveryKind)));
         // The address comes from the ini file, as in the program.
-        const QString ini = feed.TempPath(QStringLiteral("KVX.ini"));
-        {
-            QFile file(ini);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("[Connection]\r\naddress=127.0.0.1:" + QByteArray::number(feed.Port()) + "\r\n");
-        }
+        const QString ini = feed.WriteClientIni();
+        QVERIFY(!ini.isEmpty());
         TWindowLists windows(EveryKind);
         auto connection = LogIn(0, &windows, ini);
 

@@ -124,12 +124,8 @@ private Q_SLOTS:
         QByteArray keys = route.Keys;
         keys.replace("TUNNEL", feed.TunnelUrl().toUtf8());
         keys.replace("PROXY", QByteArray::number(proxy.Port()));
-        const QString ini = feed.TempPath(QStringLiteral("KVX.ini"));
-        {
-            QFile file(ini);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("[Connection]\r\naddress=127.0.0.1:" + QByteArray::number(feed.Port()) + "\r\n" + keys);
-        }
+        const QString ini = feed.WriteClientIni(keys);
+        QVERIFY(!ini.isEmpty());
 
         TMainConnection connection(ini);
         QHash<QByteArray, int> alerts;
@@ -177,13 +173,9 @@ private Q_SLOTS:
         QVERIFY(feed.Start(QStringList{"--rate", "300"} + CategoryArguments
                            + (tunnel ? QStringList{"--http", "127.0.0.1:0", "--https"} + files
                                      : QStringList{"--tls"} + files)));
-        const QString ini = feed.TempPath(QStringLiteral("KVX.ini"));
-        {
-            QFile file(ini);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("[Connection]\naddress=127.0.0.1:" + QByteArray::number(feed.Port()) + "\n"
-                       + (tunnel ? "tunnel=" + feed.TunnelUrl().toUtf8() : QByteArray("tls=1")) + "\n");
-        }
+        const QString ini =
+            feed.WriteClientIni((tunnel ? "tunnel=" + feed.TunnelUrl().toUtf8() : QByteArray("tls=1")) + "\n");
+        QVERIFY(!ini.isEmpty());
         TMainConnection connection(ini);
         int alerts = 0;
         connection.AddAlertCallback([&alerts](const QByteArray &) { ++alerts; });

@@ -60,6 +60,14 @@ bool TFeedProcess::WaitForExit(int timeoutMs)
     return process_.state() == QProcess::NotRunning || process_.waitForFinished(timeoutMs);
 }
 
+QString TFeedProcess::WriteClientIni(const QByteArray &moreKeys) const
+{
+    const QString path = TempPath(QStringLiteral("KVX.ini"));
+    QFile file(path);
+    const QByteArray text = "[Connection]\r\naddress=127.0.0.1:" + QByteArray::number(port_) + "\r\n" + moreKeys;
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() ? path : QString();
+}
+
 QByteArray TFeedProcess::ErrorOutput() const
 {
     QFile file(dir_.filePath(QStringLiteral("stderr.txt")));
