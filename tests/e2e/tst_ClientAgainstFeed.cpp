@@ -438,18 +438,20 @@ private Q_SLOTS:
 
     void aBrokenSessionIsReplacedWithTheSameSessionId_data()
     {
-        QTest::addColumn<bool>("corrupt");
-        QTest::newRow("dropped connection") << false;
-        QTest::newRow("corrupt stream") << true;
+        // The feed's fault, one second into the session.
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("dropped connection") << QStringLiteral("--drop-after");
+        QTest::newRow("corrupt stream") << QStringLiteral("--corrupt-after");
     }
 
     void aBrokenSessionIsReplacedWithTheSameSessionId()
     {
-        QFETCH(bool, corrupt);
+        QFETCH(QString, fault);
+        const bool corrupt = fault == QLatin1String("--corrupt-after");
         TDebugCapture debug;
         TFeedProcess feed;
         const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
-        QVERIFY(feed.Start({corrupt ? "--corrupt-after" : "--drop-after", "1", "--rate", "100", "--record", record}));
+        QVERIFY(feed.Start({fault, "1", "--rate", "100", "--record", record}));
         TWindowLists windows({{"QuickStrike", QStringLiteral("default")}});
         auto connection = LogIn(feed.Port(), &windows);
         QTRY_VERIFY_WITH_TIMEOUT(!connection->SessionId().isEmpty() && windows.Total() > 0, WaitMs);

@@ -156,25 +156,26 @@ private Q_SLOTS:
 
     void aServerWithAnUntrustedCertificateIsRefused_data()
     {
-        QTest::addColumn<bool>("tunnel");
-        QTest::newRow("TLS") << false;
-        QTest::newRow("tunnel over https") << true;
+        // The feed's options in front of its certificate files, and the client's key.
+        QTest::addColumn<QStringList>("serving");
+        QTest::addColumn<QByteArray>("key");
+        QTest::newRow("TLS") << QStringList{"--tls"} << QByteArray("tls=1");
+        QTest::newRow("tunnel over https") << QStringList{"--http", "127.0.0.1:0", "--https"}
+                                           << QByteArray("tunnel=TUNNEL");
     }
 
     void aServerWithAnUntrustedCertificateIsRefused()
     {
-        QFETCH(bool, tunnel);
+        QFETCH(QStringList, serving);
+        QFETCH(QByteArray, key);
         TTestCertificate stranger;
         QString why;
         if (!stranger.Create(&why))
             QSKIP(qPrintable(why));
-        const QStringList files = {stranger.CertificateFile(), stranger.KeyFile()};
         TFeedProcess feed;
-        QVERIFY(feed.Start(QStringList{"--rate", "300"} + CategoryArguments
-                           + (tunnel ? QStringList{"--http", "127.0.0.1:0", "--https"} + files
-                                     : QStringList{"--tls"} + files)));
-        const QString ini =
-            feed.WriteClientIni((tunnel ? "tunnel=" + feed.TunnelUrl().toUtf8() : QByteArray("tls=1")) + "\n");
+        QVERIFY(feed.Start(QStringList{"--rate", "300"} + CategoryArguments + serving
+                           + QStringList{stranger.CertificateFile(), stranger.KeyFile()}));
+        const QString ini = feed.WriteClientIni(key.replace("TUNNEL", feed.TunnelUrl().toUtf8()) + "\n");
         QVERIFY(!ini.isEmpty());
         TMainConnection connection(ini);
         int alerts = 0;
