@@ -191,8 +191,11 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(open.probe.Closed, 1, kWaitMs);
         open.connection->Send("after the end");
         QByteArray behind;
-        QTRY_VERIFY_WITH_TIMEOUT((behind += open.peer->readAll(), open.peer->state() == QAbstractSocket::UnconnectedState),
-                                 kWaitMs);
+        const auto ended = [&] {
+            behind += open.peer->readAll();
+            return open.peer->state() == QAbstractSocket::UnconnectedState;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ended(), kWaitMs);
         QCOMPARE(behind + open.peer->readAll(), QByteArray());
         QCOMPARE(open.probe.Closed, 1);
     }
@@ -250,8 +253,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("error");
-        QTest::newRow("refused")
-            << QStringLiteral("127.0.0.1:") + LoopbackTcpServer::UnusedPortText() << QStringLiteral("Connection refused");
+        QTest::newRow("refused") << QStringLiteral("127.0.0.1:") + LoopbackTcpServer::UnusedPortText()
+                                 << QStringLiteral("Connection refused");
         // A name no host can carry (the spaces): the look-up fails on this machine,
         // without asking any name server.
         QTest::newRow("unresolvable host") << QStringLiteral("no such host:9339") << QStringLiteral("DNS error");
