@@ -110,10 +110,8 @@ private Q_SLOTS:
     void ignorePingsAfterLeavesPingsUnanswered();
     void corruptAfterBreaksTheStream();
     void recordWritesEveryRequest();
-    void replaySendsRecordedBodies_data();
-    void replaySendsRecordedBodies();
-    void aLoadRunSendsItsCountAndNoMore_data();
-    void aLoadRunSendsItsCountAndNoMore();
+    void aSourceSendsItsAlertsAndNoMore_data();
+    void aSourceSendsItsAlertsAndNoMore();
     void maxSecondsEndsTheServer();
     void badOptionsAreRefused_data();
     void badOptionsAreRefused();
@@ -615,10 +613,15 @@ void TestAlertFeed::recordWritesEveryRequest()
     QVERIFY(!feed.ErrorOutput().contains('\x1b'));
 }
 
-void TestAlertFeed::replaySendsRecordedBodies_data()
+void TestAlertFeed::aSourceSendsItsAlertsAndNoMore_data()
 {
-    QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QStringList>("arguments");
+    // The --replay script; without one the feed makes up its alerts.
+    QTest::addColumn<QByteArray>("replay");
+    QTest::addColumn<int>("count");
+    // The bodies, when a replay fixes them.
+    QTest::addColumn<QByteArrayList>("expected");
+    QTest::addColumn<QString>("finished");
 
     const QByteArray bodies[] = {
         "A\\r\\nsymbol=ONE&last=1.5&note=back\\\\slash",
@@ -633,59 +636,45 @@ void TestAlertFeed::replaySendsRecordedBodies_data()
         timed += QByteArray::number(0.05 * i, 'f', 2) + '\t' + bodies[i] + "\r\n";
         untimed += bodies[i] + "\n\n";
     }
-    QTest::newRow("recorded pace") << timed << QStringList();
-    QTest::newRow("at a rate") << untimed << QStringList{"--rate", "100"};
-}
-
-void TestAlertFeed::replaySendsRecordedBodies()
-{
-    QFETCH(QByteArray, script);
-    QFETCH(QStringList, arguments);
-
-    TFeedProcess feed;
-    const QString replay = feed.TempPath("replay.txt");
-    QVERIFY(WriteFile(replay, script));
-    QVERIFY(feed.Start(arguments + QStringList{"--replay", replay}));
-    TRawAlertClient client;
-    QVERIFY(client.Connect(feed.Port()));
-    client.SendLoginBurst("anna", "secret", "", {"A"});
-    QVector<QByteArray> bodies;
-    QVERIFY(client.Alerts(3, bodies));
-    QCOMPARE(bodies, (QVector<QByteArray>{"A\r\nsymbol=ONE&last=1.5&note=back\\slash",
-                                          "A\r\nsymbol=TWO&time=10%3A31%3A05\tend",
-                                          "A\r\nsymbol=THREE&last=3.25"}));
-    QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("source finished"), 10000);
-    // Nothing after the end of the recording, neither of A nor of B.
-    client.Send(MakeMessage("command", "ping", "response", "1"), 40);
-    QVector<TServerFrame> before;
-    TServerFrame frame;
-    QVERIFY(client.FrameFor(40, frame, &before));
-    for (const TServerFrame &passed : std::as_const(before))
-        QVERIFY(passed.MessageId != TRawAlertClient::ListenId);
-}
-
-void TestAlertFeed::aLoadRunSendsItsCountAndNoMore_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("count");
-    QTest::newRow("a count at a rate") << QStringList{"--rate", "2000", "--max-alerts", "50"} << 50;
+    const QByteArrayList replayed = {"A\r\nsymbol=ONE&last=1.5&note=back\\slash",
+                                     "A\r\nsymbol=TWO&time=10%3A31%3A05\tend", "A\r\nsymbol=THREE&last=3.25"};
+    QTest::newRow("replay at the recorded pace")
+        << QStringList() << timed << 3 << replayed << QStringLiteral("source finished");
+    QTest::newRow("replay at a rate")
+        << QStringList{"--rate", "100"} << untimed << 3 << replayed << QStringLiteral("source finished");
+    QTest::newRow("a count at a rate") << QStringList{"--rate", "2000", "--max-alerts", "50"} << QByteArray() << 50
+                                       << QByteArrayList() << QStringLiteral("source finished: 50 alerts sent");
     // More than one flush's worth, all due at once.
-    QTest::newRow("a burst") << QStringList{"--burst", "2500"} << 2500;
+    QTest::newRow("a burst") << QStringList{"--burst", "2500"} << QByteArray() << 2500 << QByteArrayList()
+                             << QStringLiteral("source finished: 2500 alerts sent");
 }
 
-void TestAlertFeed::aLoadRunSendsItsCountAndNoMore()
+void TestAlertFeed::aSourceSendsItsAlertsAndNoMore()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, replay);
     QFETCH(int, count);
+    QFETCH(QByteArrayList, expected);
+    QFETCH(QString, finished);
+
     TFeedProcess feed;
-    QVERIFY(feed.Start(arguments + QStringList{"--category", "A=default"}));
+    if (replay.isEmpty()) {
+        arguments << "--category" << "A=default";
+    } else {
+        const QString script = feed.TempPath("replay.txt");
+        QVERIFY(WriteFile(script, replay));
+        arguments << "--replay" << script;
+    }
+    QVERIFY(feed.Start(arguments));
     TRawAlertClient client;
     QVERIFY(client.Connect(feed.Port()));
     client.SendLoginBurst("anna", "secret", "", {"A"});
     QVector<QByteArray> bodies;
     QVERIFY(client.Alerts(count, bodies));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        feed.ErrorOutput().contains(QStringLiteral("source finished: %1 alerts sent").arg(count).toUtf8()), 10000);
+    if (!expected.isEmpty())
+        QCOMPARE(bodies, expected);
+    QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains(finished.toUtf8()), 10000);
+    // Nothing after the end of the source, neither of A nor of B.
     client.Send(MakeMessage("command", "ping", "response", "1"), 40);
     QVector<TServerFrame> before;
     TServerFrame frame;

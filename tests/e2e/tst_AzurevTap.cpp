@@ -1,6 +1,7 @@
 #include "shared/WireFormat.h"
 
 #include "../shared/support/FakeAlertServer.h"
+#include "support/TapProcess.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -8,18 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/types.h>
-
 namespace {
 
 constexpr int WaitMs = 15000;
-
-#ifdef AZUREV_TAP_BIN
-const QString TapBinary = QStringLiteral(AZUREV_TAP_BIN);
-#else
-const QString TapBinary;
-#endif
 
 // Plays the alert server: logs the tap in, and once its subscriptions are in (the
 // login ping comes last), sends the given alerts on its alert stream.
@@ -38,17 +30,6 @@ void ServeAlerts(FakeAlertServer &server, const QByteArrayList &alerts)
 class TestAzurevTap : public QObject
 {
     Q_OBJECT
-
-    // Starts the tap in folder with the arguments, and the password on its input.
-    void Start(QProcess &tap, const QString &folder, const QStringList &arguments,
-               const QByteArray &password = "secret\n")
-    {
-        tap.setWorkingDirectory(folder);
-        tap.start(TapBinary, arguments);
-        QVERIFY(tap.waitForStarted(WaitMs));
-        tap.write(password);
-        tap.closeWriteChannel();
-    }
 
     QByteArrayList Lines(QProcess &tap, QByteArray &buffer)
     {
@@ -76,8 +57,8 @@ private Q_SLOTS:
                              "Q1\r\nsymbol=%E9t%C3%A9&name=%C3%A9&note=a%09b%01"});
         QTemporaryDir folder;
         QProcess tap;
-        Start(tap, folder.path(), {"--server", server.Address(), "--category", "Q2", "--category", "Q1",
-                                   "--user", "ann", "--password-stdin"});
+        QVERIFY(StartTap(tap, folder.path(), {"--server", server.Address(), "--category", "Q2", "--category",
+                                              "Q1", "--user", "ann", "--password-stdin"}));
 
         QByteArray out;
         QTRY_COMPARE_WITH_TIMEOUT(Lines(tap, out).size(), 4, WaitMs);
@@ -105,10 +86,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT((err += tap.readAllStandardError()).contains("status: Connected!"), WaitMs);
         QVERIFY(!tap.arguments().join(' ').contains(QLatin1String("secret")));
 
-        tap.terminate();
-        QVERIFY(tap.waitForFinished(WaitMs));
-        QCOMPARE(tap.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(tap.exitCode(), 0);
+        QVERIFY(EndsCleanlyOn(tap, SIGTERM, WaitMs));
     }
 
     void takesServerAndCategoriesFromTheIniFile_data()
@@ -134,7 +112,7 @@ private Q_SLOTS:
                     "[Alert Window 2]\r\nsubscription=ZETA\r\n[Alert Window 3]\r\nsubscription=beyond\r\n");
         ini.close();
         QProcess tap;
-        Start(tap, folder.path(), {"--user", "ann", "--password-stdin"});
+        QVERIFY(StartTap(tap, folder.path(), {"--user", "ann", "--password-stdin"}));
 
         QByteArray out;
         QTRY_COMPARE_WITH_TIMEOUT(Lines(tap, out).value(0), QByteArray("{\"category\":\"alpha\",\"symbol\":\"X\"}"),
@@ -144,10 +122,7 @@ private Q_SLOTS:
             categories.append(request.Value("category"));
         QCOMPARE(categories, subscribed);
 
-        ::kill(static_cast<pid_t>(tap.processId()), SIGINT);
-        QVERIFY(tap.waitForFinished(WaitMs));
-        QCOMPARE(tap.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(tap.exitCode(), 0);
+        QVERIFY(EndsCleanlyOn(tap, SIGINT, WaitMs));
     }
 
     void serverTextReachesTheTerminalEscaped()
@@ -163,7 +138,7 @@ private Q_SLOTS:
         };
         QTemporaryDir folder;
         QProcess tap;
-        Start(tap, folder.path(), {"--server", server.Address(), "--user", "ann", "--password-stdin"});
+        QVERIFY(StartTap(tap, folder.path(), {"--server", server.Address(), "--user", "ann", "--password-stdin"}));
         QByteArray err;
         QTRY_VERIFY_WITH_TIMEOUT((err += tap.readAllStandardError()).contains("status: \\x1b[31mRED"), WaitMs);
         tap.terminate();
@@ -192,7 +167,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, input);
         QTemporaryDir folder;
         QProcess tap;
-        Start(tap, folder.path(), arguments, input);
+        QVERIFY(StartTap(tap, folder.path(), arguments, input));
         QVERIFY(tap.waitForFinished(WaitMs));
         QCOMPARE(tap.exitCode(), 2);
         QVERIFY(tap.readAllStandardOutput().isEmpty());

@@ -1,6 +1,8 @@
+#include "support/TapProcess.h"
 #include "support/TFeedProcess.h"
 #include "support/TRawAlertClient.h"
 
+#include "../shared/support/EventLoopSentinel.h"
 #include "../shared/support/FakeClock.h"
 #include "../shared/support/TransportTo.h"
 
@@ -32,12 +34,8 @@ namespace {
 constexpr int WaitMs = 15000;
 // A session is replaced after 25 silent ticks; a replacement in fewer was the reaper's.
 constexpr int SilenceLimitTicks = 25;
-
-#ifdef AZUREV_TAP_BIN
-const QString TapBinary = QStringLiteral(AZUREV_TAP_BIN);
-#else
-const QString TapBinary;
-#endif
+// Ticks come a little over half a second apart: any nine in a row hold exactly one ping.
+constexpr int TicksPerPing = 9;
 
 const QString CorruptStreamReport = QStringLiteral(
     "Class=EZDecompressionError, Message=data error, "
@@ -179,6 +177,13 @@ public:
                 return dynamic_cast<const Kind &>(window->Kind()).Entries();
         Q_UNREACHABLE();
     }
+    QVector<QByteArray> Categories() const
+    {
+        QVector<QByteArray> categories;
+        for (const std::unique_ptr<TWindowList> &window : windows_)
+            categories.append(window->Subscription());
+        return categories;
+    }
     QVector<QByteArray> Bodies(const QByteArray &category) const { return bodies_.value(category); }
     int CategoryCount() const { return int(bodies_.size()); }
     int Total() const
@@ -201,17 +206,24 @@ class TestClientAgainstFeed : public QObject
 {
     Q_OBJECT
 
-    // A connection whose ticks and clock the test drives. Its address comes from the
-    // ini file, or from port when that is given.
-    std::unique_ptr<TMainConnection> MakeConnection(quint16 port,
-                                                    const QString &iniFileName = QStringLiteral(
-                                                        "no-such-folder/KVX.ini"))
+    // A connection whose ticks and clock the test drives, logging in as anna. Its
+    // address comes from the ini file, or from port when that is given; the windows,
+    // when given, subscribe and get the alerts.
+    std::unique_ptr<TMainConnection> LogIn(quint16 port, TWindowLists *windows = nullptr,
+                                           const QString &iniFileName = QStringLiteral("no-such-folder/KVX.ini"))
     {
         auto connection =
             std::make_unique<TMainConnection>(iniFileName, TMainConnection::TTickSource::Caller);
         if (port != 0)
             connection->SetServerAddress(QStringLiteral("127.0.0.1:%1").arg(port));
         connection->OnStatusChange = [this, c = connection.get()] { statuses_.append(c->Status()); };
+        if (windows) {
+            connection->AddAlertCallback([windows](const QByteArray &body) { windows->HandleAlert(body); });
+            for (const QByteArray &category : windows->Categories())
+                connection->AddCategory(category);
+        }
+        connection->SetUsername("anna");
+        connection->SetPassword("secret");
         return connection;
     }
 
@@ -221,6 +233,18 @@ class TestClientAgainstFeed : public QObject
     {
         clock_->Advance(501);
         connection.TimerTick();
+    }
+
+    // Nine ticks, so one of them pings, then the event loop until the ping's answer
+    // shows in the status. False when it did not come.
+    bool TicksThroughAnAnsweredPing(TMainConnection &connection)
+    {
+        const qsizetype before = statuses_.size();
+        for (int tick = 0; tick < TicksPerPing; ++tick)
+            Tick(connection);
+        return QTest::qWaitFor([this, before] {
+            return statuses_.size() > before && statuses_.last().startsWith(QLatin1String("Working:  "));
+        }, WaitMs);
     }
 
     // Ticks until done holds, giving the event loop up to a second after each tick.
@@ -366,19 +390,10 @@ private Q_SLOTS:
         QVERIFY(feed.Start(QStringList{"--seed", "7", "--rate", "350", "--record", record}
                            + CategoryArguments(EveryKind)));
         // The address comes from the ini file, as in the program.
-        const QString ini = feed.TempPath(QStringLiteral("KVX.ini"));
-        {
-            QFile file(ini);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("[Connection]\r\naddress=127.0.0.1:" + QByteArray::number(feed.Port()) + "\r\n");
-        }
+        const QString ini = feed.WriteClientIni();
+        QVERIFY(!ini.isEmpty());
         TWindowLists windows(EveryKind);
-        auto connection = MakeConnection(0, ini);
-        connection->AddAlertCallback([&windows](const QByteArray &body) { windows.HandleAlert(body); });
-        for (const TWindowKind &kind : EveryKind)
-            connection->AddCategory(kind.Category);
-        connection->SetUsername("anna");
-        connection->SetPassword("secret");
+        auto connection = LogIn(0, &windows, ini);
 
         const auto enoughOfEveryKind = [&windows] {
             for (const TWindowKind &kind : EveryKind)
@@ -425,38 +440,65 @@ private Q_SLOTS:
         QCOMPARE(Recorded(record, "login").size(), 1);
     }
 
-    void droppedConnectionIsReplacedWithTheSameSessionId()
+    void aBrokenSessionIsReplacedWithTheSameSessionId_data()
     {
+        // The feed's fault, one second into the session.
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("dropped connection") << QStringLiteral("--drop-after");
+        QTest::newRow("corrupt stream") << QStringLiteral("--corrupt-after");
+    }
+
+    void aBrokenSessionIsReplacedWithTheSameSessionId()
+    {
+        QFETCH(QString, fault);
+        const bool corrupt = fault == QLatin1String("--corrupt-after");
+        TDebugCapture debug;
         TFeedProcess feed;
         const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
-        QVERIFY(feed.Start({"--drop-after", "1", "--rate", "100", "--record", record}));
+        QVERIFY(feed.Start({fault, "1", "--rate", "100", "--record", record}));
         TWindowLists windows({{"QuickStrike", QStringLiteral("default")}});
-        auto connection = MakeConnection(feed.Port());
-        connection->AddAlertCallback([&windows](const QByteArray &body) { windows.HandleAlert(body); });
-        connection->AddCategory("QuickStrike");
-        connection->SetUsername("anna");
-        connection->SetPassword("secret");
-
+        auto connection = LogIn(feed.Port(), &windows);
         QTRY_VERIFY_WITH_TIMEOUT(!connection->SessionId().isEmpty() && windows.Total() > 0, WaitMs);
         const QByteArray sessionId = connection->SessionId();
-        QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("dropping the connection"), WaitMs);
-        // Without a tick nothing replaces the dropped session.
-        QTest::qWait(200);
-        QCOMPARE(Recorded(record, "login").size(), 1);
+
+        if (corrupt) {
+            QTRY_VERIFY_WITH_TIMEOUT(!debug.Lines().isEmpty(), WaitMs);
+            QCOMPARE(debug.Lines(), QStringList{CorruptStreamReport});
+            // Everything that arrived before the bad bytes was read intact.
+            CheckNewestFirstQuickStrikeList(windows.Entries<TQuickStrikeKind>("QuickStrike"),
+                                            windows.Bodies("QuickStrike"));
+            if (QTest::currentTestFailed())
+                return;
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("dropping the connection"), WaitMs);
+            // Without a tick nothing replaces the dropped session.
+            QTRY_VERIFY_WITH_TIMEOUT(!connection->Connected(), WaitMs);
+            QVERIFY(EventLoopSentinel::PassThrough());
+            QCOMPARE(Recorded(record, "login").size(), 1);
+        }
 
         const int ticks = TickUntil(
             *connection, [&record] { return !Recorded(record, "login", 2).isEmpty(); },
             SilenceLimitTicks - 1);
         QVERIFY2(ticks > 0, "no new login before the silence limit");
-        const TRecordedRequest login = Recorded(record, "login", 2).constFirst();
-        QCOMPARE(login.Value("session_id"), QString::fromUtf8(sessionId));
+        QCOMPARE(Recorded(record, "login", 2).constFirst().Value("session_id"), QString::fromUtf8(sessionId));
         QCOMPARE(connection->SessionId(), sessionId);
         QCOMPARE(Recorded(record, "listen_for_alerts", 2).size(), 1);
         QCOMPARE(Recorded(record, "add_alert_category", 2).size(), 1);
-        // The new session gets alerts again, and the user was told of the drop.
+        // The new session gets alerts again.
         const int before = windows.Total();
         QTRY_VERIFY_WITH_TIMEOUT(windows.Total() > before, WaitMs);
-        QVERIFY(statuses_.contains(QStringLiteral("Disconnected.")));
+        if (corrupt) {
+            // A stream that cannot be read is a failure, not the end of a working session.
+            QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
+            const QString failed = QStringLiteral("Cannot reach 127.0.0.1:%1: Invalid data from server: data error. "
+                                                  "Reconnecting in 1 s")
+                                       .arg(feed.Port());
+            QVERIFY2(statuses_.contains(failed), qPrintable(statuses_.join(u'|')));
+        } else {
+            // The user was told of the drop.
+            QVERIFY(statuses_.contains(QStringLiteral("Disconnected.")));
+        }
     }
 
     // The status follows the server through an outage longer than the silence limit,
@@ -467,24 +509,23 @@ private Q_SLOTS:
         QVERIFY(feed->Start({"--rate", "20"}));
         const quint16 port = feed->Port();
         const QString address = QStringLiteral("127.0.0.1:%1").arg(port);
-        auto connection = MakeConnection(port);
-        connection->SetUsername("anna");
-        connection->SetPassword("secret");
+        auto connection = LogIn(port);
         QTRY_COMPARE_WITH_TIMEOUT(connection->Status(), QStringLiteral("Connected!"), WaitMs);
         QCOMPARE(statuses_.first(), QStringLiteral("Connecting to ") + address + QChar(0x2026));
 
         // The server goes away; ticks come half a second apart, as in the program.
         feed.reset();
-        QTest::qWait(500);
+        QTRY_VERIFY_WITH_TIMEOUT(!connection->Connected(), WaitMs);
         Tick(*connection);
         QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
-        QTest::qWait(500);
+        // The refusal of the attempt that tick made.
+        QVERIFY(EventLoopSentinel::PassThrough());
         Tick(*connection);
         const QString cannotReach = QStringLiteral("Cannot reach ") + address + QStringLiteral(": Connection refused.");
         QVERIFY2(connection->Status().startsWith(cannotReach), qPrintable(connection->Status()));
         for (int tick = 0; tick < 2 * SilenceLimitTicks; ++tick) {
             Tick(*connection);
-            QTest::qWait(20);
+            QVERIFY(EventLoopSentinel::PassThrough());
             QVERIFY2(connection->Status().startsWith(cannotReach)
                          || connection->Status().startsWith(QStringLiteral("Connecting to ")),
                      qPrintable(connection->Status()));
@@ -495,10 +536,9 @@ private Q_SLOTS:
         const QString record = returned.TempPath(QStringLiteral("requests.jsonl"));
         QVERIFY(returned.Start({"--listen", address, "--record", record}));
         QVERIFY(TickUntil(*connection, [&] { return connection->Status() == QStringLiteral("Connected!"); }, 80) > 0);
-        for (int tick = 0; tick < 2 * SilenceLimitTicks; ++tick) {
-            Tick(*connection);
-            QTest::qWait(20);
-        }
+        // Past twice the silence limit, every ping answered.
+        for (int round = 0; round * TicksPerPing < 2 * SilenceLimitTicks; ++round)
+            QVERIFY(TicksThroughAnAnsweredPing(*connection));
         QTRY_VERIFY_WITH_TIMEOUT(connection->Status().startsWith(QStringLiteral("Working:  ")), WaitMs);
         QCOMPARE(Recorded(record, "login").size(), 1);
     }
@@ -511,15 +551,20 @@ private Q_SLOTS:
         TFeedProcess feed;
         const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
         QVERIFY(feed.Start({"--bad-length-after", "0", "--record", record}));
-        auto connection = MakeConnection(feed.Port());
-        connection->SetUsername("anna");
-        connection->SetPassword("secret");
+        auto connection = LogIn(feed.Port());
         QTRY_VERIFY_WITH_TIMEOUT(!debug.Lines().isEmpty(), WaitMs);
 
-        // A minute of ticks, each given time for its attempt to play out.
+        // A minute of ticks; an attempt a tick starts (from the event loop) plays out
+        // before the next tick, until the server's bad length ends it with a report.
         for (int tick = 0; tick < 120; ++tick) {
+            const qsizetype reports = debug.Lines().size();
             Tick(*connection);
-            QTest::qWait(30);
+            QVERIFY(EventLoopSentinel::PassThrough());
+            if (connection->Status().startsWith(QLatin1String("Connecting to "))) {
+                QVERIFY(QTest::qWaitFor([&] { return debug.Lines().size() > reports; }, WaitMs));
+                // The connection's end follows the report through the loop.
+                QVERIFY(EventLoopSentinel::PassThrough());
+            }
         }
         const int logins = int(Recorded(record, "login").size());
         QVERIFY2(logins >= 4 && logins <= 10, qPrintable(QString::number(logins)));
@@ -533,9 +578,7 @@ private Q_SLOTS:
         TFeedProcess feed;
         const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
         QVERIFY(feed.Start({"--ignore-pings-after", "0", "--record", record}));
-        auto connection = MakeConnection(feed.Port());
-        connection->SetUsername("anna");
-        connection->SetPassword("secret");
+        auto connection = LogIn(feed.Port());
         QTRY_VERIFY_WITH_TIMEOUT(!connection->SessionId().isEmpty(), WaitMs);
         const QByteArray sessionId = connection->SessionId();
         // The login's ping went unanswered with the login's answer: the link is not up yet.
@@ -565,19 +608,18 @@ private Q_SLOTS:
         // The drop tests that even a session that ends is not replaced while stopped.
         QVERIFY(feed.Start(
             {"--stop-login", "Closed for maintenance", "--drop-after", "1", "--record", record}));
-        auto connection = MakeConnection(feed.Port());
-        connection->SetUsername("anna");
-        connection->SetPassword("secret");
+        auto connection = LogIn(feed.Port());
         QTRY_VERIFY_WITH_TIMEOUT(connection->Stopped(), WaitMs);
         QCOMPARE(connection->Status(), QStringLiteral("Closed for maintenance"));
         QVERIFY(connection->SessionId().isEmpty());
 
         QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("dropping the connection"), WaitMs);
         // Twenty seconds of ticks: pings would be due four times, the silence limit
-        // passed, the closed session reaped.
+        // passed, the closed session reaped. A login they made would also show in the
+        // record ahead of the one asked for below.
         for (int tick = 0; tick < 40; ++tick) {
             Tick(*connection);
-            QTest::qWait(20);
+            QVERIFY(EventLoopSentinel::PassThrough());
         }
         QCOMPARE(Recorded(record, "login").size(), 1);
         QCOMPARE(Recorded(record, "ping").size(), 1);
@@ -595,44 +637,6 @@ private Q_SLOTS:
                                          QStringLiteral("Closed for maintenance")}));
         QCOMPARE(Recorded(record, "login", 2).size(), 1);
         QCOMPARE(Recorded(record, "login").size(), 2);
-    }
-
-    void corruptStreamIsReportedAndTheSessionReplaced()
-    {
-        TDebugCapture debug;
-        TFeedProcess feed;
-        const QString record = feed.TempPath(QStringLiteral("requests.jsonl"));
-        QVERIFY(feed.Start({"--corrupt-after", "1", "--rate", "100", "--record", record}));
-        TWindowLists windows({{"QuickStrike", QStringLiteral("default")}});
-        auto connection = MakeConnection(feed.Port());
-        connection->AddAlertCallback([&windows](const QByteArray &body) { windows.HandleAlert(body); });
-        connection->AddCategory("QuickStrike");
-        connection->SetUsername("anna");
-        connection->SetPassword("secret");
-        QTRY_VERIFY_WITH_TIMEOUT(!connection->SessionId().isEmpty() && windows.Total() > 0, WaitMs);
-        const QByteArray sessionId = connection->SessionId();
-
-        QTRY_VERIFY_WITH_TIMEOUT(!debug.Lines().isEmpty(), WaitMs);
-        QCOMPARE(debug.Lines(), QStringList{CorruptStreamReport});
-        // Everything that arrived before the bad bytes was read intact.
-        CheckNewestFirstQuickStrikeList(windows.Entries<TQuickStrikeKind>("QuickStrike"),
-                                        windows.Bodies("QuickStrike"));
-        if (QTest::currentTestFailed())
-            return;
-
-        const int ticks = TickUntil(
-            *connection, [&record] { return !Recorded(record, "login", 2).isEmpty(); },
-            SilenceLimitTicks - 1);
-        QVERIFY2(ticks > 0, "no new login before the silence limit");
-        QCOMPARE(Recorded(record, "login", 2).constFirst().Value("session_id"), QString::fromUtf8(sessionId));
-        const int before = windows.Total();
-        QTRY_VERIFY_WITH_TIMEOUT(windows.Total() > before, WaitMs);
-        // A stream that cannot be read is a failure, not the end of a working session.
-        QVERIFY(!statuses_.contains(QStringLiteral("Disconnected.")));
-        const QString failed = QStringLiteral("Cannot reach 127.0.0.1:%1: Invalid data from server: data error. "
-                                              "Reconnecting in 1 s")
-                                   .arg(feed.Port());
-        QVERIFY2(statuses_.contains(failed), qPrintable(statuses_.join(u'|')));
     }
 
     void corruptStreamClosesTheSessionWithItsReason()
@@ -674,21 +678,15 @@ private Q_SLOTS:
                             "JF=jf-simplelist", "--category", "TopList=smb"}));
         QTemporaryDir folder;
         QProcess tap;
-        tap.setWorkingDirectory(folder.path());
-        tap.start(TapBinary, {"--server", QStringLiteral("127.0.0.1:%1").arg(feed.Port()), "--category", "JF",
-                              "--category", "QuickStrike", "--user", "anna", "--password-stdin"});
-        QVERIFY(tap.waitForStarted(WaitMs));
-        tap.write("secret\n");
-        tap.closeWriteChannel();
+        QVERIFY(StartTap(tap, folder.path(), {"--server", QStringLiteral("127.0.0.1:%1").arg(feed.Port()),
+                                              "--category", "JF", "--category", "QuickStrike", "--user", "anna",
+                                              "--password-stdin"}));
 
         QByteArray out;
         QTRY_VERIFY_WITH_TIMEOUT((out += tap.readAllStandardOutput()).count('\n') >= 40, WaitMs);
         QByteArray err;
         QTRY_VERIFY_WITH_TIMEOUT((err += tap.readAllStandardError()).contains("status: Connected!"), WaitMs);
-        tap.terminate();
-        QVERIFY(tap.waitForFinished(WaitMs));
-        QCOMPARE(tap.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(tap.exitCode(), 0);
+        QVERIFY(EndsCleanlyOn(tap, SIGTERM, WaitMs));
 
         QByteArrayList lines = out.split('\n');
         lines.removeLast(); // behind the last line break

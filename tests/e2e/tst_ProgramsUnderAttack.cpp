@@ -3,14 +3,12 @@
 // and a flood of the longest frames. Their memory stays bounded and their event loops
 // keep turning, so a SIGTERM sent in the middle of an attack still ends them cleanly.
 
+#include "support/TapProcess.h"
 #include "support/TFeedProcess.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/types.h>
 
 namespace {
 
@@ -29,11 +27,6 @@ constexpr qint64 MemoryCapKiB = 1024 * 1024;
 constexpr qint64 MemoryCapKiB = 150 * 1024;
 #endif
 
-#ifdef AZUREV_TAP_BIN
-const QString TapBinary = QStringLiteral(AZUREV_TAP_BIN);
-#else
-const QString TapBinary;
-#endif
 #ifdef AZUREV_SOAK_BIN
 const QString ClientBinary = QStringLiteral(AZUREV_SOAK_BIN);
 #else
@@ -55,6 +48,13 @@ qint64 PeakResidentKiB(qint64 pid)
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     return -1;
+}
+
+// The once-a-second lines of the program's stall report written so far.
+int StallReports(const QString &errorFile)
+{
+    QFile file(errorFile);
+    return file.open(QIODevice::ReadOnly) ? int(file.readAll().count("stall-report second ")) : 0;
 }
 
 } // namespace
@@ -96,15 +96,16 @@ private Q_SLOTS:
 
         QProcess client;
         QTemporaryDir folder;
-        client.setWorkingDirectory(folder.path());
         client.setStandardOutputFile(QProcess::nullDevice());
-        client.setStandardErrorFile(folder.filePath(QStringLiteral("stderr.txt")));
+        const QString errorFile = folder.filePath(QStringLiteral("stderr.txt"));
+        client.setStandardErrorFile(errorFile);
+        // Its own report once a second tells how long the attack has gone on.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("AZUREV_STALL_REPORT"), QStringLiteral("1"));
         if (program == TapBinary) {
-            client.start(program, {"--server", address, "--category", "QuickStrike", "--user", "ann",
-                                   "--password-stdin"});
-            QVERIFY(client.waitForStarted(WaitMs));
-            client.write("secret\n");
-            client.closeWriteChannel();
+            client.setProcessEnvironment(environment);
+            QVERIFY(StartTap(client, folder.path(), {"--server", address, "--category", "QuickStrike", "--user",
+                                                     "ann", "--password-stdin"}));
         } else {
             // Every window of the demo, pointed at this feed.
             QFile demo(DemoIni);
@@ -114,25 +115,24 @@ private Q_SLOTS:
             QFile local(folder.filePath(QStringLiteral("KVX.ini")));
             QVERIFY(local.open(QIODevice::WriteOnly) && local.write(ini) == ini.size());
             local.close();
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
             environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
             client.setProcessEnvironment(environment);
+            client.setWorkingDirectory(folder.path());
             client.start(program, {"--user", "ann", "--password", "secret", "--minutes", "5"});
             QVERIFY(client.waitForStarted(WaitMs));
         }
 
         QTRY_VERIFY_WITH_TIMEOUT(feed.ErrorOutput().contains("starting"), WaitMs);
-        // Let the attack go on for a while before looking.
-        QTest::qWait(3000);
+        // Let the attack go on for a while before looking: three more seconds of the
+        // program's loop turning.
+        const int reportsAtStart = StallReports(errorFile);
+        QTRY_VERIFY_WITH_TIMEOUT(StallReports(errorFile) >= reportsAtStart + 3, WaitMs);
         QCOMPARE(client.state(), QProcess::Running);
         const qint64 peakKiB = PeakResidentKiB(client.processId());
         QVERIFY2(peakKiB > 0 && peakKiB < MemoryCapKiB, qPrintable(QString::number(peakKiB)));
 
-        ::kill(static_cast<pid_t>(client.processId()), SIGTERM);
-        QVERIFY(client.waitForFinished(WaitMs));
-        QCOMPARE(client.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(client.exitCode(), 0);
+        QVERIFY(EndsCleanlyOn(client, SIGTERM, WaitMs));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "../shared/support/ProxyProcess.h"
 #include "support/TestCertificate.h"
+#include "support/TapProcess.h"
 #include "support/TFeedProcess.h"
 
 #include "client/core/TMainConnection.h"
@@ -123,12 +124,8 @@ private Q_SLOTS:
         QByteArray keys = route.Keys;
         keys.replace("TUNNEL", feed.TunnelUrl().toUtf8());
         keys.replace("PROXY", QByteArray::number(proxy.Port()));
-        const QString ini = feed.TempPath(QStringLiteral("KVX.ini"));
-        {
-            QFile file(ini);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("[Connection]\r\naddress=127.0.0.1:" + QByteArray::number(feed.Port()) + "\r\n" + keys);
-        }
+        const QString ini = feed.WriteClientIni(keys);
+        QVERIFY(!ini.isEmpty());
 
         TMainConnection connection(ini);
         QHash<QByteArray, int> alerts;
@@ -159,30 +156,27 @@ private Q_SLOTS:
 
     void aServerWithAnUntrustedCertificateIsRefused_data()
     {
-        QTest::addColumn<bool>("tunnel");
-        QTest::newRow("TLS") << false;
-        QTest::newRow("tunnel over https") << true;
+        // The feed's options in front of its certificate files, and the client's key.
+        QTest::addColumn<QStringList>("serving");
+        QTest::addColumn<QByteArray>("key");
+        QTest::newRow("TLS") << QStringList{"--tls"} << QByteArray("tls=1");
+        QTest::newRow("tunnel over https") << QStringList{"--http", "127.0.0.1:0", "--https"}
+                                           << QByteArray("tunnel=TUNNEL");
     }
 
     void aServerWithAnUntrustedCertificateIsRefused()
     {
-        QFETCH(bool, tunnel);
+        QFETCH(QStringList, serving);
+        QFETCH(QByteArray, key);
         TTestCertificate stranger;
         QString why;
         if (!stranger.Create(&why))
             QSKIP(qPrintable(why));
-        const QStringList files = {stranger.CertificateFile(), stranger.KeyFile()};
         TFeedProcess feed;
-        QVERIFY(feed.Start(QStringList{"--rate", "300"} + CategoryArguments
-                           + (tunnel ? QStringList{"--http", "127.0.0.1:0", "--https"} + files
-                                     : QStringList{"--tls"} + files)));
-        const QString ini = feed.TempPath(QStringLiteral("KVX.ini"));
-        {
-            QFile file(ini);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("[Connection]\naddress=127.0.0.1:" + QByteArray::number(feed.Port()) + "\n"
-                       + (tunnel ? "tunnel=" + feed.TunnelUrl().toUtf8() : QByteArray("tls=1")) + "\n");
-        }
+        QVERIFY(feed.Start(QStringList{"--rate", "300"} + CategoryArguments + serving
+                           + QStringList{stranger.CertificateFile(), stranger.KeyFile()}));
+        const QString ini = feed.WriteClientIni(key.replace("TUNNEL", feed.TunnelUrl().toUtf8()) + "\n");
+        QVERIFY(!ini.isEmpty());
         TMainConnection connection(ini);
         int alerts = 0;
         connection.AddAlertCallback([&alerts](const QByteArray &) { ++alerts; });
@@ -196,9 +190,8 @@ private Q_SLOTS:
 
     void tapReachesTheFeedThroughTheTunnelFromKvxIni()
     {
-#ifndef AZUREV_TAP_BIN
-        QSKIP("azurev-tap was not built");
-#else
+        if (TapBinary.isEmpty())
+            QSKIP("azurev-tap was not built");
         TFeedProcess feed;
         QVERIFY(feed.Start(QStringList{"--seed", "3", "--rate", "200", "--http", "127.0.0.1:0"}
                            + CategoryArguments));
@@ -210,12 +203,8 @@ private Q_SLOTS:
             file.write("[Connection]\naddress=127.0.0.1:1\ntunnel=" + feed.TunnelUrl().toUtf8() + "\n");
         }
         QProcess tap;
-        tap.setWorkingDirectory(folder.path());
-        tap.start(QStringLiteral(AZUREV_TAP_BIN),
-                  {"--category", "JF", "--category", "TopList", "--user", "anna", "--password-stdin"});
-        QVERIFY(tap.waitForStarted(WaitMs));
-        tap.write("secret\n");
-        tap.closeWriteChannel();
+        QVERIFY(StartTap(tap, folder.path(), {"--category", "JF", "--category", "TopList", "--user", "anna",
+                                              "--password-stdin"}));
 
         QByteArray out;
         QTRY_VERIFY_WITH_TIMEOUT((out += tap.readAllStandardOutput()).count('\n') >= 20, WaitMs);
@@ -224,7 +213,6 @@ private Q_SLOTS:
         QVERIFY(feed.ErrorOutput().contains("tunnel 1-"));
         tap.terminate();
         QVERIFY(tap.waitForFinished(WaitMs));
-#endif
     }
 };
 

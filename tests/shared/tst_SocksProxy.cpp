@@ -3,6 +3,7 @@
 #include "net/TSocksHandshake.h"
 #include "shared/TSocketServerConnection.h"
 #include "support/ConnectionProbe.h"
+#include "support/EventLoopSentinel.h"
 #include "support/LoopbackTcpServer.h"
 #include "support/ProxyProcess.h"
 #include "support/TransportTo.h"
@@ -331,7 +332,7 @@ private Q_SLOTS:
         QCOMPARE(connected.at(0).at(0).toInt(), int(seProxyFailed));
         QCOMPARE(closed.at(0).at(0).toInt(), int(seProxyFailed));
         QVERIFY2(socket.ErrorText().contains(reason), qPrintable(socket.ErrorText()));
-        ConnectionProbe::Settle();
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(closed.size(), 1);
         QVERIFY(!server.HasPendingPeer());
     }

@@ -49,21 +49,28 @@ private Q_SLOTS:
             qunsetenv("AZUREV_STALL_REPORT");
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("report.txt"));
+        const QString witnessPath = folder.filePath(QStringLiteral("witness.txt"));
         std::FILE *out = std::fopen(QFile::encodeName(path).constData(), "w");
-        QVERIFY(out);
+        std::FILE *witnessOut = std::fopen(QFile::encodeName(witnessPath).constData(), "w");
+        QVERIFY(out && witnessOut);
         {
             TStallReporter reporter(out);
             reporter.StartIfRequested();
+            // Started later, and always requested: once it has written its lines, the
+            // reporter under test has had its turn to write as well.
+            qputenv("AZUREV_STALL_REPORT", "1");
+            TStallReporter witness(witnessOut);
+            witness.StartIfRequested();
             for (int i = 0; i < alerts; ++i)
                 reporter.CountAlert();
             if (blockMs > 0)
                 QTimer::singleShot(100, [blockMs] { QThread::msleep(blockMs); });
+            QTRY_VERIFY_WITH_TIMEOUT(ReportLines(witnessPath).size() >= 2, WaitMs);
             if (requested)
                 QTRY_VERIFY_WITH_TIMEOUT(ReportLines(path).size() >= 2, WaitMs);
-            else
-                QTest::qWait(1500);
         }
         std::fclose(out);
+        std::fclose(witnessOut);
 
         const QList<QList<QByteArray>> lines = ReportLines(path);
         if (!requested) {

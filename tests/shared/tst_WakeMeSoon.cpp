@@ -1,6 +1,7 @@
 #include "shared/DebugSink.h"
 #include "shared/Exception.h"
 #include "shared/TWakeMeSoon.h"
+#include "support/EventLoopSentinel.h"
 
 #include <QtTest>
 
@@ -39,8 +40,7 @@ private Q_SLOTS:
         QCOMPARE(calls, 0);
         QTRY_COMPARE_WITH_TIMEOUT(calls, 1, 5000);
         QVERIFY(!wake.IsPending());
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(calls, 1);
     }
 
@@ -61,7 +61,7 @@ private Q_SLOTS:
         // The second call came from the loop, not from within RequestWakeUp.
         QCOMPARE(callsWhenRequestReturned, 1);
         QVERIFY(!wake.IsPending());
-        QCoreApplication::processEvents();
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(calls, 2);
     }
 

@@ -1,5 +1,7 @@
 #include "TFeedProcess.h"
 
+#include "../../shared/support/StopProcess.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QRegularExpression>
@@ -18,13 +20,7 @@ TFeedProcess::TFeedProcess()
 
 TFeedProcess::~TFeedProcess()
 {
-    if (process_.state() == QProcess::NotRunning)
-        return;
-    process_.terminate();
-    if (!process_.waitForFinished(5000)) {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
+    StopProcess(process_);
 }
 
 bool TFeedProcess::Start(const QStringList &arguments)
@@ -62,6 +58,14 @@ bool TFeedProcess::RunToExit(const QStringList &arguments, int timeoutMs)
 bool TFeedProcess::WaitForExit(int timeoutMs)
 {
     return process_.state() == QProcess::NotRunning || process_.waitForFinished(timeoutMs);
+}
+
+QString TFeedProcess::WriteClientIni(const QByteArray &moreKeys) const
+{
+    const QString path = TempPath(QStringLiteral("KVX.ini"));
+    QFile file(path);
+    const QByteArray text = "[Connection]\r\naddress=127.0.0.1:" + QByteArray::number(port_) + "\r\n" + moreKeys;
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() ? path : QString();
 }
 
 QByteArray TFeedProcess::ErrorOutput() const

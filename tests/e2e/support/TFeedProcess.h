@@ -34,6 +34,9 @@ public:
 
     // A file in the process's own temporary folder, for its input and output files.
     QString TempPath(const QString &name) const { return dir_.filePath(name); }
+    // KVX.ini in that folder for a client of this feed: a [Connection] section with the
+    // feed's address and the further key lines. Its path; empty when it was not written.
+    QString WriteClientIni(const QByteArray &moreKeys = {}) const;
 
 private:
     QTemporaryDir dir_;

@@ -8,7 +8,6 @@
 #include "shared/TGenericServerConnection.h"
 
 #include <QByteArray>
-#include <QTest>
 
 struct ConnectionProbe
 {
@@ -32,8 +31,4 @@ struct ConnectionProbe
             }
         };
     }
-
-    // Lets notifications already on their way arrive, so a test can tell that no
-    // second one follows.
-    static void Settle() { QTest::qWait(100); }
 };

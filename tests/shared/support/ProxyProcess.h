@@ -5,6 +5,8 @@
 // this object goes. Nothing it needs outlives the test: no system account, no file
 // outside the folder. Header-only: only the proxy tests use it.
 
+#include "StopProcess.h"
+
 #include <QFile>
 #include <QHostAddress>
 #include <QProcess>
@@ -90,16 +92,7 @@ public:
         });
     }
 
-    void Stop()
-    {
-        if (process_.state() == QProcess::NotRunning)
-            return;
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
+    void Stop() { StopProcess(process_); }
 
     quint16 Port() const { return port_; }
     QString PortText() const { return QString::number(port_); }
