@@ -6,6 +6,9 @@
 #include "../FuzzTargets.h"
 
 #include "client/core/TExcludeList.h"
+#include "client/core/TMainConnection.h"
+#include "client/core/TSettingsStore.h"
+#include "client/ui/TAlertAnnouncer.h"
 #include "client/ui/TAlertForm.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
@@ -36,6 +39,26 @@ const char EveryKind[] = "[General]\n"
                          "columns=Price,Volume,Change\n";
 
 QTemporaryDir *workFolder = nullptr;
+TExternalLinkingWindow *externalLinking = nullptr;
+
+// What the program makes once and hands its windows, made afresh for every input.
+struct TWindowWorld
+{
+    explicit TWindowWorld(const TIniFile &ini)
+        : Connection(ini, TMainConnection::TTickSource::Caller)
+    {
+    }
+
+    TAlertFormServices Services()
+    {
+        return {Connection, Excludes, Announcer,
+                [](const QString &symbol) { externalLinking->SendSymbol(symbol); }};
+    }
+
+    TMainConnection Connection;
+    TExcludeList Excludes;
+    TSilentAnnouncer Announcer;
+};
 
 QString SettingsFile()
 {
@@ -70,7 +93,10 @@ void WriteFile(const QString &path, const QByteArray &bytes)
 // window in the program; here they go with it.
 void StartAndStop()
 {
-    auto form = std::make_unique<TMainForm>();
+    const TIniFile ini(QStringLiteral("KVX.ini"));
+    TWindowWorld world(ini);
+    TSettingsStore store;
+    auto form = std::make_unique<TMainForm>(TMainFormServices{world.Services(), ini, store, *externalLinking});
     form->show();
     for (TAlertForm *window : form->AlertWindows()) {
         window->show();
@@ -81,7 +107,6 @@ void StartAndStop()
     form->close();
     form.reset();
     qDeleteAll(windows);
-    ExcludeList().Clear();
     // The platform queues an expose for every window shown; without a pass of the
     // event loop that queue would grow with every input.
     QCoreApplication::processEvents();
@@ -93,9 +118,10 @@ void StartAndStop()
 void FuzzAlertWindows(const QByteArray &data)
 {
     const TIniFile ini = TIniFile::FromText(EveryKind);
+    TWindowWorld world(ini);
     std::vector<std::unique_ptr<TAlertForm>> windows;
     for (int n = 0; n < 7; ++n) {
-        windows.push_back(std::make_unique<TAlertForm>());
+        windows.push_back(std::make_unique<TAlertForm>(world.Services()));
         windows.back()->LoadConfiguration(ini, "Alert Window " + QByteArray::number(n));
         windows.back()->resize(400, 300);
         windows.back()->show();
@@ -170,5 +196,6 @@ void PrepareFuzzing()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        folder.filePath(QStringLiteral("settings")));
     // One per program, as the program has it.
-    static TExternalLinkingWindow externalLinking;
+    static TExternalLinkingWindow window;
+    externalLinking = &window;
 }

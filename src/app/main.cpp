@@ -1,5 +1,7 @@
 #include "AzurevVersion.h"
+#include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
+#include "client/core/TSettingsStore.h"
 #include "client/ui/TDesktopAnnouncer.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TFakeDataForm.h"
@@ -8,10 +10,9 @@
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "client/ui/TReportingApplication.h"
 #include "shared/MemoryReturn.h"
+#include "shared/TIniFile.h"
 #include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
-
-#include <QScopeGuard>
 
 #include <cstdio>
 #include <cstring>
@@ -51,19 +52,26 @@ int main(int argc, char *argv[])
     ReturnFreeHeapPagesEveryMinute(&application);
     // Closing the main window ends the program, whatever other windows are open.
     application.setQuitOnLastWindowClosed(false);
-    InstallDebugWindow();
+    const TDebugWindowRoute debugWindow;
     // Alert windows sound and notify through the desktop; its tray icon goes before
     // the application does.
     TDesktopAnnouncer announcer;
-    SetAlertAnnouncer(&announcer);
-    const auto noAnnouncer = qScopeGuard([] { SetAlertAnnouncer(nullptr); });
 
-    TMainForm mainForm;
-    QObject::connect(&mainForm, &TMainForm::Closed, &application, &QApplication::quit);
+    // The server, the transport and the alert windows, from the current folder.
+    const TIniFile ini(QStringLiteral("KVX.ini"));
+    TMainConnection connection(ini);
+    TExcludeList excludes;
+    TSettingsStore store;
     TExternalLinkingWindow externalLinkingWindow;
+    const TAlertFormServices alertWindowServices{
+        connection, excludes, announcer,
+        [&externalLinkingWindow](const QString &symbol) { externalLinkingWindow.SendSymbol(symbol); }};
+
+    TMainForm mainForm({alertWindowServices, ini, store, externalLinkingWindow});
+    QObject::connect(&mainForm, &TMainForm::Closed, &application, &QApplication::quit);
     // Shows itself only when KVX.ini enables it, and is destroyed when closed.
-    new TFakeDataForm(GetMainConnection());
-    TQuickstrikeExcludeForm quickstrikeExcludeForm;
+    new TFakeDataForm(connection);
+    TQuickstrikeExcludeForm quickstrikeExcludeForm(excludes);
     mainForm.SetQuickstrikeExcludeForm(&quickstrikeExcludeForm);
 
     // SIGTERM and SIGINT end the program as closing the main window does, settings
@@ -76,8 +84,9 @@ int main(int argc, char *argv[])
 
     // For the load and attack scripts: how freely the event loop turns under them.
     TStallReporter stallReporter(stderr);
+    TSubscription stallCount;
     if (TStallReporter::Requested())
-        GetMainConnection().AddAlertCallback([&stallReporter](const QByteArray &body) {
+        stallCount = connection.SubscribeAlerts([&stallReporter](const QByteArray &body) {
             // Empty frames on the alert stream carry no alert.
             if (!body.isEmpty())
                 stallReporter.CountAlert();

@@ -9,6 +9,7 @@
 #include "client/core/TMainConnection.h"
 #include "client/core/TSortedSymbolList.h"
 #include "shared/DebugSink.h"
+#include "shared/TIniFile.h"
 #include "shared/TTalkWithServer.h"
 
 #include <QFile>
@@ -204,10 +205,10 @@ class TestClientAgainstFeed : public QObject
                                                         "no-such-folder/KVX.ini"))
     {
         auto connection =
-            std::make_unique<TMainConnection>(iniFileName, TMainConnection::TTickSource::Caller);
+            std::make_unique<TMainConnection>(TIniFile(iniFileName), TMainConnection::TTickSource::Caller);
         if (port != 0)
             connection->SetServerAddress(QStringLiteral("127.0.0.1:%1").arg(port));
-        connection->OnStatusChange = [this, c = connection.get()] { statuses_.append(c->Status()); };
+        statusWatches_.push_back(connection->SubscribeStatus([this, c = connection.get()] { statuses_.append(c->Status()); }));
         return connection;
     }
 
@@ -370,7 +371,8 @@ private Q_SLOTS:
         }
         TWindowLists windows(EveryKind);
         auto connection = MakeConnection(0, ini);
-        connection->AddAlertCallback([&windows](const QByteArray &body) { windows.HandleAlert(body); });
+        const TSubscription toWindows =
+            connection->SubscribeAlerts([&windows](const QByteArray &body) { windows.HandleAlert(body); });
         for (const TWindowKind &kind : EveryKind)
             connection->AddCategory(kind.Category);
         connection->SetUsername("anna");
@@ -428,7 +430,8 @@ private Q_SLOTS:
         QVERIFY(feed.Start({"--drop-after", "1", "--rate", "100", "--record", record}));
         TWindowLists windows({{"QuickStrike", QStringLiteral("default")}});
         auto connection = MakeConnection(feed.Port());
-        connection->AddAlertCallback([&windows](const QByteArray &body) { windows.HandleAlert(body); });
+        const TSubscription toWindows =
+            connection->SubscribeAlerts([&windows](const QByteArray &body) { windows.HandleAlert(body); });
         connection->AddCategory("QuickStrike");
         connection->SetUsername("anna");
         connection->SetPassword("secret");
@@ -601,7 +604,8 @@ private Q_SLOTS:
         QVERIFY(feed.Start({"--corrupt-after", "1", "--rate", "100", "--record", record}));
         TWindowLists windows({{"QuickStrike", QStringLiteral("default")}});
         auto connection = MakeConnection(feed.Port());
-        connection->AddAlertCallback([&windows](const QByteArray &body) { windows.HandleAlert(body); });
+        const TSubscription toWindows =
+            connection->SubscribeAlerts([&windows](const QByteArray &body) { windows.HandleAlert(body); });
         connection->AddCategory("QuickStrike");
         connection->SetUsername("anna");
         connection->SetPassword("secret");
@@ -714,6 +718,8 @@ private Q_SLOTS:
 private:
     std::optional<FakeClock> clock_;
     QStringList statuses_;
+    // Kept past the connections they watch; harmless once those are gone.
+    std::vector<TSubscription> statusWatches_;
 };
 
 QTEST_GUILESS_MAIN(TestClientAgainstFeed)

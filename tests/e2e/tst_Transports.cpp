@@ -3,6 +3,7 @@
 #include "support/TFeedProcess.h"
 
 #include "client/core/TMainConnection.h"
+#include "shared/TIniFile.h"
 
 #include <QFile>
 #include <QHash>
@@ -130,9 +131,10 @@ private Q_SLOTS:
             file.write("[Connection]\r\naddress=127.0.0.1:" + QByteArray::number(feed.Port()) + "\r\n" + keys);
         }
 
-        TMainConnection connection(ini);
+        TMainConnection connection((TIniFile(ini)));
         QHash<QByteArray, int> alerts;
-        connection.AddAlertCallback([&alerts](const QByteArray &body) { ++alerts[body.left(body.indexOf('\r'))]; });
+        const TSubscription counting =
+            connection.SubscribeAlerts([&alerts](const QByteArray &body) { ++alerts[body.left(body.indexOf('\r'))]; });
         for (const QByteArray &category : EveryKind)
             connection.AddCategory(category);
         connection.SetUsername("anna");
@@ -183,9 +185,9 @@ private Q_SLOTS:
             file.write("[Connection]\naddress=127.0.0.1:" + QByteArray::number(feed.Port()) + "\n"
                        + (tunnel ? "tunnel=" + feed.TunnelUrl().toUtf8() : QByteArray("tls=1")) + "\n");
         }
-        TMainConnection connection(ini);
+        TMainConnection connection((TIniFile(ini)));
         int alerts = 0;
-        connection.AddAlertCallback([&alerts](const QByteArray &) { ++alerts; });
+        const TSubscription counting = connection.SubscribeAlerts([&alerts](const QByteArray &) { ++alerts; });
         connection.AddCategory("JF");
         connection.SetUsername("anna");
         connection.SetPassword("secret");

@@ -1,4 +1,3 @@
-#include "client/ui/SymbolLink.h"
 #include "client/ui/grids/TQuickStrikeGrid.h"
 #include "support/TRecordingCanvas.h"
 
@@ -80,12 +79,11 @@ private Q_SLOTS:
         owner_->show();
         QVERIFY(QTest::qWaitForWindowExposed(owner_));
         sent_.clear();
-        SetSymbolReceiver([this](const QString &symbol) { sent_ << symbol; });
+        grid_->SetSymbolSender([this](const QString &symbol) { sent_ << symbol; });
     }
 
     void cleanup()
     {
-        SetSymbolReceiver(nullptr);
         delete owner_;
     }
 

@@ -19,7 +19,10 @@
 // SIGTERM and SIGINT end it as they end the program, by closing the main window; with
 // AZUREV_STALL_REPORT set it writes the program's stall report to standard error.
 
+#include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
+#include "client/core/TSettingsStore.h"
+#include "client/ui/TAlertAnnouncer.h"
 #include "client/ui/TAlertForm.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
@@ -123,11 +126,11 @@ struct TMemoryMark
 
 // The heap a JF window holds beyond its rows: one made afresh from its ini section,
 // shown and painted, measured, and destroyed again.
-qint64 EmptyJFWindowKb(int sectionIndex)
+qint64 EmptyJFWindowKb(const TAlertFormServices &services, const TIniFile &ini, int sectionIndex)
 {
     const qint64 before = HeapInUseKb();
-    auto window = std::make_unique<TAlertForm>();
-    window->LoadConfiguration(TIniFile(QStringLiteral("KVX.ini")), "Alert Window " + QByteArray::number(sectionIndex));
+    auto window = std::make_unique<TAlertForm>(services);
+    window->LoadConfiguration(ini, "Alert Window " + QByteArray::number(sectionIndex));
     window->show();
     window->grab();
     QCoreApplication::processEvents();
@@ -139,8 +142,8 @@ qint64 EmptyJFWindowKb(int sectionIndex)
 // JF windows, and with them their rows. Their heap, less that of an empty JF window,
 // gives the bytes of one row, and so how much of the growth since the first minute
 // the rows added since then account for.
-void MeasureJFRows(std::unique_ptr<TMainForm> &mainForm, const TAlertForms &windows, const TMemoryMark &end,
-                   const TMemoryMark &firstMinute)
+void MeasureJFRows(std::unique_ptr<TMainForm> &mainForm, const TMainFormServices &services,
+                   const TAlertForms &windows, const TMemoryMark &end, const TMemoryMark &firstMinute)
 {
     mainForm.reset();
     const qint64 heapBeforeKb = HeapInUseKb();
@@ -158,7 +161,7 @@ void MeasureJFRows(std::unique_ptr<TMainForm> &mainForm, const TAlertForms &wind
     ReturnFreeHeapPagesNow();
     const qint64 afterFreeingKb = ResidentKb();
     const qint64 heldKb = heapBeforeKb - HeapInUseKb();
-    const qint64 emptyWindowKb = EmptyJFWindowKb(jfSection);
+    const qint64 emptyWindowKb = EmptyJFWindowKb(services.AlertWindows, services.Ini, jfSection);
     const double rowKb = double(heldKb - jfWindows * emptyWindowKb) / double(end.JFRows);
     const qint64 rowsAddedKb = qRound64(rowKb * double(end.JFRows - firstMinute.JFRows));
     Print(QStringLiteral("jf-windows-held-kb %1 empty-jf-window-kb %2 jf-row-bytes %3 jf-rows-added-kb %4")
@@ -194,18 +197,29 @@ int main(int argc, char *argv[])
     parser.process(application);
     const int minutes = qMax(1, parser.value(minutesOption).toInt());
 
-    // On the heap, so that the end of the soak can destroy it before the JF windows.
-    auto mainForm = std::make_unique<TMainForm>();
+    // Wired as the program wires them, without sound or notifications.
+    TSilentAnnouncer announcer;
+    const TIniFile ini(QStringLiteral("KVX.ini"));
+    TMainConnection connection(ini);
+    TExcludeList excludes;
+    TSettingsStore store;
     TExternalLinkingWindow externalLinkingWindow;
-    TQuickstrikeExcludeForm quickstrikeExcludeForm;
+    const TMainFormServices services{
+        {connection, excludes, announcer,
+         [&externalLinkingWindow](const QString &symbol) { externalLinkingWindow.SendSymbol(symbol); }},
+        ini,
+        store,
+        externalLinkingWindow};
+    // On the heap, so that the end of the soak can destroy it before the JF windows.
+    auto mainForm = std::make_unique<TMainForm>(services);
+    TQuickstrikeExcludeForm quickstrikeExcludeForm(excludes);
     mainForm->SetQuickstrikeExcludeForm(&quickstrikeExcludeForm);
     mainForm->show();
     const TAlertForms windows = mainForm->AlertWindows();
     for (TAlertForm *window : windows)
         window->show();
 
-    // Counting alerts and sessions alongside the windows, which registered first.
-    TMainConnection &connection = GetMainConnection();
+    // Counting alerts and sessions alongside the windows, which subscribed first.
     TStallReporter stallReporter(stderr);
     qint64 sessionAlerts = 0;
     qint64 minuteAlerts = 0;
@@ -213,7 +227,7 @@ int main(int argc, char *argv[])
     qint64 minuteEmptyFrames = 0;
     int sessions = 0;
     bool working = false;
-    connection.AddAlertCallback([&](const QByteArray &body) {
+    const TSubscription alertCount = connection.SubscribeAlerts([&](const QByteArray &body) {
         // Empty frames on the alert stream carry no alert: a flood of them shows no
         // recovery.
         if (body.isEmpty()) {
@@ -233,10 +247,7 @@ int main(int argc, char *argv[])
         QApplication::quit();
     };
     // The main window shows the status; this watcher comes after it.
-    const std::function<void()> showStatus = connection.OnStatusChange;
-    connection.OnStatusChange = [&] {
-        if (showStatus)
-            showStatus();
+    const TSubscription statusWatch = connection.SubscribeStatus([&] {
         const QString status = connection.Status();
         Print(QStringLiteral("status ") + status);
         if (IsWorking(status) && !working) {
@@ -247,7 +258,7 @@ int main(int argc, char *argv[])
             working = false;
             Print(QStringLiteral("session %1 alerts %2").arg(sessions).arg(sessionAlerts));
         }
-    };
+    });
 
     mainForm->findChild<QLineEdit *>(QStringLiteral("UsernameEdit"))->setText(parser.value(userOption));
     mainForm->findChild<QLineEdit *>(QStringLiteral("PasswordEdit"))->setText(parser.value(passwordOption));
@@ -295,7 +306,7 @@ int main(int argc, char *argv[])
                   .arg(sessions).arg(totalAlerts).arg(firstMinuteKb).arg(kb).arg(PercentChange(firstMinuteKb, kb))
                   .arg(firstMinuteHeapKb).arg(heapKb).arg(PercentChange(firstMinuteHeapKb, heapKb))
                   .arg(firstMinuteJF).arg(jfEntries).arg(longestOverallMs));
-        MeasureJFRows(mainForm, windows, {kb, heapKb, jfEntries}, {firstMinuteKb, firstMinuteHeapKb, firstMinuteJF});
+        MeasureJFRows(mainForm, services, windows, {kb, heapKb, jfEntries}, {firstMinuteKb, firstMinuteHeapKb, firstMinuteJF});
         application.quit();
     });
     everyMinute.start();

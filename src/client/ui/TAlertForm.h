@@ -3,12 +3,16 @@
 #include "client/core/TAlertAlarm.h"
 #include "client/core/TAlertLists.h"
 #include "client/core/TAlertRate.h"
+#include "client/ui/TAlertFormServices.h"
+#include "shared/TListeners.h"
 #include "client/ui/grid/TColor.h"
 
 #include <QByteArray>
 #include <QTimer>
 #include <QVector>
 #include <QWidget>
+
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -26,7 +30,7 @@ class TAlertForm : public QWidget
 
 public:
     // Registers the window for alerts at once, before it is configured.
-    explicit TAlertForm(QWidget *parent = nullptr);
+    explicit TAlertForm(const TAlertFormServices &services, QWidget *parent = nullptr);
 
     // Reads the window's section (e.g. "Alert Window 0") and builds its grid.
     // Called once, right after creation, with the window's font already set.
@@ -91,6 +95,7 @@ private:
     // The configured title, with " (stale)" while the link is down.
     void ShowTitle();
 
+    TAlertFormServices services_;
     TAlertLists lists_;
     QByteArray suffix_;
     QString title_;
@@ -107,6 +112,8 @@ private:
     QMenu *popup_ = nullptr;
     TAlertShareMenu *shareMenu_ = nullptr;
     QAction *muteAction_ = nullptr;
+    // Last, so the connection stops calling before anything else of the window goes.
+    std::vector<TSubscription> subscriptions_;
 };
 
 // The alert windows in the order of their ini sections.

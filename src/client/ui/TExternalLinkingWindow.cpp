@@ -1,40 +1,18 @@
 #include "client/ui/TExternalLinkingWindow.h"
 
-#include "client/ui/SymbolLink.h"
 #include "client/ui/TKestrovaGenericConnector2X.h"
-#include "shared/Exception.h"
 
 #include <QVBoxLayout>
-
-namespace {
-
-TExternalLinkingWindow *&Instance()
-{
-    static TExternalLinkingWindow *instance = nullptr;
-    return instance;
-}
-
-} // namespace
 
 TExternalLinkingWindow::TExternalLinkingWindow(QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
-    AZ_ASSERT_MSG(!Instance(), "There is only one external linking window.");
     setObjectName(QStringLiteral("ExternalLinkingWindow"));
     setWindowTitle(QStringLiteral("External Linking Window"));
     resize(443, 440);
     // Closing it only hides it; it must not end the program on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
     FormCreate();
-
-    Instance() = this;
-    SetSymbolReceiver([this](const QString &symbol) { SendSymbol(symbol); });
-}
-
-TExternalLinkingWindow::~TExternalLinkingWindow()
-{
-    SetSymbolReceiver({});
-    Instance() = nullptr;
 }
 
 void TExternalLinkingWindow::FormCreate()
@@ -65,9 +43,4 @@ void TExternalLinkingWindow::ShowRestored()
     show();
     if (windowState() & Qt::WindowMinimized)
         setWindowState(windowState() & ~Qt::WindowMinimized);
-}
-
-TExternalLinkingWindow *ExternalLinkingWindow()
-{
-    return Instance();
 }

@@ -5,15 +5,14 @@
 class TKestrovaGenericConnector2X;
 
 // The small window that hosts the connector and passes it every clicked symbol.
-// There is one per program; creating it makes it the receiver of every symbol that
-// leaves a grid, and it stays hidden until the trader needs to see the link set-up.
+// There is one per program, the receiver of every symbol that leaves a grid; it stays
+// hidden until the trader needs to see the link set-up.
 class TExternalLinkingWindow : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit TExternalLinkingWindow(QWidget *parent = nullptr);
-    ~TExternalLinkingWindow() override;
 
     // Hands the symbol on; when the connector then reports no working link, the
     // window comes up so the trader can set one up.
@@ -28,6 +27,3 @@ private:
 
     TKestrovaGenericConnector2X *connector_ = nullptr;
 };
-
-// The program's external-linking window, or nullptr before it is created.
-TExternalLinkingWindow *ExternalLinkingWindow();
