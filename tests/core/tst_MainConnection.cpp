@@ -8,6 +8,7 @@
 #include "../shared/support/FakeClock.h"
 #include "../shared/support/LoopbackHttpServer.h"
 #include "../shared/support/LoopbackTcpServer.h"
+#include "../shared/support/PostedEvents.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
@@ -579,7 +580,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT((Tick(*connection), connection->Status() == QStringLiteral("Connected!")), WaitMs);
         const int clients = server.ClientCount();
         server.LastClient().Close();
-        QTest::qWait(100);
+        QTRY_VERIFY_WITH_TIMEOUT(!connection->Connected(), WaitMs);
         Tick(*connection);
         QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
         QTRY_COMPARE_WITH_TIMEOUT(server.ClientCount(), clients + 1, WaitMs);
@@ -666,11 +667,11 @@ private Q_SLOTS:
             Tick(*connection);
         // Nor is a session that ends replaced while stopped.
         server.Client(0).Close();
-        for (int i = 0; i < 10; ++i) {
-            QTest::qWait(20);
+        QTRY_VERIFY_WITH_TIMEOUT(!connection->Connected(), WaitMs);
+        for (int i = 0; i < 10; ++i)
             Tick(*connection);
-        }
-        QTest::qWait(100);
+        // A new attempt would start from a wake-up these ticks posted, and say so first.
+        QVERIFY(HandleEventsPostedSoFar());
         QCOMPARE(server.ClientCount(), 1);
         QCOMPARE(server.Client(0).RequestsFor("ping").size(), 1);
         QCOMPARE(connection->Status(), QStringLiteral("Compte ferm\u00e9."));

@@ -17,6 +17,8 @@
 #include "shared/WireFormat.h"
 #include "support/TTestWindowServices.h"
 
+#include "../shared/support/PostedEvents.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -616,7 +618,7 @@ private Q_SLOTS:
                                + QString(200, u'x');
         auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
         label->SetFullText(reason);
-        QTest::qWait(50);
+        QVERIFY(HandleEventsPostedSoFar()); // the label laid out anew
         QCOMPARE(form->size(), size);
         QVERIFY(form->minimumSizeHint().width() <= size.width());
         QCOMPARE(label->toolTip(), PlainTextToolTip(reason));
@@ -664,7 +666,7 @@ private Q_SLOTS:
         Child<QLabel>(form.get(), "AlertRateLabel")->setText(QStringLiteral("1,234 alerts/min"));
         auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
         label->SetFullText(status);
-        QTest::qWait(50);
+        QVERIFY(HandleEventsPostedSoFar()); // the label laid out anew
         // Nothing is cut short; only spaces go where lines break.
         QCOMPARE(label->ShownLines().join(QString()).remove(u' '), QString(status).remove(u' '));
         // Nor does the readout push the window larger than it was made.
