@@ -22,7 +22,7 @@ class TWakeMeSoon;
 
 // The program's one link to the alert server: holds the credentials, keeps one session
 // at a time logged in, subscribed and pinged, replaces it when it ends or falls silent,
-// keeps a one-line status and hands every alert body to the registered receivers.
+// keeps a one-line status and hands every alert body to its listeners.
 class TMainConnection
 {
 public:
@@ -55,7 +55,10 @@ public:
         return gapListeners_.Subscribe(std::move(listener));
     }
     // Whenever Stale() changes.
-    TSubscription SubscribeStale(std::function<void()> listener) { return staleListeners_.Subscribe(std::move(listener)); }
+    TSubscription SubscribeStale(std::function<void()> listener)
+    {
+        return staleListeners_.Subscribe(std::move(listener));
+    }
     // Whenever Status() changes.
     TSubscription SubscribeStatus(std::function<void()> listener)
     {
