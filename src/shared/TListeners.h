@@ -88,7 +88,7 @@ public:
     {
         // Kept alive here: a listener may destroy the list's owner.
         const std::shared_ptr<TState> state = state_;
-        ++state->Depth;
+        const TTelling telling(*state);
         // Entries are held by pointer, so one subscribed meanwhile moves none of them.
         const size_t count = state->Entries.size();
         for (size_t i = 0; i < count; ++i) {
@@ -100,8 +100,6 @@ public:
             } catch (const std::exception &) {
             }
         }
-        if (--state->Depth == 0)
-            state->RemoveDropped();
     }
 
 private:
@@ -133,6 +131,28 @@ private:
                                          [](const auto &entry) { return !entry->Active; }),
                           Entries.end());
         }
+    };
+
+    // One telling in progress; the last to end removes the listeners dropped meanwhile,
+    // also when a listener's exception of another kind ends it.
+    class TTelling
+    {
+    public:
+        explicit TTelling(TState &state)
+            : state_(state)
+        {
+            ++state_.Depth;
+        }
+        ~TTelling()
+        {
+            if (--state_.Depth == 0)
+                state_.RemoveDropped();
+        }
+        TTelling(const TTelling &) = delete;
+        TTelling &operator=(const TTelling &) = delete;
+
+    private:
+        TState &state_;
     };
 
     std::shared_ptr<TState> state_;
