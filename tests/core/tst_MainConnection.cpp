@@ -199,7 +199,8 @@ private Q_SLOTS:
         connection->SetUsername("ann");
         for (int i = 0; i < 40; ++i)
             Tick(*connection);
-        QCoreApplication::processEvents();
+        // An attempt would begin with a wake-up those ticks posted.
+        QVERIFY(HandleEventsPostedSoFar());
         QVERIFY(!connection->Connected());
         QCOMPARE(connection->Status(), QString());
         // The first connection the server sees is the one the password completed.
