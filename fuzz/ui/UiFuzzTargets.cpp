@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -39,7 +40,6 @@ const char EveryKind[] = "[General]\n"
                          "columns=Price,Volume,Change\n";
 
 QTemporaryDir *workFolder = nullptr;
-TExternalLinkingWindow *externalLinking = nullptr;
 
 // What the program makes once and hands its windows, made afresh for every input.
 struct TWindowWorld
@@ -49,10 +49,10 @@ struct TWindowWorld
     {
     }
 
-    TAlertFormServices Services()
+    // Symbols go nowhere unless sent is given.
+    TAlertFormServices Services(TSymbolSender sent = {})
     {
-        return {Connection, Excludes, Announcer,
-                [](const QString &symbol) { externalLinking->SendSymbol(symbol); }};
+        return {Connection, Excludes, Announcer, std::move(sent)};
     }
 
     TMainConnection Connection;
@@ -96,7 +96,9 @@ void StartAndStop()
     const TIniFile ini(QStringLiteral("KVX.ini"));
     TWindowWorld world(ini);
     TSettingsStore store;
-    auto form = std::make_unique<TMainForm>(TMainFormServices{world.Services(), ini, store, *externalLinking});
+    TExternalLinkingWindow externalLinking(store);
+    const TSymbolSender toLinking = [&externalLinking](const QString &symbol) { externalLinking.SendSymbol(symbol); };
+    auto form = std::make_unique<TMainForm>(TMainFormServices{world.Services(toLinking), ini, store, externalLinking});
     form->show();
     for (TAlertForm *window : form->AlertWindows()) {
         window->show();
@@ -195,7 +197,4 @@ void PrepareFuzzing()
     Check(folder.isValid(), "cannot make a work folder");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        folder.filePath(QStringLiteral("settings")));
-    // One per program, as the program has it.
-    static TExternalLinkingWindow window;
-    externalLinking = &window;
 }

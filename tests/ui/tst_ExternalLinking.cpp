@@ -1,3 +1,4 @@
+#include "client/core/TSettingsStore.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TKestrovaGenericConnector2X.h"
 #include "client/ui/grids/TBollingerGrid.h"
@@ -97,6 +98,7 @@ class TestExternalLinking : public QObject
     Q_OBJECT
 
     QTemporaryDir settingsDir;
+    std::unique_ptr<TSettingsStore> store;
     std::unique_ptr<TExternalLinkingWindow> window;
 
     TKestrovaGenericConnector2X &Connector() { return *window->Connector(); }
@@ -127,10 +129,15 @@ private Q_SLOTS:
     void init()
     {
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Kestrova", "Corvane Alerts").clear();
-        window = std::make_unique<TExternalLinkingWindow>();
+        store = std::make_unique<TSettingsStore>();
+        window = std::make_unique<TExternalLinkingWindow>(*store);
     }
 
-    void cleanup() { window.reset(); }
+    void cleanup()
+    {
+        window.reset();
+        store.reset();
+    }
 
     void windowComesUpOnlyWithoutAWorkingLink()
     {
@@ -506,8 +513,10 @@ private Q_SLOTS:
         Q_EMIT hostEdit->editingFinished();
         Connector().findChild<QSpinBox *>(QStringLiteral("PortBox"))->setValue(7001);
 
+        // The next run: a fresh store and window.
         window.reset();
-        window = std::make_unique<TExternalLinkingWindow>();
+        store = std::make_unique<TSettingsStore>();
+        window = std::make_unique<TExternalLinkingWindow>(*store);
         QCOMPARE(Connector().Settings().Target, TLinkTarget::ltTcp);
         QCOMPARE(Connector().Settings().Host, QStringLiteral("localhost"));
         QCOMPARE(Connector().findChild<QSpinBox *>(QStringLiteral("PortBox"))->value(), 7001);

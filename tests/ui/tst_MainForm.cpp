@@ -148,12 +148,12 @@ class TestMainForm : public QObject
     TAlertForms madeWindows;
     // The program's main connection, exclude list and announcer, for the whole test.
     std::optional<TTestWindowServices> world;
-    TExternalLinkingWindow *externalLinking = nullptr;
-    // What one run of the program reads at its start.
+    // What one run of the program reads at its start, and its one external linking window.
     struct TRun
     {
         TIniFile Ini{QStringLiteral("KVX.ini")};
         TSettingsStore Store;
+        TExternalLinkingWindow Linking{Store};
     };
     std::unique_ptr<TRun> run;
 
@@ -162,7 +162,7 @@ class TestMainForm : public QObject
     {
         run = std::make_unique<TRun>();
         auto form = std::make_unique<TMainForm>(
-            TMainFormServices{world->Services(), run->Ini, run->Store, *externalLinking});
+            TMainFormServices{world->Services(), run->Ini, run->Store, run->Linking});
         madeWindows += form->AlertWindows();
         return form;
     }
@@ -178,11 +178,6 @@ class TestMainForm : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        externalLinking = new TExternalLinkingWindow(); // one per program, kept for the run
-    }
-
     void init()
     {
         folder = std::make_unique<QTemporaryDir>();
@@ -728,7 +723,7 @@ private Q_SLOTS:
     {
         WriteIni("[General]\nexclude list=1\n");
         auto form = Start();
-        TExternalLinkingWindow *linking = externalLinking;
+        TExternalLinkingWindow *linking = &run->Linking;
         linking->setWindowState(Qt::WindowMinimized);
         QTest::mouseClick(Child<QPushButton>(form.get(), "ConfigureExternalLinkingButton"), Qt::LeftButton);
         QVERIFY(linking->isVisible());

@@ -203,7 +203,7 @@ int main(int argc, char *argv[])
     TMainConnection connection(ini);
     TExcludeList excludes;
     TSettingsStore store;
-    TExternalLinkingWindow externalLinkingWindow;
+    TExternalLinkingWindow externalLinkingWindow(store);
     const TMainFormServices services{
         {connection, excludes, announcer,
          [&externalLinkingWindow](const QString &symbol) { externalLinkingWindow.SendSymbol(symbol); }},

@@ -4,7 +4,7 @@
 
 #include <QVBoxLayout>
 
-TExternalLinkingWindow::TExternalLinkingWindow(QWidget *parent)
+TExternalLinkingWindow::TExternalLinkingWindow(TSettingsStore &store, QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("ExternalLinkingWindow"));
@@ -12,12 +12,12 @@ TExternalLinkingWindow::TExternalLinkingWindow(QWidget *parent)
     resize(443, 440);
     // Closing it only hides it; it must not end the program on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
-    FormCreate();
+    FormCreate(store);
 }
 
-void TExternalLinkingWindow::FormCreate()
+void TExternalLinkingWindow::FormCreate(TSettingsStore &store)
 {
-    connector_ = new TKestrovaGenericConnector2X(this);
+    connector_ = new TKestrovaGenericConnector2X(store, this);
     connector_->setObjectName(QStringLiteral("Connector"));
     connector_->setVisible(true);
     // A local program's answer comes later; a failure then brings the window up.

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class TKestrovaGenericConnector2X;
+class TSettingsStore;
 
 // The small window that hosts the connector and passes it every clicked symbol.
 // There is one per program, the receiver of every symbol that leaves a grid; it stays
@@ -12,7 +13,8 @@ class TExternalLinkingWindow : public QWidget
     Q_OBJECT
 
 public:
-    explicit TExternalLinkingWindow(QWidget *parent = nullptr);
+    // The link set-up is kept in the store.
+    explicit TExternalLinkingWindow(TSettingsStore &store, QWidget *parent = nullptr);
 
     // Hands the symbol on; when the connector then reports no working link, the
     // window comes up so the trader can set one up.
@@ -23,7 +25,7 @@ public:
     TKestrovaGenericConnector2X *Connector() const { return connector_; }
 
 private:
-    void FormCreate();
+    void FormCreate(TSettingsStore &store);
 
     TKestrovaGenericConnector2X *connector_ = nullptr;
 };
