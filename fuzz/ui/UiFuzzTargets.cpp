@@ -7,11 +7,10 @@
 
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
-#include "client/core/TSettingsStore.h"
 #include "client/ui/TAlertAnnouncer.h"
 #include "client/ui/TAlertForm.h"
-#include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
+#include "client/ui/TProgramParts.h"
 #include "shared/TIniFile.h"
 
 #include <QApplication>
@@ -23,7 +22,6 @@
 #include <QTemporaryDir>
 
 #include <memory>
-#include <utility>
 
 namespace {
 
@@ -41,7 +39,8 @@ const char EveryKind[] = "[General]\n"
 
 QTemporaryDir *workFolder = nullptr;
 
-// What the program makes once and hands its windows, made afresh for every input.
+// What the program hands its alert windows, made afresh for every input; symbols go
+// nowhere.
 struct TWindowWorld
 {
     explicit TWindowWorld(const TIniFile &ini)
@@ -49,11 +48,7 @@ struct TWindowWorld
     {
     }
 
-    // Symbols go nowhere unless sent is given.
-    TAlertFormServices Services(TSymbolSender sent = {})
-    {
-        return {Connection, Excludes, Announcer, std::move(sent)};
-    }
+    TAlertFormServices Services() { return {Connection, Excludes, Announcer, {}}; }
 
     TMainConnection Connection;
     TExcludeList Excludes;
@@ -93,12 +88,9 @@ void WriteFile(const QString &path, const QByteArray &bytes)
 // window in the program; here they go with it.
 void StartAndStop()
 {
-    const TIniFile ini(QStringLiteral("KVX.ini"));
-    TWindowWorld world(ini);
-    TSettingsStore store;
-    TExternalLinkingWindow externalLinking(store);
-    const TSymbolSender toLinking = [&externalLinking](const QString &symbol) { externalLinking.SendSymbol(symbol); };
-    auto form = std::make_unique<TMainForm>(TMainFormServices{world.Services(toLinking), ini, store, externalLinking});
+    TSilentAnnouncer announcer;
+    TProgramParts parts(announcer);
+    auto form = std::make_unique<TMainForm>(parts.MainFormServices());
     form->show();
     for (TAlertForm *window : form->AlertWindows()) {
         window->show();

@@ -1,16 +1,12 @@
 #include "AzurevVersion.h"
-#include "client/core/TExcludeList.h"
-#include "client/core/TMainConnection.h"
-#include "client/core/TSettingsStore.h"
 #include "client/ui/TDesktopAnnouncer.h"
-#include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TFakeDataForm.h"
 #include "client/ui/TMainForm.h"
 #include "client/ui/TMiscDebugWindow.h"
+#include "client/ui/TProgramParts.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "client/ui/TReportingApplication.h"
 #include "shared/MemoryReturn.h"
-#include "shared/TIniFile.h"
 #include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
 
@@ -57,21 +53,13 @@ int main(int argc, char *argv[])
     // the application does.
     TDesktopAnnouncer announcer;
 
-    // The server, the transport and the alert windows, from the current folder.
-    const TIniFile ini(QStringLiteral("KVX.ini"));
-    TMainConnection connection(ini);
-    TExcludeList excludes;
-    TSettingsStore store;
-    TExternalLinkingWindow externalLinkingWindow(store);
-    const TAlertFormServices alertWindowServices{
-        connection, excludes, announcer,
-        [&externalLinkingWindow](const QString &symbol) { externalLinkingWindow.SendSymbol(symbol); }};
+    TProgramParts parts(announcer);
 
-    TMainForm mainForm({alertWindowServices, ini, store, externalLinkingWindow});
+    TMainForm mainForm(parts.MainFormServices());
     QObject::connect(&mainForm, &TMainForm::Closed, &application, &QApplication::quit);
     // Shows itself only when KVX.ini enables it, and is destroyed when closed.
-    new TFakeDataForm(connection);
-    TQuickstrikeExcludeForm quickstrikeExcludeForm(excludes);
+    new TFakeDataForm(parts.Connection());
+    TQuickstrikeExcludeForm quickstrikeExcludeForm(parts.Excludes());
     mainForm.SetQuickstrikeExcludeForm(&quickstrikeExcludeForm);
 
     // SIGTERM and SIGINT end the program as closing the main window does, settings
@@ -86,7 +74,7 @@ int main(int argc, char *argv[])
     TStallReporter stallReporter(stderr);
     TSubscription stallCount;
     if (TStallReporter::Requested())
-        stallCount = connection.SubscribeAlerts([&stallReporter](const QByteArray &body) {
+        stallCount = parts.Connection().SubscribeAlerts([&stallReporter](const QByteArray &body) {
             // Empty frames on the alert stream carry no alert.
             if (!body.isEmpty())
                 stallReporter.CountAlert();

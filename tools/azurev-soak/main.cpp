@@ -19,13 +19,11 @@
 // SIGTERM and SIGINT end it as they end the program, by closing the main window; with
 // AZUREV_STALL_REPORT set it writes the program's stall report to standard error.
 
-#include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
-#include "client/core/TSettingsStore.h"
 #include "client/ui/TAlertAnnouncer.h"
 #include "client/ui/TAlertForm.h"
-#include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
+#include "client/ui/TProgramParts.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "shared/MemoryReturn.h"
 #include "shared/TIniFile.h"
@@ -197,22 +195,14 @@ int main(int argc, char *argv[])
     parser.process(application);
     const int minutes = qMax(1, parser.value(minutesOption).toInt());
 
-    // Wired as the program wires them, without sound or notifications.
+    // Made as the program makes them, without sound or notifications.
     TSilentAnnouncer announcer;
-    const TIniFile ini(QStringLiteral("KVX.ini"));
-    TMainConnection connection(ini);
-    TExcludeList excludes;
-    TSettingsStore store;
-    TExternalLinkingWindow externalLinkingWindow(store);
-    const TMainFormServices services{
-        {connection, excludes, announcer,
-         [&externalLinkingWindow](const QString &symbol) { externalLinkingWindow.SendSymbol(symbol); }},
-        ini,
-        store,
-        externalLinkingWindow};
+    TProgramParts parts(announcer);
+    const TMainFormServices services = parts.MainFormServices();
+    TMainConnection &connection = parts.Connection();
     // On the heap, so that the end of the soak can destroy it before the JF windows.
     auto mainForm = std::make_unique<TMainForm>(services);
-    TQuickstrikeExcludeForm quickstrikeExcludeForm(excludes);
+    TQuickstrikeExcludeForm quickstrikeExcludeForm(parts.Excludes());
     mainForm->SetQuickstrikeExcludeForm(&quickstrikeExcludeForm);
     mainForm->show();
     const TAlertForms windows = mainForm->AlertWindows();
