@@ -19,7 +19,9 @@
 #include "SlicedReceive.h"
 
 #include "client/core/AlertParsing.h"
+#include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
+#include "client/ui/TAlertAnnouncer.h"
 #include "client/ui/TAlertForm.h"
 #include "shared/AlertBody.h"
 #include "shared/TIniFile.h"
@@ -84,11 +86,27 @@ QVector<QByteArray> ServerReads(const QVector<QByteArray> &bodies)
     return reads;
 }
 
-// A shown alert window of one kind, configured as from KVX.ini, and registered with
-// the main connection as every window is.
+// What the program hands its windows: a main connection that never logs in, an empty
+// exclude list, silence, and nowhere for a clicked symbol to go. Made once and kept for
+// the run, as the program's are.
+const TAlertFormServices &WindowServices()
+{
+    struct TWorld
+    {
+        TMainConnection Connection{TIniFile::FromText(QByteArray()), TMainConnection::TTickSource::Caller};
+        TExcludeList Excludes;
+        TSilentAnnouncer Announcer;
+        TAlertFormServices Services{Connection, Excludes, Announcer, {}};
+    };
+    static const TWorld *const world = new TWorld;
+    return world->Services;
+}
+
+// A shown alert window of one kind, configured as from KVX.ini, and subscribed to the
+// main connection as every window is.
 std::unique_ptr<TAlertForm> MakeWindow(const QByteArray &settings)
 {
-    auto form = std::make_unique<TAlertForm>();
+    auto form = std::make_unique<TAlertForm>(WindowServices());
     form->LoadConfiguration(TIniFile::FromText("[Alert Window 0]\nsubscription=" + Category + "\n" + settings),
                             "Alert Window 0");
     form->resize(640, 480);
@@ -99,7 +117,7 @@ std::unique_ptr<TAlertForm> MakeWindow(const QByteArray &settings)
 
 void DispatchToWindows(const QByteArray &body)
 {
-    GetMainConnection().DispatchAlert(true, body, TMessageToServer());
+    WindowServices().Connection.DispatchAlert(true, body, TMessageToServer());
 }
 
 // One kind: the bodies that bring the window to its steady size, and those measured.

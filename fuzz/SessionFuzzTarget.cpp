@@ -3,6 +3,7 @@
 #include "FuzzSupport.h"
 
 #include "client/core/TMainConnection.h"
+#include "shared/TIniFile.h"
 #include "shared/WireFormat.h"
 
 #include "../tests/shared/support/FakeAlertServer.h"
@@ -77,14 +78,15 @@ private:
 struct TFuzzClient
 {
     TFuzzServer Server;
-    TMainConnection Connection{QStringLiteral("no-such-folder/KVX.ini"),
+    TMainConnection Connection{TIniFile(QStringLiteral("no-such-folder/KVX.ini")),
                                TMainConnection::TTickSource::Caller};
     QVector<QByteArray> Alerts;
+    TSubscription AlertWatch;
 
     TFuzzClient()
     {
         Connection.SetServerAddress(Server.Address());
-        Connection.AddAlertCallback([this](const QByteArray &body) { Alerts.append(body); });
+        AlertWatch = Connection.SubscribeAlerts([this](const QByteArray &body) { Alerts.append(body); });
     }
 };
 

@@ -6,9 +6,11 @@
 #include "../FuzzTargets.h"
 
 #include "client/core/TExcludeList.h"
+#include "client/core/TMainConnection.h"
+#include "client/ui/TAlertAnnouncer.h"
 #include "client/ui/TAlertForm.h"
-#include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
+#include "client/ui/TProgramParts.h"
 #include "shared/TIniFile.h"
 
 #include <QApplication>
@@ -36,6 +38,22 @@ const char EveryKind[] = "[General]\n"
                          "columns=Price,Volume,Change\n";
 
 QTemporaryDir *workFolder = nullptr;
+
+// What the program hands its alert windows, made afresh for every input; symbols go
+// nowhere.
+struct TWindowWorld
+{
+    explicit TWindowWorld(const TIniFile &ini)
+        : Connection(ini, TMainConnection::TTickSource::Caller)
+    {
+    }
+
+    TAlertFormServices Services() { return {Connection, Excludes, Announcer, {}}; }
+
+    TMainConnection Connection;
+    TExcludeList Excludes;
+    TSilentAnnouncer Announcer;
+};
 
 QString SettingsFile()
 {
@@ -70,7 +88,9 @@ void WriteFile(const QString &path, const QByteArray &bytes)
 // window in the program; here they go with it.
 void StartAndStop()
 {
-    auto form = std::make_unique<TMainForm>();
+    TSilentAnnouncer announcer;
+    TProgramParts parts(announcer);
+    auto form = std::make_unique<TMainForm>(parts.MainFormServices());
     form->show();
     for (TAlertForm *window : form->AlertWindows()) {
         window->show();
@@ -81,7 +101,6 @@ void StartAndStop()
     form->close();
     form.reset();
     qDeleteAll(windows);
-    ExcludeList().Clear();
     // The platform queues an expose for every window shown; without a pass of the
     // event loop that queue would grow with every input.
     QCoreApplication::processEvents();
@@ -93,9 +112,10 @@ void StartAndStop()
 void FuzzAlertWindows(const QByteArray &data)
 {
     const TIniFile ini = TIniFile::FromText(EveryKind);
+    TWindowWorld world(ini);
     std::vector<std::unique_ptr<TAlertForm>> windows;
     for (int n = 0; n < 7; ++n) {
-        windows.push_back(std::make_unique<TAlertForm>());
+        windows.push_back(std::make_unique<TAlertForm>(world.Services()));
         windows.back()->LoadConfiguration(ini, "Alert Window " + QByteArray::number(n));
         windows.back()->resize(400, 300);
         windows.back()->show();
@@ -169,6 +189,4 @@ void PrepareFuzzing()
     Check(folder.isValid(), "cannot make a work folder");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        folder.filePath(QStringLiteral("settings")));
-    // One per program, as the program has it.
-    static TExternalLinkingWindow externalLinking;
 }

@@ -1,17 +1,14 @@
 #include "AzurevVersion.h"
-#include "client/core/TMainConnection.h"
 #include "client/ui/TDesktopAnnouncer.h"
-#include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TFakeDataForm.h"
 #include "client/ui/TMainForm.h"
 #include "client/ui/TMiscDebugWindow.h"
+#include "client/ui/TProgramParts.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "client/ui/TReportingApplication.h"
 #include "shared/MemoryReturn.h"
 #include "shared/TStallReporter.h"
 #include "shared/TTerminationSignals.h"
-
-#include <QScopeGuard>
 
 #include <cstdio>
 #include <cstring>
@@ -51,19 +48,18 @@ int main(int argc, char *argv[])
     ReturnFreeHeapPagesEveryMinute(&application);
     // Closing the main window ends the program, whatever other windows are open.
     application.setQuitOnLastWindowClosed(false);
-    InstallDebugWindow();
+    const TDebugWindowRoute debugWindow;
     // Alert windows sound and notify through the desktop; its tray icon goes before
     // the application does.
     TDesktopAnnouncer announcer;
-    SetAlertAnnouncer(&announcer);
-    const auto noAnnouncer = qScopeGuard([] { SetAlertAnnouncer(nullptr); });
 
-    TMainForm mainForm;
+    TProgramParts parts(announcer);
+
+    TMainForm mainForm(parts.MainFormServices());
     QObject::connect(&mainForm, &TMainForm::Closed, &application, &QApplication::quit);
-    TExternalLinkingWindow externalLinkingWindow;
     // Shows itself only when KVX.ini enables it, and is destroyed when closed.
-    new TFakeDataForm(GetMainConnection());
-    TQuickstrikeExcludeForm quickstrikeExcludeForm;
+    new TFakeDataForm(parts.Connection());
+    TQuickstrikeExcludeForm quickstrikeExcludeForm(parts.Excludes());
     mainForm.SetQuickstrikeExcludeForm(&quickstrikeExcludeForm);
 
     // SIGTERM and SIGINT end the program as closing the main window does, settings
@@ -76,8 +72,9 @@ int main(int argc, char *argv[])
 
     // For the load and attack scripts: how freely the event loop turns under them.
     TStallReporter stallReporter(stderr);
+    TSubscription stallCount;
     if (TStallReporter::Requested())
-        GetMainConnection().AddAlertCallback([&stallReporter](const QByteArray &body) {
+        stallCount = parts.Connection().SubscribeAlerts([&stallReporter](const QByteArray &body) {
             // Empty frames on the alert stream carry no alert.
             if (!body.isEmpty())
                 stallReporter.CountAlert();

@@ -1,12 +1,14 @@
 #include "client/core/TMainConnection.h"
 
 #include "shared/DebugSink.h"
+#include "shared/TIniFile.h"
 #include "shared/WireFormat.h"
 
 #include "../shared/support/FakeAlertServer.h"
 #include "../shared/support/FakeClock.h"
 #include "../shared/support/LoopbackHttpServer.h"
 #include "../shared/support/LoopbackTcpServer.h"
+#include "../shared/support/PostedEvents.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
@@ -28,17 +30,18 @@ class TestMainConnection : public QObject
 {
     Q_OBJECT
 
+    static TIniFile NoIni() { return TIniFile(QStringLiteral("no-such-folder/KVX.ini")); }
+
     // A connection whose ticks and clock the test drives, talking to the fake server.
     std::unique_ptr<TMainConnection> MakeConnection(FakeAlertServer &server)
     {
-        auto connection = std::make_unique<TMainConnection>(
-            QStringLiteral("no-such-folder/KVX.ini"), TMainConnection::TTickSource::Caller);
+        auto connection = std::make_unique<TMainConnection>(NoIni(), TMainConnection::TTickSource::Caller);
         connection->SetServerAddress(server.Address());
-        connection->OnStatusChange = [this, c = connection.get()] { statuses_.append(c->Status()); };
-        connection->AddAlertCallback([this](const QByteArray &body) {
+        watches_.push_back(connection->SubscribeStatus([this, c = connection.get()] { statuses_.append(c->Status()); }));
+        watches_.push_back(connection->SubscribeAlerts([this](const QByteArray &body) {
             if (body == "marker")
                 ++markers_;
-        });
+        }));
         return connection;
     }
 
@@ -85,14 +88,14 @@ private Q_SLOTS:
     void init()
     {
         clock_.emplace();
+        watches_.clear();
         statuses_.clear();
         markers_ = 0;
     }
 
     void serverAddressComesFromTheIniFile()
     {
-        const TMainConnection unconfigured(QStringLiteral("no-such-folder/KVX.ini"),
-                                           TMainConnection::TTickSource::Caller);
+        const TMainConnection unconfigured(NoIni(), TMainConnection::TTickSource::Caller);
         QVERIFY(unconfigured.ServerAddress().endsWith(QLatin1String(":9339")));
         QVERIFY(unconfigured.ServerAddress().size() > 5);
 
@@ -101,48 +104,47 @@ private Q_SLOTS:
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[General]\r\nwindow count=1\r\n[connection]\r\n ADDRESS = feed.example:7000 \r\n");
         ini.close();
-        const TMainConnection configured(ini.fileName(), TMainConnection::TTickSource::Caller);
+        const TMainConnection configured(TIniFile(ini.fileName()), TMainConnection::TTickSource::Caller);
         QCOMPARE(configured.ServerAddress(), QStringLiteral("feed.example:7000"));
     }
 
     void categoriesAreSortedIgnoringCaseWithoutDuplicates()
     {
-        TMainConnection connection(QStringLiteral("no-such-folder/KVX.ini"),
-                                   TMainConnection::TTickSource::Caller);
+        TMainConnection connection(NoIni(), TMainConnection::TTickSource::Caller);
         for (const char *category : {"beta", "ABC", "", "abc", "Alpha", "gamma", "Beta", "alpha2"})
             connection.AddCategory(category);
         QCOMPARE(connection.Categories(),
                  (QVector<QByteArray>{"ABC", "Alpha", "alpha2", "beta", "gamma"}));
     }
 
-    void receiversGoWithTheirOwner()
+    void listenersGoWithTheirHandles()
     {
         QByteArrayList received;
-        auto owner = std::make_unique<QObject>();
         auto captured = std::make_shared<int>(0);
         const std::weak_ptr<int> watch = captured;
+        TSubscription outliving;
         {
-            TMainConnection connection(QStringLiteral("no-such-folder/KVX.ini"),
-                                       TMainConnection::TTickSource::Caller);
+            TMainConnection connection(NoIni(), TMainConnection::TTickSource::Caller);
             auto &alerts = received;
-            connection.AddAlertCallback([&alerts, captured](const QByteArray &body) { alerts << "owned " + body; },
-                                        owner.get());
-            connection.AddLinkGapCallback([captured](const TLinkGap &) {}, owner.get());
-            connection.AddStaleCallback([captured] {}, owner.get());
-            connection.AddAlertCallback([&alerts](const QByteArray &body) { alerts << "unowned " + body; });
+            std::vector<TSubscription> owned;
+            owned.push_back(connection.SubscribeAlerts(
+                [&alerts, captured](const QByteArray &body) { alerts << "owned " + body; }));
+            owned.push_back(connection.SubscribeLinkGaps([captured](const TLinkGap &) {}));
+            owned.push_back(connection.SubscribeStale([captured] {}));
+            const TSubscription unowned =
+                connection.SubscribeAlerts([&alerts](const QByteArray &body) { alerts << "unowned " + body; });
             captured.reset();
 
             connection.DispatchAlert(true, "a", TMessageToServer());
-            owner.reset();
-            // All three receivers went, and what they held with them.
+            owned.clear();
+            // All three listeners went, and what they held with them.
             QVERIFY(watch.expired());
             connection.DispatchAlert(true, "b", TMessageToServer());
 
-            // An owner that outlives the connection is no trouble to either.
-            owner = std::make_unique<QObject>();
-            connection.AddStaleCallback([] {}, owner.get());
+            // A handle that outlives the connection is no trouble to either.
+            outliving = connection.SubscribeStale([] {});
         }
-        owner.reset();
+        outliving.Cancel();
         QCOMPARE(received, (QByteArrayList{"owned a", "unowned a", "unowned b"}));
     }
 
@@ -152,9 +154,9 @@ private Q_SLOTS:
         QVERIFY(server.Listening());
         auto connection = MakeConnection(server);
         QByteArrayList received;
-        connection->AddAlertCallback([&](const QByteArray &body) { received.append("first " + body); });
-        connection->AddAlertCallback([](const QByteArray &) { throw std::runtime_error("window failed"); });
-        connection->AddAlertCallback([&](const QByteArray &body) { received.append("third " + body); });
+        watches_.push_back(connection->SubscribeAlerts([&](const QByteArray &body) { received.append("first " + body); }));
+        watches_.push_back(connection->SubscribeAlerts([](const QByteArray &) { throw std::runtime_error("window failed"); }));
+        watches_.push_back(connection->SubscribeAlerts([&](const QByteArray &body) { received.append("third " + body); }));
         for (const char *category : {"beta", "ABC", "abc", "Alpha"})
             connection->AddCategory(category);
         // As the Login button does it: both resets fall into one turn of the loop.
@@ -197,7 +199,8 @@ private Q_SLOTS:
         connection->SetUsername("ann");
         for (int i = 0; i < 40; ++i)
             Tick(*connection);
-        QCoreApplication::processEvents();
+        // An attempt would begin with a wake-up those ticks posted.
+        QVERIFY(HandleEventsPostedSoFar());
         QVERIFY(!connection->Connected());
         QCOMPARE(connection->Status(), QString());
         // The first connection the server sees is the one the password completed.
@@ -466,7 +469,7 @@ private Q_SLOTS:
         FakeAlertServer server;
         auto connection = MakeConnection(server);
         QVector<TLinkGap> gaps;
-        connection->AddLinkGapCallback([&gaps](const TLinkGap &gap) { gaps << gap; });
+        const TSubscription gapWatch = connection->SubscribeLinkGaps([&gaps](const TLinkGap &gap) { gaps << gap; });
         QVERIFY(LogIn(*connection, server));
         FakeAlertClient &first = server.Client(0);
         first.SendFrame(first.IdOf("login"), "SESSION ID\r\nS-1");
@@ -578,7 +581,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT((Tick(*connection), connection->Status() == QStringLiteral("Connected!")), WaitMs);
         const int clients = server.ClientCount();
         server.LastClient().Close();
-        QTest::qWait(100);
+        QTRY_VERIFY_WITH_TIMEOUT(!connection->Connected(), WaitMs);
         Tick(*connection);
         QCOMPARE(connection->Status(), QStringLiteral("Disconnected."));
         QTRY_COMPARE_WITH_TIMEOUT(server.ClientCount(), clients + 1, WaitMs);
@@ -635,7 +638,7 @@ private Q_SLOTS:
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[Connection]\r\ntunnel=" + tunnel.toLatin1() + "\r\n");
         ini.close();
-        TMainConnection connection(ini.fileName(), TMainConnection::TTickSource::Caller);
+        TMainConnection connection(TIniFile(ini.fileName()), TMainConnection::TTickSource::Caller);
         connection.SetUsername("ann");
         connection.SetPassword("secret");
         if (listening) {
@@ -665,11 +668,11 @@ private Q_SLOTS:
             Tick(*connection);
         // Nor is a session that ends replaced while stopped.
         server.Client(0).Close();
-        for (int i = 0; i < 10; ++i) {
-            QTest::qWait(20);
+        QTRY_VERIFY_WITH_TIMEOUT(!connection->Connected(), WaitMs);
+        for (int i = 0; i < 10; ++i)
             Tick(*connection);
-        }
-        QTest::qWait(100);
+        // A new attempt would start from a wake-up these ticks posted, and say so first.
+        QVERIFY(HandleEventsPostedSoFar());
         QCOMPARE(server.ClientCount(), 1);
         QCOMPARE(server.Client(0).RequestsFor("ping").size(), 1);
         QCOMPARE(connection->Status(), QStringLiteral("Compte ferm\u00e9."));
@@ -724,6 +727,8 @@ private:
     std::optional<FakeClock> clock_;
     QStringList statuses_;
     int markers_ = 0;
+    // The fixture's own listeners, dropped before the next test.
+    std::vector<TSubscription> watches_;
 };
 
 QTEST_GUILESS_MAIN(TestMainConnection)

@@ -13,6 +13,7 @@
 #include "client/core/TMainConnection.h"
 #include "client/core/TSortedSymbolList.h"
 #include "shared/DebugSink.h"
+#include "shared/TIniFile.h"
 #include "shared/TTalkWithServer.h"
 
 #include <QFile>
@@ -213,12 +214,13 @@ class TestClientAgainstFeed : public QObject
                                            const QString &iniFileName = QStringLiteral("no-such-folder/KVX.ini"))
     {
         auto connection =
-            std::make_unique<TMainConnection>(iniFileName, TMainConnection::TTickSource::Caller);
+            std::make_unique<TMainConnection>(TIniFile(iniFileName), TMainConnection::TTickSource::Caller);
         if (port != 0)
             connection->SetServerAddress(QStringLiteral("127.0.0.1:%1").arg(port));
-        connection->OnStatusChange = [this, c = connection.get()] { statuses_.append(c->Status()); };
+        subscriptions_.push_back(connection->SubscribeStatus([this, c = connection.get()] { statuses_.append(c->Status()); }));
         if (windows) {
-            connection->AddAlertCallback([windows](const QByteArray &body) { windows->HandleAlert(body); });
+            subscriptions_.push_back(
+                connection->SubscribeAlerts([windows](const QByteArray &body) { windows->HandleAlert(body); }));
             for (const QByteArray &category : windows->Categories())
                 connection->AddCategory(category);
         }
@@ -716,6 +718,8 @@ private Q_SLOTS:
 private:
     std::optional<FakeClock> clock_;
     QStringList statuses_;
+    // Kept past the connections they watch; harmless once those are gone.
+    std::vector<TSubscription> subscriptions_;
 };
 
 QTEST_GUILESS_MAIN(TestClientAgainstFeed)

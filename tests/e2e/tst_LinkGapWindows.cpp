@@ -5,6 +5,8 @@
 #include "client/ui/TAlertForm.h"
 #include "shared/TIniFile.h"
 
+#include "../ui/support/TTestWindowServices.h"
+
 #include <QtTest>
 
 #include <memory>
@@ -65,16 +67,18 @@ private Q_SLOTS:
                             "--category", "SY=symbol", "--category", "SL=simplelist", "--category",
                             "JF=jf-simplelist", "--category", "BB=set"}));
         const TIniFile ini = TIniFile::FromText(Windows);
+        TTestWindowServices world;
+        TMainConnection &connection = world.Connection;
         std::vector<std::unique_ptr<TAlertForm>> windows;
-        TMainConnection &connection = GetMainConnection();
         for (int n = 0; n < WindowCount; ++n) {
-            windows.push_back(std::make_unique<TAlertForm>());
+            windows.push_back(std::make_unique<TAlertForm>(world.Services()));
             windows.back()->LoadConfiguration(ini, "Alert Window " + QByteArray::number(n));
             connection.AddCategory(windows.back()->Subscription());
         }
         const TAlertForm &quick = *windows.front();
-        connection.AddLinkGapCallback([this](const TLinkGap &gap) { gaps_ << gap; });
-        connection.AddStaleCallback([this, &quick] { titles_ << quick.windowTitle(); });
+        const TSubscription gapWatch = connection.SubscribeLinkGaps([this](const TLinkGap &gap) { gaps_ << gap; });
+        const TSubscription staleWatch =
+            connection.SubscribeStale([this, &quick] { titles_ << quick.windowTitle(); });
         connection.SetServerAddress(QStringLiteral("127.0.0.1:%1").arg(feed.Port()));
         connection.SetUsername("anna");
         connection.SetPassword("secret");

@@ -4,6 +4,7 @@
 #include "support/TFeedProcess.h"
 
 #include "client/core/TMainConnection.h"
+#include "shared/TIniFile.h"
 
 #include <QFile>
 #include <QHash>
@@ -127,9 +128,10 @@ private Q_SLOTS:
         const QString ini = feed.WriteClientIni(keys);
         QVERIFY(!ini.isEmpty());
 
-        TMainConnection connection(ini);
+        TMainConnection connection((TIniFile(ini)));
         QHash<QByteArray, int> alerts;
-        connection.AddAlertCallback([&alerts](const QByteArray &body) { ++alerts[body.left(body.indexOf('\r'))]; });
+        const TSubscription counting =
+            connection.SubscribeAlerts([&alerts](const QByteArray &body) { ++alerts[body.left(body.indexOf('\r'))]; });
         for (const QByteArray &category : EveryKind)
             connection.AddCategory(category);
         connection.SetUsername("anna");
@@ -177,9 +179,9 @@ private Q_SLOTS:
                            + QStringList{stranger.CertificateFile(), stranger.KeyFile()}));
         const QString ini = feed.WriteClientIni(key.replace("TUNNEL", feed.TunnelUrl().toUtf8()) + "\n");
         QVERIFY(!ini.isEmpty());
-        TMainConnection connection(ini);
+        TMainConnection connection((TIniFile(ini)));
         int alerts = 0;
-        connection.AddAlertCallback([&alerts](const QByteArray &) { ++alerts; });
+        const TSubscription counting = connection.SubscribeAlerts([&alerts](const QByteArray &) { ++alerts; });
         connection.AddCategory("JF");
         connection.SetUsername("anna");
         connection.SetPassword("secret");

@@ -4,7 +4,6 @@
 #include "client/core/kinds/TBandSetKind.h"
 #include "client/core/kinds/TopListKinds.h"
 #include "client/ui/TAlertForm.h"
-#include "client/ui/SymbolLink.h"
 #include "client/ui/TAlertShareMenu.h"
 #include "client/ui/grids/TBollingerGrid.h"
 #include "client/ui/grids/TJFGrid.h"
@@ -15,6 +14,7 @@
 #include "shared/TIniFile.h"
 #include "support/TPaintCounter.h"
 #include "support/TRecordingAnnouncer.h"
+#include "support/TTestWindowServices.h"
 
 #include "support/SmbFakeCanvas.h"
 
@@ -97,10 +97,11 @@ class TestAlertForm : public QObject
     Q_OBJECT
 
     std::optional<FakeClock> clock;
+    std::optional<TTestWindowServices> world;
 
-    static std::unique_ptr<TAlertForm> Configured(const QByteArray &ini)
+    std::unique_ptr<TAlertForm> Configured(const QByteArray &ini)
     {
-        auto form = std::make_unique<TAlertForm>();
+        auto form = std::make_unique<TAlertForm>(world->Services());
         form->LoadConfiguration(TIniFile::FromText(ini), "Alert Window 0");
         return form;
     }
@@ -111,12 +112,13 @@ private Q_SLOTS:
     void init()
     {
         clock.emplace(At(10, 0, 0));
+        world.emplace();
     }
 
     void cleanup()
     {
         clock.reset();
-        ExcludeList().Clear();
+        world.reset();
     }
 
     void configurationBuildsTheGridOfItsKind_data()
@@ -149,7 +151,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, section);
         QFETCH(QByteArray, gridType);
-        TAlertForm form;
+        TAlertForm form(world->Services());
         QCOMPARE(QByteArray(typeid(form.Kind()).name()), QByteArray(typeid(TQuickStrikeKind).name()));
         form.LoadConfiguration(TIniFile::FromText(SampleIni), "Alert Window " + section);
 
@@ -173,7 +175,8 @@ private Q_SLOTS:
     void kindSettingsReachTheirGrids()
     {
         const TIniFile ini = TIniFile::FromText(SampleIni);
-        TAlertForm named, band, keptCaption, ignoring, timed;
+        const TAlertFormServices services = world->Services();
+        TAlertForm named(services), band(services), keptCaption(services), ignoring(services), timed(services);
         named.LoadConfiguration(ini, "Alert Window 0");
         QCOMPARE(named.Subscription(), QByteArray("QS"));
         QCOMPARE(named.PlacementName(), QStringLiteral("QS-a"));
@@ -195,8 +198,8 @@ private Q_SLOTS:
         auto quick = Configured("[Alert Window 0]\nsubscription=QS\n");
         auto symbols = Configured("[Alert Window 0]\nsubscription=QS\ndisplay=symbol\n");
         auto other = Configured("[Alert Window 0]\nsubscription=QS2\n");
-        ExcludeList().Add("ibm");
-        TMainConnection &connection = GetMainConnection();
+        world->Excludes.Add("ibm");
+        TMainConnection &connection = world->Connection;
         for (const char *body : {"QS\r\nsymbol=ABC&last=12", "QS\r\nsymbol=IBM", "QS2 \r\nsymbol=X"})
             connection.DispatchAlert(true, body, TMessageToServer());
 
@@ -316,7 +319,8 @@ private Q_SLOTS:
         small.setPixelSize(9);
         QFont big = small;
         big.setPixelSize(22);
-        TAlertForm changed, madeBig;
+        const TAlertFormServices services = world->Services();
+        TAlertForm changed(services), madeBig(services);
         changed.setFont(small); // as restored at start-up, before the grid is made
         madeBig.setFont(big);
         for (TAlertForm *form : {&changed, &madeBig}) {
@@ -455,8 +459,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, keys);
         QFETCH(bool, muted);
         QFETCH(QStringList, alerts);
-        TRecordingAnnouncer announcer;
-        ExcludeList().Add(QStringLiteral("XYZ"));
+        const TRecordingAnnouncer &announcer = world->Announcer;
+        world->Excludes.Add(QStringLiteral("XYZ"));
         // A kind that shows excluded symbols: only the call-out leaves them out.
         auto form = Configured("[Alert Window 0]\nsubscription=QS\ntitle=Quick\ndisplay=symbol\n" + keys);
         qint64 now = 0;
@@ -483,7 +487,7 @@ private Q_SLOTS:
     void rowsAreCopiedExportedAndExcluded()
     {
         auto form = Configured("[Alert Window 0]\nsubscription=QS\n");
-        TMainConnection &connection = GetMainConnection();
+        TMainConnection &connection = world->Connection;
         connection.DispatchAlert(true, "QS\r\nsymbol=IBM&last=0.1&prev_close=0.3", TMessageToServer());
         connection.DispatchAlert(true, "QS\r\nsymbol=A%2CB%22C&last=1234.5678&prev_close=1000&time=10:00", TMessageToServer());
         TAlertShareMenu *share = form->ShareMenu();
@@ -521,7 +525,7 @@ private Q_SLOTS:
         share->CopyRowAction()->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text().split(QLatin1Char('\t')), records[2].mid(0, 6));
         share->ExcludeAction()->trigger();
-        QCOMPARE(ExcludeList().Items(), QStringList({"IBM"}));
+        QCOMPARE(world->Excludes.Items(), QStringList({"IBM"}));
         connection.DispatchAlert(true, "QS\r\nsymbol=ibm&last=1", TMessageToServer());
         QCOMPARE(static_cast<TQuickStrikeGrid *>(grid)->Entries().size(), 3);
 
@@ -576,9 +580,7 @@ private Q_SLOTS:
         form->resize(400, 300);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        QStringList sent;
-        SetSymbolReceiver([&sent](const QString &symbol) { sent << symbol; });
-        const auto restore = qScopeGuard([] { SetSymbolReceiver({}); });
+        const QStringList &sent = world->SentSymbols;
         const auto alert = [&form](const char *symbol) {
             form->HandleAlert(QByteArray("QS\r\naction=add&last=1&change=1&last0=1&change0=1&symbol=") + symbol
                               + "&symbol0=" + symbol);

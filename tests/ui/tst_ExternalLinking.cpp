@@ -1,4 +1,4 @@
-#include "client/ui/SymbolLink.h"
+#include "client/core/TSettingsStore.h"
 #include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TKestrovaGenericConnector2X.h"
 #include "client/ui/grids/TBollingerGrid.h"
@@ -6,7 +6,6 @@
 #include "client/ui/grids/TPointsTopListGrid.h"
 #include "client/ui/grids/TQuickStrikeGrid.h"
 #include "client/ui/grids/TSymbolOnlyGrid.h"
-#include "shared/Exception.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -99,9 +98,16 @@ class TestExternalLinking : public QObject
     Q_OBJECT
 
     QTemporaryDir settingsDir;
+    std::unique_ptr<TSettingsStore> store;
     std::unique_ptr<TExternalLinkingWindow> window;
 
     TKestrovaGenericConnector2X &Connector() { return *window->Connector(); }
+
+    // Clicked symbols go to the window, as the program wires every grid.
+    void SendToWindow(TGridFrame *grid)
+    {
+        grid->SetSymbolSender([this](const QString &symbol) { window->SendSymbol(symbol); });
+    }
 
     void LinkTo(TLinkTarget target, int port = 0, const QString &text = QString())
     {
@@ -123,41 +129,41 @@ private Q_SLOTS:
     void init()
     {
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Kestrova", "Corvane Alerts").clear();
-        window = std::make_unique<TExternalLinkingWindow>();
+        store = std::make_unique<TSettingsStore>();
+        window = std::make_unique<TExternalLinkingWindow>(*store);
     }
 
-    void cleanup() { window.reset(); }
+    void cleanup()
+    {
+        window.reset();
+        store.reset();
+    }
 
     void windowComesUpOnlyWithoutAWorkingLink()
     {
-        QCOMPARE(ExternalLinkingWindow(), window.get());
         QCOMPARE(window->windowTitle(), QStringLiteral("External Linking Window"));
         QCOMPARE(window->size(), QSize(443, 440));
         QVERIFY(window->isHidden());
 
-        SendSymbol(QStringLiteral("IBM")); // the way every grid hands a symbol on
+        window->SendSymbol(QStringLiteral("IBM")); // where the program sends every grid's symbols
         QCOMPARE(Connector().Symbol(), QStringLiteral("IBM"));
         QCOMPARE(Connector().LinkStatus(), 0);
         QVERIFY(window->isVisible());
         QVERIFY(Connector().StatusText().startsWith(QStringLiteral("Not linked")));
         window->showMinimized();
-        SendSymbol(QStringLiteral("IBM"));
+        window->SendSymbol(QStringLiteral("IBM"));
         QVERIFY(window->isVisible() && !(window->windowState() & Qt::WindowMinimized));
 
         window->hide();
         LinkTo(TLinkTarget::ltClipboard);
         for (int click = 0; click < 2; ++click) { // the same symbol goes out every time
             QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
-            SendSymbol(QStringLiteral("MSFT"));
+            window->SendSymbol(QStringLiteral("MSFT"));
             QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("MSFT"));
             QCOMPARE(Connector().LinkStatus(), 1);
         }
         QVERIFY(window->isHidden());
 
-        QVERIFY_THROWS_EXCEPTION(EAssertionFailed, TExternalLinkingWindow()); // one per program
-        window.reset();
-        QVERIFY(!ExternalLinkingWindow());
-        SendSymbol(QStringLiteral("IBM")); // nobody receives it; nothing happens
     }
 
     // A symbol that would carry a second line or look like another ticker is refused,
@@ -180,7 +186,7 @@ private Q_SLOTS:
         QFETCH(bool, sent);
         LinkTo(TLinkTarget::ltClipboard);
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        SendSymbol(symbol);
+        window->SendSymbol(symbol);
         QCOMPARE(QGuiApplication::clipboard()->text(), sent ? symbol : QStringLiteral("before"));
         QCOMPARE(Connector().LinkStatus(), sent ? 1 : 0);
         QCOMPARE(window->isVisible(), !sent);
@@ -195,6 +201,7 @@ private Q_SLOTS:
         QVERIFY(program.Listen());
         LinkTo(TLinkTarget::ltTcp, program.Port());
         TQuickStrikeGrid grid(nullptr);
+        SendToWindow(&grid);
         TQuickStrikeEntries entries(2);
         entries[0].Symbol = "IBM";
         entries[1].Symbol = "A;B";
@@ -243,6 +250,7 @@ private Q_SLOTS:
         LinkTo(TLinkTarget::ltTcp, program.Port());
         QWidget owner;
         TGridFrame *grid = make(&owner, 500);
+        SendToWindow(grid);
         // The header, five whole rows and half of the sixth.
         const int rowHeight = grid->DefaultRowHeight();
         grid->setGeometry(0, 0, 800, 6 * rowHeight + rowHeight / 2);
@@ -279,6 +287,7 @@ private Q_SLOTS:
         LinkTo(TLinkTarget::ltTcp, program.Port());
         QWidget owner;
         TGridFrame *grid = make(&owner, 500);
+        SendToWindow(grid);
         grid->setGeometry(0, 0, 800, 6 * grid->DefaultRowHeight() + grid->DefaultRowHeight() / 2);
         owner.show();
         owner.activateWindow();
@@ -331,6 +340,7 @@ private Q_SLOTS:
         LinkTo(TLinkTarget::ltTcp, program.Port());
         QWidget owner;
         auto *grid = static_cast<TQuickStrikeGrid *>(LongList<TQuickStrikeGrid, TQuickStrikeEntries>(&owner, 20));
+        SendToWindow(grid);
         grid->setGeometry(0, 0, 800, 8 * grid->DefaultRowHeight());
         owner.show();
         grid->setFocus();
@@ -503,8 +513,10 @@ private Q_SLOTS:
         Q_EMIT hostEdit->editingFinished();
         Connector().findChild<QSpinBox *>(QStringLiteral("PortBox"))->setValue(7001);
 
+        // The next run: a fresh store and window.
         window.reset();
-        window = std::make_unique<TExternalLinkingWindow>();
+        store = std::make_unique<TSettingsStore>();
+        window = std::make_unique<TExternalLinkingWindow>(*store);
         QCOMPARE(Connector().Settings().Target, TLinkTarget::ltTcp);
         QCOMPARE(Connector().Settings().Host, QStringLiteral("localhost"));
         QCOMPARE(Connector().findChild<QSpinBox *>(QStringLiteral("PortBox"))->value(), 7001);

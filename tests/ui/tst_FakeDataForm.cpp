@@ -1,5 +1,6 @@
 #include "client/core/TMainConnection.h"
 #include "client/ui/TFakeDataForm.h"
+#include "shared/TIniFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,6 +29,7 @@ class TestFakeDataForm : public QObject
     std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<TMainConnection> connection;
     QVector<QByteArray> dispatched;
+    TSubscription dispatchWatch;
 
 private Q_SLOTS:
     void init()
@@ -36,9 +38,10 @@ private Q_SLOTS:
         folder = std::make_unique<QTemporaryDir>();
         QVERIFY(folder->isValid());
         QVERIFY(QDir::setCurrent(folder->path()));
-        connection = std::make_unique<TMainConnection>(QStringLiteral("KVX.ini"), TMainConnection::TTickSource::Caller);
+        connection = std::make_unique<TMainConnection>(TIniFile(QStringLiteral("KVX.ini")),
+                                                       TMainConnection::TTickSource::Caller);
         dispatched.clear();
-        connection->AddAlertCallback([this](const QByteArray &body) { dispatched.append(body); });
+        dispatchWatch = connection->SubscribeAlerts([this](const QByteArray &body) { dispatched.append(body); });
     }
 
     void cleanup()

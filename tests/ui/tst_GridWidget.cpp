@@ -1,4 +1,3 @@
-#include "client/ui/SymbolLink.h"
 #include "client/ui/grids/TQuickStrikeGrid.h"
 #include "support/GridEntries.h"
 #include "support/TGridOnScreen.h"
@@ -62,12 +61,11 @@ private Q_SLOTS:
         grid_ = screen_.emplace().grid;
         QVERIFY(screen_->Show(QSize(500, 300), QRect(0, 0, 500, 300)));
         sent_.clear();
-        SetSymbolReceiver([this](const QString &symbol) { sent_ << symbol; });
+        grid_->SetSymbolSender([this](const QString &symbol) { sent_ << symbol; });
     }
 
     void cleanup()
     {
-        SetSymbolReceiver(nullptr);
         screen_.reset();
     }
 

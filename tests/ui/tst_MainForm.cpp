@@ -1,6 +1,7 @@
 #include "AzurevVersion.h"
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
+#include "client/core/TSettingsStore.h"
 #include "client/ui/MonitorFit.h"
 #include "client/ui/TElidedLabel.h"
 #include "client/ui/TExternalLinkingWindow.h"
@@ -14,7 +15,9 @@
 #include "shared/TZLibCompressor.h"
 #include "shared/TZLibDecompressor.h"
 #include "shared/WireFormat.h"
-#include "support/TRecordingAnnouncer.h"
+#include "support/TTestWindowServices.h"
+
+#include "../shared/support/PostedEvents.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -37,6 +40,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -142,30 +146,38 @@ class TestMainForm : public QObject
     std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<QTemporaryDir> settingsFolder;
     TAlertForms madeWindows;
+    // The program's main connection, exclude list and announcer, for the whole test.
+    std::optional<TTestWindowServices> world;
+    // What one run of the program reads at its start, and its one external linking window.
+    struct TRun
+    {
+        TIniFile Ini{QStringLiteral("KVX.ini")};
+        TSettingsStore Store;
+        TExternalLinkingWindow Linking{Store};
+    };
+    std::unique_ptr<TRun> run;
 
     // A program start: KVX.ini from the test's folder, settings from its own store.
     std::unique_ptr<TMainForm> Start()
     {
-        auto form = std::make_unique<TMainForm>();
+        run = std::make_unique<TRun>();
+        auto form = std::make_unique<TMainForm>(
+            TMainFormServices{world->Services(), run->Ini, run->Store, run->Linking});
         madeWindows += form->AlertWindows();
         return form;
     }
 
     // A program end: the user closes the main window.
-    static void Stop(std::unique_ptr<TMainForm> &form)
+    void Stop(std::unique_ptr<TMainForm> &form)
     {
         QSignalSpy closed(form.get(), &TMainForm::Closed);
         QVERIFY(form->close());
         QCOMPARE(closed.count(), 1);
         form.reset();
+        run.reset();
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        new TExternalLinkingWindow(); // one per program, kept for the run
-    }
-
     void init()
     {
         folder = std::make_unique<QTemporaryDir>();
@@ -174,13 +186,15 @@ private Q_SLOTS:
         QVERIFY(QDir::setCurrent(folder->path()));
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder->path());
         WriteIni(ThreeWindows);
+        world.emplace();
     }
 
     void cleanup()
     {
         // Alert windows outlive the main window in the program; here they go now.
         qDeleteAll(std::exchange(madeWindows, {}));
-        ExcludeList().Clear();
+        run.reset();
+        world.reset();
         QVERIFY(QDir::setCurrent(QDir::tempPath()));
     }
 
@@ -213,7 +227,7 @@ private Q_SLOTS:
         for (const TAlertForm *window : form->AlertWindows()) {
             QVERIFY(!window->isVisible()); // a first run shows none of them
             QCOMPARE(window->font(), form->AlertFont());
-            QVERIFY(GetMainConnection().Categories().contains(window->Subscription()));
+            QVERIFY(world->Connection.Categories().contains(window->Subscription()));
         }
         if (listed.size() == 3)
             QCOMPARE(form->AlertWindows()[2]->PlacementName(), QStringLiteral("QS-b"));
@@ -257,7 +271,7 @@ private Q_SLOTS:
         QCOMPARE(form->windowTitle(), caption);
         QCOMPARE(!Child<QPushButton>(form.get(), "QuickStrikeExcludeButton")->isHidden(), excludeButton);
         // A symbol with a control character is refused, kept or not.
-        QCOMPARE(ExcludeList().Items(), kept.filter(QStringLiteral("IBM")));
+        QCOMPARE(world->Excludes.Items(), kept.filter(QStringLiteral("IBM")));
     }
 
     // Excluded from a QuickStrike window's menu, the symbol is in the editor and the
@@ -272,7 +286,7 @@ private Q_SLOTS:
         share->AimAt(ibm);
         share->ExcludeAction()->trigger();
 
-        TQuickstrikeExcludeForm excludeForm;
+        TQuickstrikeExcludeForm excludeForm(world->Excludes);
         form->SetQuickstrikeExcludeForm(&excludeForm);
         QString edited;
         QTimer::singleShot(0, [&excludeForm, &edited] {
@@ -286,7 +300,7 @@ private Q_SLOTS:
         QVERIFY(!share->ExcludeAction()->isVisible());
         QCOMPARE(share->IncludeAction()->text(), QStringLiteral("Include IBM"));
         share->IncludeAction()->trigger();
-        QCOMPARE(ExcludeList().Count(), 0);
+        QCOMPARE(world->Excludes.Count(), 0);
     }
 
     void placementsUserAndFontSurviveARestart_data()
@@ -389,10 +403,10 @@ private Q_SLOTS:
 
     void withoutTheNewKeysNothingSoundsAndNothingIsWritten()
     {
-        TRecordingAnnouncer announcer;
+        const TRecordingAnnouncer &announcer = world->Announcer;
         auto form = Start();
         for (const char *body : {"QS\r\nsymbol=IBM&last=1", "QS\r\nsymbol=IBM&last=2", "BB\r\naction=add&symbol=X"})
-            GetMainConnection().DispatchAlert(true, body, TMessageToServer());
+            world->Connection.DispatchAlert(true, body, TMessageToServer());
         QCOMPARE(form->AlertWindows()[0]->Kind().RowCount(), 2);
         Stop(form);
         QCOMPARE(announcer.Calls, QStringList());
@@ -442,20 +456,20 @@ private Q_SLOTS:
         auto form = Start();
         QVERIFY(!keepBox(form)->isChecked()); // off by default
         keepBox(form)->setChecked(keepFirst);
-        ExcludeList().Add(QStringLiteral("IBM"));
-        ExcludeList().Add(QStringLiteral("aapl"));
+        world->Excludes.Add(QStringLiteral("IBM"));
+        world->Excludes.Add(QStringLiteral("aapl"));
         Stop(form);
 
-        ExcludeList().Clear(); // every run starts with an empty list
+        world->Excludes.Clear(); // every run starts with an empty list
         form = Start();
-        QTEST(ExcludeList().Items(), "secondStart");
+        QTEST(world->Excludes.Items(), "secondStart");
         QCOMPARE(keepBox(form)->isChecked(), keepFirst);
         keepBox(form)->setChecked(keepSecond);
         Stop(form);
 
-        ExcludeList().Clear();
+        world->Excludes.Clear();
         form = Start();
-        QTEST(ExcludeList().Items(), "thirdStart");
+        QTEST(world->Excludes.Items(), "thirdStart");
         QCOMPARE(Store().contains(QStringLiteral("Main/ExcludeList")), keepSecond);
         if (keepSecond) // a list, not a text in which a line break could make two symbols
             QCOMPARE(Store().value(QStringLiteral("Main/ExcludeList")).typeId(), QMetaType::QStringList);
@@ -560,7 +574,7 @@ private Q_SLOTS:
             const QRect placed = form->AlertWindows()[i]->geometry();
             QVERIFY(screen.contains(placed) && !placed.intersects(form->geometry()));
         }
-        QCOMPARE(ExcludeList().Count(), 10000);
+        QCOMPARE(world->Excludes.Count(), 10000);
     }
 
     // The client area is what is kept, so a framed window comes back exactly where and as
@@ -599,7 +613,7 @@ private Q_SLOTS:
                                + QString(200, u'x');
         auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
         label->SetFullText(reason);
-        QTest::qWait(50);
+        QVERIFY(HandleEventsPostedSoFar()); // the label laid out anew
         QCOMPARE(form->size(), size);
         QVERIFY(form->minimumSizeHint().width() <= size.width());
         QCOMPARE(label->toolTip(), PlainTextToolTip(reason));
@@ -647,7 +661,7 @@ private Q_SLOTS:
         Child<QLabel>(form.get(), "AlertRateLabel")->setText(QStringLiteral("1,234 alerts/min"));
         auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
         label->SetFullText(status);
-        QTest::qWait(50);
+        QVERIFY(HandleEventsPostedSoFar()); // the label laid out anew
         // Nothing is cut short; only spaces go where lines break.
         QCOMPARE(label->ShownLines().join(QString()).remove(u' '), QString(status).remove(u' '));
         // Nor does the readout push the window larger than it was made.
@@ -677,7 +691,7 @@ private Q_SLOTS:
     void alertsShowInTheSparklineAndTheCountPerMinute()
     {
         auto form = Start();
-        GetMainConnection().DispatchAlert(true, "QS\r\nsymbol=IBM", TMessageToServer());
+        world->Connection.DispatchAlert(true, "QS\r\nsymbol=IBM", TMessageToServer());
         auto *sparkline = Child<TSparkline>(form.get(), "AlertSparkline");
         QTRY_VERIFY(!sparkline->Values().isEmpty() && sparkline->Values().constLast() > 0);
         QCOMPARE(sparkline->Values().size(), 30);
@@ -709,14 +723,14 @@ private Q_SLOTS:
     {
         WriteIni("[General]\nexclude list=1\n");
         auto form = Start();
-        TExternalLinkingWindow *linking = ExternalLinkingWindow();
+        TExternalLinkingWindow *linking = &run->Linking;
         linking->setWindowState(Qt::WindowMinimized);
         QTest::mouseClick(Child<QPushButton>(form.get(), "ConfigureExternalLinkingButton"), Qt::LeftButton);
         QVERIFY(linking->isVisible());
         QVERIFY(!linking->isMinimized());
         linking->hide();
 
-        TQuickstrikeExcludeForm excludeForm;
+        TQuickstrikeExcludeForm excludeForm(world->Excludes);
         form->SetQuickstrikeExcludeForm(&excludeForm);
         QTimer::singleShot(0, [&excludeForm] {
             QCOMPARE(QApplication::activeModalWidget(), &excludeForm);
@@ -724,7 +738,7 @@ private Q_SLOTS:
             excludeForm.accept();
         });
         QTest::mouseClick(Child<QPushButton>(form.get(), "QuickStrikeExcludeButton"), Qt::LeftButton);
-        QCOMPARE(ExcludeList().Items(), QStringList({QStringLiteral("aapl"), QStringLiteral("IBM")}));
+        QCOMPARE(world->Excludes.Items(), QStringList({QStringLiteral("aapl"), QStringLiteral("IBM")}));
     }
 
     // Watched from the server's side: the one order of the two calls cannot be told
@@ -732,7 +746,7 @@ private Q_SLOTS:
     void loginSendsTheTypedCredentialsAndSubscribesTheWindows()
     {
         TLoopbackServer server;
-        GetMainConnection().SetServerAddress(server.Address());
+        world->Connection.SetServerAddress(server.Address());
         auto form = Start();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -760,8 +774,8 @@ private Q_SLOTS:
         QCOMPARE(server.Connections, 2);
 
         // Leaves the shared connection idle for the tests after this one.
-        GetMainConnection().SetUsername(QByteArray());
-        GetMainConnection().SetServerAddress(QStringLiteral("127.0.0.1:1"));
+        world->Connection.SetUsername(QByteArray());
+        world->Connection.SetServerAddress(QStringLiteral("127.0.0.1:1"));
         // No session connected: the readout says so in red.
         QTRY_COMPARE_WITH_TIMEOUT(readout->palette().color(QPalette::WindowText), QColor(Qt::red), NetworkWaitMs);
     }
@@ -821,7 +835,7 @@ private Q_SLOTS:
         QFETCH(QString, hint);
         QFETCH(QString, emptyField);
         TLoopbackServer server;
-        GetMainConnection().SetServerAddress(server.Address());
+        world->Connection.SetServerAddress(server.Address());
         auto form = Start();
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
@@ -841,8 +855,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Connected!"), NetworkWaitMs);
         QCOMPARE(server.Connections, 1);
 
-        GetMainConnection().SetUsername(QByteArray());
-        GetMainConnection().SetServerAddress(QStringLiteral("127.0.0.1:1"));
+        world->Connection.SetUsername(QByteArray());
+        world->Connection.SetServerAddress(QStringLiteral("127.0.0.1:1"));
     }
 };
 

@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 
 // Generous: the flush comes 250 ms after the first line of a burst.
@@ -31,16 +33,18 @@ class TestMiscDebugWindow : public QObject
 {
     Q_OBJECT
 
+    std::optional<TDebugWindowRoute> route;
+
 private Q_SLOTS:
     void initTestCase()
     {
-        InstallDebugWindow();
+        route.emplace();
     }
 
     void noReportMeansNoWindow()
     {
         QCoreApplication::processEvents();
-        QVERIFY(!MiscDebugWindow());
+        QVERIFY(!route->Window());
         for (QWidget *widget : QApplication::topLevelWidgets())
             QVERIFY(!widget->isVisible());
     }
@@ -48,7 +52,7 @@ private Q_SLOTS:
     void theFirstReportMakesAndShowsTheWindow()
     {
         ReportException(ENamedError(QStringLiteral("went wrong")), QStringLiteral("Unit, TThing.Step"));
-        TMiscDebugWindow *window = MiscDebugWindow();
+        TMiscDebugWindow *window = route->Window();
         QVERIFY(window);
         QVERIFY(window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("Kestrova Debug Window"));
@@ -64,7 +68,7 @@ private Q_SLOTS:
 
     void aBurstIsWrittenOutTogetherAsOneLinePerReport()
     {
-        TMiscDebugWindow *window = MiscDebugWindow();
+        TMiscDebugWindow *window = route->Window();
         QVERIFY(window);
         const int before = LogLines(window).size();
 
@@ -84,7 +88,7 @@ private Q_SLOTS:
 
     void closingHidesAndTheNextReportBringsItBackMinimised()
     {
-        TMiscDebugWindow *window = MiscDebugWindow();
+        TMiscDebugWindow *window = route->Window();
         QVERIFY(window);
         QTRY_VERIFY_WITH_TIMEOUT(!window->FlushArmed(), FlushWaitMs);
         const QStringList earlier = LogLines(window);
@@ -92,7 +96,7 @@ private Q_SLOTS:
 
         QVERIFY(window->close());
         QVERIFY(!window->isVisible());
-        QCOMPARE(MiscDebugWindow(), window); // kept, not destroyed
+        QCOMPARE(route->Window(), window); // kept, not destroyed
 
         DebugOutput(QStringLiteral("after close"));
         QVERIFY(window->isVisible());
@@ -105,7 +109,7 @@ private Q_SLOTS:
     // lines come in one burst or flush by flush.
     void onlyTheNewestLinesAreKept()
     {
-        TMiscDebugWindow *window = MiscDebugWindow();
+        TMiscDebugWindow *window = route->Window();
         QVERIFY(window);
         const int total = 2 * TMiscDebugWindow::MostLines + 500;
         for (int i = 0; i < total; ++i)
@@ -129,7 +133,7 @@ private Q_SLOTS:
         if (QGuiApplication::platformName() == QLatin1String("offscreen"))
             QSKIP("the offscreen platform activates every window it shows; this needs a window manager");
         DebugOutput(QStringLiteral("before trading"));
-        TMiscDebugWindow *window = MiscDebugWindow();
+        TMiscDebugWindow *window = route->Window();
         QVERIFY(window);
         window->hide();
         QWidget trading;

@@ -8,6 +8,8 @@ class TestQuickstrikeExcludeForm : public QObject
 {
     Q_OBJECT
 
+    TExcludeList excludes;
+
     // One edit cycle: once the modal dialog is up, the user types text and leaves with
     // the named button, or with Escape when there is none.
     static void EditAndLeave(TQuickstrikeExcludeForm &form, const QString &typed, const QString &button)
@@ -26,23 +28,23 @@ class TestQuickstrikeExcludeForm : public QObject
     }
 
 private Q_SLOTS:
-    void init() { ExcludeList().Clear(); }
+    void init() { excludes.Clear(); }
 
     void updateSortsAndMergesTheList()
     {
-        TQuickstrikeExcludeForm form;
+        TQuickstrikeExcludeForm form(excludes);
         QCOMPARE(form.windowTitle(), QStringLiteral("Quickstrike Exclude"));
         QCOMPARE(form.findChild<QPushButton *>(QStringLiteral("OKButton"))->text(), QStringLiteral("Update"));
         QVERIFY(form.findChild<QPushButton *>(QStringLiteral("OKButton"))->isDefault());
 
         EditAndLeave(form, QStringLiteral("IBM\naapl\nibm\n\n"), QStringLiteral("OKButton"));
-        QCOMPARE(ExcludeList().Items(), QStringList({"aapl", "IBM"}));
+        QCOMPARE(excludes.Items(), QStringList({"aapl", "IBM"}));
         QCOMPARE(form.SymbolsMemo()->toPlainText(), QStringLiteral("aapl\nIBM"));
 
         // Lines are taken as typed: a blank around a symbol makes another text.
         EditAndLeave(form, QStringLiteral("IBM\n IBM"), QStringLiteral("OKButton"));
-        QCOMPARE(ExcludeList().Items().size(), 2);
-        QVERIFY(ExcludeList().Contains(QStringLiteral("ibm")) && ExcludeList().Contains(QStringLiteral(" IBM")));
+        QCOMPARE(excludes.Items().size(), 2);
+        QVERIFY(excludes.Contains(QStringLiteral("ibm")) && excludes.Contains(QStringLiteral(" IBM")));
 
         // A line with a control character is refused, so it can never split into two.
         EditAndLeave(form, QStringLiteral("IBM\nA\u0007B"), QStringLiteral("OKButton"));
@@ -59,10 +61,10 @@ private Q_SLOTS:
     void cancelAndEscapeRestoreTheListInForce()
     {
         QFETCH(QString, button);
-        TQuickstrikeExcludeForm form;
+        TQuickstrikeExcludeForm form(excludes);
         EditAndLeave(form, QStringLiteral("MSFT\nibm"), QStringLiteral("OKButton"));
         EditAndLeave(form, QStringLiteral("ZZZ"), button);
-        QCOMPARE(ExcludeList().Items(), QStringList({"ibm", "MSFT"}));
+        QCOMPARE(excludes.Items(), QStringList({"ibm", "MSFT"}));
         QCOMPARE(form.SymbolsMemo()->toPlainText(), QStringLiteral("ibm\nMSFT"));
     }
 };

@@ -1,4 +1,3 @@
-#include "client/ui/SymbolLink.h"
 #include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TQtCanvas.h"
 #include "client/ui/grids/TSmbTopListFullGrid.h"
@@ -109,6 +108,10 @@ class TestSmbTopListFullGrid : public QObject
     QStringList sent_;
 
     void SetSeconds(double seconds) { clock_ = Start + qRound64(seconds * 1000); }
+    void RecordSymbols(TGridUnderTest &under)
+    {
+        under.grid->SetSymbolSender([this](const QString &symbol) { sent_.append(symbol); });
+    }
 
 private Q_SLOTS:
     void init()
@@ -116,13 +119,11 @@ private Q_SLOTS:
         SetSeconds(0);
         SetSteadyNowFunction([this] { return clock_; });
         sent_.clear();
-        SetSymbolReceiver([this](const QString &symbol) { sent_.append(symbol); });
     }
 
     void cleanup()
     {
         SetSteadyNowFunction({});
-        SetSymbolReceiver({});
     }
 
     void constructionNeedsAnOwner()
@@ -464,6 +465,7 @@ private Q_SLOTS:
     void clicksAndKeysLinkEachNewSymbolOnce()
     {
         TGridUnderTest under;
+        RecordSymbols(under);
         under.owner.resize(400, 300);
         under.grid->resize(400, 300);
         under.owner.show();
@@ -555,7 +557,7 @@ private Q_SLOTS:
     {
         TGridUnderTest under;
         under.grid->SetEntries(Entries({"A", "B"}));
-        SetSymbolReceiver([](const QString &) { throw std::runtime_error("no link"); });
+        under.grid->SetSymbolSender([](const QString &) { throw std::runtime_error("no link"); });
         under.grid->SetRow(2);
         QCOMPARE(under.grid->Row(), 2);
         QCOMPARE(under.grid->LastLinkedSymbol(), QStringLiteral("B"));
@@ -564,6 +566,7 @@ private Q_SLOTS:
     void selectionAfterASort()
     {
         TGridUnderTest under;
+        RecordSymbols(under);
         under.grid->SetEntries(Entries({"A", "B", "C"}));
         // The first order leaves no row selected.
         QCOMPARE(under.grid->Row(), -1);

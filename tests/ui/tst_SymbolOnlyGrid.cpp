@@ -1,4 +1,3 @@
-#include "client/ui/SymbolLink.h"
 #include "client/ui/grids/TSymbolOnlyGrid.h"
 #include "support/TGridOnScreen.h"
 #include "support/TRecordingCanvas.h"
@@ -69,12 +68,11 @@ private Q_SLOTS:
         grid_->resize(SizeFor(2, 3));
         list_.clear();
         sent_.clear();
-        SetSymbolReceiver([this](const QString &symbol) { sent_ << symbol; });
+        grid_->SetSymbolSender([this](const QString &symbol) { sent_ << symbol; });
     }
 
     void cleanup()
     {
-        SetSymbolReceiver(nullptr);
         screen_.reset();
     }
 

@@ -21,9 +21,10 @@
 
 #include "client/core/TMainConnection.h"
 #include "client/core/kinds/NewestFirstKinds.h"
+#include "client/ui/TAlertAnnouncer.h"
 #include "client/ui/TAlertForm.h"
-#include "client/ui/TExternalLinkingWindow.h"
 #include "client/ui/TMainForm.h"
+#include "client/ui/TProgramParts.h"
 #include "client/ui/TQuickstrikeExcludeForm.h"
 #include "shared/MemoryReturn.h"
 #include "shared/TIniFile.h"
@@ -108,11 +109,11 @@ struct TMemoryMark
 
 // The heap a JF window holds beyond its rows: one made afresh from its ini section,
 // shown and painted, measured, and destroyed again.
-qint64 EmptyJFWindowKb(int sectionIndex)
+qint64 EmptyJFWindowKb(const TAlertFormServices &services, const TIniFile &ini, int sectionIndex)
 {
     const qint64 before = HeapInUseKb();
-    auto window = std::make_unique<TAlertForm>();
-    window->LoadConfiguration(TIniFile(QStringLiteral("KVX.ini")), "Alert Window " + QByteArray::number(sectionIndex));
+    auto window = std::make_unique<TAlertForm>(services);
+    window->LoadConfiguration(ini, "Alert Window " + QByteArray::number(sectionIndex));
     window->show();
     window->grab();
     QCoreApplication::processEvents();
@@ -124,8 +125,8 @@ qint64 EmptyJFWindowKb(int sectionIndex)
 // JF windows, and with them their rows. Their heap, less that of an empty JF window,
 // gives the bytes of one row, and so how much of the growth since the first minute
 // the rows added since then account for.
-void MeasureJFRows(std::unique_ptr<TMainForm> &mainForm, const TAlertForms &windows, const TMemoryMark &end,
-                   const TMemoryMark &firstMinute)
+void MeasureJFRows(std::unique_ptr<TMainForm> &mainForm, const TMainFormServices &services,
+                   const TAlertForms &windows, const TMemoryMark &end, const TMemoryMark &firstMinute)
 {
     mainForm.reset();
     const qint64 heapBeforeKb = HeapInUseKb();
@@ -143,7 +144,7 @@ void MeasureJFRows(std::unique_ptr<TMainForm> &mainForm, const TAlertForms &wind
     ReturnFreeHeapPagesNow();
     const qint64 afterFreeingKb = ResidentKb();
     const qint64 heldKb = heapBeforeKb - HeapInUseKb();
-    const qint64 emptyWindowKb = EmptyJFWindowKb(jfSection);
+    const qint64 emptyWindowKb = EmptyJFWindowKb(services.AlertWindows, services.Ini, jfSection);
     const double rowKb = double(heldKb - jfWindows * emptyWindowKb) / double(end.JFRows);
     const qint64 rowsAddedKb = qRound64(rowKb * double(end.JFRows - firstMinute.JFRows));
     Print(QStringLiteral("jf-windows-held-kb %1 empty-jf-window-kb %2 jf-row-bytes %3 jf-rows-added-kb %4")
@@ -179,18 +180,21 @@ int main(int argc, char *argv[])
     parser.process(application);
     const int minutes = qMax(1, parser.value(minutesOption).toInt());
 
+    // Made as the program makes them, without sound or notifications.
+    TSilentAnnouncer announcer;
+    TProgramParts parts(announcer);
+    const TMainFormServices services = parts.MainFormServices();
+    TMainConnection &connection = parts.Connection();
     // On the heap, so that the end of the soak can destroy it before the JF windows.
-    auto mainForm = std::make_unique<TMainForm>();
-    TExternalLinkingWindow externalLinkingWindow;
-    TQuickstrikeExcludeForm quickstrikeExcludeForm;
+    auto mainForm = std::make_unique<TMainForm>(services);
+    TQuickstrikeExcludeForm quickstrikeExcludeForm(parts.Excludes());
     mainForm->SetQuickstrikeExcludeForm(&quickstrikeExcludeForm);
     mainForm->show();
     const TAlertForms windows = mainForm->AlertWindows();
     for (TAlertForm *window : windows)
         window->show();
 
-    // Counting alerts and sessions alongside the windows, which registered first.
-    TMainConnection &connection = GetMainConnection();
+    // Counting alerts and sessions alongside the windows, which subscribed first.
     TStallReporter stallReporter(stderr);
     qint64 sessionAlerts = 0;
     qint64 minuteAlerts = 0;
@@ -198,7 +202,7 @@ int main(int argc, char *argv[])
     qint64 minuteEmptyFrames = 0;
     int sessions = 0;
     bool working = false;
-    connection.AddAlertCallback([&](const QByteArray &body) {
+    const TSubscription alertCount = connection.SubscribeAlerts([&](const QByteArray &body) {
         // Empty frames on the alert stream carry no alert: a flood of them shows no
         // recovery.
         if (body.isEmpty()) {
@@ -218,10 +222,7 @@ int main(int argc, char *argv[])
         QApplication::quit();
     };
     // The main window shows the status; this watcher comes after it.
-    const std::function<void()> showStatus = connection.OnStatusChange;
-    connection.OnStatusChange = [&] {
-        if (showStatus)
-            showStatus();
+    const TSubscription statusWatch = connection.SubscribeStatus([&] {
         const QString status = connection.Status();
         Print(QStringLiteral("status ") + status);
         if (IsWorking(status) && !working) {
@@ -232,7 +233,7 @@ int main(int argc, char *argv[])
             working = false;
             Print(QStringLiteral("session %1 alerts %2").arg(sessions).arg(sessionAlerts));
         }
-    };
+    });
 
     mainForm->findChild<QLineEdit *>(QStringLiteral("UsernameEdit"))->setText(parser.value(userOption));
     mainForm->findChild<QLineEdit *>(QStringLiteral("PasswordEdit"))->setText(parser.value(passwordOption));
@@ -280,7 +281,7 @@ int main(int argc, char *argv[])
                   .arg(sessions).arg(totalAlerts).arg(firstMinuteKb).arg(kb).arg(PercentChange(firstMinuteKb, kb))
                   .arg(firstMinuteHeapKb).arg(heapKb).arg(PercentChange(firstMinuteHeapKb, heapKb))
                   .arg(firstMinuteJF).arg(jfEntries).arg(longestOverallMs));
-        MeasureJFRows(mainForm, windows, {kb, heapKb, jfEntries}, {firstMinuteKb, firstMinuteHeapKb, firstMinuteJF});
+        MeasureJFRows(mainForm, services, windows, {kb, heapKb, jfEntries}, {firstMinuteKb, firstMinuteHeapKb, firstMinuteJF});
         application.quit();
     });
     everyMinute.start();

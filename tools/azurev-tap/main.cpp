@@ -12,6 +12,7 @@
 #include "client/core/TMainConnection.h"
 #include "shared/DebugSink.h"
 #include "shared/SafeText.h"
+#include "shared/TIniFile.h"
 
 #include <QCoreApplication>
 
@@ -131,7 +132,8 @@ int main(int argc, char **argv)
     TTerminationSignals termination;
     termination.OnTerminate = [] { QCoreApplication::quit(); };
 
-    TMainConnection &connection = GetMainConnection();
+    const TIniFile ini(QStringLiteral("KVX.ini"));
+    TMainConnection connection(ini);
     if (!options.ServerAddress.isEmpty())
         connection.SetServerAddress(options.ServerAddress);
     for (const QByteArray &category : options.Categories)
@@ -139,21 +141,19 @@ int main(int argc, char **argv)
 
     TAlertJsonWriter writer(stdout);
     TStallReporter stallReporter(stderr);
-    connection.AddAlertCallback([&writer, &stallReporter](const QByteArray &body) {
+    // Dropped before the writer and the connection: nothing the connection does at
+    // its end may reach the writer.
+    const TSubscription alertOutput = connection.SubscribeAlerts([&writer, &stallReporter](const QByteArray &body) {
         writer.Write(body);
         if (!body.isEmpty())
             stallReporter.CountAlert();
     });
     stallReporter.StartIfRequested();
-    connection.OnStatusChange = [&connection] {
+    const TSubscription statusOutput = connection.SubscribeStatus([&connection] {
         PrintReport("status: ", connection.Status());
-    };
+    });
 
     connection.SetUsername(options.UserName);
     connection.SetPassword(password);
-    const int result = QCoreApplication::exec();
-    // The connection outlives the loop; nothing it does may reach the writer or the
-    // signal pipe from here on.
-    connection.OnStatusChange = nullptr;
-    return result;
+    return QCoreApplication::exec();
 }

@@ -14,9 +14,3 @@ bool TExcludeList::Add(const QString &symbol)
     symbols_.Add(symbol);
     return true;
 }
-
-TExcludeList &ExcludeList()
-{
-    static TExcludeList list;
-    return list;
-}

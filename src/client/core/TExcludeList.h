@@ -26,6 +26,3 @@ public:
 private:
     TSortedSymbolList symbols_;
 };
-
-// The program's one exclude list.
-TExcludeList &ExcludeList();

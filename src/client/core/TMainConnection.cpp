@@ -48,19 +48,9 @@ QVector<QByteArray> SplitLines(const QByteArray &text, int maxLines)
     return lines;
 }
 
-// Runs a window's handler; one broken window must not keep the news from the others.
-template <typename Call>
-void CallSwallowing(const Call &call)
-{
-    try {
-        call();
-    } catch (const std::exception &) {
-    }
-}
-
 } // namespace
 
-TMainConnection::TMainConnection(const QString &iniFileName, TTickSource ticks)
+TMainConnection::TMainConnection(const TIniFile &ini, TTickSource ticks)
     : wakeUp_(std::make_unique<TWakeMeSoon>())
 {
     wakeUp_->OnWakeUp = [this] { WakeUp(); };
@@ -70,7 +60,6 @@ TMainConnection::TMainConnection(const QString &iniFileName, TTickSource ticks)
     if (ticks == TTickSource::OwnTimer)
         timer_.start();
 
-    const TIniFile ini(iniFileName);
     settings_ = TConnectionSettings::Read(ini, StoredConnectionValue);
     status_ = settings_.Error;
 }
@@ -97,39 +86,6 @@ void TMainConnection::AddCategory(const QByteArray &category)
     categories_.insert(position, category);
 }
 
-void TMainConnection::AddAlertCallback(const TAlertCallback &callback, const QObject *owner)
-{
-    alertCallbacks_.append({callback, owner});
-    ForgetWhenDestroyed(owner);
-}
-
-void TMainConnection::AddLinkGapCallback(const TLinkGapCallback &callback, const QObject *owner)
-{
-    gapCallbacks_.append({callback, owner});
-    ForgetWhenDestroyed(owner);
-}
-
-void TMainConnection::AddStaleCallback(const std::function<void()> &callback, const QObject *owner)
-{
-    staleCallbacks_.append({callback, owner});
-    ForgetWhenDestroyed(owner);
-}
-
-void TMainConnection::ForgetWhenDestroyed(const QObject *owner)
-{
-    // The timer as the context: a main connection that goes first hears nothing more.
-    if (owner)
-        QObject::connect(owner, &QObject::destroyed, &timer_, [this](QObject *gone) { ForgetReceiversOf(gone); });
-}
-
-void TMainConnection::ForgetReceiversOf(const QObject *owner)
-{
-    const auto ownedByIt = [owner](const auto &receiver) { return receiver.Owner == owner; };
-    alertCallbacks_.removeIf(ownedByIt);
-    gapCallbacks_.removeIf(ownedByIt);
-    staleCallbacks_.removeIf(ownedByIt);
-}
-
 void TMainConnection::DispatchAlert(bool success, const QByteArray &body,
                                     const TMessageToServer &)
 {
@@ -140,16 +96,7 @@ void TMainConnection::DispatchAlert(bool success, const QByteArray &body,
     // Alerts typed into the fake data window while the link is down close no gap.
     if (session_ && sessionLoggedIn_)
         AlertsFlow();
-    // A receiver may register another one; only those present now get this body.
-    const QVector<TReceiver<TAlertCallback>> receivers = alertCallbacks_;
-    for (const TReceiver<TAlertCallback> &receiver : receivers) {
-        try {
-            if (receiver.Call)
-                receiver.Call(body);
-        } catch (const std::exception &) {
-            // One broken window must not keep the alert from the others.
-        }
-    }
+    alertListeners_.Notify(body);
 }
 
 void TMainConnection::SetUsername(const QByteArray &userName)
@@ -192,13 +139,7 @@ void TMainConnection::SetStatus(const QString &status)
     if (status == status_)
         return;
     status_ = status;
-    if (!OnStatusChange)
-        return;
-    try {
-        OnStatusChange();
-    } catch (const std::exception &) {
-        // The status line is cosmetic; its viewer's trouble is not ours.
-    }
+    statusListeners_.Notify();
 }
 
 void TMainConnection::WakeUp()
@@ -307,9 +248,7 @@ void TMainConnection::AlertsFlow()
 {
     sessionHadAlerts_ = true;
     if (gapLost_ != 0) {
-        const TLinkGap gap{std::exchange(gapLost_, 0), linkBack_};
-        for (const auto &receiver : QVector<TReceiver<TLinkGapCallback>>(gapCallbacks_))
-            CallSwallowing([&] { receiver.Call(gap); });
+        gapListeners_.Notify(TLinkGap{std::exchange(gapLost_, 0), linkBack_});
     }
     SetStale(false);
 }
@@ -319,8 +258,7 @@ void TMainConnection::SetStale(bool stale)
     if (stale == stale_)
         return;
     stale_ = stale;
-    for (const auto &receiver : QVector<TReceiver<std::function<void()>>>(staleCallbacks_))
-        CallSwallowing(receiver.Call);
+    staleListeners_.Notify();
 }
 
 void TMainConnection::DestroySession()
@@ -468,11 +406,4 @@ QString TMainConnection::LinkReadout() const
     else
         ago = QStringLiteral("%1 h").arg(locale.toString(seconds / 3600));
     return text + QStringLiteral(", last alert ") + ago + QStringLiteral(" ago");
-}
-
-TMainConnection &GetMainConnection()
-{
-    // Lives until the process ends.
-    static TMainConnection *const connection = new TMainConnection();
-    return *connection;
 }

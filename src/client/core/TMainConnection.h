@@ -5,6 +5,7 @@
 #include "client/core/TConnectionSettings.h"
 #include "client/core/TReconnectBackoff.h"
 #include "shared/LocalClock.h"
+#include "shared/TListeners.h"
 #include "shared/TTalkWithServer.h"
 
 #include <QByteArray>
@@ -16,16 +17,12 @@
 #include <memory>
 #include <optional>
 
+class TIniFile;
 class TWakeMeSoon;
-
-// Receives one alert body: the category line, CR LF, then the alert's fields.
-using TAlertCallback = std::function<void(const QByteArray &data)>;
-// Told of a link gap when alerts flow again after it, before the first of them.
-using TLinkGapCallback = std::function<void(const TLinkGap &gap)>;
 
 // The program's one link to the alert server: holds the credentials, keeps one session
 // at a time logged in, subscribed and pinged, replaces it when it ends or falls silent,
-// keeps a one-line status and hands every alert body to the registered receivers.
+// keeps a one-line status and hands every alert body to its listeners.
 class TMainConnection
 {
 public:
@@ -33,10 +30,9 @@ public:
     // calling TimerTick (tests drive time that way).
     enum class TTickSource { OwnTimer, Caller };
 
-    // Reads the server address from the ini file; nothing is sent before the first
-    // wake-up after credentials arrive.
-    explicit TMainConnection(const QString &iniFileName = QStringLiteral("KVX.ini"),
-                             TTickSource ticks = TTickSource::OwnTimer);
+    // Reads the server address and transport from the ini file; nothing is sent before
+    // the first wake-up after credentials arrive.
+    explicit TMainConnection(const TIniFile &ini, TTickSource ticks = TTickSource::OwnTimer);
     ~TMainConnection();
 
     TMainConnection(const TMainConnection &) = delete;
@@ -47,13 +43,28 @@ public:
     void AddCategory(const QByteArray &category);
     const QVector<QByteArray> &Categories() const { return categories_; }
 
-    // Receivers are called in registration order. One registered with an owner is
-    // dropped when the owner is destroyed, and with it everything it captured.
-    void AddAlertCallback(const TAlertCallback &callback, const QObject *owner = nullptr);
-    void AddLinkGapCallback(const TLinkGapCallback &callback, const QObject *owner = nullptr);
-    // Called whenever Stale() changes.
-    void AddStaleCallback(const std::function<void()> &callback, const QObject *owner = nullptr);
-    // The alert stream's answer handler: with success, hands the body to every receiver.
+    // Listeners are told in the order they subscribed, for as long as their handle lives.
+    // Each alert body: the category line, CR LF, then the alert's fields.
+    TSubscription SubscribeAlerts(std::function<void(const QByteArray &body)> listener)
+    {
+        return alertListeners_.Subscribe(std::move(listener));
+    }
+    // A link gap, when alerts flow again after it, before the first of them.
+    TSubscription SubscribeLinkGaps(std::function<void(const TLinkGap &gap)> listener)
+    {
+        return gapListeners_.Subscribe(std::move(listener));
+    }
+    // Whenever Stale() changes.
+    TSubscription SubscribeStale(std::function<void()> listener)
+    {
+        return staleListeners_.Subscribe(std::move(listener));
+    }
+    // Whenever Status() changes.
+    TSubscription SubscribeStatus(std::function<void()> listener)
+    {
+        return statusListeners_.Subscribe(std::move(listener));
+    }
+    // The alert stream's answer handler: with success, hands the body to every listener.
     void DispatchAlert(bool success, const QByteArray &body, const TMessageToServer &request);
 
     // Each starts over with a fresh session when the value changes, or whenever the
@@ -63,7 +74,6 @@ public:
     void ResetConnection();
 
     const QString &Status() const { return status_; }
-    std::function<void()> OnStatusChange;
 
     bool Stopped() const { return stopped_; }
     // True while a session's connection to the server is open.
@@ -91,15 +101,6 @@ public:
     void TimerTick();
 
 private:
-    template <typename Callback>
-    struct TReceiver
-    {
-        Callback Call;
-        const QObject *Owner = nullptr;
-    };
-
-    void ForgetWhenDestroyed(const QObject *owner);
-    void ForgetReceiversOf(const QObject *owner);
     bool HasCredentials() const;
     void SetStatus(const QString &status);
     void WakeUp();
@@ -152,11 +153,9 @@ private:
     // When the gap not yet shown began (0: none), and when the link last came back.
     TDateTime gapLost_ = 0;
     TDateTime linkBack_ = 0;
-    QVector<TReceiver<TAlertCallback>> alertCallbacks_;
-    QVector<TReceiver<TLinkGapCallback>> gapCallbacks_;
-    QVector<TReceiver<std::function<void()>>> staleCallbacks_;
+    TListeners<const QByteArray &> alertListeners_;
+    TListeners<const TLinkGap &> gapListeners_;
+    TListeners<> staleListeners_;
+    TListeners<> statusListeners_;
     QString status_;
 };
-
-// The process-wide main connection, made on first use from KVX.ini in the current folder.
-TMainConnection &GetMainConnection();

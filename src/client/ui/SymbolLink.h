@@ -4,7 +4,6 @@
 
 #include <functional>
 
-// The one way a symbol leaves a grid. The external-linking window installs its
-// SendSymbol here when it is created; tests install a recorder instead.
-void SendSymbol(const QString &symbol);
-void SetSymbolReceiver(std::function<void(const QString &)> receiver);
+// The one way a symbol leaves a grid: the program hands every grid the external-linking
+// window's SendSymbol; tests hand a recorder instead.
+using TSymbolSender = std::function<void(const QString &symbol)>;

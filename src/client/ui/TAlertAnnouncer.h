@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// Where an alert window's sounds and desktop notifications go. The program puts the
-// desktop's in place for its run; tests put their own in to see the calls without a
-// sound card or a tray.
+// Where an alert window's sounds and desktop notifications go. The program hands its
+// windows the desktop's; tests hand their own to see the calls without a sound card
+// or a tray.
 class TAlertAnnouncer
 {
 public:
@@ -16,7 +16,11 @@ public:
     virtual void ShowNotification(const QString &title, const QString &message) = 0;
 };
 
-// The announcer in place; one that stays silent while none is.
-TAlertAnnouncer &AlertAnnouncer();
-// Puts announcer in place (nullptr for none); the caller keeps it alive while it is.
-void SetAlertAnnouncer(TAlertAnnouncer *announcer);
+// For windows that must stay quiet: tools that measure and programs under test.
+class TSilentAnnouncer : public TAlertAnnouncer
+{
+public:
+    void Beep() override {}
+    void PlaySound(const QString &) override {}
+    void ShowNotification(const QString &, const QString &) override {}
+};

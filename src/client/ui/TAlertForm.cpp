@@ -1,7 +1,6 @@
 #include "client/ui/TAlertForm.h"
 
 #include "client/core/AlertParsing.h"
-#include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
 #include "client/ui/TAlertAnnouncer.h"
 #include "client/ui/TAlertShareMenu.h"
@@ -15,7 +14,6 @@
 #include <QContextMenuEvent>
 #include <QLocale>
 #include <QMenu>
-#include <QPointer>
 #include <QVBoxLayout>
 
 namespace {
@@ -25,10 +23,11 @@ constexpr TColor DefaultDataTextColor = clWhite;
 
 } // namespace
 
-TAlertForm::TAlertForm(QWidget *parent)
+TAlertForm::TAlertForm(const TAlertFormServices &services, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , list_(ExcludeList().Symbols())
-    , alarm_(ExcludeList().Symbols())
+    , services_(services)
+    , list_(services.Excludes.Symbols())
+    , alarm_(services.Excludes.Symbols())
 {
     setObjectName(QStringLiteral("AlertForm"));
     // Closing only hides the window; the main window can show it again.
@@ -50,28 +49,18 @@ TAlertForm::~TAlertForm() = default;
 
 void TAlertForm::FormCreate()
 {
-    // The main connection drops these when the window goes (only ever in tests and
-    // fuzzing); the guard covers a window destroyed while an alert is handed out.
-    QPointer<TAlertForm> self(this);
-    TMainConnection &connection = GetMainConnection();
-    connection.AddAlertCallback([self](const QByteArray &data) {
-        if (self)
-            self->HandleAlert(data);
-    }, this);
-    connection.AddLinkGapCallback([self](const TLinkGap &gap) {
-        if (self)
-            self->MarkLinkGap(gap);
-    }, this);
-    connection.AddStaleCallback([self] {
-        if (self)
-            self->ShowTitle();
-    }, this);
+    // Dropped when the window goes (only ever in tests and fuzzing), also while an
+    // alert is being handed out.
+    TMainConnection &connection = services_.Connection;
+    subscriptions_.push_back(connection.SubscribeAlerts([this](const QByteArray &data) { HandleAlert(data); }));
+    subscriptions_.push_back(connection.SubscribeLinkGaps([this](const TLinkGap &gap) { MarkLinkGap(gap); }));
+    subscriptions_.push_back(connection.SubscribeStale([this] { ShowTitle(); }));
     ShowTitle();
 }
 
 void TAlertForm::ShowTitle()
 {
-    setWindowTitle(GetMainConnection().Stale() ? title_ + QStringLiteral(" (stale)") : title_);
+    setWindowTitle(services_.Connection.Stale() ? title_ + QStringLiteral(" (stale)") : title_);
 }
 
 void TAlertForm::BuildMenus()
@@ -126,7 +115,8 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
         popup_ = new QMenu(this);
         popup_->setObjectName(QStringLiteral("SharePopup"));
     }
-    shareMenu_ = new TAlertShareMenu(popup_, grid_, title_, Kind().UsesExcludeList());
+    grid_->SetSymbolSender(services_.SendSymbol);
+    shareMenu_ = new TAlertShareMenu(popup_, grid_, title_, Kind().UsesExcludeList(), services_.Excludes);
     popup_->addSeparator();
     muteAction_ = popup_->addAction(QStringLiteral("Mute"));
     muteAction_->setObjectName(QStringLiteral("MuteMenuItem"));
@@ -176,7 +166,7 @@ void TAlertForm::CallOut(const QByteArray &data)
 
 void TAlertForm::Announce(const QString &title, const QString &message)
 {
-    TAlertAnnouncer &announcer = AlertAnnouncer();
+    TAlertAnnouncer &announcer = services_.Announcer;
     if (alarm_.PlaysBeep())
         announcer.Beep();
     else if (!alarm_.Sound().isEmpty())

@@ -3,6 +3,8 @@
 #include "client/core/TAlertAlarm.h"
 #include "client/core/TWindowList.h"
 #include "client/core/TAlertRate.h"
+#include "client/ui/TAlertFormServices.h"
+#include "shared/TListeners.h"
 
 #include <QByteArray>
 #include <QTimer>
@@ -10,6 +12,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -28,7 +31,7 @@ class TAlertForm : public QWidget
 
 public:
     // Registers the window for alerts at once, before it is configured.
-    explicit TAlertForm(QWidget *parent = nullptr);
+    explicit TAlertForm(const TAlertFormServices &services, QWidget *parent = nullptr);
     ~TAlertForm() override;
 
     // Reads the window's section (e.g. "Alert Window 0") and builds its grid.
@@ -92,6 +95,7 @@ private:
     // The configured title, with " (stale)" while the link is down.
     void ShowTitle();
 
+    TAlertFormServices services_;
     TWindowList list_;
     std::unique_ptr<TKindView> view_;
     QByteArray suffix_;
@@ -109,6 +113,8 @@ private:
     QMenu *popup_ = nullptr;
     TAlertShareMenu *shareMenu_ = nullptr;
     QAction *muteAction_ = nullptr;
+    // Last, so the connection stops calling before anything else of the window goes.
+    std::vector<TSubscription> subscriptions_;
 };
 
 // The alert windows in the order of their ini sections.

@@ -22,7 +22,7 @@ class TAlertShareMenu : public QObject
 public:
     // title names the window in the file name Export proposes.
     TAlertShareMenu(QMenu *menu, TGridFrame *grid, const QString &title, bool offerExclude,
-                    TExcludeList &excludes = ExcludeList());
+                    TExcludeList &excludes);
 
     // Called as the menu opens: the alert under this point of the grid's viewport is
     // the one the row items act on, as it shows now, whatever arrives while the menu

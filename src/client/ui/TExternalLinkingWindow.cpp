@@ -1,45 +1,23 @@
 #include "client/ui/TExternalLinkingWindow.h"
 
-#include "client/ui/SymbolLink.h"
 #include "client/ui/TKestrovaGenericConnector2X.h"
-#include "shared/Exception.h"
 
 #include <QVBoxLayout>
 
-namespace {
-
-TExternalLinkingWindow *&Instance()
-{
-    static TExternalLinkingWindow *instance = nullptr;
-    return instance;
-}
-
-} // namespace
-
-TExternalLinkingWindow::TExternalLinkingWindow(QWidget *parent)
+TExternalLinkingWindow::TExternalLinkingWindow(TSettingsStore &store, QWidget *parent)
     : QWidget(parent, Qt::Window)
 {
-    AZ_ASSERT_MSG(!Instance(), "There is only one external linking window.");
     setObjectName(QStringLiteral("ExternalLinkingWindow"));
     setWindowTitle(QStringLiteral("External Linking Window"));
     resize(443, 440);
     // Closing it only hides it; it must not end the program on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
-    FormCreate();
-
-    Instance() = this;
-    SetSymbolReceiver([this](const QString &symbol) { SendSymbol(symbol); });
+    FormCreate(store);
 }
 
-TExternalLinkingWindow::~TExternalLinkingWindow()
+void TExternalLinkingWindow::FormCreate(TSettingsStore &store)
 {
-    SetSymbolReceiver({});
-    Instance() = nullptr;
-}
-
-void TExternalLinkingWindow::FormCreate()
-{
-    connector_ = new TKestrovaGenericConnector2X(this);
+    connector_ = new TKestrovaGenericConnector2X(store, this);
     connector_->setObjectName(QStringLiteral("Connector"));
     connector_->setVisible(true);
     // A local program's answer comes later; a failure then brings the window up.
@@ -65,9 +43,4 @@ void TExternalLinkingWindow::ShowRestored()
     show();
     if (windowState() & Qt::WindowMinimized)
         setWindowState(windowState() & ~Qt::WindowMinimized);
-}
-
-TExternalLinkingWindow *ExternalLinkingWindow()
-{
-    return Instance();
 }

@@ -3,17 +3,18 @@
 #include <QWidget>
 
 class TKestrovaGenericConnector2X;
+class TSettingsStore;
 
 // The small window that hosts the connector and passes it every clicked symbol.
-// There is one per program; creating it makes it the receiver of every symbol that
-// leaves a grid, and it stays hidden until the trader needs to see the link set-up.
+// There is one per program, the receiver of every symbol that leaves a grid; it stays
+// hidden until the trader needs to see the link set-up.
 class TExternalLinkingWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TExternalLinkingWindow(QWidget *parent = nullptr);
-    ~TExternalLinkingWindow() override;
+    // The link set-up is kept in the store.
+    explicit TExternalLinkingWindow(TSettingsStore &store, QWidget *parent = nullptr);
 
     // Hands the symbol on; when the connector then reports no working link, the
     // window comes up so the trader can set one up.
@@ -24,10 +25,7 @@ public:
     TKestrovaGenericConnector2X *Connector() const { return connector_; }
 
 private:
-    void FormCreate();
+    void FormCreate(TSettingsStore &store);
 
     TKestrovaGenericConnector2X *connector_ = nullptr;
 };
-
-// The program's external-linking window, or nullptr before it is created.
-TExternalLinkingWindow *ExternalLinkingWindow();

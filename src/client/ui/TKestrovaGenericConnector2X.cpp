@@ -28,11 +28,12 @@ const TTargetChoice TargetChoices[] = {
 
 } // namespace
 
-TKestrovaGenericConnector2X::TKestrovaGenericConnector2X(QWidget *parent)
+TKestrovaGenericConnector2X::TKestrovaGenericConnector2X(TSettingsStore &store, QWidget *parent)
     : QWidget(parent)
+    , store_(store)
 {
     BuildPanel();
-    settings_.Load(TSettingsStore());
+    settings_.Load(store_);
     ShowSettings();
     connect(&delivery_.TcpLink(), &TTcpSymbolLink::Finished, this, [this](bool delivered, const QString &text) {
         ShowOutcome({delivered, false, text});
@@ -126,20 +127,21 @@ void TKestrovaGenericConnector2X::PanelEdited()
         settings_.UrlTemplate = urlEdit_->text();
     else
         statusLabel_->setText(refusal);
-    {
-        TSettingsStore store;
-        settings_.Save(store);
-    }
+    SaveSettings();
     ShowRowsOfTarget();
+}
+
+void TKestrovaGenericConnector2X::SaveSettings()
+{
+    settings_.Save(store_);
+    // Written out at once: a program that is killed still keeps the trader's set-up.
+    store_.Flush();
 }
 
 void TKestrovaGenericConnector2X::SetSettings(const TLinkSettings &settings)
 {
     settings_ = settings;
-    {
-        TSettingsStore store;
-        settings_.Save(store);
-    }
+    SaveSettings();
     ShowSettings();
 }
 

@@ -9,6 +9,7 @@ class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
+class TSettingsStore;
 
 // The connector that takes clicked symbols to another trading program. It is a panel
 // of its own in which the trader sets up where symbols go: the clipboard, a local
@@ -25,7 +26,8 @@ class TKestrovaGenericConnector2X : public QWidget
     Q_OBJECT
 
 public:
-    explicit TKestrovaGenericConnector2X(QWidget *parent = nullptr);
+    // The link set-up is read from the store and kept there.
+    explicit TKestrovaGenericConnector2X(TSettingsStore &store, QWidget *parent = nullptr);
     ~TKestrovaGenericConnector2X() override;
 
     const QString &Symbol() const { return symbol_; }
@@ -56,7 +58,9 @@ private:
     void ShowRowsOfTarget();
     // Takes the panel's fields into the settings and stores them.
     void PanelEdited();
+    void SaveSettings();
 
+    TSettingsStore &store_;
     QString symbol_;
     int linkStatus_ = 0;
     TLinkSettings settings_;

@@ -33,6 +33,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -98,8 +99,9 @@ bool IsPlausibleRectangle(qint64 left, qint64 top, qint64 width, qint64 height)
 
 } // namespace
 
-TMainForm::TMainForm(QWidget *parent)
+TMainForm::TMainForm(const TMainFormServices &services, QWidget *parent)
     : QWidget(parent, Qt::Window)
+    , services_(services)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Vadevor Azurev"));
@@ -114,7 +116,6 @@ TMainForm::TMainForm(QWidget *parent)
 TMainForm::~TMainForm()
 {
     FormDestroy();
-    GetMainConnection().OnStatusChange = nullptr;
 }
 
 void TMainForm::BuildControls()
@@ -252,16 +253,14 @@ QWidget *TMainForm::BuildWindowsTab()
 
 void TMainForm::FormCreate()
 {
-    TMainConnection &connection = GetMainConnection();
-    connection.OnStatusChange = [this] { StatusChanged(); };
+    statusSubscription_ = Connection().SubscribeStatus([this] { StatusChanged(); });
     StatusChanged();
 
-    settingsStore_ = std::make_unique<TSettingsStore>();
-    usernameEdit_->setText(settingsStore_->ReadString(MainSection, QStringLiteral("User"), QString()));
+    usernameEdit_->setText(services_.Store.ReadString(MainSection, QStringLiteral("User"), QString()));
     RestoreAlertFont();
     RestoreExcludeList();
 
-    const TIniFile ini(QStringLiteral("KVX.ini"));
+    const TIniFile &ini = services_.Ini;
     const QString caption = ini.ReadText("General", "title", windowTitle()) + ProgramVersion;
     // The task bar shows this caption. The application display name stays unset:
     // Qt would append it to every alert window's title, which must be its own.
@@ -273,7 +272,7 @@ void TMainForm::FormCreate()
     const auto isQuickStrike = [](const TAlertForm *window) { return window->Kind().UsesExcludeList(); };
     const bool quickStrikeWindow = std::any_of(alertWindows_.cbegin(), alertWindows_.cend(), isQuickStrike);
     quickStrikeExcludeButton_->setVisible(ini.ReadString("General", "exclude list", "0") == "1" || quickStrikeWindow
-                                          || ExcludeList().Count() > 0);
+                                          || Excludes().Count() > 0);
 
     RestoreMainPlace();
     TAlertForms unplaced;
@@ -292,13 +291,13 @@ void TMainForm::FocusFirstEmptyField()
 
 void TMainForm::StatusChanged()
 {
-    statusLabel_->SetFullText(GetMainConnection().Status());
+    statusLabel_->SetFullText(Connection().Status());
     RefreshLinkReadout();
 }
 
 void TMainForm::RefreshLinkReadout()
 {
-    const TMainConnection &connection = GetMainConnection();
+    const TMainConnection &connection = Connection();
     linkReadout_->setText(connection.LinkReadout());
     const TSteadyMs now = SteadyNowMs();
     alertSparkline_->SetValues(connection.AlertRate().Buckets(now));
@@ -316,9 +315,9 @@ void TMainForm::RefreshLinkReadout()
 void TMainForm::RestoreAlertFont()
 {
     alertFont_ = font();
-    alertFont_.setFamily(settingsStore_->ReadString(MainSection, QStringLiteral("FontName"), font().family()));
+    alertFont_.setFamily(services_.Store.ReadString(MainSection, QStringLiteral("FontName"), font().family()));
     // A size that is not positive names no font; the window's own size stays then.
-    const qint32 fontSize = settingsStore_->ReadInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(font()));
+    const qint32 fontSize = services_.Store.ReadInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(font()));
     if (fontSize > 0)
         alertFont_.setPointSize(std::min(fontSize, LargestFontSize));
 }
@@ -328,12 +327,12 @@ void TMainForm::CreateAlertWindows(const TIniFile &ini)
     const int count = ReadAlertWindowCount(ini);
     for (int n = 0; n < count; ++n) {
         // Alert windows have no owner: they live until the process ends.
-        auto *window = new TAlertForm();
+        auto *window = new TAlertForm(services_.AlertWindows);
         window->setFont(alertFont_);
         window->LoadConfiguration(ini, "Alert Window " + QByteArray::number(n));
         alertWindows_.append(window);
         alertWindowsListBox_->addItem(window->windowTitle());
-        GetMainConnection().AddCategory(window->Subscription());
+        Connection().AddCategory(window->Subscription());
     }
 }
 
@@ -342,7 +341,7 @@ void TMainForm::CreateAlertWindows(const TIniFile &ini)
 // height at every start.
 void TMainForm::RestoreMainPlace()
 {
-    const TSettingsStore &store = *settingsStore_;
+    const TSettingsStore &store = services_.Store;
     const QRect current = geometry();
     const qint32 width = store.ReadInteger(MainSection, QStringLiteral("Width"), current.width());
     const qint32 height = store.ReadInteger(MainSection, QStringLiteral("Height"), current.height());
@@ -368,7 +367,7 @@ void TMainForm::RestoreMainPlace()
 bool TMainForm::RestorePlacement(TAlertForm *window)
 {
     const QString section = PlacementSection(window);
-    const TSettingsStore &store = *settingsStore_;
+    const TSettingsStore &store = services_.Store;
     const QRect current = window->geometry();
     const qint32 width = store.ReadInteger(section, QStringLiteral("Width"), current.width());
     const qint32 height = store.ReadInteger(section, QStringLiteral("Height"), current.height());
@@ -397,7 +396,7 @@ bool TMainForm::RestorePlacement(TAlertForm *window)
 void TMainForm::SavePlacement(TAlertForm *window)
 {
     const QString section = PlacementSection(window);
-    TSettingsStore &store = *settingsStore_;
+    TSettingsStore &store = services_.Store;
     // The restored rectangle, also while the window is minimised or maximised.
     QRect normal = window->normalGeometry();
     if (!normal.isValid())
@@ -420,51 +419,51 @@ void TMainForm::SavePlacement(TAlertForm *window)
 
 void TMainForm::RestoreExcludeList()
 {
-    const bool keep = settingsStore_->ReadBool(MainSection, KeepExcludeListName, false);
+    const bool keep = services_.Store.ReadBool(MainSection, KeepExcludeListName, false);
     keepExcludeListCheckBox_->setChecked(keep);
     if (!keep)
         return;
     // Earlier versions kept the symbols as one text, one per line. The list refuses
     // line breaks in a symbol, so splitting every entry reads either form.
     QStringList symbols;
-    for (const QString &entry : settingsStore_->ReadStringList(MainSection, ExcludeListName))
+    for (const QString &entry : services_.Store.ReadStringList(MainSection, ExcludeListName))
         symbols += entry.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &symbol : symbols.mid(0, MostKeptExcludes))
-        ExcludeList().Add(symbol);
+        Excludes().Add(symbol);
 }
 
 void TMainForm::SaveExcludeList()
 {
     const bool keep = keepExcludeListCheckBox_->isChecked();
     // Turned off, the option forgets the kept symbols; never turned on, it writes nothing.
-    if (!keep && !settingsStore_->Contains(MainSection, KeepExcludeListName))
+    if (!keep && !services_.Store.Contains(MainSection, KeepExcludeListName))
         return;
-    settingsStore_->WriteBool(MainSection, KeepExcludeListName, keep);
+    services_.Store.WriteBool(MainSection, KeepExcludeListName, keep);
     if (keep)
-        settingsStore_->WriteStringList(MainSection, ExcludeListName, ExcludeList().Items());
+        services_.Store.WriteStringList(MainSection, ExcludeListName, Excludes().Items());
     else
-        settingsStore_->Remove(MainSection, ExcludeListName);
+        services_.Store.Remove(MainSection, ExcludeListName);
 }
 
 void TMainForm::FormDestroy()
 {
-    if (!settingsStore_)
+    if (std::exchange(saved_, true))
         return;
-    // However the writing ends, the store is closed (which writes it out) once.
-    const auto closeStore = qScopeGuard([this] { settingsStore_.reset(); });
+    // However the writing ends, what was written goes out to the store's file.
+    const auto flushStore = qScopeGuard([this] { services_.Store.Flush(); });
 
     for (TAlertForm *window : qAsConst(alertWindows_))
         SavePlacement(window);
     SaveExcludeList();
-    settingsStore_->WriteString(MainSection, QStringLiteral("User"), usernameEdit_->text());
-    settingsStore_->WriteString(MainSection, QStringLiteral("FontName"), alertFont_.family());
-    settingsStore_->WriteInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(alertFont_));
+    services_.Store.WriteString(MainSection, QStringLiteral("User"), usernameEdit_->text());
+    services_.Store.WriteString(MainSection, QStringLiteral("FontName"), alertFont_.family());
+    services_.Store.WriteInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(alertFont_));
     // The restored rectangle, also while the window is minimised or maximised.
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    settingsStore_->WriteInteger(MainSection, QStringLiteral("Left"), normal.left());
-    settingsStore_->WriteInteger(MainSection, QStringLiteral("Top"), normal.top());
-    settingsStore_->WriteInteger(MainSection, QStringLiteral("Width"), normal.width());
-    settingsStore_->WriteInteger(MainSection, QStringLiteral("Height"), normal.height());
+    services_.Store.WriteInteger(MainSection, QStringLiteral("Left"), normal.left());
+    services_.Store.WriteInteger(MainSection, QStringLiteral("Top"), normal.top());
+    services_.Store.WriteInteger(MainSection, QStringLiteral("Width"), normal.width());
+    services_.Store.WriteInteger(MainSection, QStringLiteral("Height"), normal.height());
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
@@ -495,20 +494,19 @@ void TMainForm::LoginButtonClick()
     // The hint goes, also when the log-in below changes nothing.
     StatusChanged();
     // The connection starts one new log-in when either value changed.
-    TMainConnection &connection = GetMainConnection();
+    TMainConnection &connection = Connection();
     connection.SetUsername(usernameEdit_->text().toUtf8());
     connection.SetPassword(passwordEdit_->text().toUtf8());
 }
 
 void TMainForm::ResetConnectionButtonClick()
 {
-    GetMainConnection().ResetConnection();
+    Connection().ResetConnection();
 }
 
 void TMainForm::ConfigureExternalLinkingButtonClick()
 {
-    if (TExternalLinkingWindow *window = ExternalLinkingWindow())
-        window->ShowRestored();
+    services_.ExternalLinking.ShowRestored();
 }
 
 void TMainForm::AlertWindowsListBoxDblClick()

@@ -5,12 +5,11 @@
 #include <QFont>
 #include <QWidget>
 
-#include <memory>
-
 class QCheckBox;
 class QFontDialog;
 class QLabel;
 class TElidedLabel;
+class TExternalLinkingWindow;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -21,6 +20,20 @@ class TSettingsStore;
 class TSparkline;
 class TWindowDesk;
 
+// What the main window works with; the program makes each once.
+struct TMainFormServices
+{
+    // Handed to every alert window; the log-in and the status go through its connection.
+    TAlertFormServices AlertWindows;
+    // KVX.ini: the caption and the alert windows.
+    const TIniFile &Ini;
+    // Where the window and its alert windows' places, the user name and the font are
+    // kept between runs.
+    TSettingsStore &Store;
+    // Opened by "Configure External Linking".
+    TExternalLinkingWindow &ExternalLinking;
+};
+
 // The program's first and controlling window: it creates the alert windows KVX.ini asks
 // for, carries the log-in controls and the list of alert windows, and remembers the user
 // name, the alert font and where every window was between runs. Closing it ends the
@@ -30,7 +43,7 @@ class TMainForm : public QWidget
     Q_OBJECT
 
 public:
-    explicit TMainForm(QWidget *parent = nullptr);
+    explicit TMainForm(const TMainFormServices &services, QWidget *parent = nullptr);
     ~TMainForm() override;
 
     // The dialog the "Quickstrike Exclude" button opens; it is made after this window.
@@ -74,11 +87,14 @@ private:
     void SavePlacement(TAlertForm *window);
     void RestoreExcludeList();
     void SaveExcludeList();
-    // Writes what the next run restores and closes the settings store; once only.
+    // Writes what the next run restores and flushes the settings store; once only.
     void FormDestroy();
+    TMainConnection &Connection() const { return services_.AlertWindows.Connection; }
+    TExcludeList &Excludes() const { return services_.AlertWindows.Excludes; }
 
+    TMainFormServices services_;
     TAlertForms alertWindows_;
-    std::unique_ptr<TSettingsStore> settingsStore_;
+    bool saved_ = false;
     QFont alertFont_;
     TQuickstrikeExcludeForm *excludeForm_ = nullptr;
 
@@ -101,4 +117,5 @@ private:
     QCheckBox *keepExcludeListCheckBox_ = nullptr;
     QFontDialog *fontDialog1_ = nullptr;
     TWindowDesk *desk_ = nullptr;
+    TSubscription statusSubscription_;
 };

@@ -12,12 +12,6 @@ namespace {
 
 constexpr int FlushIntervalMs = 250;
 
-TMiscDebugWindow *&Instance()
-{
-    static TMiscDebugWindow *instance = nullptr;
-    return instance;
-}
-
 } // namespace
 
 TMiscDebugWindow::TMiscDebugWindow(QWidget *parent)
@@ -78,16 +72,16 @@ void TMiscDebugWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void InstallDebugWindow()
+TDebugWindowRoute::TDebugWindowRoute()
+    : previous_(SetDebugReceiver([this](const QString &text) {
+        if (!window_)
+            window_ = std::make_unique<TMiscDebugWindow>();
+        window_->AddText(text);
+    }))
 {
-    SetDebugReceiver([](const QString &text) {
-        if (!Instance())
-            Instance() = new TMiscDebugWindow();
-        Instance()->AddText(text);
-    });
 }
 
-TMiscDebugWindow *MiscDebugWindow()
+TDebugWindowRoute::~TDebugWindowRoute()
 {
-    return Instance();
+    SetDebugReceiver(std::move(previous_));
 }

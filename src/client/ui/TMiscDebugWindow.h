@@ -1,9 +1,13 @@
 #pragma once
 
+#include "shared/DebugSink.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
+
+#include <memory>
 
 class QPlainTextEdit;
 
@@ -43,9 +47,22 @@ private:
     bool flushArmed_ = false;
 };
 
-// Routes every diagnostic line to the debug window, which is made on the first line
-// and kept for the rest of the run.
-void InstallDebugWindow();
+// While it lives, every diagnostic line of the process goes to the debug window, which
+// is made on the first line and kept until the route goes.
+class TDebugWindowRoute
+{
+public:
+    TDebugWindowRoute();
+    // Diagnostic lines go where they went before.
+    ~TDebugWindowRoute();
 
-// The debug window, or nullptr while nothing has been reported.
-TMiscDebugWindow *MiscDebugWindow();
+    TDebugWindowRoute(const TDebugWindowRoute &) = delete;
+    TDebugWindowRoute &operator=(const TDebugWindowRoute &) = delete;
+
+    // The debug window, or nullptr while nothing has been reported.
+    TMiscDebugWindow *Window() const { return window_.get(); }
+
+private:
+    std::unique_ptr<TMiscDebugWindow> window_;
+    TDebugReceiver previous_;
+};

@@ -15,7 +15,7 @@ class TQuickstrikeExcludeForm : public QDialog
     Q_OBJECT
 
 public:
-    explicit TQuickstrikeExcludeForm(TExcludeList &list = ExcludeList(), QWidget *parent = nullptr);
+    explicit TQuickstrikeExcludeForm(TExcludeList &list, QWidget *parent = nullptr);
 
     // Shows the dialog modally; "Update" replaces the list with the editor's non-empty
     // lines, taken exactly as typed, that the list accepts. Either way the editor then

@@ -4,15 +4,11 @@
 
 #include <QStringList>
 
-// Puts itself in place of the program's announcer while it lives and writes down
-// every call: "beep", "play FILE", "notify TITLE | MESSAGE".
+// Writes down every call: "beep", "play FILE", "notify TITLE | MESSAGE".
 class TRecordingAnnouncer : public TAlertAnnouncer
 {
 public:
     QStringList Calls;
-
-    TRecordingAnnouncer() { SetAlertAnnouncer(this); }
-    ~TRecordingAnnouncer() override { SetAlertAnnouncer(nullptr); }
 
     void Beep() override { Calls << QStringLiteral("beep"); }
     void PlaySound(const QString &file) override { Calls << QStringLiteral("play ") + file; }

@@ -1,6 +1,5 @@
 #include "client/ui/grid/TGridFrame.h"
 
-#include "client/ui/SymbolLink.h"
 #include "client/ui/grid/TCanvas.h"
 #include "client/ui/grid/TCellText.h"
 #include "client/ui/grid/TQtCanvas.h"

@@ -2,6 +2,7 @@
 
 #include "client/core/CsvExport.h"
 #include "client/core/LinkGap.h"
+#include "client/ui/SymbolLink.h"
 #include "client/ui/grid/TDrawGrid.h"
 
 #include <QTimer>
@@ -78,7 +79,15 @@ public:
     // from the first row.
     int NewAboveCount() const { return newAbove_; }
 
+    // Where a clicked symbol goes; nowhere until one is set.
+    void SetSymbolSender(TSymbolSender sender) { symbolSender_ = std::move(sender); }
+
 protected:
+    void SendSymbol(const QString &symbol) const
+    {
+        if (symbolSender_)
+            symbolSender_(symbol);
+    }
     // Takes the widget's font as the canvas font and measures with it.
     void MeasureWithCanvasFont();
     // A kind calls this after its entries changed: the selection moves to the nearby
@@ -163,4 +172,5 @@ private:
     QTimer flashTimer_;
     int newAbove_ = 0;
     QToolButton *newAboveButton_;
+    TSymbolSender symbolSender_;
 };

@@ -1,7 +1,6 @@
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 
 #include "client/core/TopListColumns.h"
-#include "client/ui/SymbolLink.h"
 #include "client/ui/grid/NumberFormat.h"
 #include "client/ui/grid/TCanvas.h"
 #include "client/ui/grid/TCellText.h"

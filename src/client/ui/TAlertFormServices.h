@@ -1,0 +1,21 @@
+#pragma once
+
+#include "client/ui/SymbolLink.h"
+
+class TAlertAnnouncer;
+class TExcludeList;
+class TMainConnection;
+
+// What every alert window works with. The program makes each of them once and hands
+// the same ones to all its windows.
+struct TAlertFormServices
+{
+    // Brings the alerts, link gaps and staleness.
+    TMainConnection &Connection;
+    // QuickStrike windows drop its symbols, and their menu edits it.
+    TExcludeList &Excludes;
+    // Sounds and desktop notifications.
+    TAlertAnnouncer &Announcer;
+    // Where a clicked symbol goes.
+    TSymbolSender SendSymbol;
+};

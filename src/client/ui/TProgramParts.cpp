@@ -1,0 +1,15 @@
+#include "client/ui/TProgramParts.h"
+
+TProgramParts::TProgramParts(TAlertAnnouncer &announcer)
+    : announcer_(announcer)
+    , ini_(QStringLiteral("KVX.ini"))
+    , connection_(ini_)
+    , externalLinking_(store_)
+{
+}
+
+TMainFormServices TProgramParts::MainFormServices()
+{
+    const TSymbolSender toLinking = [this](const QString &symbol) { externalLinking_.SendSymbol(symbol); };
+    return {{connection_, excludes_, announcer_, toLinking}, ini_, store_, externalLinking_};
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "client/core/TExcludeList.h"
+#include "client/core/TMainConnection.h"
+#include "client/core/TSettingsStore.h"
+#include "client/ui/TExternalLinkingWindow.h"
+#include "client/ui/TMainForm.h"
+#include "shared/TIniFile.h"
+
+class TAlertAnnouncer;
+
+// The parts a run of the program makes once, from KVX.ini in the current folder and the
+// settings store, and hands to its windows: the main connection, the exclude list, the
+// store and the external linking window, which every clicked symbol goes to. How alerts
+// sound is the caller's choice: the desktop's announcer, or a silent one.
+class TProgramParts
+{
+public:
+    explicit TProgramParts(TAlertAnnouncer &announcer);
+
+    TProgramParts(const TProgramParts &) = delete;
+    TProgramParts &operator=(const TProgramParts &) = delete;
+
+    TMainFormServices MainFormServices();
+    TMainConnection &Connection() { return connection_; }
+    TExcludeList &Excludes() { return excludes_; }
+    const TIniFile &Ini() const { return ini_; }
+
+private:
+    TAlertAnnouncer &announcer_;
+    const TIniFile ini_;
+    TMainConnection connection_;
+    TExcludeList excludes_;
+    TSettingsStore store_;
+    TExternalLinkingWindow externalLinking_;
+};
