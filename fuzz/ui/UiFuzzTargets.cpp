@@ -7,10 +7,10 @@
 
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
-#include "client/ui/TAlertAnnouncer.h"
-#include "client/ui/TAlertForm.h"
-#include "client/ui/TMainForm.h"
 #include "client/ui/TProgramParts.h"
+#include "client/ui/desktop/TAlertAnnouncer.h"
+#include "client/ui/windows/TAlertForm.h"
+#include "client/ui/windows/TMainForm.h"
 #include "shared/TIniFile.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "client/core/TMainConnection.h"
 #include "client/core/kinds/NewestFirstKinds.h"
-#include "client/ui/TAlertForm.h"
+#include "client/ui/windows/TAlertForm.h"
 #include "shared/TIniFile.h"
 
 #include "../ui/support/TTestWindowServices.h"

@@ -1,4 +1,4 @@
-#include "client/ui/ColorTools.h"
+#include "client/ui/widgets/ColorTools.h"
 #include "shared/Exception.h"
 
 #include <QtTest>

@@ -1,11 +1,11 @@
 #include "client/core/TSettingsStore.h"
-#include "client/ui/TExternalLinkingWindow.h"
-#include "client/ui/TKestrovaGenericConnector2X.h"
 #include "client/ui/grids/TBollingerGrid.h"
 #include "client/ui/grids/TJFGrid.h"
 #include "client/ui/grids/TPointsTopListGrid.h"
 #include "client/ui/grids/TQuickStrikeGrid.h"
 #include "client/ui/grids/TSymbolOnlyGrid.h"
+#include "client/ui/linking/TKestrovaGenericConnector2X.h"
+#include "client/ui/windows/TExternalLinkingWindow.h"
 
 #include <QClipboard>
 #include <QComboBox>

@@ -1,5 +1,5 @@
 #include "client/core/TMainConnection.h"
-#include "client/ui/TFakeDataForm.h"
+#include "client/ui/windows/TFakeDataForm.h"
 #include "shared/TIniFile.h"
 
 #include <QDir>

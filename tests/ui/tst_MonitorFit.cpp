@@ -1,4 +1,4 @@
-#include "client/ui/MonitorFit.h"
+#include "client/ui/desktop/MonitorFit.h"
 
 #include <QtTest>
 

@@ -3,8 +3,8 @@
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
 #include "client/core/TSettingsStore.h"
-#include "client/ui/TExternalLinkingWindow.h"
-#include "client/ui/TMainForm.h"
+#include "client/ui/windows/TExternalLinkingWindow.h"
+#include "client/ui/windows/TMainForm.h"
 #include "shared/TIniFile.h"
 
 class TAlertAnnouncer;

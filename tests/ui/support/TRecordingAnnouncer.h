@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/ui/TAlertAnnouncer.h"
+#include "client/ui/desktop/TAlertAnnouncer.h"
 
 #include <QStringList>
 

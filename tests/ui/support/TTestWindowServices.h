@@ -4,7 +4,7 @@
 
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
-#include "client/ui/TAlertFormServices.h"
+#include "client/ui/windows/TAlertFormServices.h"
 #include "shared/TIniFile.h"
 
 #include <QStringList>

@@ -2,8 +2,8 @@
 
 #include "client/core/CsvExport.h"
 #include "client/core/LinkGap.h"
-#include "client/ui/SymbolLink.h"
 #include "client/ui/grid/TDrawGrid.h"
+#include "client/ui/linking/SymbolLink.h"
 
 #include <QTimer>
 

@@ -1,7 +1,7 @@
 #include "client/ui/grids/TPieCell.h"
 
-#include "client/ui/ColorTools.h"
 #include "client/ui/grid/TCanvas.h"
+#include "client/ui/widgets/ColorTools.h"
 #include "shared/Exception.h"
 
 #include <QPainter>

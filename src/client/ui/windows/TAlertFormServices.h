@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/ui/SymbolLink.h"
+#include "client/ui/linking/SymbolLink.h"
 
 class TAlertAnnouncer;
 class TExcludeList;

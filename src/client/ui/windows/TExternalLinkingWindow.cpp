@@ -1,6 +1,6 @@
-#include "client/ui/TExternalLinkingWindow.h"
+#include "client/ui/windows/TExternalLinkingWindow.h"
 
-#include "client/ui/TKestrovaGenericConnector2X.h"
+#include "client/ui/linking/TKestrovaGenericConnector2X.h"
 
 #include <QVBoxLayout>
 

@@ -1,4 +1,4 @@
-#include "client/ui/TReportingApplication.h"
+#include "client/ui/desktop/TReportingApplication.h"
 
 #include "shared/DebugSink.h"
 

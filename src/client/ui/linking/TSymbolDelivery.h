@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/ui/TTcpSymbolLink.h"
+#include "client/ui/linking/TTcpSymbolLink.h"
 
 #include <QString>
 #include <QStringList>

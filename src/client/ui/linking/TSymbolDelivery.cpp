@@ -1,4 +1,4 @@
-#include "client/ui/TSymbolDelivery.h"
+#include "client/ui/linking/TSymbolDelivery.h"
 
 #include "client/core/TSettingsStore.h"
 #include "shared/SafeText.h"

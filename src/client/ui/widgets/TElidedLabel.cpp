@@ -1,4 +1,4 @@
-#include "client/ui/TElidedLabel.h"
+#include "client/ui/widgets/TElidedLabel.h"
 
 #include "shared/SafeText.h"
 

@@ -1,4 +1,4 @@
-#include "client/ui/TKestrovaGenericConnector2X.h"
+#include "client/ui/linking/TKestrovaGenericConnector2X.h"
 
 #include "client/core/TSettingsStore.h"
 

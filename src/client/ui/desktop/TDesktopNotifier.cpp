@@ -1,4 +1,4 @@
-#include "client/ui/TDesktopNotifier.h"
+#include "client/ui/desktop/TDesktopNotifier.h"
 
 #include "shared/DebugSink.h"
 #include "shared/SafeText.h"

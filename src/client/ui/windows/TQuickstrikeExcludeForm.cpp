@@ -1,4 +1,4 @@
-#include "client/ui/TQuickstrikeExcludeForm.h"
+#include "client/ui/windows/TQuickstrikeExcludeForm.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/ui/TSymbolDelivery.h"
+#include "client/ui/linking/TSymbolDelivery.h"
 
 #include <QWidget>
 

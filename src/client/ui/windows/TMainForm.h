@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/ui/TAlertForm.h"
+#include "client/ui/windows/TAlertForm.h"
 
 #include <QFont>
 #include <QWidget>

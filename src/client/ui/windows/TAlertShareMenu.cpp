@@ -1,4 +1,4 @@
-#include "client/ui/TAlertShareMenu.h"
+#include "client/ui/windows/TAlertShareMenu.h"
 
 #include "client/ui/grid/TGridFrame.h"
 #include "shared/SafeText.h"

@@ -1,4 +1,4 @@
-#include "client/ui/DefaultButton.h"
+#include "client/ui/widgets/DefaultButton.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

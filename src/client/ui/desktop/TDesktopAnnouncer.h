@@ -1,7 +1,7 @@
 #pragma once
 
-#include "client/ui/TAlertAnnouncer.h"
-#include "client/ui/TDesktopNotifier.h"
+#include "client/ui/desktop/TAlertAnnouncer.h"
+#include "client/ui/desktop/TDesktopNotifier.h"
 
 #include <QProcess>
 #include <QString>

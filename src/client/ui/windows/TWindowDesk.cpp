@@ -1,7 +1,7 @@
-#include "client/ui/TWindowDesk.h"
+#include "client/ui/windows/TWindowDesk.h"
 
 #include "client/core/TSettingsStore.h"
-#include "client/ui/MonitorFit.h"
+#include "client/ui/desktop/MonitorFit.h"
 #include "client/ui/grid/TGridFrame.h"
 
 #include <QGuiApplication>

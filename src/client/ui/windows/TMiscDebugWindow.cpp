@@ -1,4 +1,4 @@
-#include "client/ui/TMiscDebugWindow.h"
+#include "client/ui/windows/TMiscDebugWindow.h"
 
 #include "shared/DebugSink.h"
 

@@ -1,4 +1,4 @@
-#include "client/ui/TDesktopAnnouncer.h"
+#include "client/ui/desktop/TDesktopAnnouncer.h"
 
 #include <QApplication>
 #include <QDBusConnection>

@@ -1,7 +1,7 @@
-#include "client/ui/TFakeDataForm.h"
+#include "client/ui/windows/TFakeDataForm.h"
 
 #include "client/core/TMainConnection.h"
-#include "client/ui/DefaultButton.h"
+#include "client/ui/widgets/DefaultButton.h"
 #include "shared/TIniFile.h"
 
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "client/ui/TTcpSymbolLink.h"
+#include "client/ui/linking/TTcpSymbolLink.h"
 
 #include <QTcpSocket>
 

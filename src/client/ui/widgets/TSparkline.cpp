@@ -1,4 +1,4 @@
-#include "client/ui/TSparkline.h"
+#include "client/ui/widgets/TSparkline.h"
 
 #include <QPainter>
 

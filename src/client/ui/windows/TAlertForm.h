@@ -1,9 +1,9 @@
 #pragma once
 
 #include "client/core/TAlertAlarm.h"
-#include "client/core/TWindowList.h"
 #include "client/core/TAlertRate.h"
-#include "client/ui/TAlertFormServices.h"
+#include "client/core/TWindowList.h"
+#include "client/ui/windows/TAlertFormServices.h"
 #include "shared/TListeners.h"
 
 #include <QByteArray>
