@@ -4,14 +4,21 @@
 #include "client/ui/grids/TPointsTopListGrid.h"
 #include "client/ui/grids/TQuickStrikeGrid.h"
 #include "client/ui/grids/TSymbolOnlyGrid.h"
+#include "client/ui/TProgramParts.h"
 #include "client/ui/linking/TKestrovaGenericConnector2X.h"
+#include "client/ui/windows/TAlertForm.h"
 #include "client/ui/windows/TExternalLinkingWindow.h"
+#include "client/ui/windows/TLinkGroupChooser.h"
+#include "shared/TIniFile.h"
+#include "support/TRecordingAnnouncer.h"
 
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTcpServer>
@@ -111,11 +118,17 @@ class TestExternalLinking : public QObject
 
     void LinkTo(TLinkTarget target, int port = 0, const QString &text = QString())
     {
+        LinkGroupTo(*window, FirstLinkGroup, target, port, text);
+    }
+
+    static void LinkGroupTo(TExternalLinkingWindow &linking, int group, TLinkTarget target, int port = 0,
+                            const QString &text = QString())
+    {
         TLinkSettings settings;
         settings.Target = target;
         settings.Port = port;
         settings.Command = settings.UrlTemplate = text;
-        Connector().SetSettings(settings);
+        linking.Connector(group)->SetSettings(settings);
     }
 
 private Q_SLOTS:
@@ -500,6 +513,91 @@ private Q_SLOTS:
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QCOMPARE(browser.Opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl>({QUrl(opened)}));
         QCOMPARE(Connector().LinkStatus() == 0 && window->isVisible(), opened.isEmpty());
+    }
+
+    // A set-up saved before there were link groups is group 1's, untouched by the
+    // set-up of the other groups, and each group comes back as it was left.
+    void eachGroupKeepsItsOwnSetUp()
+    {
+        window.reset();
+        store->WriteString(QStringLiteral("ExternalLinking"), QStringLiteral("Target"), QStringLiteral("tcp"));
+        store->WriteString(QStringLiteral("ExternalLinking"), QStringLiteral("Host"), QStringLiteral("localhost"));
+        store->WriteInteger(QStringLiteral("ExternalLinking"), QStringLiteral("Port"), 7001);
+        store->Flush();
+        window = std::make_unique<TExternalLinkingWindow>(*store);
+        QCOMPARE(Connector().Settings().Target, TLinkTarget::ltTcp);
+        QCOMPARE(Connector().Settings().Port, 7001);
+        for (int group = 2; group <= LinkGroupCount; ++group)
+            QCOMPARE(window->Connector(group)->Settings().Target, TLinkTarget::ltNone);
+        QVERIFY(!window->Connector(0) && !window->Connector(LinkGroupCount + 1));
+
+        LinkGroupTo(*window, 2, TLinkTarget::ltClipboard);
+        LinkGroupTo(*window, 4, TLinkTarget::ltUrl, 0, QStringLiteral("https://charts.example/?s="));
+        window.reset();
+        store = std::make_unique<TSettingsStore>();
+        window = std::make_unique<TExternalLinkingWindow>(*store);
+        QCOMPARE(store->ReadString(QStringLiteral("ExternalLinking"), QStringLiteral("Target"), QString()),
+                 QStringLiteral("tcp"));
+        QCOMPARE(Connector().Settings().Port, 7001);
+        QCOMPARE(window->Connector(2)->Settings().Target, TLinkTarget::ltClipboard);
+        QCOMPARE(window->Connector(3)->Settings().Target, TLinkTarget::ltNone);
+        QCOMPARE(window->Connector(4)->Settings().UrlTemplate, QStringLiteral("https://charts.example/?s="));
+    }
+
+    // The program's own wiring: a window's clicks reach the target of the group it is
+    // in at the moment of the click, and no other.
+    void aWindowSendsToTheTargetOfItsGroupOnly()
+    {
+        TLineReceiver red, green;
+        QVERIFY(red.Listen() && green.Listen());
+        TRecordingAnnouncer announcer;
+        TProgramParts parts(announcer);
+        const TMainFormServices services = parts.MainFormServices();
+        TExternalLinkingWindow &linking = services.ExternalLinking;
+        LinkGroupTo(linking, 1, TLinkTarget::ltTcp, red.Port());
+        LinkGroupTo(linking, 2, TLinkTarget::ltTcp, green.Port());
+
+        TAlertForm form(services.AlertWindows);
+        form.LoadConfiguration(TIniFile::FromText("[Alert Window 0]\nsubscription=QS\n"), "Alert Window 0");
+        form.resize(400, 300);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TLinkGroupChooser &chooser = *form.LinkGroup();
+        QVERIFY(form.Popup()->actions().contains(chooser.Menu()->menuAction()));
+        QCOMPARE(chooser.Group(), FirstLinkGroup);
+        QVERIFY(chooser.GroupAction(1)->isChecked() && !chooser.Mark()->isVisibleTo(&form));
+
+        form.HandleAlert("QS\r\nsymbol=TOP&last=1");
+        const auto clickNewest = [&form] {
+            QTest::mouseClick(form.Grid()->viewport(), Qt::LeftButton, {}, form.Grid()->CellRect(0, 1).center());
+        };
+        const auto sendIn = [&](int group) {
+            chooser.GroupAction(group)->trigger();
+            QCOMPARE(chooser.Group(), group);
+            clickNewest();
+        };
+
+        sendIn(2);
+        QTRY_COMPARE(green.Lines, QStringList({"TOP"}));
+        QVERIFY(chooser.Mark()->isVisibleTo(&form) && !chooser.GroupAction(1)->isChecked());
+        // Drawn over the header's corner, not hidden under the grid's viewport.
+        const QPoint markCentre = chooser.Mark()->mapTo(&form, chooser.Mark()->rect().center());
+        QCOMPARE(form.grab().toImage().pixelColor(markCentre), LinkGroupColor(2));
+        QVERIFY(form.Grid()->CellRect(0, 0).contains(form.Grid()->viewport()->mapFrom(&form, markCentre)));
+        sendIn(1);
+        QTRY_COMPARE(red.Lines, QStringList({"TOP"}));
+        // Each target's symbols arrive in order on its one connection: this last one
+        // comes after anything sent there by mistake.
+        sendIn(2);
+        QTRY_COMPARE(green.Lines.size(), 2);
+        QCOMPARE(green.Lines, QStringList({"TOP", "TOP"}));
+        QCOMPARE(red.Lines, QStringList({"TOP"}));
+        QVERIFY(linking.isHidden());
+
+        // A group with no target brings the window up on that group's tab.
+        sendIn(3);
+        QVERIFY(linking.isVisible());
+        QCOMPARE(linking.findChild<QTabWidget *>(QStringLiteral("GroupTabs"))->currentWidget(), linking.Connector(3));
     }
 
     void panelSettingsPersist()

@@ -8,6 +8,7 @@
 #include "client/ui/widgets/TSparkline.h"
 #include "client/ui/windows/TAlertShareMenu.h"
 #include "client/ui/windows/TExternalLinkingWindow.h"
+#include "client/ui/windows/TLinkGroupChooser.h"
 #include "client/ui/windows/TMainForm.h"
 #include "client/ui/windows/TQuickstrikeExcludeForm.h"
 #include "client/ui/windows/TWindowDesk.h"
@@ -431,6 +432,30 @@ private Q_SLOTS:
 
         form = Start();
         QVERIFY(!form->AlertWindows()[0]->Muted() && !form->AlertWindows()[0]->MuteAction()->isChecked());
+    }
+
+    void linkGroupSurvivesARestart()
+    {
+        auto form = Start();
+        QCOMPARE(form->AlertWindows()[0]->LinkGroup()->Group(), FirstLinkGroup);
+        Stop(form);
+        QVERIFY(!Store().allKeys().join(QLatin1Char(' ')).contains(QStringLiteral("LinkGroup")));
+
+        form = Start();
+        form->AlertWindows()[0]->LinkGroup()->GroupAction(3)->trigger();
+        Stop(form);
+
+        form = Start();
+        const TLinkGroupChooser &kept = *form->AlertWindows()[0]->LinkGroup();
+        QVERIFY(kept.Group() == 3 && kept.GroupAction(3)->isChecked());
+        QVERIFY(kept.Mark()->isVisibleTo(form->AlertWindows()[0]));
+        QCOMPARE(form->AlertWindows()[2]->LinkGroup()->Group(), FirstLinkGroup); // a placement of its own
+        Stop(form);
+
+        // A damaged value leaves the window in group 1.
+        Store().setValue(QStringLiteral("Window:QS/LinkGroup"), 9);
+        form = Start();
+        QCOMPARE(form->AlertWindows()[0]->LinkGroup()->Group(), FirstLinkGroup);
     }
 
     void excludeListSurvivesARestartOnlyWhenKept_data()

@@ -10,6 +10,8 @@ TProgramParts::TProgramParts(TAlertAnnouncer &announcer)
 
 TMainFormServices TProgramParts::MainFormServices()
 {
-    const TSymbolSender toLinking = [this](const QString &symbol) { externalLinking_.SendSymbol(symbol); };
+    const TLinkGroupSender toLinking = [this](int group, const QString &symbol) {
+        externalLinking_.SendSymbol(group, symbol);
+    };
     return {{connection_, excludes_, announcer_, toLinking}, ini_, store_, externalLinking_};
 }

@@ -21,6 +21,6 @@ struct TTestWindowServices
 
     TAlertFormServices Services()
     {
-        return {Connection, Excludes, Announcer, [this](const QString &symbol) { SentSymbols << symbol; }};
+        return {Connection, Excludes, Announcer, [this](int, const QString &symbol) { SentSymbols << symbol; }};
     }
 };

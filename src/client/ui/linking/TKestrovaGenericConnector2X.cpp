@@ -28,12 +28,13 @@ const TTargetChoice TargetChoices[] = {
 
 } // namespace
 
-TKestrovaGenericConnector2X::TKestrovaGenericConnector2X(TSettingsStore &store, QWidget *parent)
+TKestrovaGenericConnector2X::TKestrovaGenericConnector2X(TSettingsStore &store, int group, QWidget *parent)
     : QWidget(parent)
     , store_(store)
+    , group_(group)
 {
     BuildPanel();
-    settings_.Load(store_);
+    settings_.Load(store_, group_);
     ShowSettings();
     connect(&delivery_.TcpLink(), &TTcpSymbolLink::Finished, this, [this](bool delivered, const QString &text) {
         ShowOutcome({delivered, false, text});
@@ -133,7 +134,7 @@ void TKestrovaGenericConnector2X::PanelEdited()
 
 void TKestrovaGenericConnector2X::SaveSettings()
 {
-    settings_.Save(store_);
+    settings_.Save(store_, group_);
     // Written out at once: a program that is killed still keeps the trader's set-up.
     store_.Flush();
 }

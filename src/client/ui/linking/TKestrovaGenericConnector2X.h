@@ -11,7 +11,8 @@ class QLineEdit;
 class QSpinBox;
 class TSettingsStore;
 
-// The connector that takes clicked symbols to another trading program. It is a panel
+// The connector that takes the clicked symbols of one link group to another trading
+// program. It is a panel
 // of its own in which the trader sets up where symbols go: the clipboard, a local
 // program listening on TCP (one line per symbol), a command run with the symbol as an
 // argument, or a web page such as a charting site. The set-up persists in the settings
@@ -26,8 +27,8 @@ class TKestrovaGenericConnector2X : public QWidget
     Q_OBJECT
 
 public:
-    // The link set-up is read from the store and kept there.
-    explicit TKestrovaGenericConnector2X(TSettingsStore &store, QWidget *parent = nullptr);
+    // The set-up of the link group is read from the store and kept there.
+    TKestrovaGenericConnector2X(TSettingsStore &store, int group, QWidget *parent = nullptr);
     ~TKestrovaGenericConnector2X() override;
 
     const QString &Symbol() const { return symbol_; }
@@ -61,6 +62,7 @@ private:
     void SaveSettings();
 
     TSettingsStore &store_;
+    const int group_;
     QString symbol_;
     int linkStatus_ = 0;
     TLinkSettings settings_;

@@ -1,6 +1,7 @@
 #include "client/ui/linking/TSymbolDelivery.h"
 
 #include "client/core/TSettingsStore.h"
+#include "client/ui/linking/LinkGroups.h"
 #include "shared/SafeText.h"
 
 #include <QClipboard>
@@ -44,9 +45,15 @@ TDeliveryResult Failed(const QString &text)
 
 } // namespace
 
-void TLinkSettings::Load(const TSettingsStore &store)
+QString TLinkSettings::Section(int group)
 {
     const QString section = QStringLiteral("ExternalLinking");
+    return group == FirstLinkGroup ? section : section + QString::number(group);
+}
+
+void TLinkSettings::Load(const TSettingsStore &store, int group)
+{
+    const QString section = Section(group);
     Target = TargetFromName(store.ReadString(section, QStringLiteral("Target"), QString()));
     Host = store.ReadString(section, QStringLiteral("Host"), Host);
     Port = store.ReadInteger(section, QStringLiteral("Port"), Port);
@@ -54,9 +61,9 @@ void TLinkSettings::Load(const TSettingsStore &store)
     UrlTemplate = store.ReadString(section, QStringLiteral("UrlTemplate"), QString());
 }
 
-void TLinkSettings::Save(TSettingsStore &store) const
+void TLinkSettings::Save(TSettingsStore &store, int group) const
 {
-    const QString section = QStringLiteral("ExternalLinking");
+    const QString section = Section(group);
     store.WriteString(section, QStringLiteral("Target"), QString::fromLatin1(TargetName(Target)));
     store.WriteString(section, QStringLiteral("Host"), Host);
     store.WriteInteger(section, QStringLiteral("Port"), Port);

@@ -14,7 +14,7 @@ enum class TLinkTarget { ltNone, ltClipboard, ltTcp, ltCommand, ltUrl };
 // The word in a command line or web page template that the symbol replaces.
 inline QString SymbolPlaceholder() { return QStringLiteral("{symbol}"); }
 
-// The trader's link set-up, kept in the settings store between runs.
+// The trader's set-up of one link group, kept in the settings store between runs.
 struct TLinkSettings
 {
     TLinkTarget Target = TLinkTarget::ltNone;
@@ -23,8 +23,11 @@ struct TLinkSettings
     QString Command;
     QString UrlTemplate;
 
-    void Load(const TSettingsStore &store);
-    void Save(TSettingsStore &store) const;
+    // Group 1 keeps the section the single target always had, so a set-up saved before
+    // there were groups is group 1's; the others have sections of their own beside it.
+    void Load(const TSettingsStore &store, int group);
+    void Save(TSettingsStore &store, int group) const;
+    static QString Section(int group);
 };
 
 // The program and arguments that hand a symbol to a command line.

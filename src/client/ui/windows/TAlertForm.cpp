@@ -6,6 +6,7 @@
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 #include "client/ui/kinds/TKindView.h"
 #include "client/ui/windows/TAlertShareMenu.h"
+#include "client/ui/windows/TLinkGroupChooser.h"
 #include "shared/DisplayText.h"
 #include "shared/SafeText.h"
 #include "shared/TIniFile.h"
@@ -115,13 +116,18 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
         popup_ = new QMenu(this);
         popup_->setObjectName(QStringLiteral("SharePopup"));
     }
-    grid_->SetSymbolSender(services_.SendSymbol);
+    // The group is read at every click, so a new choice applies to the next symbol.
+    grid_->SetSymbolSender([this](const QString &symbol) {
+        if (services_.SendSymbol)
+            services_.SendSymbol(linkGroup_->Group(), symbol);
+    });
     shareMenu_ = new TAlertShareMenu(popup_, grid_, title_, Kind().UsesExcludeList(), services_.Excludes);
     popup_->addSeparator();
     muteAction_ = popup_->addAction(QStringLiteral("Mute"));
     muteAction_->setObjectName(QStringLiteral("MuteMenuItem"));
     muteAction_->setCheckable(true);
     connect(muteAction_, &QAction::toggled, this, &TAlertForm::SetMuted);
+    linkGroup_ = new TLinkGroupChooser(popup_, grid_);
     alarm_.LoadConfiguration(ini, section);
 
     view_->ApplySettings(ini, section, color);

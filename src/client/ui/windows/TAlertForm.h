@@ -20,6 +20,7 @@ class TGridFrame;
 class TIniFile;
 class TAlertShareMenu;
 class TKindView;
+class TLinkGroupChooser;
 class TSmbTopListFullGrid;
 
 // One alert window: the alerts of one category, kept by the rules of the window's
@@ -66,6 +67,9 @@ public:
     QAction *FreezeAction() const { return freezeAction_; }
     QAction *SortNowAction() const { return sortNowAction_; }
     QAction *MuteAction() const { return muteAction_; }
+    // Which link group's target the window's clicked symbols go to; group 1 until the
+    // trader picks another from the menu.
+    TLinkGroupChooser *LinkGroup() const { return linkGroup_; }
 
     // Alerts held back by a burst of call-outs, band-set expiry, then the full top
     // list's sort check.
@@ -113,6 +117,7 @@ private:
     QMenu *popup_ = nullptr;
     TAlertShareMenu *shareMenu_ = nullptr;
     QAction *muteAction_ = nullptr;
+    TLinkGroupChooser *linkGroup_ = nullptr;
     // Last, so the connection stops calling before anything else of the window goes.
     std::vector<TSubscription> subscriptions_;
 };

@@ -16,6 +16,6 @@ struct TAlertFormServices
     TExcludeList &Excludes;
     // Sounds and desktop notifications.
     TAlertAnnouncer &Announcer;
-    // Where a clicked symbol goes.
-    TSymbolSender SendSymbol;
+    // Where a clicked symbol goes: to the target of the window's link group.
+    TLinkGroupSender SendSymbol;
 };

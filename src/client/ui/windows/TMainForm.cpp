@@ -9,6 +9,7 @@
 #include "client/ui/widgets/TElidedLabel.h"
 #include "client/ui/widgets/TSparkline.h"
 #include "client/ui/windows/TExternalLinkingWindow.h"
+#include "client/ui/windows/TLinkGroupChooser.h"
 #include "client/ui/windows/TQuickstrikeExcludeForm.h"
 #include "client/ui/windows/TWindowDesk.h"
 #include "shared/AlertWindowCount.h"
@@ -43,6 +44,7 @@ const QString KeepExcludeListName = QStringLiteral("KeepExcludeList");
 // The kept symbols, a list.
 const QString ExcludeListName = QStringLiteral("ExcludeList");
 const QString MuteName = QStringLiteral("Mute");
+const QString LinkGroupKey = QStringLiteral("LinkGroup");
 
 // How the settings store numbers a window's state.
 enum TStoredWindowState { wsNormal = 0, wsMinimized = 1, wsMaximized = 2 };
@@ -390,6 +392,7 @@ bool TMainForm::RestorePlacement(TAlertForm *window)
     window->setWindowState(WindowStateFromStore(state));
     window->setVisible(store.ReadBool(section, QStringLiteral("Visible"), window->isVisible()));
     window->SetMuted(store.ReadBool(section, MuteName, false));
+    window->LinkGroup()->SetGroup(store.ReadInteger(section, LinkGroupKey, FirstLinkGroup));
     return placed;
 }
 
@@ -415,6 +418,10 @@ void TMainForm::SavePlacement(TAlertForm *window)
     // A window never muted leaves no trace in the store.
     if (window->Muted() || store.Contains(section, MuteName))
         store.WriteBool(section, MuteName, window->Muted());
+    // Nor does a window that never left group 1.
+    const int group = window->LinkGroup()->Group();
+    if (group != FirstLinkGroup || store.Contains(section, LinkGroupKey))
+        store.WriteInteger(section, LinkGroupKey, group);
 }
 
 void TMainForm::RestoreExcludeList()
