@@ -45,6 +45,12 @@ struct TCellColors
 // first row is shown. Scrolled away from it, the rows on screen stay where they are
 // and "N new ↑" at the top counts what came in above; it takes the view back up.
 //
+// A kind with a table of columns lets the user choose them (see OfferColumns):
+// right-clicking the header offers each with a check mark and "Reset Columns", and
+// a caption dragged sideways moves its column to where it is dropped. The grid's
+// columns are the shown ones, left to right; the captions, samples, colours and
+// contents a kind supplies are asked for by the kind's column.
+//
 // A link gap's marker row is drawn as one band in the header's colours with its
 // text running across the width of the view (in a matrix, where each cell holds an
 // entry, it keeps its cell and shows its whole text as a tooltip); it holds no symbol, so clicks, Enter,
@@ -72,8 +78,6 @@ public:
     // The header's menu: an item with a check mark for each of the kind's columns,
     // then "Reset Columns".
     void FillColumnMenu(QMenu *menu);
-    // The shown column a dragged header lands on when dropped at viewport x.
-    int ColumnDropTarget(int x) const;
 
     // Row height from "Xy()" and every column from its sample text.
     virtual void Measure(const TTextMetrics &metrics);
@@ -95,13 +99,7 @@ public:
     // The cell at a viewport point and the symbol it shows (empty where none).
     QString SymbolAt(const QPoint &pos, int &row) const;
 
-    // The kind's columns a kind with a table of them lets the user choose (see
-// OfferColumns): right-clicking the header offers each with a check mark and
-// "Reset Columns", and a header dragged sideways moves its column to where it is
-// dropped. The grid's columns are the shown ones, left to right; the captions,
-// samples, colours and contents a kind supplies are asked for by the kind's column.
-//
-// Entries that came in above the rows on screen while the view was scrolled away
+    // Entries that came in above the rows on screen while the view was scrolled away
     // from the first row.
     int NewAboveCount() const { return newAbove_; }
 
@@ -183,6 +181,8 @@ private:
     // Shows the column menu for a right click on the header; false elsewhere, or where
     // the grid offers no choice, so the window's own menu comes up.
     bool ShowColumnMenu(const QContextMenuEvent *event);
+    // The shown column a dragged caption lands on when dropped at viewport x.
+    int ColumnDropTarget(int x) const;
     // As CellEntry, but false for a gap marker: the entries with a symbol.
     bool CellSymbolEntry(int col, int row, int &index) const;
     // The band of a marker across the row at top: the width of the view, or of the

@@ -105,7 +105,7 @@ void TGridFrame::mousePressEvent(QMouseEvent *event)
     dragFrom_ = dragTo_ = -1;
     const QPoint pos = event->position().toPoint();
     int col, row;
-    if (event->button() == Qt::LeftButton && ChoosesColumns() && ColCount() > 1 && !SizingColumn()
+    if (event->button() == Qt::LeftButton && ChoosesColumns() && ColCount() > 1 && !IsSizingColumn()
         && MouseToCell(pos.x(), pos.y(), col, row) && row == 0) {
         dragFrom_ = col;
         dragStartX_ = pos.x();

@@ -12,8 +12,8 @@ class TGridFrame;
 class TSettingsStore;
 
 // The alert windows as one desk: show all, hide all and cascade, the list of
-// windows with each one's state and recent alerts, and the column widths the
-// user chose, kept per window in the settings store.
+// windows with each one's state and recent alerts, and the columns and column
+// widths the user chose, kept per window in the settings store.
 class TWindowDesk : public QObject
 {
     Q_OBJECT
