@@ -27,6 +27,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -400,6 +403,105 @@ private Q_SLOTS:
         QCOMPARE(grid->ColWidths(0), measured0);
         QCOMPARE(grid->ColWidths(1), measured1);
         QCOMPARE(grid->ColWidths(2), 71);
+    }
+
+    // Hidden and moved columns come back after a restart, and Copy Row and the CSV
+    // file follow them; a window of its own keeps the kind's default.
+    void chosenColumnsSurviveARestartAndDriveCopyAndExport()
+    {
+        const auto captions = [](TGridFrame *grid) {
+            QStringList texts;
+            for (const TExportCell &cell : grid->ExportRow(0))
+                texts << cell.Text;
+            return texts;
+        };
+        const QStringList all{"Symbol", "Last", "Chg", "%Chg", "Divrg", "Time"};
+        const QStringList chosen{"Time", "Symbol", "Last", "%Chg", "Divrg"};
+        auto form = Start();
+        TAlertForm *quick = form->AlertWindows()[0];
+        quick->show();
+        QVERIFY(QTest::qWaitForWindowExposed(quick));
+        TGridFrame *grid = quick->Grid();
+        QCOMPARE(captions(grid), all);
+
+        // A right click on the header offers every column, checked while shown.
+        QStringList offered;
+        QTimer::singleShot(0, [&offered] {
+            QWidget *popup = QApplication::activePopupWidget();
+            QVERIFY(popup && popup->objectName() == QStringLiteral("ColumnMenu"));
+            for (const QAction *item : popup->actions())
+                if (!item->isSeparator())
+                    offered << item->text() + (item->isChecked() ? QStringLiteral("+") : QString());
+            popup->close();
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, grid->CellRect(1, 0).center(),
+                                grid->viewport()->mapToGlobal(grid->CellRect(1, 0).center()));
+        QCoreApplication::sendEvent(grid->viewport(), &click);
+        QCOMPARE(offered, QStringList({"Symbol+", "Last+", "Chg+", "%Chg+", "Divrg+", "Time+", "Reset Columns"}));
+
+        // Hide Chg, widen Symbol and drag Time's caption onto Symbol's.
+        QMenu menu;
+        grid->FillColumnMenu(&menu);
+        menu.findChild<QAction *>(QStringLiteral("Column2MenuItem"))->trigger();
+        grid->SetUserColWidth(0, 77);
+        const QPoint time = grid->CellRect(4, 0).center();
+        const QPoint symbol = grid->CellRect(0, 0).center();
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, time);
+        QTest::mouseMove(grid->viewport(), symbol);
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, symbol);
+        QCOMPARE(captions(grid), chosen);
+        QCOMPARE(grid->ColWidths(1), 77);
+        const int measuredTime = grid->ColWidths(0);
+        Stop(form);
+        QCOMPARE(Store().value(QStringLiteral("Window:QS/ShownColumns")).toString(), QStringLiteral("5,0,1,3,4"));
+        QVERIFY(!Store().contains(QStringLiteral("Window:BB/ShownColumns")));
+
+        form = Start();
+        quick = form->AlertWindows()[0];
+        grid = quick->Grid();
+        TAlertForm *other = form->AlertWindows()[2];
+        QCOMPARE(captions(grid), chosen);
+        QCOMPARE(grid->ColWidths(1), 77);
+        QCOMPARE(grid->ColWidths(0), measuredTime);
+        QCOMPARE(captions(other->Grid()), all);
+        for (TAlertForm *window : {quick, other})
+            window->HandleAlert("QS\r\nsymbol=IBM&last=12.5&prev_close=12&time=10%3A31%3A05");
+        QStringList cells;
+        for (const TExportCell &cell : other->Grid()->ExportRow(1))
+            cells << cell.Text;
+        QCOMPARE(cells.size(), all.size());
+        quick->ShareMenu()->AimAt(grid->CellRect(1, 1).center());
+        quick->ShareMenu()->CopyRowAction()->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text().split(QLatin1Char('\t')),
+                 QStringList({cells[5], cells[0], cells[1], cells[3], cells[4]}));
+        const QString path = folder->filePath(QStringLiteral("chosen.csv"));
+        QString error;
+        QVERIFY(quick->ShareMenu()->ExportTo(path, error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+        // Number columns are followed by their values in columns of their own.
+        QStringList headers;
+        for (const QString &header : lines[0].split(QLatin1Char(',')))
+            if (!header.endsWith(QStringLiteral("(value)")))
+                headers << header;
+        QCOMPARE(headers, chosen);
+        QVERIFY(lines[1].startsWith(cells[5] + QStringLiteral(",IBM,")));
+
+        // "Reset Columns" brings back the kind's columns at their measured widths,
+        // and leaves no choice in the store.
+        QMenu again;
+        grid->FillColumnMenu(&again);
+        again.findChild<QAction *>(QStringLiteral("ResetColumnsMenuItem"))->trigger();
+        QCOMPARE(captions(grid), all);
+        QCOMPARE(grid->ColWidths(0), other->Grid()->ColWidths(0));
+        Stop(form);
+        QVERIFY(!Store().contains(QStringLiteral("Window:QS/ShownColumns")));
+
+        // A damaged choice is repaired, not trusted.
+        Store().setValue(QStringLiteral("Window:QS/ShownColumns"), QStringLiteral("9,x,3,3,-1"));
+        form = Start();
+        QCOMPARE(captions(form->AlertWindows()[0]->Grid()), QStringList({"%Chg"}));
     }
 
     void withoutTheNewKeysNothingSoundsAndNothingIsWritten()

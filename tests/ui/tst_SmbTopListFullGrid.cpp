@@ -4,6 +4,7 @@
 #include "shared/Exception.h"
 #include "support/SmbFakeCanvas.h"
 
+#include <QMenu>
 #include <QPainter>
 #include <QtTest>
 
@@ -162,6 +163,36 @@ private Q_SLOTS:
         for (int col = 0; col < under.grid->ColCount(); ++col)
             painted.append(under.Text(col, 0));
         QCOMPARE(painted, headers);
+    }
+
+    // The "columns" setting stays the default the user chooses from and goes back to;
+    // a moved pie column stays square and an unknown id stays an empty column.
+    void chosenColumnsStartFromTheSetting()
+    {
+        TGridUnderTest under(QStringLiteral("0,8,11,99"));
+        QMenu menu;
+        under.grid->FillColumnMenu(&menu);
+        QStringList checked;
+        int offered = 0;
+        for (const QAction *item : menu.actions()) {
+            offered += item->isCheckable();
+            if (item->isChecked())
+                checked << item->text();
+        }
+        QCOMPARE(offered, 15);
+        QCOMPARE(checked, QStringList({"Symbol", "H", "Last"}));
+
+        menu.findChild<QAction *>(QStringLiteral("Column0MenuItem"))->trigger();
+        TColumnLayout layout = under.grid->ColumnLayout();
+        QVERIFY(layout.Move(0, 1));
+        under.grid->SetColumnLayout(layout);
+        QCOMPARE(under.grid->ColumnMap(), QVector<int>({11, 8, 99}));
+        QCOMPARE(QStringList({under.Text(0, 0), under.Text(1, 0), under.Text(2, 0)}),
+                 QStringList({"Last", "H", ""}));
+        QCOMPARE(under.grid->ColWidths(1), under.grid->DefaultRowHeight());
+
+        under.grid->ResetColumns();
+        QCOMPARE(under.grid->ColumnMap(), QVector<int>({0, 8, 11, 99}));
     }
 
     void columnWidthsFollowSamplesAndRowHeight()

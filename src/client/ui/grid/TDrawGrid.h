@@ -150,6 +150,8 @@ protected:
     // without scrolling.
     void PlaceCurrent(int col, int row);
     TGridSelection &Selection() { return selection_; }
+    // While a press on a column border resizes that column.
+    bool IsSizingColumn() const { return sizingColumn_ >= 0; }
     // After the widget's font changed.
     virtual void FontChanged();
     // After every change of the widget's size.

@@ -59,14 +59,21 @@ int TGridFrame::MeasuredWidth(const TTextMetrics &metrics, const QString &sample
 
 void TGridFrame::MeasureColumn(const TTextMetrics &metrics, int col, const QString &sample)
 {
-    SetColWidths(col, std::max(MeasuredWidth(metrics, sample), MeasuredWidth(metrics, HeaderText(col))));
+    SetColWidths(col, std::max(MeasuredWidth(metrics, sample), MeasuredWidth(metrics, HeaderText(KindColumn(col)))));
+}
+
+void TGridFrame::MeasureKindColumn(const TTextMetrics &metrics, int kindColumn, const QString &sample)
+{
+    const int col = ChoosesColumns() ? columnLayout_.PositionOf(kindColumn) : kindColumn;
+    if (col >= 0)
+        MeasureColumn(metrics, col, sample);
 }
 
 void TGridFrame::Measure(const TTextMetrics &metrics)
 {
     SetDefaultRowHeight(metrics.TextHeight(QStringLiteral("Xy()")) + 4);
     for (int col = 0; col < ColCount(); ++col)
-        MeasureColumn(metrics, col, SampleText(col));
+        MeasureColumn(metrics, col, SampleText(KindColumn(col)));
 }
 
 void TGridFrame::MeasureWithCanvasFont()
@@ -114,16 +121,17 @@ void TGridFrame::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, 
             DrawSelectionFrame(canvas, col, rect);
         return;
     }
-    TCellColors colors = header ? TCellColors{FixedColor(), clBlack} : DataCellColors(col, row, hasEntry);
+    const int kindColumn = KindColumn(col);
+    TCellColors colors = header ? TCellColors{FixedColor(), clBlack} : DataCellColors(kindColumn, row, hasEntry);
     if (!header && IsFlashing(col, row))
         colors = {FromQColor(palette().color(QPalette::Highlight)),
                   FromQColor(palette().color(QPalette::HighlightedText))};
     TCellText text(canvas, PrepareCell(canvas, rect, colors.Background, header));
     canvas.SetFontColor(colors.Text);
     if (header)
-        DrawHeaderText(text, HeaderText(col));
+        DrawHeaderText(text, HeaderText(kindColumn));
     else if (hasEntry)
-        DrawDataCell(text, col, index);
+        DrawDataCell(text, kindColumn, index);
     if (!header && hasFocus() && state.Selected)
         DrawSelectionFrame(canvas, col, rect);
 }
@@ -271,6 +279,8 @@ void TGridFrame::Resized()
 
 bool TGridFrame::viewportEvent(QEvent *event)
 {
+    if (event->type() == QEvent::ContextMenu && ShowColumnMenu(static_cast<QContextMenuEvent *>(event)))
+        return true;
     if (event->type() != QEvent::ToolTip)
         return TDrawGrid::viewportEvent(event);
     const auto *help = static_cast<QHelpEvent *>(event);

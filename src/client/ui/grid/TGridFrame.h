@@ -2,11 +2,14 @@
 
 #include "client/core/CsvExport.h"
 #include "client/core/LinkGap.h"
+#include "client/ui/grid/TColumnLayout.h"
 #include "client/ui/grid/TDrawGrid.h"
 #include "client/ui/linking/SymbolLink.h"
 
 #include <QTimer>
 
+class QContextMenuEvent;
+class QMenu;
 class QToolButton;
 class TCellText;
 class TTextMetrics;
@@ -42,6 +45,12 @@ struct TCellColors
 // first row is shown. Scrolled away from it, the rows on screen stay where they are
 // and "N new ↑" at the top counts what came in above; it takes the view back up.
 //
+// A kind with a table of columns lets the user choose them (see OfferColumns):
+// right-clicking the header offers each with a check mark and "Reset Columns", and
+// a caption dragged sideways moves its column to where it is dropped. The grid's
+// columns are the shown ones, left to right; the captions, samples, colours and
+// contents a kind supplies are asked for by the kind's column.
+//
 // A link gap's marker row is drawn as one band in the header's colours with its
 // text running across the width of the view (in a matrix, where each cell holds an
 // entry, it keeps its cell and shows its whole text as a tooltip); it holds no symbol, so clicks, Enter,
@@ -57,11 +66,26 @@ public:
     TColor TextColor() const { return textColor_; }
     void SetTextColor(TColor color);
 
+    // The kind's column shown at col: col itself where the grid offers no choice.
+    int KindColumn(int col) const { return ChoosesColumns() ? columnLayout_.KindColumn(col) : col; }
+    bool ChoosesColumns() const { return columnLayout_.KindColumnCount() > 0; }
+    const TColumnLayout &ColumnLayout() const { return columnLayout_; }
+    // Shows the columns the layout names; widths the user chose go with their
+    // columns, the others are measured.
+    void SetColumnLayout(const TColumnLayout &layout);
+    // Back to the kind's default columns, all measured.
+    void ResetColumns();
+    // The header's menu: an item with a check mark for each of the kind's columns,
+    // then "Reset Columns".
+    void FillColumnMenu(QMenu *menu);
+
     // Row height from "Xy()" and every column from its sample text.
     virtual void Measure(const TTextMetrics &metrics);
     // The column's width from a sample and its caption, whichever is wider, plus
     // the room the cell's inset and (with Ctl3D) bevel take.
     void MeasureColumn(const TTextMetrics &metrics, int col, const QString &sample);
+    // The kind's column measured where it is shown; nothing while it is hidden.
+    void MeasureKindColumn(const TTextMetrics &metrics, int kindColumn, const QString &sample);
     int MeasuredWidth(const TTextMetrics &metrics, const QString &sample) const;
 
     // How long a clicked row shows in the selection colour.
@@ -88,6 +112,9 @@ protected:
         if (symbolSender_)
             symbolSender_(symbol);
     }
+    // A kind with a table of columns offers them for choosing: how many it has and
+    // which it shows, left to right, until the user chooses. Before measuring.
+    void OfferColumns(const TColumnLayout &defaults);
     // Takes the widget's font as the canvas font and measures with it.
     void MeasureWithCanvasFont();
     // A kind calls this after its entries changed: the selection moves to the nearby
@@ -98,8 +125,9 @@ protected:
     // from the first row scrolls with them, so the rows on screen stay still.
     void EntriesArrivedOnTop(int count);
 
-    virtual QString HeaderText(int col) const = 0;
-    virtual QString SampleText(int col) const = 0;
+    // Captions, samples, colours and contents are the kind's column's.
+    virtual QString HeaderText(int kindColumn) const = 0;
+    virtual QString SampleText(int kindColumn) const = 0;
     virtual int EntryCount() const = 0;
     virtual QByteArray EntrySymbol(int index) const = 0;
     // The entry a data cell shows; false for cells without one.
@@ -111,9 +139,9 @@ protected:
     // Whether two cells hold the same click target: by default the same row.
     virtual bool SameClickTarget(int col1, int row1, int col2, int row2) const;
     // Colours of a data cell; by default Color behind TextColor.
-    virtual TCellColors DataCellColors(int col, int row, bool hasEntry) const;
+    virtual TCellColors DataCellColors(int kindColumn, int row, bool hasEntry) const;
     // Draws the content of a data cell that shows entries[index].
-    virtual void DrawDataCell(TCellText &text, int col, int index) = 0;
+    virtual void DrawDataCell(TCellText &text, int kindColumn, int index) = 0;
 
     void DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state) override;
     bool DrawWholeRow(TCanvas &canvas, int row, const QRect &rect, TGridDrawState state) override;
@@ -131,8 +159,16 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    // A marker's whole text as the tooltip of its row or cell, for where it is cut.
+    // A marker's whole text as the tooltip of its row or cell, for where it is cut;
+    // the column menu for a right click on the header.
     bool viewportEvent(QEvent *event) override;
+    // A left press on a caption may become a column drag: it follows the pointer
+    // and drops on release.
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    // Over the cells, the line where a dragged column would land.
+    void paintEvent(QPaintEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
     // Fills the cell, bevels a header cell (with Ctl3D) and insets wide
@@ -142,6 +178,11 @@ protected:
     static void DrawHeaderText(TCellText &text, const QString &caption);
 
 private:
+    // Shows the column menu for a right click on the header; false elsewhere, or where
+    // the grid offers no choice, so the window's own menu comes up.
+    bool ShowColumnMenu(const QContextMenuEvent *event);
+    // The shown column a dragged caption lands on when dropped at viewport x.
+    int ColumnDropTarget(int x) const;
     // As CellEntry, but false for a gap marker: the entries with a symbol.
     bool CellSymbolEntry(int col, int row, int &index) const;
     // The band of a marker across the row at top: the width of the view, or of the
@@ -161,6 +202,12 @@ private:
     // hides it when there are none.
     void UpdateNewAbove();
 
+    TColumnLayout columnLayout_;
+    // A left press on the caption of dragFrom_, at dragStartX_; dragTo_ is where it
+    // would land, -1 until the pointer has moved far enough to be a drag.
+    int dragFrom_ = -1;
+    int dragStartX_ = 0;
+    int dragTo_ = -1;
     TColor textColor_ = clWhite;
     // The left press that may become a click: its cell and the symbol it was on.
     int pressedCol_ = -1;

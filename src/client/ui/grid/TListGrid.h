@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 #include <type_traits>
 #include <utility>
 
@@ -39,9 +40,13 @@ public:
     using TEntry = std::decay_t<decltype(std::declval<const TEntries &>()[0])>;
     using TColumns = QVector<TListColumn<TEntry>>;
 
+    // Every column is shown until the user chooses, in the table's order.
     TListGrid(QWidget *owner, TColumns columns)
         : TGridFrame(owner, int(columns.size())), columns_(std::move(columns))
     {
+        QVector<int> all(columns_.size());
+        std::iota(all.begin(), all.end(), 0);
+        OfferColumns(TColumnLayout(int(columns_.size()), all));
     }
 
     // Keeps its own copy, so later changes to the caller's list do not reach the
@@ -61,8 +66,8 @@ public:
     const TEntries &Entries() const { return entries_; }
 
 protected:
-    QString HeaderText(int col) const override { return columns_.value(col).Header; }
-    QString SampleText(int col) const override { return columns_.value(col).Sample; }
+    QString HeaderText(int kindColumn) const override { return columns_.value(kindColumn).Header; }
+    QString SampleText(int kindColumn) const override { return columns_.value(kindColumn).Sample; }
     int EntryCount() const override { return int(entries_.size()); }
     QByteArray EntrySymbol(int index) const override { return entries_[index].Symbol; }
     const TLinkGap *GapAt(int index) const override
@@ -72,7 +77,10 @@ protected:
             return entries_[index].Gap.IsMarker() ? &entries_[index].Gap : nullptr;
         return nullptr;
     }
-    void DrawDataCell(TCellText &text, int col, int index) override { columns_[col].Draw(text, entries_[index]); }
+    void DrawDataCell(TCellText &text, int kindColumn, int index) override
+    {
+        columns_[kindColumn].Draw(text, entries_[index]);
+    }
 
     TEntries entries_;
 

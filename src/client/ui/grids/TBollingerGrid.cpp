@@ -40,25 +40,25 @@ TBollingerGrid::TBollingerGrid(QWidget *owner)
 void TBollingerGrid::SetExtraCaption(const QString &caption)
 {
     extraCaption_ = caption;
-    InvalidateCell(ExtraCaptionColumn, 0);
+    Invalidate();
     // The column fits its caption as it fits its numbers, once the grid has a font.
     if (parentWidget()) {
         const TQtTextMetrics metrics(CanvasFont(), viewport());
-        MeasureColumn(metrics, ExtraCaptionColumn, SampleText(ExtraCaptionColumn));
+        MeasureKindColumn(metrics, ExtraCaptionColumn, SampleText(ExtraCaptionColumn));
     }
 }
 
-QString TBollingerGrid::HeaderText(int col) const
+QString TBollingerGrid::HeaderText(int kindColumn) const
 {
-    return col == ExtraCaptionColumn ? extraCaption_ : TListGrid::HeaderText(col);
+    return kindColumn == ExtraCaptionColumn ? extraCaption_ : TListGrid::HeaderText(kindColumn);
 }
 
-TCellColors TBollingerGrid::DataCellColors(int col, int row, bool hasEntry) const
+TCellColors TBollingerGrid::DataCellColors(int kindColumn, int row, bool hasEntry) const
 {
     if (!hasEntry)
         return {Color(), clWhite};
     const TBollingerEntry &entry = entries_[row - 1];
-    switch (col) {
+    switch (kindColumn) {
     case 1:
         return {Color(), SignColor(entry.Last)};
     case 2:

@@ -16,8 +16,8 @@ public:
     void SetExtraCaption(const QString &caption);
 
 protected:
-    QString HeaderText(int col) const override;
-    TCellColors DataCellColors(int col, int row, bool hasEntry) const override;
+    QString HeaderText(int kindColumn) const override;
+    TCellColors DataCellColors(int kindColumn, int row, bool hasEntry) const override;
 
 private:
     QString extraCaption_;

@@ -50,10 +50,10 @@ TJFGrid::TJFGrid(QWidget *owner)
         MeasureWithCanvasFont();
 }
 
-TCellColors TJFGrid::DataCellColors(int col, int row, bool hasEntry) const
+TCellColors TJFGrid::DataCellColors(int kindColumn, int row, bool hasEntry) const
 {
     const TJFEntry *entry = hasEntry ? &entries_[row - 1] : nullptr;
-    if (entry && col == CountColumn && entry->Count >= NotableCount)
+    if (entry && kindColumn == CountColumn && entry->Count >= NotableCount)
         return {clYellow, clBlack};
     const double rank = entry ? entry->Rank : 0;
     if (rank == 0 || std::isnan(rank))

@@ -11,5 +11,5 @@ public:
     explicit TJFGrid(QWidget *owner);
 
 protected:
-    TCellColors DataCellColors(int col, int row, bool hasEntry) const override;
+    TCellColors DataCellColors(int kindColumn, int row, bool hasEntry) const override;
 };

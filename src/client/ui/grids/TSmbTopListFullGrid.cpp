@@ -136,6 +136,7 @@ TSmbTopListFullGrid::TSmbTopListFullGrid(QWidget *owner)
     // No vertical scroll bar: rows below the window come into view as the selection
     // moves. Columns wider than the window scroll sideways.
     SetScrollBars(TGridScrollBars::sbHorizontal);
+    OfferColumns(TColumnLayout(ciColumnIds, {ciSymbol}));
     MeasureWithCanvasFont();
 }
 
@@ -146,7 +147,11 @@ void TSmbTopListFullGrid::SetEntries(const TSmbTopListEntries &list)
 
 void TSmbTopListFullGrid::SetColumns(const QString &text)
 {
-    columnMap_ = ColumnMapFromSetting(text);
+    QVector<int> columns = ColumnMapFromSetting(text);
+    // A full top list shows at least its symbols.
+    if (columns.isEmpty())
+        columns.append(ciSymbol);
+    OfferColumns(TColumnLayout(ciColumnIds, columns));
     LayoutColumns();
 }
 
@@ -158,15 +163,12 @@ void TSmbTopListFullGrid::LayoutColumns()
 
 void TSmbTopListFullGrid::LayoutColumns(const TTextMetrics &metrics)
 {
-    if (columnMap_.isEmpty())
-        columnMap_.append(ciSymbol);
-    SetColCount(columnMap_.size());
-    for (int col = 0; col < columnMap_.size(); ++col) {
-        const int id = columnMap_[col];
+    for (int col = 0; col < ColCount(); ++col) {
+        const int id = KindColumn(col);
         if (IsPieId(id))
             SetColWidths(col, DefaultRowHeight());
         else if (IsKnownId(id))
-            MeasureColumn(metrics, col, SampleText(col));
+            MeasureColumn(metrics, col, SampleText(id));
     }
     Invalidate();
 }
@@ -240,20 +242,13 @@ TColor TSmbTopListFullGrid::HeaderColor() const
     return SmbHeaderColor;
 }
 
-int TSmbTopListFullGrid::ColumnId(int col) const
+QString TSmbTopListFullGrid::HeaderText(int id) const
 {
-    return col >= 0 && col < columnMap_.size() ? columnMap_[col] : -1;
-}
-
-QString TSmbTopListFullGrid::HeaderText(int col) const
-{
-    const int id = ColumnId(col);
     return IsKnownId(id) ? QString::fromLatin1(Columns[id].caption) : QString();
 }
 
-QString TSmbTopListFullGrid::SampleText(int col) const
+QString TSmbTopListFullGrid::SampleText(int id) const
 {
-    const int id = ColumnId(col);
     if (!IsKnownId(id))
         return QString();
     return Columns[id].decimals >= 0 ? WidestNumber(Columns[id].decimals) : QString::fromLatin1(Columns[id].sample);
@@ -271,7 +266,7 @@ TCellColors TSmbTopListFullGrid::DataColors(int id, const TSmbTopListEntry *entr
 void TSmbTopListFullGrid::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect,
                                    TGridDrawState state)
 {
-    const int id = ColumnId(col);
+    const int id = KindColumn(col);
     const TSmbTopListEntries &entries = order_.Entries();
     const TSmbTopListEntry *entry = row >= 1 && row <= entries.size() ? &entries[row - 1] : nullptr;
     // A separator row repeats the header captions.
@@ -283,7 +278,7 @@ void TSmbTopListFullGrid::DrawCell(TCanvas &canvas, int col, int row, const QRec
     canvas.SetFontColor(colors.Text);
     TCellText text(canvas, textRect);
     if (header) {
-        DrawHeaderText(text, HeaderText(col));
+        DrawHeaderText(text, HeaderText(id));
         return;
     }
     if (!entry)
@@ -296,20 +291,19 @@ void TSmbTopListFullGrid::DrawCell(TCanvas &canvas, int col, int row, const QRec
         newLowPie_.Draw(canvas, colors.Background, textRect, entry->NewLow);
         break;
     case ciSymbol:
-        DrawDataCell(text, col, row - 1);
+        DrawDataCell(text, id, row - 1);
         // The frame on the symbol cell is the only mark of the selected row.
         if (state.Selected)
             canvas.FrameRect(rect, colors.Text);
         break;
     default:
-        DrawDataCell(text, col, row - 1);
+        DrawDataCell(text, id, row - 1);
     }
 }
 
-void TSmbTopListFullGrid::DrawDataCell(TCellText &text, int col, int index)
+void TSmbTopListFullGrid::DrawDataCell(TCellText &text, int id, int index)
 {
     const TSmbTopListEntry &entry = order_.Entries()[index];
-    const int id = ColumnId(col);
     switch (id) {
     case ciSymbol:
         text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));

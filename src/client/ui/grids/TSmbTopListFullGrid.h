@@ -38,9 +38,10 @@ public:
     const TSmbTopListEntries &Entries() const { return order_.Entries(); }
     const TSmbTopListEntries &PendingEntries() const { return order_.PendingEntries(); }
 
-    // The window's "columns" setting: logical column ids separated by commas or blanks.
+    // The window's "columns" setting: logical column ids separated by commas or blanks,
+    // the columns shown until the user chooses others.
     void SetColumns(const QString &text);
-    const QVector<int> &ColumnMap() const { return columnMap_; }
+    const QVector<int> &ColumnMap() const { return ColumnLayout().Shown(); }
     // Sizes every column for its logical column; widths the user dragged are lost.
     void LayoutColumns();
 
@@ -65,11 +66,11 @@ public:
     void Measure(const TTextMetrics &metrics) override;
 
 protected:
-    QString HeaderText(int col) const override;
-    QString SampleText(int col) const override;
+    QString HeaderText(int id) const override;
+    QString SampleText(int id) const override;
     int EntryCount() const override { return order_.Entries().size(); }
     QByteArray EntrySymbol(int index) const override { return order_.Entries()[index].Symbol; }
-    void DrawDataCell(TCellText &text, int col, int index) override;
+    void DrawDataCell(TCellText &text, int id, int index) override;
 
     void DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state) override;
     // Without a vertical scroll bar, a pressed row that is only partly shown comes
@@ -80,7 +81,6 @@ protected:
     bool SelectCell(int col, int row) override;
 
 private:
-    int ColumnId(int col) const;
     void LayoutColumns(const TTextMetrics &metrics);
     TCellColors DataColors(int id, const TSmbTopListEntry *entry) const;
     void AfterChange(TTopListChange change);
@@ -89,7 +89,6 @@ private:
     TTopListOrder order_;
     TPieCell newHighPie_;
     TPieCell newLowPie_;
-    QVector<int> columnMap_;
     bool linkOnSelect_ = true;
     QByteArray lastLinkedSymbol_;
 };

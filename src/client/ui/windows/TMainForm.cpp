@@ -375,7 +375,7 @@ bool TMainForm::RestorePlacement(TAlertForm *window)
     const qint32 height = store.ReadInteger(section, QStringLiteral("Height"), current.height());
     const qint32 left = store.ReadInteger(section, QStringLiteral("Left"), current.left());
     const qint32 top = store.ReadInteger(section, QStringLiteral("Top"), current.top());
-    TWindowDesk::RestoreColumnWidths(store, section, window->Grid());
+    TWindowDesk::RestoreColumns(store, section, window->Grid());
     // A damaged rectangle is ignored whole: the window keeps its size and gets a place.
     bool placed = false;
     if (IsPlausibleRectangle(left, top, width, height)) {
@@ -414,7 +414,7 @@ void TMainForm::SavePlacement(TAlertForm *window)
     }
     store.WriteInteger(section, QStringLiteral("State"), StoredWindowState(window->windowState()));
     store.WriteBool(section, QStringLiteral("Visible"), window->isVisible());
-    TWindowDesk::SaveColumnWidths(store, section, window->Grid());
+    TWindowDesk::SaveColumns(store, section, window->Grid());
     // A window never muted leaves no trace in the store.
     if (window->Muted() || store.Contains(section, MuteName))
         store.WriteBool(section, MuteName, window->Muted());

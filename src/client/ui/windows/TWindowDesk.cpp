@@ -16,6 +16,7 @@
 namespace {
 
 const QString ColumnWidthsKey = QStringLiteral("ColumnWidths");
+const QString ShownColumnsKey = QStringLiteral("ShownColumns");
 // One step of a cascade: about a title bar's height.
 constexpr int CascadeStep = 28;
 // A stored width beyond this is damage, not a choice.
@@ -129,6 +130,26 @@ void TWindowDesk::RefreshList()
         if (list_->item(row)->text() != text)
             list_->item(row)->setText(text);
     }
+}
+
+void TWindowDesk::RestoreColumns(const TSettingsStore &store, const QString &section, TGridFrame *grid)
+{
+    if (grid->ChoosesColumns() && store.Contains(section, ShownColumnsKey)) {
+        TColumnLayout layout = grid->ColumnLayout();
+        layout.FromSetting(store.ReadString(section, ShownColumnsKey, QString()));
+        grid->SetColumnLayout(layout);
+    }
+    RestoreColumnWidths(store, section, grid);
+}
+
+void TWindowDesk::SaveColumns(TSettingsStore &store, const QString &section, const TGridFrame *grid)
+{
+    const TColumnLayout &layout = grid->ColumnLayout();
+    if (grid->ChoosesColumns() && !layout.IsDefault())
+        store.WriteString(section, ShownColumnsKey, layout.ToSetting());
+    else if (store.Contains(section, ShownColumnsKey))
+        store.Remove(section, ShownColumnsKey);
+    SaveColumnWidths(store, section, grid);
 }
 
 void TWindowDesk::RestoreColumnWidths(const TSettingsStore &store, const QString &section, TGridFrame *grid)

@@ -12,8 +12,8 @@ class TGridFrame;
 class TSettingsStore;
 
 // The alert windows as one desk: show all, hide all and cascade, the list of
-// windows with each one's state and recent alerts, and the column widths the
-// user chose, kept per window in the settings store.
+// windows with each one's state and recent alerts, and the columns and column
+// widths the user chose, kept per window in the settings store.
 class TWindowDesk : public QObject
 {
     Q_OBJECT
@@ -39,11 +39,18 @@ public:
     void RefreshList();
 
     static QString StateText(const QWidget *window);
-    static void RestoreColumnWidths(const TSettingsStore &store, const QString &section, TGridFrame *grid);
-    // Writes the widths the user chose; a grid without any leaves the store as it was.
-    static void SaveColumnWidths(TSettingsStore &store, const QString &section, const TGridFrame *grid);
+    // The columns the user chose to show, in their order, then the widths the user
+    // chose for them.
+    static void RestoreColumns(const TSettingsStore &store, const QString &section, TGridFrame *grid);
+    // Writes the user's choice of columns and their widths; a grid that shows its
+    // default columns at their measured widths leaves the store as it was.
+    static void SaveColumns(TSettingsStore &store, const QString &section, const TGridFrame *grid);
 
 private:
+    // Widths are kept by shown column: restored after the columns they belong to.
+    static void RestoreColumnWidths(const TSettingsStore &store, const QString &section, TGridFrame *grid);
+    static void SaveColumnWidths(TSettingsStore &store, const QString &section, const TGridFrame *grid);
+
     const TAlertForms &windows_;
     QListWidget *list_;
     QTimer refreshTimer_;
