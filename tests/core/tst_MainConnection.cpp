@@ -8,6 +8,7 @@
 #include "../shared/support/FakeClock.h"
 #include "../shared/support/LoopbackHttpServer.h"
 #include "../shared/support/LoopbackTcpServer.h"
+#include "../shared/support/EventLoopSentinel.h"
 #include "../shared/support/PostedEvents.h"
 
 #include <QLocale>
@@ -61,6 +62,15 @@ class TestMainConnection : public QObject
     {
         clock_->Advance(501);
         connection.TimerTick();
+    }
+
+    // Ticks through the 4.5 seconds between pings and waits until the server has the
+    // session's ping number `count`.
+    bool TickToPing(TMainConnection &connection, const FakeAlertClient &client, int count)
+    {
+        for (int i = 0; i < 9; ++i)
+            Tick(connection);
+        return QTest::qWaitFor([&] { return client.RequestsFor("ping").size() == count; }, WaitMs);
     }
 
     static QString Connecting(const QString &address)
@@ -236,16 +246,16 @@ private Q_SLOTS:
         // The first timer ping is due 4.5 seconds after the session was made.
         for (int i = 0; i < 8; ++i)
             Tick(*connection);
-        QTest::qWait(200);
+        // A ping those ticks sent would have reached the server before the sentinel.
+        QVERIFY(HandleEventsPostedSoFar());
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(client.RequestsFor("ping").size(), 1);
         Tick(*connection);
         QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 2, WaitMs);
         const qint32 firstPing = client.IdOf("ping");
 
         // The next ping cancels the previous one: its late answer changes nothing.
-        for (int i = 0; i < 9; ++i)
-            Tick(*connection);
-        QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 3, WaitMs);
+        QVERIFY(TickToPing(*connection, client, 3));
         const qint32 secondPing = client.IdOf("ping");
         QVERIFY(SendThenAlert(client, EncodeFrame(firstPing, "")));
         QCOMPARE(connection->Status(), Connecting(server));
@@ -268,9 +278,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(connection->Status(), QStringLiteral("Connected!"), WaitMs);
         QCOMPARE(connection->LinkReadout(), QStringLiteral("ping ") + QChar(0x2013) + QStringLiteral(", no alerts yet"));
 
-        for (int i = 0; i < 9; ++i)
-            Tick(*connection);
-        QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 2, WaitMs);
+        QVERIFY(TickToPing(*connection, client, 2));
         clock_->Advance(1234);
         QVERIFY(SendThenAlert(client, EncodeFrame(client.IdOf("ping"), "")));
         QCOMPARE(connection->PingRoundTripMs(), 1234);
@@ -544,10 +552,18 @@ private Q_SLOTS:
         connection->SetUsername("ann");
         connection->SetPassword("secret");
 
-        // A minute of ticks, each given time for its attempt to play out.
+        // A minute of ticks. An attempt a tick starts has played out before the next
+        // tick: the server has seen its connection end (a refusal has nothing to see),
+        // and the sentinel comes back after the client has seen it too.
         for (int tick = 0; tick < 120; ++tick) {
-            QTest::qWait(30);
+            const int attemptsBefore = int(statuses_.count(Connecting(address)));
             Tick(*connection);
+            QVERIFY(HandleEventsPostedSoFar());
+            if (statuses_.count(Connecting(address)) == attemptsBefore)
+                continue;
+            if (fault != TServerFault::Refuses)
+                QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() > attemptsBefore && server.LastClient().Closed(), WaitMs);
+            QVERIFY(EventLoopSentinel::PassThrough());
         }
         const int attempts = int(statuses_.count(Connecting(address)));
         QVERIFY2(attempts >= 5 && attempts <= 10, qPrintable(QString::number(attempts)));
@@ -575,9 +591,7 @@ private Q_SLOTS:
 
         // A server that answers the login ends the waiting: when that session drops,
         // the next one starts on the next tick.
-        server.OnRequest = [](FakeAlertClient &client, const TMessageToServer &request) {
-            AnswerLoginsAndPings(client, request);
-        };
+        server.AnswerAsTheRealServer();
         QTRY_VERIFY_WITH_TIMEOUT((Tick(*connection), connection->Status() == QStringLiteral("Connected!")), WaitMs);
         const int clients = server.ClientCount();
         server.LastClient().Close();
@@ -710,9 +724,7 @@ private Q_SLOTS:
         auto connection = MakeConnection(server);
         QVERIFY(LogIn(*connection, server));
         FakeAlertClient &client = server.Client(0);
-        for (int i = 0; i < 9; ++i)
-            Tick(*connection);
-        QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 2, WaitMs);
+        QVERIFY(TickToPing(*connection, client, 2));
         const qint32 loginPing = client.RequestsFor("ping")[0].Value("message_id").toInt();
         const qint32 timerPing = client.RequestsFor("ping")[1].Value("message_id").toInt();
 
