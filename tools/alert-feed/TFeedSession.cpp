@@ -112,11 +112,16 @@ void TFeedSession::ReadIncoming()
 {
     if (closed_)
         return;
+    RunOrFail(&TFeedSession::ParseIncoming, QStringLiteral("internal error: "));
+}
+
+void TFeedSession::RunOrFail(void (TFeedSession::*step)(), const QString &failure)
+{
     // An error must not escape into the event loop; it ends this connection only.
     try {
-        ParseIncoming();
+        (this->*step)();
     } catch (const std::exception &error) {
-        Fail(QStringLiteral("internal error: ") + QString::fromUtf8(error.what()));
+        Fail(failure + QString::fromUtf8(error.what()));
     }
 }
 
@@ -274,11 +279,7 @@ void TFeedSession::FlushBurst()
 {
     if (outputBroken_ || closed_)
         return;
-    try {
-        SendFlushed();
-    } catch (const std::exception &error) {
-        Fail(QStringLiteral("cannot compress: ") + QString::fromUtf8(error.what()));
-    }
+    RunOrFail(&TFeedSession::SendFlushed, QStringLiteral("cannot compress: "));
 }
 
 void TFeedSession::SendFlushed()

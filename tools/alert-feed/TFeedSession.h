@@ -63,6 +63,8 @@ Q_SIGNALS:
 
 private:
     void ReadIncoming();
+    // Runs a step; what it throws fails the connection with the failure text before it.
+    void RunOrFail(void (TFeedSession::*step)(), const QString &failure);
     void ParseIncoming();
     void HandleRequests();
     bool TakeOpeningLines(QByteArray &data);
