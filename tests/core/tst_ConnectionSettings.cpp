@@ -6,6 +6,7 @@
 #include "shared/TTalkWithServer.h"
 
 #include "../shared/support/PostedEvents.h"
+#include "../shared/support/WriteWholeFile.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -72,8 +73,7 @@ public:
     bool Write(const QByteArray &text) const
     {
         QDir().mkpath(QFileInfo(FileName()).absolutePath());
-        QFile file(FileName());
-        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+        return WriteWholeFile(FileName(), text);
     }
 
 private:
@@ -104,10 +104,8 @@ QString Describe(const TTransportSettings &s)
 // A KVX.ini in dir holding text; its path, or empty when it could not be written.
 QString WriteKvxIni(const QTemporaryDir &dir, const QByteArray &text)
 {
-    QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
-    if (!ini.open(QIODevice::WriteOnly) || ini.write(text) != text.size())
-        return QString();
-    return ini.fileName();
+    const QString ini = dir.filePath(QStringLiteral("KVX.ini"));
+    return WriteWholeFile(ini, text) ? ini : QString();
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "../shared/support/LoopbackTcpServer.h"
 #include "../shared/support/EventLoopSentinel.h"
 #include "../shared/support/PostedEvents.h"
+#include "../shared/support/WriteWholeFile.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
@@ -110,11 +111,9 @@ private Q_SLOTS:
         QVERIFY(unconfigured.ServerAddress().size() > 5);
 
         QTemporaryDir dir;
-        QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[General]\r\nwindow count=1\r\n[connection]\r\n ADDRESS = feed.example:7000 \r\n");
-        ini.close();
-        const TMainConnection configured(TIniFile(ini.fileName()), TMainConnection::TTickSource::Caller);
+        const QString ini = dir.filePath(QStringLiteral("KVX.ini"));
+        QVERIFY(WriteWholeFile(ini, "[General]\r\nwindow count=1\r\n[connection]\r\n ADDRESS = feed.example:7000 \r\n"));
+        const TMainConnection configured(TIniFile(ini), TMainConnection::TTickSource::Caller);
         QCOMPARE(configured.ServerAddress(), QStringLiteral("feed.example:7000"));
     }
 
@@ -648,11 +647,9 @@ private Q_SLOTS:
         const QString port = listening ? QString::number(server.Port()) : LoopbackTcpServer::UnusedPortText();
         const QString tunnel = QStringLiteral("http://127.0.0.1:%1/tunnel").arg(port);
         QTemporaryDir dir;
-        QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Connection]\r\ntunnel=" + tunnel.toLatin1() + "\r\n");
-        ini.close();
-        TMainConnection connection(TIniFile(ini.fileName()), TMainConnection::TTickSource::Caller);
+        const QString ini = dir.filePath(QStringLiteral("KVX.ini"));
+        QVERIFY(WriteWholeFile(ini, "[Connection]\r\ntunnel=" + tunnel.toLatin1() + "\r\n"));
+        TMainConnection connection(TIniFile(ini), TMainConnection::TTickSource::Caller);
         connection.SetUsername("ann");
         connection.SetPassword("secret");
         if (listening) {

@@ -1,6 +1,8 @@
 #include "support/TFeedProcess.h"
 #include "support/TRawAlertClient.h"
 
+#include "../shared/support/WriteWholeFile.h"
+
 #include "shared/TZLibCompressor.h"
 #include "shared/WireFormat.h"
 
@@ -27,12 +29,6 @@ QString SampleIni()
 QStringList SeededArguments(const char *seed = "42")
 {
     return {"--ini", SampleIni(), "--seed", QString::fromLatin1(seed), "--rate", "400"};
-}
-
-bool WriteFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 // Every listed key is present and reads as a finite number.
@@ -166,7 +162,7 @@ void TestAlertFeed::loginAnswers()
 
     TFeedProcess feed;
     if (!usersFile.isEmpty()) {
-        QVERIFY(WriteFile(feed.TempPath("users.txt"), usersFile));
+        QVERIFY(WriteWholeFile(feed.TempPath("users.txt"), usersFile));
         arguments << "--users" << feed.TempPath("users.txt");
     }
     QVERIFY(feed.Start(arguments + QStringList{"--rate", "400"}));
@@ -552,7 +548,7 @@ void TestAlertFeed::recordWritesEveryRequest()
     TFeedProcess feed;
     const QString record = feed.TempPath("requests.jsonl");
     // There before and open to everyone: the feed closes it to others.
-    QVERIFY(WriteFile(record, "old"));
+    QVERIFY(WriteWholeFile(record, "old"));
     QVERIFY(QFile::setPermissions(record, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
     QVERIFY(feed.Start({"--record", record}));
     TServerFrame frame;
@@ -662,7 +658,7 @@ void TestAlertFeed::aSourceSendsItsAlertsAndNoMore()
         arguments << "--category" << "A=default";
     } else {
         const QString script = feed.TempPath("replay.txt");
-        QVERIFY(WriteFile(script, replay));
+        QVERIFY(WriteWholeFile(script, replay));
         arguments << "--replay" << script;
     }
     QVERIFY(feed.Start(arguments));

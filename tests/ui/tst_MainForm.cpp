@@ -16,6 +16,7 @@
 
 #include "../shared/support/FakeAlertServer.h"
 #include "../shared/support/PostedEvents.h"
+#include "../shared/support/WriteWholeFile.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -50,9 +51,7 @@ const char ThreeWindows[] = "[General]\n"
 
 void WriteIni(const QByteArray &text)
 {
-    QFile file(QStringLiteral("KVX.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
+    QVERIFY(WriteWholeFile(QStringLiteral("KVX.ini"), text));
 }
 
 QSettings Store()
