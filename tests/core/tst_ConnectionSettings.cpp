@@ -5,6 +5,7 @@
 #include "shared/TIniFile.h"
 #include "shared/TTalkWithServer.h"
 
+#include "../shared/support/DebugCapture.h"
 #include "../shared/support/PostedEvents.h"
 #include "../shared/support/WriteWholeFile.h"
 
@@ -45,22 +46,6 @@ private:
 
     QTcpServer server_;
     QByteArray received_;
-};
-
-// Debug lines written while it lives.
-class TDebugLines
-{
-public:
-    TDebugLines()
-    {
-        previous_ = SetDebugReceiver([this](const QString &line) { lines_.append(line); });
-    }
-    ~TDebugLines() { SetDebugReceiver(previous_); }
-    QString All() const { return lines_.join(QLatin1Char('\n')); }
-
-private:
-    QStringList lines_;
-    TDebugReceiver previous_;
 };
 
 // A settings store of its own in a fresh folder, for each test that writes one.
@@ -204,7 +189,7 @@ private Q_SLOTS:
             {QStringLiteral("http proxy password/proxy.corp:3128"), QStringLiteral("for proxy.corp:3128")},
             {QStringLiteral("socks password/s:1"), QStringLiteral("for s:1")},
         };
-        const TDebugLines debugLines;
+        const TDebugCapture debugLines;
         const TConnectionSettings settings =
             TConnectionSettings::Read(ini, [&store](const QString &key) { return store.value(key); });
         QCOMPARE(Describe(settings.Transport), expected);
@@ -222,7 +207,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString ini = WriteKvxIni(dir, "[Connection]\naddress=127.0.0.1:1\ntls=yes\n");
         QVERIFY(!ini.isEmpty());
-        const TDebugLines debugLines;
+        const TDebugCapture debugLines;
         TMainConnection connection(TIniFile(ini), TMainConnection::TTickSource::Caller);
         const QString error = connection.Status();
         QVERIFY2(error.contains(QStringLiteral("\"tls\" is \"yes\"")), qPrintable(error));
@@ -264,7 +249,7 @@ private Q_SLOTS:
         QVERIFY(storeFolder.Write("[Connection]\n" + key + "=s3cret\n"));
         const TIniFile ini = TIniFile::FromText(
             "[Connection]\ntunnel=http://127.0.0.1:1/t\nhttp proxy user=bob\nhttp proxy=" + proxy.Address().toUtf8());
-        const TDebugLines debugLines;
+        const TDebugCapture debugLines;
         const TConnectionSettings settings = TConnectionSettings::Read(ini, StoredConnectionValue);
 
         TTalkWithServer session(settings.Transport);
@@ -291,7 +276,7 @@ private Q_SLOTS:
 
         // Opened by others meanwhile: the next start says so and closes it again.
         QVERIFY(QFile::setPermissions(storeFolder.FileName(), OwnerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther));
-        const TDebugLines debugLines;
+        const TDebugCapture debugLines;
         const TSettingsStore store;
         QVERIFY2(debugLines.All().contains(QStringLiteral("holds a password and was open to other users")),
                  qPrintable(debugLines.All()));

@@ -8,6 +8,7 @@
 #include "../shared/support/FakeClock.h"
 #include "../shared/support/LoopbackHttpServer.h"
 #include "../shared/support/LoopbackTcpServer.h"
+#include "../shared/support/DebugCapture.h"
 #include "../shared/support/EventLoopSentinel.h"
 #include "../shared/support/PostedEvents.h"
 #include "../shared/support/WriteWholeFile.h"
@@ -545,9 +546,7 @@ private Q_SLOTS:
             server.StopListening();
         auto connection = MakeConnection(server);
         connection->SetServerAddress(address);
-        int reports = 0;
-        SetDebugReceiver([&reports](const QString &) { ++reports; });
-        const auto restoreDebug = qScopeGuard([] { SetDebugReceiver({}); });
+        const TDebugCapture debug;
         connection->SetUsername("ann");
         connection->SetPassword("secret");
 
@@ -569,7 +568,7 @@ private Q_SLOTS:
         if (fault != TServerFault::Refuses)
             QCOMPARE(server.ClientCount(), attempts);
         // Bad data is reported once per session that received it.
-        QCOMPARE(reports, fault == TServerFault::SendsBadData ? attempts : 0);
+        QCOMPARE(int(debug.Lines().size()), fault == TServerFault::SendsBadData ? attempts : 0);
 
         // Every wait names its reason and its length, and the waits grow.
         const QString cannotReach = QStringLiteral("Cannot reach ") + address + QStringLiteral(": ") + reason;

@@ -2,6 +2,7 @@
 #include "support/TFeedProcess.h"
 #include "support/TRawAlertClient.h"
 
+#include "../shared/support/DebugCapture.h"
 #include "../shared/support/EventLoopSentinel.h"
 #include "../shared/support/FakeClock.h"
 #include "../shared/support/TransportTo.h"
@@ -127,25 +128,6 @@ int ListedCount(const QHash<QByteArray, QByteArray> &fields)
         ++count;
     return count;
 }
-
-// Puts the debug sink back however the test ends.
-class TDebugCapture
-{
-public:
-    TDebugCapture()
-        : previous_(SetDebugReceiver([this](const QString &text) { lines_.append(text); }))
-    {
-    }
-    ~TDebugCapture() { SetDebugReceiver(previous_); }
-    TDebugCapture(const TDebugCapture &) = delete;
-    TDebugCapture &operator=(const TDebugCapture &) = delete;
-
-    const QStringList &Lines() const { return lines_; }
-
-private:
-    QStringList lines_;
-    TDebugReceiver previous_;
-};
 
 // The alert windows' lists, one window of every kind, fed as the windows are fed, with
 // every body kept per category so the lists can be checked against what arrived.
