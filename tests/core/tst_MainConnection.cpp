@@ -113,7 +113,8 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         const QString ini = dir.filePath(QStringLiteral("KVX.ini"));
-        QVERIFY(WriteWholeFile(ini, "[General]\r\nwindow count=1\r\n[connection]\r\n ADDRESS = feed.example:7000 \r\n"));
+        QVERIFY(WriteWholeFile(ini, "[General]\r\nwindow count=1\r\n"
+                                    "[connection]\r\n ADDRESS = feed.example:7000 \r\n"));
         const TMainConnection configured(TIniFile(ini), TMainConnection::TTickSource::Caller);
         QCOMPARE(configured.ServerAddress(), QStringLiteral("feed.example:7000"));
     }

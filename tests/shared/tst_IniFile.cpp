@@ -169,7 +169,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("KVX.ini"));
-        QVERIFY(WriteWholeFile(path, "[General]\r\ntitle=From file\r\nwindow count=3\r\n[Connection]\r\naddress=host:1\r\n"));
+        QVERIFY(WriteWholeFile(path, "[General]\r\ntitle=From file\r\nwindow count=3\r\n"
+                                     "[Connection]\r\naddress=host:1\r\n"));
         const TIniFile ini(path);
         QVERIFY(WriteWholeFile(path, "[General]\ntitle=Changed later\n"));
         QCOMPARE(ini.ReadString("General", "title", Absent), QByteArray("From file"));
