@@ -1,3 +1,4 @@
+#include "support/AlertFieldChecks.h"
 #include "support/TFeedProcess.h"
 #include "support/TRawAlertClient.h"
 
@@ -50,13 +51,6 @@ bool IsInt32(const QByteArray &text)
     return ok;
 }
 
-// "HH:MM:SS", or "HH:MM" without seconds.
-bool IsTime(const QByteArray &text, bool withSeconds = true)
-{
-    static const QRegularExpression time(QStringLiteral("^([01]\\d|2[0-3]):[0-5]\\d(:[0-5]\\d)?$"));
-    return time.match(QString::fromLatin1(text)).hasMatch() && (text.size() == 8) == withSeconds;
-}
-
 // The symbols of an indexed list body, in order.
 QVector<QByteArray> ListedSymbols(const QHash<QByteArray, QByteArray> &fields)
 {
@@ -64,11 +58,6 @@ QVector<QByteArray> ListedSymbols(const QHash<QByteArray, QByteArray> &fields)
     for (int i = 0; fields.contains("symbol" + QByteArray::number(i)) && i < 1000; ++i)
         symbols.append(fields.value("symbol" + QByteArray::number(i)));
     return symbols;
-}
-
-QByteArray Indexed(const char *name, int index)
-{
-    return name + QByteArray::number(index);
 }
 
 QVector<QByteArray> FirstBodies(const QStringList &arguments, const QVector<QByteArray> &categories,

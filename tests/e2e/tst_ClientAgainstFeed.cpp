@@ -1,3 +1,4 @@
+#include "support/AlertFieldChecks.h"
 #include "support/TapProcess.h"
 #include "support/TFeedProcess.h"
 #include "support/TRawAlertClient.h"
@@ -95,14 +96,6 @@ QVector<TRecordedRequest> Recorded(const QString &path, const char *command, int
     return requests;
 }
 
-bool IsTime(const QString &text, bool withSeconds)
-{
-    static const QRegularExpression hoursMinutes(QStringLiteral("^([01]\\d|2[0-3]):[0-5]\\d$"));
-    static const QRegularExpression withSecondsToo(
-        QStringLiteral("^([01]\\d|2[0-3]):[0-5]\\d:[0-5]\\d$"));
-    return (withSeconds ? withSecondsToo : hoursMinutes).match(text).hasMatch();
-}
-
 bool AllFinite(std::initializer_list<double> values)
 {
     for (const double value : values)
@@ -114,11 +107,6 @@ bool AllFinite(std::initializer_list<double> values)
 QString FieldString(const QHash<QByteArray, QByteArray> &fields, const QByteArray &key)
 {
     return QString::fromUtf8(fields.value(key));
-}
-
-QByteArray Indexed(const char *name, int index)
-{
-    return name + QByteArray::number(index);
 }
 
 int ListedCount(const QHash<QByteArray, QByteArray> &fields)
