@@ -1,11 +1,32 @@
 #pragma once
 
+#include "shared/TZLibCompressor.h"
 #include "shared/TZLibDecompressor.h"
 #include "shared/WireFormat.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QVector>
+
+// What one read of the server's socket typically brings.
+constexpr qsizetype ReadSize = 1460;
+
+// The server's stream of the frames: each leaves with a sync flush of its own, and the
+// client reads it in pieces of ReadSize that split frames and zlib blocks anywhere.
+inline QVector<QByteArray> ServerReads(const QVector<QByteArray> &frames)
+{
+    TZLibCompressor server;
+    QByteArray stream;
+    for (const QByteArray &frame : frames) {
+        server.Write(frame);
+        server.Flush();
+        stream += server.TakeOutput();
+    }
+    QVector<QByteArray> reads;
+    for (qsizetype at = 0; at < stream.size(); at += ReadSize)
+        reads.append(stream.mid(at, ReadSize));
+    return reads;
+}
 
 // The session's receive path without a socket: each read is inflated a slice at a
 // time and every frame's body goes to sink as soon as it is cut, so the inflated

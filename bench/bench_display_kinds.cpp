@@ -26,7 +26,6 @@
 #include "shared/AlertBody.h"
 #include "shared/TIniFile.h"
 #include "shared/TMessageToServer.h"
-#include "shared/TZLibCompressor.h"
 #include "shared/TZLibDecompressor.h"
 #include "shared/WireFormat.h"
 #include "shared/tHashTable.h"
@@ -43,8 +42,6 @@
 namespace {
 
 const QByteArray Category = "Bench";
-// What one read of the server's socket typically brings.
-constexpr qsizetype ReadSize = 1460;
 constexpr qint32 AlertStreamId = 2;
 
 using TFrameSink = std::function<void(const QByteArray &body)>;
@@ -69,21 +66,13 @@ void ParseBody(const QByteArray &body)
         benchmark::DoNotOptimize(ParseReal(it->GetValue(), separator, number));
 }
 
-// The server's stream of the given bodies, each alert with a sync flush of its own,
-// in reads that split frames and zlib blocks anywhere.
-QVector<QByteArray> ServerReads(const QVector<QByteArray> &bodies)
+// The bodies as frames of the alert stream, as the server sends them.
+QVector<QByteArray> AlertFrames(const QVector<QByteArray> &bodies)
 {
-    TZLibCompressor server;
-    QByteArray stream;
-    for (const QByteArray &body : bodies) {
-        server.Write(EncodeFrame(AlertStreamId, body));
-        server.Flush();
-        stream += server.TakeOutput();
-    }
-    QVector<QByteArray> reads;
-    for (qsizetype at = 0; at < stream.size(); at += ReadSize)
-        reads.append(stream.mid(at, ReadSize));
-    return reads;
+    QVector<QByteArray> frames;
+    for (const QByteArray &body : bodies)
+        frames.append(EncodeFrame(AlertStreamId, body));
+    return frames;
 }
 
 // What the program hands its windows: a main connection that never logs in, an empty
@@ -214,7 +203,7 @@ void BM_DisplayKind(benchmark::State &state, const QByteArray &kind, const std::
     const std::unique_ptr<TAlertForm> window = MakeWindow(load.Settings);
     for (const QByteArray &body : load.Warmup)
         DispatchToWindows(body);
-    const QVector<QByteArray> reads = ServerReads(load.Measured);
+    const QVector<QByteArray> reads = ServerReads(AlertFrames(load.Measured));
 
     double leastSeconds = 0;
     double fullSeconds = 0;
@@ -258,7 +247,7 @@ void BM_JFWindowAtLength(benchmark::State &state)
     QVector<QByteArray> bodies;
     for (int i = 0; i < 100; ++i)
         bodies.append(maker.JFRow(Category, symbols[maker.Integer(0, symbols.size() - 1)]));
-    const QVector<QByteArray> reads = ServerReads(bodies);
+    const QVector<QByteArray> reads = ServerReads(AlertFrames(bodies));
 
     std::unique_ptr<TAlertForm> window;
     int grown = length;

@@ -14,8 +14,6 @@ namespace {
 
 // The compressed bytes the session passes on without waiting for its next flush.
 constexpr qsizetype PassOnCompressedBytes = 5000;
-// What one read of the server's socket typically brings.
-constexpr qsizetype ReadSize = 1460;
 
 // The requests a client sends: log-in, the alert stream, subscriptions and pings.
 QVector<TMessageToServer> RequestBurst(int count)
@@ -93,23 +91,6 @@ QVector<QByteArray> AlertFrames(int count)
         frames.append(EncodeFrame(2, body));
     }
     return frames;
-}
-
-// The server's stream: each alert leaves with a sync flush of its own, and the
-// client reads it in pieces of ReadSize that split frames and zlib blocks anywhere.
-QVector<QByteArray> ServerReads(const QVector<QByteArray> &frames)
-{
-    TZLibCompressor server;
-    QByteArray stream;
-    for (const QByteArray &frame : frames) {
-        server.Write(frame);
-        server.Flush();
-        stream += server.TakeOutput();
-    }
-    QVector<QByteArray> reads;
-    for (qsizetype at = 0; at < stream.size(); at += ReadSize)
-        reads.append(stream.mid(at, ReadSize));
-    return reads;
 }
 
 // Every read is inflated and the complete frames are cut off the front, the

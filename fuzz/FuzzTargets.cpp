@@ -38,6 +38,25 @@ namespace {
 // --- Frames and requests: what is cut re-encodes to exactly the bytes it used, and
 // --- cutting as the bytes trickle in gives what cutting them at once gives.
 
+// The session's way: append each read, cut, keep the incomplete tail. What all the
+// reads cut, and the status of the last cut.
+template <typename TCut, typename TItems>
+TCut CutAsReadsArrive(const QByteArray &data, TCut (*cutBytes)(const QByteArray &), TItems TCut::*items)
+{
+    TCut whole;
+    QByteArray buffer;
+    for (const QByteArray &piece : TSplitter(SeedOf(data)).Split(data)) {
+        buffer += piece;
+        const TCut part = cutBytes(buffer);
+        whole.*items += part.*items;
+        buffer.remove(0, part.BytesUsed);
+        whole.Status = part.Status;
+        if (whole.Status == csInvalidData)
+            break;
+    }
+    return whole;
+}
+
 void FuzzFrames(const QByteArray &data)
 {
     const TFrameCut cut = CutFrames(data);
@@ -49,21 +68,9 @@ void FuzzFrames(const QByteArray &data)
     if (cut.Status == csGood)
         Check(CutFrames(data.mid(cut.BytesUsed)).Frames.isEmpty(), "frames: the tail is incomplete");
 
-    // The session's way: append each read, cut, keep the incomplete tail.
-    QByteArray buffer;
-    QVector<TServerFrame> frames;
-    TCutStatus status = csGood;
-    for (const QByteArray &piece : TSplitter(SeedOf(data)).Split(data)) {
-        buffer += piece;
-        const TFrameCut part = CutFrames(buffer);
-        for (const TServerFrame &frame : part.Frames)
-            frames.append(frame);
-        buffer.remove(0, part.BytesUsed);
-        status = part.Status;
-        if (status == csInvalidData)
-            break;
-    }
-    Check(status == cut.Status, "frames: split reads find the same fault");
+    const TFrameCut split = CutAsReadsArrive(data, &CutFrames, &TFrameCut::Frames);
+    const QVector<TServerFrame> &frames = split.Frames;
+    Check(split.Status == cut.Status, "frames: split reads find the same fault");
     Check(frames.size() == cut.Frames.size(), "frames: split reads cut as many frames");
     for (int i = 0; i < frames.size(); ++i)
         Check(frames[i].MessageId == cut.Frames[i].MessageId && frames[i].Body == cut.Frames[i].Body,
@@ -79,20 +86,9 @@ void FuzzRequests(const QByteArray &data)
         encoded += EncodeRequest(request, 0);
     Check(encoded == data.left(cut.BytesUsed), "requests: requests re-encode to the bytes used");
 
-    QByteArray buffer;
-    QVector<TMessageToServer> requests;
-    TCutStatus status = csGood;
-    for (const QByteArray &piece : TSplitter(SeedOf(data)).Split(data)) {
-        buffer += piece;
-        const TRequestCut part = CutRequests(buffer);
-        requests += part.Requests;
-        buffer.remove(0, part.BytesUsed);
-        status = part.Status;
-        if (status == csInvalidData)
-            break;
-    }
-    Check(status == cut.Status, "requests: split reads find the same fault");
-    Check(requests == cut.Requests, "requests: split reads cut the same requests");
+    const TRequestCut split = CutAsReadsArrive(data, &CutRequests, &TRequestCut::Requests);
+    Check(split.Status == cut.Status, "requests: split reads find the same fault");
+    Check(split.Requests == cut.Requests, "requests: split reads cut the same requests");
 }
 
 // --- The decompressor: the first byte picks the split, the rest is the server's

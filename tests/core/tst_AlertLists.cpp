@@ -16,15 +16,6 @@ QByteArray Alert(const QByteArray &fields)
     return QByteArrayLiteral("QS\r\n") + fields;
 }
 
-template <typename Entries>
-QStringList SymbolsOf(const Entries &entries)
-{
-    QStringList symbols;
-    for (const auto &entry : entries)
-        symbols << entry.Symbol;
-    return symbols;
-}
-
 // The symbols of a window's list, as the bytes they hold. Reading them as the class
 // of the kind the window was meant to have also checks that the setting chose it.
 template <typename Entries>
@@ -244,7 +235,7 @@ private Q_SLOTS:
         QVERIFY(std::isnan(entries[4].Last) && std::isnan(entries[4].Strength));
 
         lists->HandleAlert(Alert("symbol0=X&symbol2=Z"));
-        QCOMPARE(SymbolsOf(KindOf<TFullTopListKind>(lists).Entries()), QStringList({"X"}));
+        QCOMPARE(SymbolBytes(KindOf<TFullTopListKind>(lists).Entries()), QByteArrayList({"X"}));
     }
 
     void bandSetKeepsOneRowPerSymbolByDistance()

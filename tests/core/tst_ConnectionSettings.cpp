@@ -5,7 +5,9 @@
 #include "shared/TIniFile.h"
 #include "shared/TTalkWithServer.h"
 
+#include "../shared/support/DebugCapture.h"
 #include "../shared/support/PostedEvents.h"
+#include "../shared/support/WriteWholeFile.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -46,22 +48,6 @@ private:
     QByteArray received_;
 };
 
-// Debug lines written while it lives.
-class TDebugLines
-{
-public:
-    TDebugLines()
-    {
-        previous_ = SetDebugReceiver([this](const QString &line) { lines_.append(line); });
-    }
-    ~TDebugLines() { SetDebugReceiver(previous_); }
-    QString All() const { return lines_.join(QLatin1Char('\n')); }
-
-private:
-    QStringList lines_;
-    TDebugReceiver previous_;
-};
-
 // A settings store of its own in a fresh folder, for each test that writes one.
 class TStoreFolder
 {
@@ -72,8 +58,7 @@ public:
     bool Write(const QByteArray &text) const
     {
         QDir().mkpath(QFileInfo(FileName()).absolutePath());
-        QFile file(FileName());
-        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+        return WriteWholeFile(FileName(), text);
     }
 
 private:
@@ -104,10 +89,8 @@ QString Describe(const TTransportSettings &s)
 // A KVX.ini in dir holding text; its path, or empty when it could not be written.
 QString WriteKvxIni(const QTemporaryDir &dir, const QByteArray &text)
 {
-    QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
-    if (!ini.open(QIODevice::WriteOnly) || ini.write(text) != text.size())
-        return QString();
-    return ini.fileName();
+    const QString ini = dir.filePath(QStringLiteral("KVX.ini"));
+    return WriteWholeFile(ini, text) ? ini : QString();
 }
 
 } // namespace
@@ -206,7 +189,7 @@ private Q_SLOTS:
             {QStringLiteral("http proxy password/proxy.corp:3128"), QStringLiteral("for proxy.corp:3128")},
             {QStringLiteral("socks password/s:1"), QStringLiteral("for s:1")},
         };
-        const TDebugLines debugLines;
+        const TDebugCapture debugLines;
         const TConnectionSettings settings =
             TConnectionSettings::Read(ini, [&store](const QString &key) { return store.value(key); });
         QCOMPARE(Describe(settings.Transport), expected);
@@ -224,7 +207,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString ini = WriteKvxIni(dir, "[Connection]\naddress=127.0.0.1:1\ntls=yes\n");
         QVERIFY(!ini.isEmpty());
-        const TDebugLines debugLines;
+        const TDebugCapture debugLines;
         TMainConnection connection(TIniFile(ini), TMainConnection::TTickSource::Caller);
         const QString error = connection.Status();
         QVERIFY2(error.contains(QStringLiteral("\"tls\" is \"yes\"")), qPrintable(error));
@@ -266,7 +249,7 @@ private Q_SLOTS:
         QVERIFY(storeFolder.Write("[Connection]\n" + key + "=s3cret\n"));
         const TIniFile ini = TIniFile::FromText(
             "[Connection]\ntunnel=http://127.0.0.1:1/t\nhttp proxy user=bob\nhttp proxy=" + proxy.Address().toUtf8());
-        const TDebugLines debugLines;
+        const TDebugCapture debugLines;
         const TConnectionSettings settings = TConnectionSettings::Read(ini, StoredConnectionValue);
 
         TTalkWithServer session(settings.Transport);
@@ -293,7 +276,7 @@ private Q_SLOTS:
 
         // Opened by others meanwhile: the next start says so and closes it again.
         QVERIFY(QFile::setPermissions(storeFolder.FileName(), OwnerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther));
-        const TDebugLines debugLines;
+        const TDebugCapture debugLines;
         const TSettingsStore store;
         QVERIFY2(debugLines.All().contains(QStringLiteral("holds a password and was open to other users")),
                  qPrintable(debugLines.All()));

@@ -8,7 +8,10 @@
 #include "../shared/support/FakeClock.h"
 #include "../shared/support/LoopbackHttpServer.h"
 #include "../shared/support/LoopbackTcpServer.h"
+#include "../shared/support/DebugCapture.h"
+#include "../shared/support/EventLoopSentinel.h"
 #include "../shared/support/PostedEvents.h"
+#include "../shared/support/WriteWholeFile.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
@@ -63,6 +66,15 @@ class TestMainConnection : public QObject
         connection.TimerTick();
     }
 
+    // Ticks through the 4.5 seconds between pings and waits until the server has the
+    // session's ping number `count`.
+    bool TickToPing(TMainConnection &connection, const FakeAlertClient &client, int count)
+    {
+        for (int i = 0; i < 9; ++i)
+            Tick(connection);
+        return QTest::qWaitFor([&] { return client.RequestsFor("ping").size() == count; }, WaitMs);
+    }
+
     static QString Connecting(const QString &address)
     {
         return QStringLiteral("Connecting to ") + address + QChar(0x2026);
@@ -100,11 +112,10 @@ private Q_SLOTS:
         QVERIFY(unconfigured.ServerAddress().size() > 5);
 
         QTemporaryDir dir;
-        QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[General]\r\nwindow count=1\r\n[connection]\r\n ADDRESS = feed.example:7000 \r\n");
-        ini.close();
-        const TMainConnection configured(TIniFile(ini.fileName()), TMainConnection::TTickSource::Caller);
+        const QString ini = dir.filePath(QStringLiteral("KVX.ini"));
+        QVERIFY(WriteWholeFile(ini, "[General]\r\nwindow count=1\r\n"
+                                    "[connection]\r\n ADDRESS = feed.example:7000 \r\n"));
+        const TMainConnection configured(TIniFile(ini), TMainConnection::TTickSource::Caller);
         QCOMPARE(configured.ServerAddress(), QStringLiteral("feed.example:7000"));
     }
 
@@ -236,16 +247,16 @@ private Q_SLOTS:
         // The first timer ping is due 4.5 seconds after the session was made.
         for (int i = 0; i < 8; ++i)
             Tick(*connection);
-        QTest::qWait(200);
+        // A ping those ticks sent would have reached the server before the sentinel.
+        QVERIFY(HandleEventsPostedSoFar());
+        QVERIFY(EventLoopSentinel::PassThrough());
         QCOMPARE(client.RequestsFor("ping").size(), 1);
         Tick(*connection);
         QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 2, WaitMs);
         const qint32 firstPing = client.IdOf("ping");
 
         // The next ping cancels the previous one: its late answer changes nothing.
-        for (int i = 0; i < 9; ++i)
-            Tick(*connection);
-        QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 3, WaitMs);
+        QVERIFY(TickToPing(*connection, client, 3));
         const qint32 secondPing = client.IdOf("ping");
         QVERIFY(SendThenAlert(client, EncodeFrame(firstPing, "")));
         QCOMPARE(connection->Status(), Connecting(server));
@@ -268,9 +279,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(connection->Status(), QStringLiteral("Connected!"), WaitMs);
         QCOMPARE(connection->LinkReadout(), QStringLiteral("ping ") + QChar(0x2013) + QStringLiteral(", no alerts yet"));
 
-        for (int i = 0; i < 9; ++i)
-            Tick(*connection);
-        QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 2, WaitMs);
+        QVERIFY(TickToPing(*connection, client, 2));
         clock_->Advance(1234);
         QVERIFY(SendThenAlert(client, EncodeFrame(client.IdOf("ping"), "")));
         QCOMPARE(connection->PingRoundTripMs(), 1234);
@@ -538,23 +547,29 @@ private Q_SLOTS:
             server.StopListening();
         auto connection = MakeConnection(server);
         connection->SetServerAddress(address);
-        int reports = 0;
-        SetDebugReceiver([&reports](const QString &) { ++reports; });
-        const auto restoreDebug = qScopeGuard([] { SetDebugReceiver({}); });
+        const TDebugCapture debug;
         connection->SetUsername("ann");
         connection->SetPassword("secret");
 
-        // A minute of ticks, each given time for its attempt to play out.
+        // A minute of ticks. An attempt a tick starts has played out before the next
+        // tick: the server has seen its connection end (a refusal has nothing to see),
+        // and the sentinel comes back after the client has seen it too.
         for (int tick = 0; tick < 120; ++tick) {
-            QTest::qWait(30);
+            const int attemptsBefore = int(statuses_.count(Connecting(address)));
             Tick(*connection);
+            QVERIFY(HandleEventsPostedSoFar());
+            if (statuses_.count(Connecting(address)) == attemptsBefore)
+                continue;
+            if (fault != TServerFault::Refuses)
+                QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() > attemptsBefore && server.LastClient().Closed(), WaitMs);
+            QVERIFY(EventLoopSentinel::PassThrough());
         }
         const int attempts = int(statuses_.count(Connecting(address)));
         QVERIFY2(attempts >= 5 && attempts <= 10, qPrintable(QString::number(attempts)));
         if (fault != TServerFault::Refuses)
             QCOMPARE(server.ClientCount(), attempts);
         // Bad data is reported once per session that received it.
-        QCOMPARE(reports, fault == TServerFault::SendsBadData ? attempts : 0);
+        QCOMPARE(int(debug.Lines().size()), fault == TServerFault::SendsBadData ? attempts : 0);
 
         // Every wait names its reason and its length, and the waits grow.
         const QString cannotReach = QStringLiteral("Cannot reach ") + address + QStringLiteral(": ") + reason;
@@ -575,9 +590,7 @@ private Q_SLOTS:
 
         // A server that answers the login ends the waiting: when that session drops,
         // the next one starts on the next tick.
-        server.OnRequest = [](FakeAlertClient &client, const TMessageToServer &request) {
-            AnswerLoginsAndPings(client, request);
-        };
+        server.AnswerAsTheRealServer();
         QTRY_VERIFY_WITH_TIMEOUT((Tick(*connection), connection->Status() == QStringLiteral("Connected!")), WaitMs);
         const int clients = server.ClientCount();
         server.LastClient().Close();
@@ -634,11 +647,9 @@ private Q_SLOTS:
         const QString port = listening ? QString::number(server.Port()) : LoopbackTcpServer::UnusedPortText();
         const QString tunnel = QStringLiteral("http://127.0.0.1:%1/tunnel").arg(port);
         QTemporaryDir dir;
-        QFile ini(dir.filePath(QStringLiteral("KVX.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Connection]\r\ntunnel=" + tunnel.toLatin1() + "\r\n");
-        ini.close();
-        TMainConnection connection(TIniFile(ini.fileName()), TMainConnection::TTickSource::Caller);
+        const QString ini = dir.filePath(QStringLiteral("KVX.ini"));
+        QVERIFY(WriteWholeFile(ini, "[Connection]\r\ntunnel=" + tunnel.toLatin1() + "\r\n"));
+        TMainConnection connection(TIniFile(ini), TMainConnection::TTickSource::Caller);
         connection.SetUsername("ann");
         connection.SetPassword("secret");
         if (listening) {
@@ -710,9 +721,7 @@ private Q_SLOTS:
         auto connection = MakeConnection(server);
         QVERIFY(LogIn(*connection, server));
         FakeAlertClient &client = server.Client(0);
-        for (int i = 0; i < 9; ++i)
-            Tick(*connection);
-        QTRY_COMPARE_WITH_TIMEOUT(client.RequestsFor("ping").size(), 2, WaitMs);
+        QVERIFY(TickToPing(*connection, client, 2));
         const qint32 loginPing = client.RequestsFor("ping")[0].Value("message_id").toInt();
         const qint32 timerPing = client.RequestsFor("ping")[1].Value("message_id").toInt();
 

@@ -1,5 +1,8 @@
+#include "support/AlertFieldChecks.h"
 #include "support/TFeedProcess.h"
 #include "support/TRawAlertClient.h"
+
+#include "../shared/support/WriteWholeFile.h"
 
 #include "shared/TZLibCompressor.h"
 #include "shared/WireFormat.h"
@@ -29,12 +32,6 @@ QStringList SeededArguments(const char *seed = "42")
     return {"--ini", SampleIni(), "--seed", QString::fromLatin1(seed), "--rate", "400"};
 }
 
-bool WriteFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 // Every listed key is present and reads as a finite number.
 bool AllNumbers(const QHash<QByteArray, QByteArray> &fields, const QVector<QByteArray> &keys)
 {
@@ -54,13 +51,6 @@ bool IsInt32(const QByteArray &text)
     return ok;
 }
 
-// "HH:MM:SS", or "HH:MM" without seconds.
-bool IsTime(const QByteArray &text, bool withSeconds = true)
-{
-    static const QRegularExpression time(QStringLiteral("^([01]\\d|2[0-3]):[0-5]\\d(:[0-5]\\d)?$"));
-    return time.match(QString::fromLatin1(text)).hasMatch() && (text.size() == 8) == withSeconds;
-}
-
 // The symbols of an indexed list body, in order.
 QVector<QByteArray> ListedSymbols(const QHash<QByteArray, QByteArray> &fields)
 {
@@ -68,11 +58,6 @@ QVector<QByteArray> ListedSymbols(const QHash<QByteArray, QByteArray> &fields)
     for (int i = 0; fields.contains("symbol" + QByteArray::number(i)) && i < 1000; ++i)
         symbols.append(fields.value("symbol" + QByteArray::number(i)));
     return symbols;
-}
-
-QByteArray Indexed(const char *name, int index)
-{
-    return name + QByteArray::number(index);
 }
 
 QVector<QByteArray> FirstBodies(const QStringList &arguments, const QVector<QByteArray> &categories,
@@ -166,7 +151,7 @@ void TestAlertFeed::loginAnswers()
 
     TFeedProcess feed;
     if (!usersFile.isEmpty()) {
-        QVERIFY(WriteFile(feed.TempPath("users.txt"), usersFile));
+        QVERIFY(WriteWholeFile(feed.TempPath("users.txt"), usersFile));
         arguments << "--users" << feed.TempPath("users.txt");
     }
     QVERIFY(feed.Start(arguments + QStringList{"--rate", "400"}));
@@ -552,7 +537,7 @@ void TestAlertFeed::recordWritesEveryRequest()
     TFeedProcess feed;
     const QString record = feed.TempPath("requests.jsonl");
     // There before and open to everyone: the feed closes it to others.
-    QVERIFY(WriteFile(record, "old"));
+    QVERIFY(WriteWholeFile(record, "old"));
     QVERIFY(QFile::setPermissions(record, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
     QVERIFY(feed.Start({"--record", record}));
     TServerFrame frame;
@@ -662,7 +647,7 @@ void TestAlertFeed::aSourceSendsItsAlertsAndNoMore()
         arguments << "--category" << "A=default";
     } else {
         const QString script = feed.TempPath("replay.txt");
-        QVERIFY(WriteFile(script, replay));
+        QVERIFY(WriteWholeFile(script, replay));
         arguments << "--replay" << script;
     }
     QVERIFY(feed.Start(arguments));

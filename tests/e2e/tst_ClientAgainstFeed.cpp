@@ -1,7 +1,9 @@
+#include "support/AlertFieldChecks.h"
 #include "support/TapProcess.h"
 #include "support/TFeedProcess.h"
 #include "support/TRawAlertClient.h"
 
+#include "../shared/support/DebugCapture.h"
 #include "../shared/support/EventLoopSentinel.h"
 #include "../shared/support/FakeClock.h"
 #include "../shared/support/TransportTo.h"
@@ -94,14 +96,6 @@ QVector<TRecordedRequest> Recorded(const QString &path, const char *command, int
     return requests;
 }
 
-bool IsTime(const QString &text, bool withSeconds)
-{
-    static const QRegularExpression hoursMinutes(QStringLiteral("^([01]\\d|2[0-3]):[0-5]\\d$"));
-    static const QRegularExpression withSecondsToo(
-        QStringLiteral("^([01]\\d|2[0-3]):[0-5]\\d:[0-5]\\d$"));
-    return (withSeconds ? withSecondsToo : hoursMinutes).match(text).hasMatch();
-}
-
 bool AllFinite(std::initializer_list<double> values)
 {
     for (const double value : values)
@@ -115,11 +109,6 @@ QString FieldString(const QHash<QByteArray, QByteArray> &fields, const QByteArra
     return QString::fromUtf8(fields.value(key));
 }
 
-QByteArray Indexed(const char *name, int index)
-{
-    return name + QByteArray::number(index);
-}
-
 int ListedCount(const QHash<QByteArray, QByteArray> &fields)
 {
     int count = 0;
@@ -127,25 +116,6 @@ int ListedCount(const QHash<QByteArray, QByteArray> &fields)
         ++count;
     return count;
 }
-
-// Puts the debug sink back however the test ends.
-class TDebugCapture
-{
-public:
-    TDebugCapture()
-        : previous_(SetDebugReceiver([this](const QString &text) { lines_.append(text); }))
-    {
-    }
-    ~TDebugCapture() { SetDebugReceiver(previous_); }
-    TDebugCapture(const TDebugCapture &) = delete;
-    TDebugCapture &operator=(const TDebugCapture &) = delete;
-
-    const QStringList &Lines() const { return lines_; }
-
-private:
-    QStringList lines_;
-    TDebugReceiver previous_;
-};
 
 // The alert windows' lists, one window of every kind, fed as the windows are fed, with
 // every body kept per category so the lists can be checked against what arrived.

@@ -1,19 +1,14 @@
 #include "shared/DebugSink.h"
 #include "shared/TIniFile.h"
 
+#include "support/WriteWholeFile.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
 const QByteArray Absent = "(default)";
-
-void WriteFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
 
 } // namespace
 
@@ -174,9 +169,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("KVX.ini"));
-        WriteFile(path, "[General]\r\ntitle=From file\r\nwindow count=3\r\n[Connection]\r\naddress=host:1\r\n");
+        QVERIFY(WriteWholeFile(path, "[General]\r\ntitle=From file\r\nwindow count=3\r\n"
+                                     "[Connection]\r\naddress=host:1\r\n"));
         const TIniFile ini(path);
-        WriteFile(path, "[General]\ntitle=Changed later\n");
+        QVERIFY(WriteWholeFile(path, "[General]\ntitle=Changed later\n"));
         QCOMPARE(ini.ReadString("General", "title", Absent), QByteArray("From file"));
         QCOMPARE(ini.ReadInteger("General", "window count", 0), 3);
         QCOMPARE(ini.ReadString("connection", "ADDRESS", Absent), QByteArray("host:1"));
@@ -191,7 +187,7 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("KVX.ini"));
         QByteArray content = "[General]\ntitle=Kept\ncut=";
         content += QByteArray(TIniFile::MostBytes, 'x') + "\n[Connection]\naddress=host:1\n";
-        WriteFile(path, content);
+        QVERIFY(WriteWholeFile(path, content));
         QStringList reports;
         const TDebugReceiver previous = SetDebugReceiver([&reports](const QString &text) { reports << text; });
         const TIniFile ini(path);

@@ -42,10 +42,7 @@ private Q_SLOTS:
         auto grid = MeasuredGrid<TBollingerGrid>();
         QCOMPARE(grid->ColCount(), 4);
         QCOMPARE(grid->ExtraCaption(), QStringLiteral("BBand"));
-        QCOMPARE(CellText(*grid, 0, 0), QStringLiteral("Symbol"));
-        QCOMPARE(CellText(*grid, 1, 0), QStringLiteral("Last"));
-        QCOMPARE(CellText(*grid, 2, 0), QStringLiteral("Chg"));
-        QCOMPARE(CellText(*grid, 3, 0), QStringLiteral("BBand"));
+        QCOMPARE(RowTexts(*grid, 0), (QStringList{"Symbol", "Last", "Chg", "BBand"}));
         // "99,999.99" sizes the fourth column: 79 wide, 71 for the caption.
         QCOMPARE(grid->ColWidths(3), 79);
         grid->SetExtraCaption(QStringLiteral("Dist"));

@@ -131,6 +131,17 @@ class TestExternalLinking : public QObject
         linking.Connector(group)->SetSettings(settings);
     }
 
+    // A list of 500 rows in the owner, its symbols going to the program, tall enough
+    // for the header, five whole rows and half of the sixth.
+    TGridFrame *LongListLinkedTo(const TLineReceiver &program, QWidget &owner, TListMaker make)
+    {
+        LinkTo(TLinkTarget::ltTcp, program.Port());
+        TGridFrame *grid = make(&owner, 500);
+        SendToWindow(grid);
+        grid->setGeometry(0, 0, 800, 6 * grid->DefaultRowHeight() + grid->DefaultRowHeight() / 2);
+        return grid;
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -260,13 +271,9 @@ private Q_SLOTS:
         QFETCH(TListMaker, make);
         TLineReceiver program;
         QVERIFY(program.Listen());
-        LinkTo(TLinkTarget::ltTcp, program.Port());
         QWidget owner;
-        TGridFrame *grid = make(&owner, 500);
-        SendToWindow(grid);
-        // The header, five whole rows and half of the sixth.
+        TGridFrame *grid = LongListLinkedTo(program, owner, make);
         const int rowHeight = grid->DefaultRowHeight();
-        grid->setGeometry(0, 0, 800, 6 * rowHeight + rowHeight / 2);
         owner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&owner));
         grid->SetTopRow(21);
@@ -297,11 +304,8 @@ private Q_SLOTS:
         QFETCH(QString, third);
         TLineReceiver program;
         QVERIFY(program.Listen());
-        LinkTo(TLinkTarget::ltTcp, program.Port());
         QWidget owner;
-        TGridFrame *grid = make(&owner, 500);
-        SendToWindow(grid);
-        grid->setGeometry(0, 0, 800, 6 * grid->DefaultRowHeight() + grid->DefaultRowHeight() / 2);
+        TGridFrame *grid = LongListLinkedTo(program, owner, make);
         owner.show();
         owner.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&owner));

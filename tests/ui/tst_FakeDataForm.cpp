@@ -2,6 +2,8 @@
 #include "client/ui/windows/TFakeDataForm.h"
 #include "shared/TIniFile.h"
 
+#include "../shared/support/WriteWholeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -16,8 +18,7 @@ namespace {
 
 bool WriteIni(const QString &text)
 {
-    QFile file(QStringLiteral("KVX.ini"));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text.toUtf8()) >= 0;
+    return WriteWholeFile(QStringLiteral("KVX.ini"), text.toUtf8());
 }
 
 } // namespace

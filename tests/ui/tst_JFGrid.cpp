@@ -38,15 +38,13 @@ private Q_SLOTS:
     {
         auto grid = MeasuredGrid<TJFGrid>();
         const QStringList headers = {"Time", "Symbol", "%Chg", "Volume", "RV", "BB", "#"};
-        for (int col = 0; col < 7; ++col)
-            QCOMPARE(CellText(*grid, col, 0), headers[col]);
+        QCOMPARE(RowTexts(*grid, 0), headers);
         QCOMPARE(grid->ColWidths(VolumeColumn), 7 * 11 + 16);
         QCOMPARE(grid->ColWidths(CountColumn), 7 * 2 + 16);
 
         grid->SetEntries({Entry(QStringLiteral("AMD"), 1234567, 3)});
         const QStringList cells = {"09:31", "AMD", "-1.9", "1,234,567", "1.25", "2.50", "3"};
-        for (int col = 0; col < 7; ++col)
-            QCOMPARE(CellText(*grid, col, 1), cells[col]);
+        QCOMPARE(RowTexts(*grid, 1), cells);
     }
 
     void emptyCells()

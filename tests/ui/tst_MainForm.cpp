@@ -13,12 +13,11 @@
 #include "client/ui/windows/TQuickstrikeExcludeForm.h"
 #include "client/ui/windows/TWindowDesk.h"
 #include "shared/DebugSink.h"
-#include "shared/TZLibCompressor.h"
-#include "shared/TZLibDecompressor.h"
-#include "shared/WireFormat.h"
 #include "support/TTestWindowServices.h"
 
+#include "../shared/support/FakeAlertServer.h"
 #include "../shared/support/PostedEvents.h"
+#include "../shared/support/WriteWholeFile.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -36,8 +35,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTabWidget>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QToolTip>
@@ -58,9 +55,7 @@ const char ThreeWindows[] = "[General]\n"
 
 void WriteIni(const QByteArray &text)
 {
-    QFile file(QStringLiteral("KVX.ini"));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
+    QVERIFY(WriteWholeFile(QStringLiteral("KVX.ini"), text));
 }
 
 QSettings Store()
@@ -74,72 +69,6 @@ T *Child(const QWidget *form, const char *name)
 {
     return form->findChild<T *>(QLatin1String(name));
 }
-
-// A loopback stand-in for the alert server: it collects the client's requests and
-// answers every ping with an empty frame, as the real server does.
-class TLoopbackServer : public QObject
-{
-public:
-    QVector<TMessageToServer> Requests;
-    int Connections = 0;
-
-    TLoopbackServer()
-    {
-        server_.listen(QHostAddress::LocalHost, 0);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = server_.nextPendingConnection()) {
-                ++Connections;
-                auto peer = std::make_shared<TPeer>();
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket, peer] { Read(socket, *peer); });
-            }
-        });
-    }
-
-    QString Address() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
-
-    QVector<TMessageToServer> WithCommand(const QByteArray &command) const
-    {
-        QVector<TMessageToServer> found;
-        for (const TMessageToServer &request : Requests)
-            if (request.Value("command") == command)
-                found.append(request);
-        return found;
-    }
-
-private:
-    struct TPeer
-    {
-        QByteArray plain;
-        bool opened = false;
-        TZLibDecompressor in;
-        TZLibCompressor out;
-    };
-
-    void Read(QTcpSocket *socket, TPeer &peer)
-    {
-        peer.plain += socket->readAll();
-        if (!peer.opened) {
-            const TOpeningCut opening = CutOpeningLines(peer.plain);
-            if (opening.BytesUsed == 0)
-                return;
-            peer.plain.remove(0, opening.BytesUsed);
-            peer.opened = true;
-        }
-        peer.in.Decompress(std::exchange(peer.plain, QByteArray()));
-        const TRequestCut cut = CutRequests(peer.in.Output());
-        peer.in.RemoveUsedOutput(cut.BytesUsed);
-        for (const TMessageToServer &request : cut.Requests) {
-            Requests.append(request);
-            if (request.Value("command") == "ping") {
-                peer.out.Write(EncodeFrame(request.Value("message_id").toInt(), QByteArray()));
-                peer.out.Flush();
-                socket->write(peer.out.TakeOutput());
-            }
-        }
-    }
-
-    QTcpServer server_;
-};
 
 } // namespace
 
@@ -168,6 +97,17 @@ class TestMainForm : public QObject
         auto form = std::make_unique<TMainForm>(
             TMainFormServices{world->Services(), run->Ini, run->Store, run->Linking});
         madeWindows += form->AlertWindows();
+        return form;
+    }
+
+    // A program start with the program's connection pointed at a server that answers
+    // as the real one does; the form is shown.
+    std::unique_ptr<TMainForm> ShownAgainst(FakeAlertServer &server)
+    {
+        server.AnswerAsTheRealServer();
+        world->Connection.SetServerAddress(server.Address());
+        auto form = Start();
+        form->show();
         return form;
     }
 
@@ -872,10 +812,8 @@ private Q_SLOTS:
     // from the other, but both values must be in the login that follows.
     void loginSendsTheTypedCredentialsAndSubscribesTheWindows()
     {
-        TLoopbackServer server;
-        world->Connection.SetServerAddress(server.Address());
-        auto form = Start();
-        form->show();
+        FakeAlertServer server;
+        auto form = ShownAgainst(server);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         Child<QLineEdit>(form.get(), "UsernameEdit")->setText(QStringLiteral("alice"));
         QLineEdit *password = Child<QLineEdit>(form.get(), "PasswordEdit");
@@ -883,8 +821,9 @@ private Q_SLOTS:
         password->setText(QStringLiteral("s3cret"));
         QTest::keyClick(password, Qt::Key_Return); // Login is the default button
 
-        QTRY_COMPARE_WITH_TIMEOUT(server.WithCommand("login").size(), 1, NetworkWaitMs);
-        const TMessageToServer login = server.WithCommand("login").first();
+        QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 1 && server.Client(0).RequestsFor("login").size() == 1,
+                                 NetworkWaitMs);
+        const TMessageToServer login = server.Client(0).RequestsFor("login").first();
         QCOMPARE(login.Value("username"), QByteArray("alice"));
         QCOMPARE(login.Value("password"), QByteArray("s3cret"));
         QTRY_COMPARE_WITH_TIMEOUT(Child<QLabel>(form.get(), "StatusLabel")->text(), QStringLiteral("Connected!"),
@@ -892,13 +831,14 @@ private Q_SLOTS:
         auto *readout = Child<QLabel>(form.get(), "LinkReadout");
         QTRY_VERIFY_WITH_TIMEOUT(readout->palette().color(QPalette::WindowText) != QColor(Qt::red), NetworkWaitMs);
         QVector<QByteArray> categories;
-        for (const TMessageToServer &request : server.WithCommand("add_alert_category"))
+        for (const TMessageToServer &request : server.Client(0).RequestsFor("add_alert_category"))
             categories << request.Value("category");
         QVERIFY(categories.contains("QS") && categories.contains("BB"));
 
         QTest::mouseClick(Child<QPushButton>(form.get(), "ResetConnectionButton"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(server.WithCommand("login").size(), 2, NetworkWaitMs);
-        QCOMPARE(server.Connections, 2);
+        QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 2 && server.Client(1).RequestsFor("login").size() == 1,
+                                 NetworkWaitMs);
+        QCOMPARE(server.ClientCount(), 2);
 
         // Leaves the shared connection idle for the tests after this one.
         world->Connection.SetUsername(QByteArray());
@@ -961,10 +901,8 @@ private Q_SLOTS:
         QFETCH(QString, password);
         QFETCH(QString, hint);
         QFETCH(QString, emptyField);
-        TLoopbackServer server;
-        world->Connection.SetServerAddress(server.Address());
-        auto form = Start();
-        form->show();
+        FakeAlertServer server;
+        auto form = ShownAgainst(server);
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         auto *nameEdit = Child<QLineEdit>(form.get(), "UsernameEdit");
         auto *passwordEdit = Child<QLineEdit>(form.get(), "PasswordEdit");
@@ -980,7 +918,7 @@ private Q_SLOTS:
         passwordEdit->setText(QStringLiteral("pw"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Connected!"), NetworkWaitMs);
-        QCOMPARE(server.Connections, 1);
+        QCOMPARE(server.ClientCount(), 1);
 
         world->Connection.SetUsername(QByteArray());
         world->Connection.SetServerAddress(QStringLiteral("127.0.0.1:1"));

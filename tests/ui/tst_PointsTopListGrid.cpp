@@ -34,11 +34,8 @@ private Q_SLOTS:
         TRecordingCanvas canvas;
         grid.Measure(canvas);
         grid.SetEntries({entry});
-        QCOMPARE(CellText(grid, 0, 0), QStringLiteral("Symbol"));
-        QCOMPARE(CellText(grid, 1, 0), QStringLiteral("Last"));
-        QCOMPARE(CellText(grid, 2, 0), QStringLiteral("Chg"));
-        for (int col = 0; col < 3; ++col)
-            QCOMPARE(CellText(grid, col, 1), expected[col]);
+        QCOMPARE(RowTexts(grid, 0), (QStringList{"Symbol", "Last", "Chg"}));
+        QCOMPARE(RowTexts(grid, 1), expected);
     }
 
     void yellowSettingColoursTheDataText()

@@ -27,8 +27,7 @@ private Q_SLOTS:
     {
         auto grid = MeasuredGrid<TQuickStrikeGrid>();
         QCOMPARE(grid->ColCount(), 6);
-        for (int col = 0; col < 6; ++col)
-            QCOMPARE(CellText(*grid, col, 0), AllColumns[col]);
+        QCOMPARE(RowTexts(*grid, 0), AllColumns);
         QCOMPARE(grid->ColWidths(3), 7 * 9 + 16); // "99,999.99"
         QCOMPARE(grid->ColWidths(5), 7 * 8 + 16);
     }
@@ -61,8 +60,7 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         auto grid = MeasuredGrid<TQuickStrikeGrid>();
         grid->SetEntries({entry});
-        for (int col = 0; col < 6; ++col)
-            QCOMPARE(CellText(*grid, col, 1), expected[col]);
+        QCOMPARE(RowTexts(*grid, 1), expected);
     }
 
     void alignments()

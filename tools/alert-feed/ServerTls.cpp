@@ -1,30 +1,17 @@
 #include "ServerTls.h"
 
-#include <QFile>
+#include "FeedFiles.h"
+
 #include <QSslCertificate>
 #include <QSslKey>
 #include <QSslServer>
-
-namespace {
-
-QByteArray ReadFile(const QString &fileName, QString &error)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString());
-        return QByteArray();
-    }
-    return file.readAll();
-}
-
-} // namespace
 
 QString LoadServerTls(const QString &certificateFile, const QString &keyFile,
                       QSslConfiguration &configuration)
 {
     QString error;
-    const QByteArray certificateText = ReadFile(certificateFile, error);
-    const QByteArray keyText = error.isEmpty() ? ReadFile(keyFile, error) : QByteArray();
+    const QByteArray certificateText = ReadFeedFile(QString(), certificateFile, error);
+    const QByteArray keyText = error.isEmpty() ? ReadFeedFile(QString(), keyFile, error) : QByteArray();
     if (!error.isEmpty())
         return error;
     const QList<QSslCertificate> chain = QSslCertificate::fromData(certificateText, QSsl::Pem);

@@ -112,11 +112,16 @@ void TFeedSession::ReadIncoming()
 {
     if (closed_)
         return;
+    RunOrFail(&TFeedSession::ParseIncoming, QStringLiteral("internal error: "));
+}
+
+void TFeedSession::RunOrFail(void (TFeedSession::*step)(), const QString &failure)
+{
     // An error must not escape into the event loop; it ends this connection only.
     try {
-        ParseIncoming();
+        (this->*step)();
     } catch (const std::exception &error) {
-        Fail(QStringLiteral("internal error: ") + QString::fromUtf8(error.what()));
+        Fail(failure + QString::fromUtf8(error.what()));
     }
 }
 
@@ -274,11 +279,7 @@ void TFeedSession::FlushBurst()
 {
     if (outputBroken_ || closed_)
         return;
-    try {
-        SendFlushed();
-    } catch (const std::exception &error) {
-        Fail(QStringLiteral("cannot compress: ") + QString::fromUtf8(error.what()));
-    }
+    RunOrFail(&TFeedSession::SendFlushed, QStringLiteral("cannot compress: "));
 }
 
 void TFeedSession::SendFlushed()
@@ -364,12 +365,8 @@ void TFeedSession::StartZlibBomb()
     // whose window holds zeros as well, goes on afterwards as if it had.
     FlushBurst();
     const QByteArray zeros(1024 * 1024, '\0');
-    compressor_.Write(zeros);
-    compressor_.Flush();
-    const QByteArray first = compressor_.TakeOutput();
-    compressor_.Write(zeros);
-    compressor_.Flush();
-    const QByteArray again = compressor_.TakeOutput();
+    const QByteArray first = CompressFlushed(zeros);
+    const QByteArray again = CompressFlushed(zeros);
     qint64 left = services_.Faults.BombMebibytes;
     RunFaultStream(QStringLiteral("a zlib bomb of %1 MiB (--bomb-after)").arg(left),
                    [first, again, left, firstSent = false]() mutable {
@@ -413,9 +410,7 @@ void TFeedSession::StartEmptyFlood()
                    [this, burst, running, durationMs]() {
                        if (running.elapsed() >= durationMs)
                            return QByteArray();
-                       compressor_.Write(burst);
-                       compressor_.Flush();
-                       return compressor_.TakeOutput();
+                       return CompressFlushed(burst);
                    },
                    false);
 }
@@ -433,11 +428,16 @@ void TFeedSession::StartBigFlood()
                    [this, frame, left]() mutable {
                        if (left-- <= 0)
                            return QByteArray();
-                       compressor_.Write(frame);
-                       compressor_.Flush();
-                       return compressor_.TakeOutput();
+                       return CompressFlushed(frame);
                    },
                    false);
+}
+
+QByteArray TFeedSession::CompressFlushed(const QByteArray &bytes)
+{
+    compressor_.Write(bytes);
+    compressor_.Flush();
+    return compressor_.TakeOutput();
 }
 
 void TFeedSession::ConnectionClosed()

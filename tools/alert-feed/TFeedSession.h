@@ -63,6 +63,8 @@ Q_SIGNALS:
 
 private:
     void ReadIncoming();
+    // Runs a step; what it throws fails the connection with the failure text before it.
+    void RunOrFail(void (TFeedSession::*step)(), const QString &failure);
     void ParseIncoming();
     void HandleRequests();
     bool TakeOpeningLines(QByteArray &data);
@@ -71,6 +73,9 @@ private:
     void HandlePing(qint32 messageId);
     void Answer(qint32 messageId, const QByteArray &body);
     void SendFlushed();
+    // The bytes as the next piece of the stream, sync-flushed so the client can read
+    // them at once.
+    QByteArray CompressFlushed(const QByteArray &bytes);
     void CompressBurst();
     void Fail(const QString &reason);
     void DropConnection();

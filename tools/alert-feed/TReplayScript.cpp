@@ -1,6 +1,6 @@
 #include "TReplayScript.h"
 
-#include <QFile>
+#include "FeedFiles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,10 +34,9 @@ QByteArray UnescapeBody(const QByteArray &text)
 
 QString TReplayScript::Load(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read replay file %1: %2").arg(fileName, file.errorString());
-    return Parse(file.readAll());
+    QString error;
+    const QByteArray text = ReadFeedFile(QStringLiteral("replay file"), fileName, error);
+    return error.isEmpty() ? Parse(text) : error;
 }
 
 QString TReplayScript::Parse(const QByteArray &text)

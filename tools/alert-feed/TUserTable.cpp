@@ -1,13 +1,12 @@
 #include "TUserTable.h"
 
-#include <QFile>
+#include "FeedFiles.h"
 
 QString TUserTable::Load(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read users file %1: %2").arg(fileName, file.errorString());
-    return Parse(file.readAll());
+    QString error;
+    const QByteArray text = ReadFeedFile(QStringLiteral("users file"), fileName, error);
+    return error.isEmpty() ? Parse(text) : error;
 }
 
 QString TUserTable::Parse(const QByteArray &text)

@@ -147,6 +147,10 @@ public:
     // Installed on every client accepted from now on.
     std::function<void(FakeAlertClient &client, const TMessageToServer &request)> OnRequest;
 
+    // Every client accepted from now on is answered as the real server answers a
+    // well-behaved client (AnswerLoginsAndPings).
+    void AnswerAsTheRealServer();
+
     // Stops accepting: new connection attempts are refused from now on.
     void StopListening() { server_.close(); }
 
@@ -185,4 +189,9 @@ inline void AnswerLoginsAndPings(FakeAlertClient &client, const TMessageToServer
         client.SendFrame(id, "SESSION ID\r\n" + sessionId);
     else if (request.Value("command") == "ping")
         client.SendFrame(id, QByteArray());
+}
+
+inline void FakeAlertServer::AnswerAsTheRealServer()
+{
+    OnRequest = [](FakeAlertClient &client, const TMessageToServer &request) { AnswerLoginsAndPings(client, request); };
 }

@@ -20,3 +20,11 @@ QString CellText(TDrawGrid &grid, int col, int row)
 {
     return PaintOneCell(grid, col, row).Text();
 }
+
+QStringList RowTexts(TDrawGrid &grid, int row)
+{
+    QStringList texts;
+    for (int col = 0; col < grid.ColCount(); ++col)
+        texts.append(CellText(grid, col, row));
+    return texts;
+}

@@ -2,6 +2,7 @@
 
 #include "client/ui/grid/TCanvas.h"
 
+#include <QStringList>
 #include <QVector>
 
 #include <memory>
@@ -77,6 +78,8 @@ struct TPaintedCell
 TPaintedCell PaintOneCell(TDrawGrid &grid, int col, int row);
 // The text of a cell, as PaintOneCell(...).Text().
 QString CellText(TDrawGrid &grid, int col, int row);
+// The texts of a row's cells, every column's in order.
+QStringList RowTexts(TDrawGrid &grid, int row);
 
 // A grid without an owner, measured with the recording canvas's metrics.
 template <typename TGrid>
