@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr int LastCol = 1;
+constexpr int ChangeCol = 2;
 constexpr int ExtraCaptionColumn = 3;
 
 constexpr TColor RisingColor = RGB(100, 255, 100);
@@ -32,6 +34,7 @@ TBollingerGrid::TColumns Columns()
 TBollingerGrid::TBollingerGrid(QWidget *owner)
     : TListGrid(owner, Columns())
     , extraCaption_(QStringLiteral("BBand"))
+    , flasher_(*this)
 {
     if (owner)
         MeasureWithCanvasFont();
@@ -48,6 +51,21 @@ void TBollingerGrid::SetExtraCaption(const QString &caption)
     }
 }
 
+void TBollingerGrid::SetEntries(const TBollingerList &entries)
+{
+    TListGrid::SetEntries(entries);
+    if (!flasher_.Enabled())
+        return;
+    QVector<TCellValue> shown;
+    shown.reserve(3 * entries.size());
+    for (const TBollingerEntry &entry : entries) {
+        shown.append({entry.Symbol, LastCol, entry.Last});
+        shown.append({entry.Symbol, ChangeCol, entry.Last - entry.PrevClose});
+        shown.append({entry.Symbol, ExtraCaptionColumn, entry.DistFromBB});
+    }
+    flasher_.Take(shown, false);
+}
+
 QString TBollingerGrid::HeaderText(int col) const
 {
     return col == ExtraCaptionColumn ? extraCaption_ : TListGrid::HeaderText(col);
@@ -58,14 +76,15 @@ TCellColors TBollingerGrid::DataCellColors(int col, int row, bool hasEntry) cons
     if (!hasEntry)
         return {Color(), clWhite};
     const TBollingerEntry &entry = entries_[row - 1];
+    const TColor background = flasher_.Background(Color(), entry.Symbol, col);
     switch (col) {
-    case 1:
-        return {Color(), SignColor(entry.Last)};
-    case 2:
-        return {Color(), SignColor(entry.Last - entry.PrevClose)};
+    case LastCol:
+        return {background, SignColor(entry.Last)};
+    case ChangeCol:
+        return {background, SignColor(entry.Last - entry.PrevClose)};
     case ExtraCaptionColumn:
-        return {Color(), SignColor(entry.DistFromBB)};
+        return {background, SignColor(entry.DistFromBB)};
     default:
-        return {Color(), clWhite};
+        return {background, clWhite};
     }
 }

@@ -6,6 +6,7 @@
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 #include "client/ui/kinds/TKindView.h"
 #include "client/ui/windows/TAlertShareMenu.h"
+#include "client/ui/windows/TDisplayOptionsMenu.h"
 #include "shared/DisplayText.h"
 #include "shared/SafeText.h"
 #include "shared/TIniFile.h"
@@ -122,6 +123,7 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
     muteAction_->setObjectName(QStringLiteral("MuteMenuItem"));
     muteAction_->setCheckable(true);
     connect(muteAction_, &QAction::toggled, this, &TAlertForm::SetMuted);
+    displayOptions_ = new TDisplayOptionsMenu(popup_, view_->Flasher());
     alarm_.LoadConfiguration(ini, section);
 
     view_->ApplySettings(ini, section, color);

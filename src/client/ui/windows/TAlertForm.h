@@ -19,6 +19,7 @@ class QMenu;
 class TGridFrame;
 class TIniFile;
 class TAlertShareMenu;
+class TDisplayOptionsMenu;
 class TKindView;
 class TSmbTopListFullGrid;
 
@@ -62,6 +63,8 @@ public:
     // it, Freeze and Sort Now for a sorted top list, else the share items only.
     QMenu *Popup() const { return popup_; }
     TAlertShareMenu *ShareMenu() const { return shareMenu_; }
+    // Flash Changes; null before the window is configured.
+    TDisplayOptionsMenu *DisplayOptions() const { return displayOptions_; }
     QAction *ClearWindowMenuItem() const { return clearWindowMenuItem_; }
     QAction *FreezeAction() const { return freezeAction_; }
     QAction *SortNowAction() const { return sortNowAction_; }
@@ -112,6 +115,7 @@ private:
     QAction *sortNowAction_ = nullptr;
     QMenu *popup_ = nullptr;
     TAlertShareMenu *shareMenu_ = nullptr;
+    TDisplayOptionsMenu *displayOptions_ = nullptr;
     QAction *muteAction_ = nullptr;
     // Last, so the connection stops calling before anything else of the window goes.
     std::vector<TSubscription> subscriptions_;

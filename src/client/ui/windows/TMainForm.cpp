@@ -8,6 +8,7 @@
 #include "client/ui/widgets/DefaultButton.h"
 #include "client/ui/widgets/TElidedLabel.h"
 #include "client/ui/widgets/TSparkline.h"
+#include "client/ui/windows/TDisplayOptionsMenu.h"
 #include "client/ui/windows/TExternalLinkingWindow.h"
 #include "client/ui/windows/TQuickstrikeExcludeForm.h"
 #include "client/ui/windows/TWindowDesk.h"
@@ -390,6 +391,7 @@ bool TMainForm::RestorePlacement(TAlertForm *window)
     window->setWindowState(WindowStateFromStore(state));
     window->setVisible(store.ReadBool(section, QStringLiteral("Visible"), window->isVisible()));
     window->SetMuted(store.ReadBool(section, MuteName, false));
+    window->DisplayOptions()->Restore(store, section);
     return placed;
 }
 
@@ -415,6 +417,7 @@ void TMainForm::SavePlacement(TAlertForm *window)
     // A window never muted leaves no trace in the store.
     if (window->Muted() || store.Contains(section, MuteName))
         store.WriteBool(section, MuteName, window->Muted());
+    window->DisplayOptions()->Save(store, section);
 }
 
 void TMainForm::RestoreExcludeList()
