@@ -54,16 +54,11 @@ void TBollingerGrid::SetExtraCaption(const QString &caption)
 void TBollingerGrid::SetEntries(const TBollingerList &entries)
 {
     TListGrid::SetEntries(entries);
-    if (!flasher_.Enabled())
-        return;
-    QVector<TCellValue> shown;
-    shown.reserve(3 * entries.size());
-    for (const TBollingerEntry &entry : entries) {
+    flasher_.TakeFrom(entries, [](QVector<TCellValue> &shown, const TBollingerEntry &entry) {
         shown.append({entry.Symbol, LastCol, entry.Last});
         shown.append({entry.Symbol, ChangeCol, entry.Last - entry.PrevClose});
         shown.append({entry.Symbol, ExtraCaptionColumn, entry.DistFromBB});
-    }
-    flasher_.Take(shown, false);
+    });
 }
 
 QString TBollingerGrid::HeaderText(int col) const

@@ -27,6 +27,18 @@ public:
 
     // The numbers the grid shows now; see TCellFlashes::Take. Nothing while off.
     void Take(const QVector<TCellValue> &shown, bool quiet);
+    // The same for a list that never freezes: noteNumbers(shown, entry) appends the
+    // numbers of one entry.
+    template <typename TEntries, typename TNoteNumbers>
+    void TakeFrom(const TEntries &entries, TNoteNumbers noteNumbers)
+    {
+        if (!enabled_)
+            return;
+        QVector<TCellValue> shown;
+        for (const auto &entry : entries)
+            noteNumbers(shown, entry);
+        Take(shown, false);
+    }
     // The background of a cell, lit by its flash if it has one.
     TColor Background(TColor background, const QByteArray &symbol, int column) const;
 

@@ -36,15 +36,10 @@ TPointsTopListGrid::TPointsTopListGrid(QWidget *owner)
 void TPointsTopListGrid::SetEntries(const TPointsList &entries)
 {
     TListGrid::SetEntries(entries);
-    if (!flasher_.Enabled())
-        return;
-    QVector<TCellValue> shown;
-    shown.reserve(2 * entries.size());
-    for (const TEntry &entry : entries) {
+    flasher_.TakeFrom(entries, [](QVector<TCellValue> &shown, const TEntry &entry) {
         shown.append({entry.Symbol, LastCol, entry.Last});
         shown.append({entry.Symbol, ChangeCol, ShownChange(entry)});
-    }
-    flasher_.Take(shown, false);
+    });
 }
 
 TCellColors TPointsTopListGrid::DataCellColors(int col, int row, bool hasEntry) const

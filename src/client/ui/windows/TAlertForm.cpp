@@ -123,7 +123,8 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
     muteAction_->setObjectName(QStringLiteral("MuteMenuItem"));
     muteAction_->setCheckable(true);
     connect(muteAction_, &QAction::toggled, this, &TAlertForm::SetMuted);
-    displayOptions_ = new TDisplayOptionsMenu(popup_, view_->Flasher());
+    displayOptions_ = new TDisplayOptionsMenu(popup_, view_->Flasher(), list_.Kind());
+    displayOptions_->LoadConfiguration(ini, section);
     alarm_.LoadConfiguration(ini, section);
 
     view_->ApplySettings(ini, section, color);

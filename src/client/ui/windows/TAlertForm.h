@@ -63,7 +63,7 @@ public:
     // it, Freeze and Sort Now for a sorted top list, else the share items only.
     QMenu *Popup() const { return popup_; }
     TAlertShareMenu *ShareMenu() const { return shareMenu_; }
-    // Flash Changes; null before the window is configured.
+    // Flash Changes and Fold Bursts; null before the window is configured.
     TDisplayOptionsMenu *DisplayOptions() const { return displayOptions_; }
     QAction *ClearWindowMenuItem() const { return clearWindowMenuItem_; }
     QAction *FreezeAction() const { return freezeAction_; }
