@@ -61,6 +61,21 @@ private Q_SLOTS:
         QCOMPARE(snapshot.size(), qsizetype(snapshotAt - snapshotFirst + 1));
     }
 
+    // Taking an entry out of the middle leaves a snapshot as it was, and the list counts
+    // what was added, not what is left.
+    void removingFromTheMiddleLeavesSnapshotsAlone()
+    {
+        TList list{5, 4, 3, 2, 1};
+        list.removeLast();
+        const TList snapshot = list;
+        list.removeAt(1);
+        QCOMPARE(Shown(list), QVector<int>({5, 3, 2}));
+        QCOMPARE(Shown(snapshot), QVector<int>({5, 4, 3, 2}));
+        list.prepend(6);
+        QCOMPARE(Shown(list), QVector<int>({6, 5, 3, 2}));
+        QCOMPARE(list.AddedCount() - snapshot.AddedCount(), 1);
+    }
+
     // Two copies that both add go their own ways; neither sees the other's entries.
     void copiesThatBothAddStayApart()
     {

@@ -45,7 +45,7 @@ TQuickStrikeEntries QuickStrikeSamples()
     };
     for (const auto &row : rows)
         entries.append({QByteArray(row.symbol), row.last, row.prevClose, row.divergence,
-                        QByteArray(row.time), TLinkGap{}});
+                        QByteArray(row.time), TLinkGap{}, TBurst{}});
     return entries;
 }
 
@@ -93,16 +93,16 @@ TJFEntries JFSamples()
     };
     for (const auto &row : rows)
         entries.append({QByteArray(row.time), QByteArray(row.symbol), row.change, row.bb,
-                        row.volume, row.count, row.rank, row.rv, TLinkGap{}});
+                        row.volume, row.count, row.rank, row.rv, TLinkGap{}, TBurst{}});
     return entries;
 }
 
 TPointsTopListEntries PointsSamples()
 {
     TPointsTopListEntries entries;
-    entries.append({QByteArray("GOOG"), 151.77, 2.35, TLinkGap{}});
-    entries.append({QByteArray("AMZN"), 178.20, -1.5, TLinkGap{}});
-    entries.append({QByteArray("META"), MissingReal(), -1.5, TLinkGap{}});
+    entries.append({QByteArray("GOOG"), 151.77, 2.35, TLinkGap{}, TBurst{}});
+    entries.append({QByteArray("AMZN"), 178.20, -1.5, TLinkGap{}, TBurst{}});
+    entries.append({QByteArray("META"), MissingReal(), -1.5, TLinkGap{}, TBurst{}});
     return entries;
 }
 

@@ -26,6 +26,14 @@
 
 inline double MissingReal() { return std::numeric_limits<double>::quiet_NaN(); }
 
+// The alerts of one symbol that a window folding bursts shows as one row: how many
+// came, and when the newest came, in steady time.
+struct TBurst
+{
+    qint32 Count = 1;
+    TSteadyMs Newest = 0;
+};
+
 // One alert of the newest-first list (also the Symbol-only grid's record).
 struct TQuickStrikeEntry
 {
@@ -35,6 +43,7 @@ struct TQuickStrikeEntry
     double Divergence = MissingReal();
     QByteArray Time;
     TLinkGap Gap;
+    TBurst Burst;
 };
 using TQuickStrikeEntries = QVector<TQuickStrikeEntry>;
 using TQuickStrikeList = TNewestFirstList<TQuickStrikeEntry>;
@@ -63,6 +72,7 @@ struct TJFEntry
     double Rank = 0;
     double RV = MissingReal();
     TLinkGap Gap;
+    TBurst Burst;
 };
 using TJFEntries = QVector<TJFEntry>;
 using TJFList = TNewestFirstList<TJFEntry>;
@@ -73,6 +83,7 @@ struct TPointsTopListEntry
     double Last = MissingReal();
     double Change = MissingReal();
     TLinkGap Gap;
+    TBurst Burst;
 };
 using TPointsTopListEntries = QVector<TPointsTopListEntry>;
 // Newest first for simple lists; the points list is replaced whole by every alert.
@@ -106,5 +117,15 @@ struct THasLinkGap : std::false_type
 };
 template <typename Entry>
 struct THasLinkGap<Entry, std::void_t<decltype(std::declval<Entry>().Gap)>> : std::true_type
+{
+};
+
+// Whether an entry record can stand for a folded burst of alerts.
+template <typename Entry, typename = void>
+struct THasBurst : std::false_type
+{
+};
+template <typename Entry>
+struct THasBurst<Entry, std::void_t<decltype(std::declval<Entry>().Burst)>> : std::true_type
 {
 };

@@ -67,6 +67,17 @@ public:
     }
     // Drops the oldest entry; the list must not be empty.
     void removeLast() { ++begin_; }
+    // Drops entry i (0 the newest). Unlike the other changes it copies the list, so
+    // it is for the rare change in the middle.
+    void removeAt(qsizetype i)
+    {
+        const qsizetype place = end_ - 1 - i;
+        auto own = std::make_shared<TStore>(StoreAt(begin_), StoreAt(place));
+        own->insert(own->end(), StoreAt(place + 1), StoreAt(end_));
+        store_ = std::move(own);
+        end_ = qsizetype(store_->size());
+        begin_ = 0;
+    }
     void clear() { *this = TNewestFirstList(); }
 
 private:

@@ -3,10 +3,14 @@
 #include "client/core/EntryRecords.h"
 #include "client/core/kinds/TAlertKind.h"
 
+#include <algorithm>
+
 class TSortedSymbolList;
 
 // The kinds whose every alert adds one row on top of the list, where a link gap's
-// marker row goes too.
+// marker row goes too. Folding bursts, an alert of a symbol whose newest row came
+// within the fold window takes that row's place on top instead, counting one more in
+// its burst: the newest figures show, and the row counts once towards the limit.
 template <typename Entry>
 class TNewestFirstKind : public TAlertKind
 {
@@ -19,6 +23,9 @@ public:
         Entry entry = EntryFrom(fields);
         if (!Admits(entry))
             return false;
+        entry.Burst.Newest = SteadyNowMs();
+        if (foldMs_ > 0)
+            FoldInto(entry);
         Insert(std::move(entry));
         return true;
     }
@@ -42,6 +49,9 @@ public:
 
     int RowCount() const override { return entries_.size(); }
 
+    bool CanFoldBursts() const override { return true; }
+    void SetFoldSeconds(int seconds) override { foldMs_ = TSteadyMs(std::max(0, seconds)) * 1000; }
+
 protected:
     static constexpr int NoLimit = -1;
     static constexpr int DefaultLimit = 1000;
@@ -54,6 +64,26 @@ protected:
     virtual bool Admits(const Entry & /*entry*/) const { return true; }
 
 private:
+    // Takes the symbol's row out of the list when it came within the fold window, and
+    // counts its alerts into entry's burst.
+    void FoldInto(Entry &entry)
+    {
+        // Rows are newest first by their last alert, so the search ends at the first
+        // row older than the window.
+        for (qsizetype i = 0; i < entries_.size(); ++i) {
+            const Entry &row = entries_[i];
+            if (row.Gap.IsMarker())
+                continue;
+            if (entry.Burst.Newest - row.Burst.Newest > foldMs_)
+                return;
+            if (row.Symbol == entry.Symbol) {
+                entry.Burst.Count = row.Burst.Count + 1;
+                entries_.removeAt(i);
+                return;
+            }
+        }
+    }
+
     void Insert(Entry entry)
     {
         while (limit_ != NoLimit && entries_.size() >= limit_)
@@ -63,6 +93,7 @@ private:
 
     const int limit_;
     const bool hasClearWindow_;
+    TSteadyMs foldMs_ = 0;
     TNewestFirstList<Entry> entries_;
 };
 
@@ -88,6 +119,9 @@ class TSymbolOnlyKind : public TNewestFirstKind<TQuickStrikeEntry>
 {
 public:
     TSymbolOnlyKind() : TNewestFirstKind(DefaultLimit, true) {}
+
+    // The matrix has no room for a burst's count.
+    bool CanFoldBursts() const override { return false; }
 
 protected:
     TQuickStrikeEntry EntryFrom(const TFieldReader &fields) const override;

@@ -42,6 +42,12 @@ public:
     // its window's menu can put them there.
     virtual bool UsesExcludeList() const { return false; }
 
+    // Whether the kind can fold a burst of one symbol's alerts into the symbol's newest
+    // row, and the window that makes a burst: alerts of the symbol within this many
+    // seconds of its last one. 0 folds nothing.
+    virtual bool CanFoldBursts() const { return false; }
+    virtual void SetFoldSeconds(int /*seconds*/) {}
+
     // The rows of the list, gap markers included.
     virtual int RowCount() const = 0;
 };

@@ -15,11 +15,22 @@ TListColumn<TEntry> NumberColumn(const QString &header, const QString &sample, c
             [format, value](TCellText &text, const TEntry &entry) { text.DrawNumberRight(format, value(entry)); }};
 }
 
-// The symbol, left-aligned and cut with "..." to fit.
+// The symbol left-aligned with the count of a folded burst, "×3", right-aligned
+// after it; the symbol is cut with "..." so the count always shows.
+void DrawSymbolWithBurst(TCellText &text, const QString &symbol, qint32 burst);
+
+// The symbol, left-aligned and cut with "..." to fit; a row that folds a burst of
+// alerts shows their count.
 template <typename TEntry>
 TListColumn<TEntry> SymbolColumn()
 {
     return {QStringLiteral("Symbol"), QStringLiteral("Symbol"), [](TCellText &text, const TEntry &entry) {
+                if constexpr (THasBurst<TEntry>::value) {
+                    if (entry.Burst.Count > 1) {
+                        DrawSymbolWithBurst(text, CellTextOf(entry.Symbol), entry.Burst.Count);
+                        return;
+                    }
+                }
                 text.DrawTextLeft(text.EllipsizeText(CellTextOf(entry.Symbol)));
             }};
 }

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr int LastCol = 1;
+constexpr int ChangeCol = 2;
 constexpr int ExtraCaptionColumn = 3;
 
 constexpr TColor RisingColor = RGB(100, 255, 100);
@@ -32,6 +34,7 @@ TBollingerGrid::TColumns Columns()
 TBollingerGrid::TBollingerGrid(QWidget *owner)
     : TListGrid(owner, Columns())
     , extraCaption_(QStringLiteral("BBand"))
+    , flasher_(*this)
 {
     if (owner)
         MeasureWithCanvasFont();
@@ -48,6 +51,16 @@ void TBollingerGrid::SetExtraCaption(const QString &caption)
     }
 }
 
+void TBollingerGrid::SetEntries(const TBollingerList &entries)
+{
+    TListGrid::SetEntries(entries);
+    flasher_.TakeFrom(entries, [](QVector<TCellValue> &shown, const TBollingerEntry &entry) {
+        shown.append({entry.Symbol, LastCol, entry.Last});
+        shown.append({entry.Symbol, ChangeCol, entry.Last - entry.PrevClose});
+        shown.append({entry.Symbol, ExtraCaptionColumn, entry.DistFromBB});
+    });
+}
+
 QString TBollingerGrid::HeaderText(int kindColumn) const
 {
     return kindColumn == ExtraCaptionColumn ? extraCaption_ : TListGrid::HeaderText(kindColumn);
@@ -58,14 +71,15 @@ TCellColors TBollingerGrid::DataCellColors(int kindColumn, int row, bool hasEntr
     if (!hasEntry)
         return {Color(), clWhite};
     const TBollingerEntry &entry = entries_[row - 1];
+    const TColor background = flasher_.Background(Color(), entry.Symbol, kindColumn);
     switch (kindColumn) {
-    case 1:
-        return {Color(), SignColor(entry.Last)};
-    case 2:
-        return {Color(), SignColor(entry.Last - entry.PrevClose)};
+    case LastCol:
+        return {background, SignColor(entry.Last)};
+    case ChangeCol:
+        return {background, SignColor(entry.Last - entry.PrevClose)};
     case ExtraCaptionColumn:
-        return {Color(), SignColor(entry.DistFromBB)};
+        return {background, SignColor(entry.DistFromBB)};
     default:
-        return {Color(), clWhite};
+        return {background, clWhite};
     }
 }

@@ -108,6 +108,26 @@ double NumberOf(int id, const TSmbTopListEntry &entry)
     }
 }
 
+// The counts and figures a row's number cells show, by logical column: the ones a
+// change can light up.
+double ShownNumberOf(int id, const TSmbTopListEntry &entry)
+{
+    switch (id) {
+    // A count cell is empty, not 0, until there is one.
+    case ciVolume:
+        return entry.Volume > 0 ? entry.Volume : MissingReal();
+    case ciCount:
+        return entry.Count > 0 ? entry.Count : MissingReal();
+    default:
+        return NumberOf(id, entry);
+    }
+}
+
+bool ShowsNumber(int id)
+{
+    return IsKnownId(id) && id != ciSymbol && !IsPieId(id);
+}
+
 } // namespace
 
 TColor VolRateColor(double volRate)
@@ -132,6 +152,7 @@ TSmbTopListFullGrid::TSmbTopListFullGrid(QWidget *owner)
     : TGridFrame(RequireOwner(owner), 1)
     , newHighPie_(NewHighPieColor)
     , newLowPie_(NewLowPieColor)
+    , flasher_(*this)
 {
     // No vertical scroll bar: rows below the window come into view as the selection
     // moves. Columns wider than the window scroll sideways.
@@ -196,6 +217,8 @@ void TSmbTopListFullGrid::CheckSortTimer()
 
 void TSmbTopListFullGrid::AfterChange(TTopListChange change)
 {
+    if (change != TTopListChange::tcNone)
+        NoteShownNumbers();
     switch (change) {
     case TTopListChange::tcNone:
         break;
@@ -206,6 +229,22 @@ void TSmbTopListFullGrid::AfterChange(TTopListChange change)
         ShowNewOrder();
         break;
     }
+}
+
+void TSmbTopListFullGrid::NoteShownNumbers()
+{
+    if (!flasher_.Enabled())
+        return;
+    QVector<TCellValue> shown;
+    for (const TSmbTopListEntry &entry : order_.Entries()) {
+        if (IsSeparatorSymbol(entry.Symbol))
+            continue;
+        for (int id = 0; id < ciColumnIds; ++id)
+            if (ShowsNumber(id))
+                shown.append({entry.Symbol, id, ShownNumberOf(id, entry)});
+    }
+    // A frozen list still takes new numbers into its rows, but quietly.
+    flasher_.Take(shown, Frozen());
 }
 
 void TSmbTopListFullGrid::ShowNewOrder()
@@ -273,7 +312,9 @@ void TSmbTopListFullGrid::DrawCell(TCanvas &canvas, int col, int row, const QRec
     const bool header = state.Fixed || (entry && IsSeparatorSymbol(entry->Symbol));
 
     canvas.SetFontStyle({});
-    const TCellColors colors = header ? TCellColors{HeaderColor(), clBlack} : DataColors(id, entry);
+    TCellColors colors = header ? TCellColors{HeaderColor(), clBlack} : DataColors(id, entry);
+    if (!header && entry && ShowsNumber(id))
+        colors.Background = flasher_.Background(colors.Background, entry->Symbol, id);
     const QRect textRect = PrepareCell(canvas, rect, colors.Background, header);
     canvas.SetFontColor(colors.Text);
     TCellText text(canvas, textRect);

@@ -3,6 +3,7 @@
 #include "client/core/EntryRecords.h"
 #include "client/core/TTopListOrder.h"
 #include "client/ui/grid/TGridFrame.h"
+#include "client/ui/grids/TChangeFlasher.h"
 #include "client/ui/grids/TPieCell.h"
 
 #include <QVector>
@@ -25,7 +26,8 @@ bool IsPriceSpike(double priceSpike);
 // list and a list with waiting symbols apart. A "columns" setting chooses up to
 // fifteen logical columns, two of which show fractions as pies. Selecting a row
 // passes its symbol on; the frame around the selected row's symbol cell is the
-// only mark of the selection.
+// only mark of the selection. A changed number flashes unless the list is frozen
+// (see TChangeFlasher).
 class TSmbTopListFullGrid : public TGridFrame
 {
     Q_OBJECT
@@ -61,6 +63,7 @@ public:
     bool LinkOnSelect() const { return linkOnSelect_; }
     const QByteArray &LastLinkedSymbol() const { return lastLinkedSymbol_; }
     TColor HeaderColor() const;
+    TChangeFlasher &Flasher() { return flasher_; }
 
     // Row height from "Xy()", then LayoutColumns with these metrics.
     void Measure(const TTextMetrics &metrics) override;
@@ -85,10 +88,13 @@ private:
     TCellColors DataColors(int id, const TSmbTopListEntry *entry) const;
     void AfterChange(TTopListChange change);
     void ShowNewOrder();
+    // Hands the numbers on screen to the flasher.
+    void NoteShownNumbers();
 
     TTopListOrder order_;
     TPieCell newHighPie_;
     TPieCell newLowPie_;
     bool linkOnSelect_ = true;
     QByteArray lastLinkedSymbol_;
+    TChangeFlasher flasher_;
 };

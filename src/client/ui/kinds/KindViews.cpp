@@ -28,6 +28,17 @@ public:
         if (!extra.isEmpty())
             ShownIn()->SetExtraCaption(extra);
     }
+
+    TChangeFlasher *Flasher() const override { return &ShownIn()->Flasher(); }
+};
+
+// The points top list, which the server resends whole: its numbers change in place.
+class TPointsListView : public TGridView<TPointsListKind, TPointsTopListGrid>
+{
+public:
+    using TGridView::TGridView;
+
+    TChangeFlasher *Flasher() const override { return &ShownIn()->Flasher(); }
 };
 
 // The full top list shows the "columns" chosen, sorts on its own timer unless
@@ -44,6 +55,7 @@ public:
     }
 
     TSmbTopListFullGrid *SortedTopList() const override { return ShownIn(); }
+    TChangeFlasher *Flasher() const override { return &ShownIn()->Flasher(); }
 };
 
 using TViewMaker = std::unique_ptr<TKindView> (*)(QWidget *window);
@@ -71,7 +83,7 @@ std::unique_ptr<TKindView> MakeKindView(const TAlertKind &kind, QWidget *window)
         Register<TGridView<TQuickStrikeKind, TQuickStrikeGrid>>(),
         Register<TGridView<TSymbolOnlyKind, TSymbolOnlyGrid>>(),
         Register<TGridView<TSimpleListKind, TPointsTopListGrid>>(),
-        Register<TGridView<TPointsListKind, TPointsTopListGrid>>(),
+        Register<TPointsListView>(),
         Register<TGridView<TJFListKind, TJFGrid>>(),
         Register<TFullTopListView>(),
         Register<TBandSetView>(),

@@ -8,6 +8,7 @@
 
 class QWidget;
 class TAlertKind;
+class TChangeFlasher;
 class TGridFrame;
 class TIniFile;
 class TSmbTopListFullGrid;
@@ -30,6 +31,8 @@ public:
     // The top list that the window's Freeze and Sort Now drive; none for grids whose
     // rows keep the order they came in.
     virtual TSmbTopListFullGrid *SortedTopList() const { return nullptr; }
+    // What lights up the grid's changed numbers; none for grids whose rows never change.
+    virtual TChangeFlasher *Flasher() const { return nullptr; }
 
 protected:
     explicit TKindView(TGridFrame *grid) : grid_(grid) {}

@@ -6,6 +6,7 @@
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 #include "client/ui/kinds/TKindView.h"
 #include "client/ui/windows/TAlertShareMenu.h"
+#include "client/ui/windows/TDisplayOptionsMenu.h"
 #include "client/ui/windows/TLinkGroupChooser.h"
 #include "shared/DisplayText.h"
 #include "shared/SafeText.h"
@@ -128,6 +129,8 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
     muteAction_->setCheckable(true);
     connect(muteAction_, &QAction::toggled, this, &TAlertForm::SetMuted);
     linkGroup_ = new TLinkGroupChooser(popup_, grid_);
+    displayOptions_ = new TDisplayOptionsMenu(popup_, view_->Flasher(), list_.Kind());
+    displayOptions_->LoadConfiguration(ini, section);
     alarm_.LoadConfiguration(ini, section);
 
     view_->ApplySettings(ini, section, color);

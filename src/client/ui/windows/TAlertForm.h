@@ -19,6 +19,7 @@ class QMenu;
 class TGridFrame;
 class TIniFile;
 class TAlertShareMenu;
+class TDisplayOptionsMenu;
 class TKindView;
 class TLinkGroupChooser;
 class TSmbTopListFullGrid;
@@ -63,6 +64,8 @@ public:
     // it, Freeze and Sort Now for a sorted top list, else the share items only.
     QMenu *Popup() const { return popup_; }
     TAlertShareMenu *ShareMenu() const { return shareMenu_; }
+    // Flash Changes and Fold Bursts; null before the window is configured.
+    TDisplayOptionsMenu *DisplayOptions() const { return displayOptions_; }
     QAction *ClearWindowMenuItem() const { return clearWindowMenuItem_; }
     QAction *FreezeAction() const { return freezeAction_; }
     QAction *SortNowAction() const { return sortNowAction_; }
@@ -116,6 +119,7 @@ private:
     QAction *sortNowAction_ = nullptr;
     QMenu *popup_ = nullptr;
     TAlertShareMenu *shareMenu_ = nullptr;
+    TDisplayOptionsMenu *displayOptions_ = nullptr;
     QAction *muteAction_ = nullptr;
     TLinkGroupChooser *linkGroup_ = nullptr;
     // Last, so the connection stops calling before anything else of the window goes.

@@ -8,6 +8,7 @@
 #include "client/ui/widgets/DefaultButton.h"
 #include "client/ui/widgets/TElidedLabel.h"
 #include "client/ui/widgets/TSparkline.h"
+#include "client/ui/windows/TDisplayOptionsMenu.h"
 #include "client/ui/windows/TExternalLinkingWindow.h"
 #include "client/ui/windows/TLinkGroupChooser.h"
 #include "client/ui/windows/TQuickstrikeExcludeForm.h"
@@ -393,6 +394,7 @@ bool TMainForm::RestorePlacement(TAlertForm *window)
     window->setVisible(store.ReadBool(section, QStringLiteral("Visible"), window->isVisible()));
     window->SetMuted(store.ReadBool(section, MuteName, false));
     window->LinkGroup()->SetGroup(store.ReadInteger(section, LinkGroupKey, FirstLinkGroup));
+    window->DisplayOptions()->Restore(store, section);
     return placed;
 }
 
@@ -422,6 +424,7 @@ void TMainForm::SavePlacement(TAlertForm *window)
     const int group = window->LinkGroup()->Group();
     if (group != FirstLinkGroup || store.Contains(section, LinkGroupKey))
         store.WriteInteger(section, LinkGroupKey, group);
+    window->DisplayOptions()->Save(store, section);
 }
 
 void TMainForm::RestoreExcludeList()

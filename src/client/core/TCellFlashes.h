@@ -1,0 +1,57 @@
+#pragma once
+
+#include "shared/LocalClock.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QPair>
+#include <QVector>
+
+// One number a list shows: the symbol of its row, its column and its value (NaN for
+// none).
+struct TCellValue
+{
+    QByteArray Symbol;
+    int Column = 0;
+    double Value = 0;
+};
+
+// How a changed cell shows: which way its number went, and how strong the flash
+// still is, from 1 when it began down to 0 when it is over.
+struct TCellFlash
+{
+    bool Up = false;
+    double Strength = 0;
+};
+
+// Which cells of a list changed their number, and when: the grid lights them up
+// green (up) or red (down) for a moment after the change. A cell is a symbol and a
+// column, so a row that moves keeps its flash; a symbol new to the list has nothing
+// to compare with and never flashes.
+class TCellFlashes
+{
+public:
+    static constexpr TSteadyMs DurationMs = 600;
+
+    // The numbers the list shows now replace the ones it showed. A cell whose symbol was
+    // shown before in the same column starts to flash when its number moved, unless
+    // quiet (a frozen list learns its new numbers without a flash).
+    void Take(const QVector<TCellValue> &shown, TSteadyMs now, bool quiet = false);
+    // The flash of a cell at now; Strength 0 for none.
+    TCellFlash At(const QByteArray &symbol, int column, TSteadyMs now) const;
+    // Drops flashes that are over; true while some still run.
+    bool Expire(TSteadyMs now);
+    // Forgets every number and flash: the next list shown is new throughout.
+    void Clear();
+
+private:
+    using TKey = QPair<QByteArray, int>;
+    struct TStart
+    {
+        bool Up = false;
+        TSteadyMs At = 0;
+    };
+
+    QHash<TKey, double> shown_;
+    QHash<TKey, TStart> flashes_;
+};
