@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -27,33 +28,15 @@ void AppendEscaped(QByteArray &out, const QByteArray &body)
     }
 }
 
-bool Unescape(const char *from, const char *end, QByteArray &out)
+// True when every backslash starts one of the four escapes.
+bool EscapesAreKnown(QByteArrayView escaped)
 {
-    out.clear();
-    out.reserve(int(end - from));
-    for (const char *p = from; p < end; ++p) {
-        if (*p != '\\') {
-            out += *p;
-            continue;
-        }
-        if (++p == end)
+    const char *p = escaped.data();
+    const char *const end = p + escaped.size();
+    while ((p = static_cast<const char *>(std::memchr(p, '\\', size_t(end - p))))) {
+        if (p + 1 == end || !std::strchr("rnt\\", p[1]) || p[1] == '\0')
             return false;
-        switch (*p) {
-        case 'r':
-            out += '\r';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case '\\':
-            out += '\\';
-            break;
-        default:
-            return false;
-        }
+        p += 2;
     }
     return true;
 }
@@ -74,19 +57,47 @@ QByteArray RecordLine(qint64 atMs, const QByteArray &body)
     return line;
 }
 
-bool ParseRecordLine(const QByteArray &line, qint64 previousMs, TRecordedAlert &alert)
+bool ReadRecordLine(QByteArrayView line, qint64 previousMs, qint64 &atMs, QByteArrayView &escapedBody)
 {
-    const int tab = line.indexOf('\t');
-    alert.AtMs = previousMs;
+    const qsizetype tab = line.indexOf('\t');
+    atMs = previousMs;
     if (tab >= 0) {
         bool ok = false;
-        const double seconds = line.left(tab).toDouble(&ok);
+        const double seconds = QByteArray::fromRawData(line.data(), tab).toDouble(&ok);
         // Beyond a century the milliseconds would not fit; no day is that long.
         if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > 3.2e9)
             return false;
-        alert.AtMs = std::max(previousMs, qint64(std::llround(seconds * 1000)));
+        atMs = std::max(previousMs, qint64(std::llround(seconds * 1000)));
     }
-    const char *body = line.constData() + tab + 1;
-    const char *end = line.constData() + line.size();
-    return body < end && Unescape(body, end, alert.Body);
+    escapedBody = line.sliced(tab + 1);
+    return !escapedBody.isEmpty() && EscapesAreKnown(escapedBody);
+}
+
+QByteArray UnescapeRecordBody(QByteArrayView escapedBody)
+{
+    QByteArray out;
+    out.reserve(escapedBody.size());
+    const char *p = escapedBody.data();
+    const char *const end = p + escapedBody.size();
+    while (p < end) {
+        const char *slash = static_cast<const char *>(std::memchr(p, '\\', size_t(end - p)));
+        if (!slash)
+            slash = end;
+        out.append(p, slash - p);
+        if (slash + 1 >= end)
+            break;
+        const char escaped = slash[1];
+        out += escaped == 'r' ? '\r' : escaped == 'n' ? '\n' : escaped == 't' ? '\t' : escaped;
+        p = slash + 2;
+    }
+    return out;
+}
+
+bool ParseRecordLine(QByteArrayView line, qint64 previousMs, TRecordedAlert &alert)
+{
+    QByteArrayView escapedBody;
+    if (!ReadRecordLine(line, previousMs, alert.AtMs, escapedBody))
+        return false;
+    alert.Body = UnescapeRecordBody(escapedBody);
+    return true;
 }

@@ -1,9 +1,9 @@
 #include "client/core/TAlertReplay.h"
 
-#include <QFile>
-
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <utility>
 
 TAlertReplay::TAlertReplay(TTickSource ticks)
     : ticks_(ticks)
@@ -14,37 +14,52 @@ TAlertReplay::TAlertReplay(TTickSource ticks)
 
 QString TAlertReplay::Open(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("Cannot read %1: %2").arg(fileName, file.errorString());
-    Start(file.readAll());
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(QIODevice::ReadOnly))
+        return QStringLiteral("Cannot read %1: %2").arg(fileName, file->errorString());
+    // An empty file maps to nothing; one that cannot be mapped is read whole.
+    const qint64 size = file->size();
+    uchar *mapped = size > 0 ? file->map(0, size) : nullptr;
+    if (size > 0 && !mapped) {
+        Start(file->readAll());
+        return QString();
+    }
+    Stop();
+    file_ = std::move(file);
+    text_ = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), mapped ? size : 0);
+    Index();
     return QString();
 }
 
 void TAlertReplay::Start(const QByteArray &recording)
 {
-    alerts_.clear();
-    malformed_ = 0;
-    next_ = 0;
+    Stop();
+    text_ = recording;
+    Index();
+}
+
+void TAlertReplay::Index()
+{
     qint64 lastMs = 0;
-    qsizetype from = 0;
-    while (from < recording.size()) {
-        qsizetype end = recording.indexOf('\n', from);
-        if (end < 0)
-            end = recording.size();
-        QByteArray line = recording.mid(from, end - from);
-        from = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.isEmpty())
+    const char *const begin = text_.constData();
+    const char *const end = begin + text_.size();
+    for (const char *line = begin; line < end;) {
+        const char *lineEnd = static_cast<const char *>(std::memchr(line, '\n', size_t(end - line)));
+        if (!lineEnd)
+            lineEnd = end;
+        QByteArrayView view(line, lineEnd - line);
+        line = lineEnd + 1;
+        if (view.endsWith('\r'))
+            view.chop(1);
+        if (view.isEmpty())
             continue;
-        TRecordedAlert alert;
-        if (!ParseRecordLine(line, lastMs, alert)) {
+        TLine alert;
+        if (!ReadRecordLine(view, lastMs, alert.AtMs, alert.EscapedBody)) {
             ++malformed_;
             continue;
         }
         lastMs = alert.AtMs;
-        alerts_.push_back(std::move(alert));
+        alerts_.push_back(alert);
     }
     active_ = true;
     paused_ = false;
@@ -56,14 +71,15 @@ void TAlertReplay::Start(const QByteArray &recording)
 
 void TAlertReplay::Stop()
 {
-    if (!active_)
-        return;
     timer_.stop();
-    active_ = false;
     alerts_.clear();
     alerts_.shrink_to_fit();
+    text_.clear();
+    file_.reset();
     next_ = 0;
-    stateListeners_.Notify();
+    malformed_ = 0;
+    if (std::exchange(active_, false))
+        stateListeners_.Notify();
 }
 
 qint64 TAlertReplay::Position() const
@@ -142,7 +158,7 @@ void TAlertReplay::Play(int count)
 {
     // A listener may stop the replay while it is being told.
     for (int i = 0; i < count && active_ && !Finished(); ++i)
-        alertListeners_.Notify(alerts_[next_++].Body);
+        alertListeners_.Notify(UnescapeRecordBody(alerts_[next_++].EscapedBody));
     stateListeners_.Notify();
 }
 

@@ -5,10 +5,13 @@
 #include "shared/TListeners.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
 #include <QString>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 // Plays a recorded day to its listeners, the alert windows, in place of the live
@@ -33,7 +36,8 @@ public:
 
     // Reads a recording and starts playing it from its first alert; lines that cannot
     // be read are skipped and counted. An error text when the file cannot be read,
-    // and nothing changes then.
+    // and nothing changes then. The file is mapped, not copied, and a body is
+    // unescaped only when it plays, so an hour of alerts opens at once.
     QString Open(const QString &fileName);
     void Start(const QByteArray &recording);
     // Ends the replay: the windows take live alerts again.
@@ -79,9 +83,20 @@ private:
     void Play(int count);
     void Schedule();
 
+    // One line of the recording: when it plays and its body, escaped, in text_.
+    struct TLine
+    {
+        qint64 AtMs = 0;
+        QByteArrayView EscapedBody;
+    };
+    void Index();
+
     const TTickSource ticks_;
     QTimer timer_;
-    std::vector<TRecordedAlert> alerts_;
+    // The recording's file while it is mapped, and its text.
+    std::unique_ptr<QFile> file_;
+    QByteArray text_;
+    std::vector<TLine> alerts_;
     int malformed_ = 0;
     int next_ = 0;
     bool active_ = false;
