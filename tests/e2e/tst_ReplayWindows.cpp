@@ -65,7 +65,8 @@ struct TClient
 } // namespace
 
 // A day recorded from the real feed through the program's windows, replayed as fast as
-// possible into fresh windows: they end up showing the same rows.
+// possible into fresh windows, and served by the feed from the recording: both end up
+// showing the same rows.
 class TestReplayWindows : public QObject
 {
     Q_OBJECT
@@ -110,10 +111,23 @@ private Q_SLOTS:
             QCOMPARE(actual[n], expected[n]);
         }
 
-        // Live alerts, had there been any, stay out while the replay shows; ending it
-        // brings the window's own title back.
+        // Ending the replay brings the window's own title back.
         replay.Stop();
         QCOMPARE(replayed.Windows.front()->windowTitle(), QStringLiteral("Quick"));
+
+        // The bundled server serves the recording too, to the same rows.
+        TFeedProcess server;
+        QVERIFY(server.Start({"--replay", file}));
+        TClient served;
+        int arrived = 0;
+        const TSubscription counting =
+            served.World.Connection.SubscribeAlerts([&arrived](const QByteArray &) { ++arrived; });
+        served.World.Connection.SetServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.Port()));
+        served.World.Connection.SetUsername("anna");
+        served.World.Connection.SetPassword("secret");
+        QTRY_COMPARE_WITH_TIMEOUT(arrived, Alerts, WaitMs);
+        served.World.Connection.SetUsername(QByteArray());
+        QCOMPARE(served.Rows(), expected);
     }
 };
 
