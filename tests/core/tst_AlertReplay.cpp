@@ -165,7 +165,8 @@ private Q_SLOTS:
     void theRecorderWritesWhatTheReplayReads()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("a/") + TAlertRecorder::FileNameFor(QDateTime(QDate(2026, 12, 8), QTime(9, 30, 5))));
+        const QDateTime started(QDate(2026, 12, 8), QTime(9, 30, 5));
+        const QString path = dir.filePath(QStringLiteral("a/") + TAlertRecorder::FileNameFor(started));
         QVERIFY(path.endsWith(QLatin1String("/a/alerts-2026-12-08-093005.txt")));
         TDrivenReplay driven;
         {

@@ -56,7 +56,8 @@ class TestRecordReplay : public QObject
     std::unique_ptr<TMainForm> Start()
     {
         run = std::make_unique<TRun>();
-        auto form = std::make_unique<TMainForm>(TMainFormServices{world->Services(), run->Ini, run->Store, run->Linking});
+        auto form =
+            std::make_unique<TMainForm>(TMainFormServices{world->Services(), run->Ini, run->Store, run->Linking});
         madeWindows += form->AlertWindows();
         return form;
     }
@@ -138,8 +139,9 @@ private Q_SLOTS:
         const QString file = folder->filePath(QStringLiteral("day.txt"));
         QFile recording(file);
         QVERIFY(recording.open(QIODevice::WriteOnly));
-        recording.write(RecordLine(0, "QS\r\nsymbol=A&last=1") + "x\tbroken\n" + RecordLine(3600000, "QS\r\nsymbol=B&last=2")
-                        + "1\tbad \\escape\n" + RecordLine(7200000, "QS\r\nsymbol=C&last=3"));
+        recording.write(RecordLine(0, "QS\r\nsymbol=A&last=1") + "x\tbroken\n"
+                        + RecordLine(3600000, "QS\r\nsymbol=B&last=2") + "1\tbad \\escape\n"
+                        + RecordLine(7200000, "QS\r\nsymbol=C&last=3"));
         recording.close();
 
         auto form = Start();

@@ -62,7 +62,8 @@ void TRecordReplay::SetRecording(bool on)
     recorder_.Close();
     if (!on)
         return;
-    const QString fileName = TAlertRecorder::Folder() + u'/' + TAlertRecorder::FileNameFor(QDateTime::currentDateTime());
+    const QString fileName =
+        TAlertRecorder::Folder() + u'/' + TAlertRecorder::FileNameFor(QDateTime::currentDateTime());
     const QString error = recorder_.Open(fileName);
     if (!error.isEmpty()) {
         recordCheckBox_->setChecked(false);
