@@ -2,6 +2,7 @@
 
 #include "client/core/LinkGap.h"
 #include "client/core/TAlertRate.h"
+#include "client/core/TAlertReplay.h"
 #include "client/core/TConnectionSettings.h"
 #include "client/core/TReconnectBackoff.h"
 #include "shared/LocalClock.h"
@@ -59,6 +60,10 @@ public:
     {
         return staleListeners_.Subscribe(std::move(listener));
     }
+    // A recorded day the windows show in place of the live alerts, while it is
+    // active; the live link goes on untouched meanwhile.
+    TAlertReplay &Replay() { return replay_; }
+    const TAlertReplay &Replay() const { return replay_; }
     // Whenever Status() changes.
     TSubscription SubscribeStatus(std::function<void()> listener)
     {
@@ -158,4 +163,5 @@ private:
     TListeners<> staleListeners_;
     TListeners<> statusListeners_;
     QString status_;
+    TAlertReplay replay_;
 };

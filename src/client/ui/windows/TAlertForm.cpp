@@ -53,16 +53,32 @@ void TAlertForm::FormCreate()
 {
     // Dropped when the window goes (only ever in tests and fuzzing), also while an
     // alert is being handed out.
+    // While a recorded day replays, it takes the live alerts' place.
     TMainConnection &connection = services_.Connection;
-    subscriptions_.push_back(connection.SubscribeAlerts([this](const QByteArray &data) { HandleAlert(data); }));
-    subscriptions_.push_back(connection.SubscribeLinkGaps([this](const TLinkGap &gap) { MarkLinkGap(gap); }));
+    TAlertReplay &replay = connection.Replay();
+    subscriptions_.push_back(connection.SubscribeAlerts([this, &replay](const QByteArray &data) {
+        if (!replay.Active())
+            HandleAlert(data);
+    }));
+    subscriptions_.push_back(connection.SubscribeLinkGaps([this, &replay](const TLinkGap &gap) {
+        if (!replay.Active())
+            MarkLinkGap(gap);
+    }));
     subscriptions_.push_back(connection.SubscribeStale([this] { ShowTitle(); }));
+    subscriptions_.push_back(replay.SubscribeAlerts([this](const QByteArray &data) { HandleAlert(data); }));
+    subscriptions_.push_back(replay.SubscribeState([this] { ShowTitle(); }));
     ShowTitle();
 }
 
 void TAlertForm::ShowTitle()
 {
-    setWindowTitle(services_.Connection.Stale() ? title_ + QStringLiteral(" (stale)") : title_);
+    const TMainConnection &connection = services_.Connection;
+    const QString title = connection.Replay().Active() ? title_ + QStringLiteral(" (replay)")
+                          : connection.Stale()         ? title_ + QStringLiteral(" (stale)")
+                                                       : title_;
+    // Told of every slice a replay plays: the title is set only when it changes.
+    if (windowTitle() != title)
+        setWindowTitle(title);
 }
 
 void TAlertForm::BuildMenus()

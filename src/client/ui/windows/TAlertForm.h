@@ -99,7 +99,8 @@ private:
     void Announce(const QString &title, const QString &message);
     void UpdateActions();
     TSmbTopListFullGrid *SmbGrid() const;
-    // The configured title, with " (stale)" while the link is down.
+    // The configured title, with " (replay)" while a recorded day replays, else
+    // " (stale)" while the link is down.
     void ShowTitle();
 
     TAlertFormServices services_;

@@ -12,6 +12,7 @@
 #include "client/ui/windows/TExternalLinkingWindow.h"
 #include "client/ui/windows/TLinkGroupChooser.h"
 #include "client/ui/windows/TQuickstrikeExcludeForm.h"
+#include "client/ui/windows/TRecordReplay.h"
 #include "client/ui/windows/TWindowDesk.h"
 #include "shared/AlertWindowCount.h"
 #include "shared/TIniFile.h"
@@ -204,6 +205,8 @@ QWidget *TMainForm::BuildConnectionTab()
     layout->addLayout(statusRow);
     layout->addLayout(fields);
     layout->addLayout(buttons);
+    recordReplay_ = new TRecordReplay(Connection(), services_.Store, this);
+    layout->addLayout(recordReplay_->MakeControls(tab));
     layout->addStretch();
     return tab;
 }
@@ -262,6 +265,7 @@ void TMainForm::FormCreate()
     usernameEdit_->setText(services_.Store.ReadString(MainSection, QStringLiteral("User"), QString()));
     RestoreAlertFont();
     RestoreExcludeList();
+    recordReplay_->Restore();
 
     const TIniFile &ini = services_.Ini;
     const QString caption = ini.ReadText("General", "title", windowTitle()) + ProgramVersion;
@@ -465,6 +469,7 @@ void TMainForm::FormDestroy()
     for (TAlertForm *window : qAsConst(alertWindows_))
         SavePlacement(window);
     SaveExcludeList();
+    recordReplay_->Save();
     services_.Store.WriteString(MainSection, QStringLiteral("User"), usernameEdit_->text());
     services_.Store.WriteString(MainSection, QStringLiteral("FontName"), alertFont_.family());
     services_.Store.WriteInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(alertFont_));
@@ -503,6 +508,8 @@ void TMainForm::LoginButtonClick()
     }
     // The hint goes, also when the log-in below changes nothing.
     StatusChanged();
+    // The windows go back to the live alerts.
+    Connection().Replay().Stop();
     // The connection starts one new log-in when either value changed.
     TMainConnection &connection = Connection();
     connection.SetUsername(usernameEdit_->text().toUtf8());

@@ -16,6 +16,7 @@ class QPushButton;
 class QTabWidget;
 class TIniFile;
 class TQuickstrikeExcludeForm;
+class TRecordReplay;
 class TSettingsStore;
 class TSparkline;
 class TWindowDesk;
@@ -51,6 +52,8 @@ public:
 
     const TAlertForms &AlertWindows() const { return alertWindows_; }
     const QFont &AlertFont() const { return alertFont_; }
+    // The Record check box and the Replay… button.
+    TRecordReplay *RecordReplay() const { return recordReplay_; }
 
     void LoginButtonClick();
     void ResetConnectionButtonClick();
@@ -117,5 +120,6 @@ private:
     QCheckBox *keepExcludeListCheckBox_ = nullptr;
     QFontDialog *fontDialog1_ = nullptr;
     TWindowDesk *desk_ = nullptr;
+    TRecordReplay *recordReplay_ = nullptr;
     TSubscription statusSubscription_;
 };
