@@ -107,8 +107,9 @@ private Q_SLOTS:
         TAlertForm form(world.Services());
         form.LoadConfiguration(TIniFile::FromText("[W]\nsubscription=F\n" + section), "W");
         QAction *flashChanges = form.DisplayOptions()->FlashChangesAction();
-        QVERIFY(flashChanges && flashChanges->isChecked());
-        if (flashOff)
+        // Off until the trader turns it on.
+        QVERIFY(flashChanges && !flashChanges->isChecked());
+        if (!flashOff)
             flashChanges->trigger();
         if (freeze)
             form.FreezeAction()->trigger();
@@ -206,7 +207,7 @@ private Q_SLOTS:
         TSettingsStore store;
         auto points = open("pointslist");
         points->DisplayOptions()->Restore(store, section);
-        QVERIFY(!points->DisplayOptions()->FlashChangesAction()->isChecked());
+        QVERIFY(points->DisplayOptions()->FlashChangesAction()->isChecked());
         auto quick = open("");
         QString checked;
         QCOMPARE(FoldItems(*quick, checked), QStringList({"Off", "5 s", "10 s", "20 s", "30 s"}));

@@ -35,8 +35,8 @@ TDisplayOptionsMenu::TDisplayOptionsMenu(QMenu *menu, TChangeFlasher *flasher, T
         flashChanges_ = menu->addAction(QStringLiteral("Flash Changes"));
         flashChanges_->setObjectName(QStringLiteral("FlashChangesMenuItem"));
         flashChanges_->setCheckable(true);
+        // Off until the trader turns it on, so a desk looks as it did before.
         connect(flashChanges_, &QAction::toggled, this, [this](bool on) { flasher_->SetEnabled(on); });
-        flashChanges_->setChecked(true);
     }
     if (kind_.CanFoldBursts()) {
         foldMenu_ = menu->addMenu(QStringLiteral("Fold Bursts"));
@@ -85,14 +85,14 @@ void TDisplayOptionsMenu::LoadConfiguration(const TIniFile &ini, const QByteArra
 void TDisplayOptionsMenu::Restore(const TSettingsStore &store, const QString &section)
 {
     if (flashChanges_)
-        flashChanges_->setChecked(store.ReadBool(section, FlashChangesName, true));
+        flashChanges_->setChecked(store.ReadBool(section, FlashChangesName, false));
     SetFoldSeconds(store.ReadInteger(section, FoldSecondsName, configuredFoldSeconds_));
 }
 
 void TDisplayOptionsMenu::Save(TSettingsStore &store, const QString &section) const
 {
     // A window left as it came writes nothing.
-    if (flashChanges_ && (!flashChanges_->isChecked() || store.Contains(section, FlashChangesName)))
+    if (flashChanges_ && (flashChanges_->isChecked() || store.Contains(section, FlashChangesName)))
         store.WriteBool(section, FlashChangesName, flashChanges_->isChecked());
     if (foldMenu_ && (foldSeconds_ != configuredFoldSeconds_ || store.Contains(section, FoldSecondsName)))
         store.WriteInteger(section, FoldSecondsName, foldSeconds_);

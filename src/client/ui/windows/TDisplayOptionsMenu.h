@@ -13,7 +13,7 @@ class TIniFile;
 class TSettingsStore;
 
 // The items of an alert window's menu that change how its rows show: "Flash Changes"
-// for the grids whose numbers change in place, on until the trader turns it off, and
+// for the grids whose numbers change in place, off until the trader turns it on, and
 // "Fold Bursts" for the kinds that can fold a burst of one symbol's alerts into one
 // row, off unless the window's "fold seconds" says otherwise. The choices are kept per
 // window in the settings store.
