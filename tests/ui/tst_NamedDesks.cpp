@@ -10,7 +10,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QListWidget>
+#include <QComboBox>
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
@@ -126,9 +126,9 @@ private Q_SLOTS:
         quick = form->AlertWindows()[0];
         bands = form->AlertWindows()[1];
         QCOMPARE(form->DeskNames(), QStringList{QStringLiteral("Morning")});
-        const auto *list = form->findChild<QListWidget *>(QStringLiteral("DeskList"));
+        const auto *list = form->findChild<QComboBox *>(QStringLiteral("DeskList"));
         QCOMPARE(list->count(), 1);
-        QCOMPARE(list->item(0)->text(), QStringLiteral("Morning"));
+        QCOMPARE(list->itemText(0), QStringLiteral("Morning"));
 
         // Everything changed after the desk was saved...
         quick->hide();

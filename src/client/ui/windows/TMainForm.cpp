@@ -19,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -240,6 +241,9 @@ QWidget *TMainForm::BuildWindowsTab()
     alertWindowsListBox_->setObjectName(QStringLiteral("AlertWindowsListBox"));
     alertWindowsListBox_->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(alertWindowsListBox_, &QListWidget::doubleClicked, this, &TMainForm::AlertWindowsListBoxDblClick);
+    // Three names at the least leave the desk row room within the window's first size.
+    alertWindowsListBox_->setMinimumHeight(alertWindowsListBox_->fontMetrics().height() * 3
+                                           + 2 * alertWindowsListBox_->frameWidth());
 
     configureExternalLinkingButton_ = new QPushButton(QStringLiteral("Configure External Linking"), tab);
     configureExternalLinkingButton_->setObjectName(QStringLiteral("ConfigureExternalLinkingButton"));
@@ -278,25 +282,21 @@ QWidget *TMainForm::BuildWindowsTab()
 
 QLayout *TMainForm::BuildDeskControls(QWidget *tab)
 {
-    deskList_ = new QListWidget(tab);
+    // One row, so the window keeps its first size.
+    deskList_ = new QComboBox(tab);
     deskList_->setObjectName(QStringLiteral("DeskList"));
-    deskList_->setSelectionMode(QAbstractItemView::SingleSelection);
-    // A short list: the windows above keep the room.
-    deskList_->setMaximumHeight(deskList_->fontMetrics().height() * 4);
-    connect(deskList_, &QListWidget::doubleClicked, this, &TMainForm::OpenDeskButtonClick);
-    auto *saveDesk = new QPushButton(QStringLiteral("Save Desk As\u2026"), tab);
-    saveDesk->setObjectName(QStringLiteral("SaveDeskAsButton"));
+    deskList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    deskList_->setMinimumContentsLength(6);
     auto *openDesk = new QPushButton(QStringLiteral("Open Desk"), tab);
     openDesk->setObjectName(QStringLiteral("OpenDeskButton"));
-    connect(saveDesk, &QPushButton::clicked, this, &TMainForm::SaveDeskAsButtonClick);
+    auto *saveDesk = new QPushButton(QStringLiteral("Save Desk As\u2026"), tab);
+    saveDesk->setObjectName(QStringLiteral("SaveDeskAsButton"));
     connect(openDesk, &QPushButton::clicked, this, &TMainForm::OpenDeskButtonClick);
-    auto *buttons = new QVBoxLayout;
-    buttons->addWidget(saveDesk);
-    buttons->addWidget(openDesk);
-    buttons->addStretch();
+    connect(saveDesk, &QPushButton::clicked, this, &TMainForm::SaveDeskAsButtonClick);
     auto *row = new QHBoxLayout;
     row->addWidget(deskList_, 1);
-    row->addLayout(buttons);
+    row->addWidget(openDesk);
+    row->addWidget(saveDesk);
     return row;
 }
 
@@ -614,7 +614,7 @@ QStringList TMainForm::DeskNames() const
 void TMainForm::RefreshDeskList()
 {
     deskList_->clear();
-    // Plain list entries: a name shows as the text it is.
+    // Plain entries: a name shows as the text it is.
     deskList_->addItems(DeskNames());
 }
 
@@ -671,13 +671,14 @@ void TMainForm::SaveDeskAsButtonClick()
                                  QStringLiteral("Replace the saved desk of this name?"))
                != QMessageBox::Yes)
         return;
-    SaveDesk(name);
+    if (SaveDesk(name))
+        deskList_->setCurrentText(name);
 }
 
 void TMainForm::OpenDeskButtonClick()
 {
-    if (const QListWidgetItem *item = deskList_->currentItem())
-        OpenDesk(item->text());
+    if (deskList_->currentIndex() >= 0)
+        OpenDesk(deskList_->currentText());
 }
 
 void TMainForm::SetFontButtonClick()

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QFontDialog;
 class QLabel;
 class QLayout;
@@ -74,7 +75,7 @@ public:
     QStringList DeskNames() const;
     // Asks for a name and, for a saved desk's name, before replacing it.
     void SaveDeskAsButtonClick();
-    // Opens the desk selected in the list.
+    // Opens the desk chosen in the list.
     void OpenDeskButtonClick();
 
 Q_SIGNALS:
@@ -139,7 +140,7 @@ private:
     QCheckBox *keepExcludeListCheckBox_ = nullptr;
     QFontDialog *fontDialog1_ = nullptr;
     TWindowDesk *desk_ = nullptr;
-    QListWidget *deskList_ = nullptr;
+    QComboBox *deskList_ = nullptr;
     TRecordReplay *recordReplay_ = nullptr;
     TSubscription statusSubscription_;
 };
