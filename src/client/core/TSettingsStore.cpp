@@ -107,6 +107,11 @@ void TSettingsStore::Remove(const QString &section, const QString &name)
     settings_.remove(Key(section, name));
 }
 
+void TSettingsStore::RemoveSection(const QString &section)
+{
+    settings_.remove(section);
+}
+
 void TSettingsStore::Flush()
 {
     // Closed before the rewrite, which keeps the permissions of the file it replaces.

@@ -38,6 +38,8 @@ public:
     void WriteInteger(const QString &section, const QString &name, qint32 value);
     void WriteBool(const QString &section, const QString &name, bool value);
     void Remove(const QString &section, const QString &name);
+    // Every value of the section, and of the sections below it.
+    void RemoveSection(const QString &section);
 
     // Writes everything out now.
     void Flush();

@@ -19,15 +19,18 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -72,9 +75,25 @@ Qt::WindowStates WindowStateFromStore(qint32 stored)
     }
 }
 
-QString PlacementSection(const TAlertForm *window)
+// A named desk keeps a copy of the windows' sections and the main section's desk keys
+// below a section of its own.
+QString DeskSection(const QString &desk)
 {
-    return QStringLiteral("Window:") + window->PlacementName();
+    return QStringLiteral("Desk:") + desk;
+}
+
+const QString DesksName = QStringLiteral("Desks");
+
+// Under a desk's section, or the program's own when the desk is empty.
+QString PlacementSection(const TAlertForm *window, const QString &desk = QString())
+{
+    const QString own = QStringLiteral("Window:") + window->PlacementName();
+    return desk.isEmpty() ? own : DeskSection(desk) + QLatin1Char('/') + own;
+}
+
+QString DeskMainSection(const QString &desk)
+{
+    return DeskSection(desk) + QLatin1Char('/') + MainSection;
 }
 
 // Fonts set in pixels have no point size of their own; the store keeps points.
@@ -222,6 +241,9 @@ QWidget *TMainForm::BuildWindowsTab()
     alertWindowsListBox_->setObjectName(QStringLiteral("AlertWindowsListBox"));
     alertWindowsListBox_->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(alertWindowsListBox_, &QListWidget::doubleClicked, this, &TMainForm::AlertWindowsListBoxDblClick);
+    // Three names at the least leave the desk row room within the window's first size.
+    alertWindowsListBox_->setMinimumHeight(alertWindowsListBox_->fontMetrics().height() * 3
+                                           + 2 * alertWindowsListBox_->frameWidth());
 
     configureExternalLinkingButton_ = new QPushButton(QStringLiteral("Configure External Linking"), tab);
     configureExternalLinkingButton_->setObjectName(QStringLiteral("ConfigureExternalLinkingButton"));
@@ -254,7 +276,28 @@ QWidget *TMainForm::BuildWindowsTab()
     layout->addLayout(buttons);
     layout->addLayout(excludeButtons);
     layout->addWidget(keepExcludeListCheckBox_);
+    layout->addLayout(BuildDeskControls(tab));
     return tab;
+}
+
+QLayout *TMainForm::BuildDeskControls(QWidget *tab)
+{
+    // One row, so the window keeps its first size.
+    deskList_ = new QComboBox(tab);
+    deskList_->setObjectName(QStringLiteral("DeskList"));
+    deskList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    deskList_->setMinimumContentsLength(6);
+    auto *openDesk = new QPushButton(QStringLiteral("Open Desk"), tab);
+    openDesk->setObjectName(QStringLiteral("OpenDeskButton"));
+    auto *saveDesk = new QPushButton(QStringLiteral("Save Desk As\u2026"), tab);
+    saveDesk->setObjectName(QStringLiteral("SaveDeskAsButton"));
+    connect(openDesk, &QPushButton::clicked, this, &TMainForm::OpenDeskButtonClick);
+    connect(saveDesk, &QPushButton::clicked, this, &TMainForm::SaveDeskAsButtonClick);
+    auto *row = new QHBoxLayout;
+    row->addWidget(deskList_, 1);
+    row->addWidget(openDesk);
+    row->addWidget(saveDesk);
+    return row;
 }
 
 void TMainForm::FormCreate()
@@ -263,7 +306,7 @@ void TMainForm::FormCreate()
     StatusChanged();
 
     usernameEdit_->setText(services_.Store.ReadString(MainSection, QStringLiteral("User"), QString()));
-    RestoreAlertFont();
+    RestoreAlertFont(MainSection);
     RestoreExcludeList();
     recordReplay_->Restore();
 
@@ -288,6 +331,7 @@ void TMainForm::FormCreate()
             unplaced.append(window);
     TWindowDesk::TileBeside(this, unplaced);
     desk_->RefreshList();
+    RefreshDeskList();
     FocusFirstEmptyField();
 }
 
@@ -319,14 +363,20 @@ void TMainForm::RefreshLinkReadout()
         part->setPalette(colours);
 }
 
-void TMainForm::RestoreAlertFont()
+void TMainForm::RestoreAlertFont(const QString &section)
 {
     alertFont_ = font();
-    alertFont_.setFamily(services_.Store.ReadString(MainSection, QStringLiteral("FontName"), font().family()));
+    alertFont_.setFamily(services_.Store.ReadString(section, QStringLiteral("FontName"), font().family()));
     // A size that is not positive names no font; the window's own size stays then.
-    const qint32 fontSize = services_.Store.ReadInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(font()));
+    const qint32 fontSize = services_.Store.ReadInteger(section, QStringLiteral("FontSize"), PointSizeOf(font()));
     if (fontSize > 0)
         alertFont_.setPointSize(std::min(fontSize, LargestFontSize));
+}
+
+void TMainForm::SaveAlertFont(const QString &section)
+{
+    services_.Store.WriteString(section, QStringLiteral("FontName"), alertFont_.family());
+    services_.Store.WriteInteger(section, QStringLiteral("FontSize"), PointSizeOf(alertFont_));
 }
 
 void TMainForm::CreateAlertWindows(const TIniFile &ini)
@@ -371,9 +421,9 @@ void TMainForm::RestoreMainPlace()
     setGeometry(QRect(FitOntoScreens(place), place.size()));
 }
 
-bool TMainForm::RestorePlacement(TAlertForm *window)
+bool TMainForm::RestorePlacement(TAlertForm *window, const QString &desk)
 {
-    const QString section = PlacementSection(window);
+    const QString section = PlacementSection(window, desk);
     const TSettingsStore &store = services_.Store;
     const QRect current = window->geometry();
     const qint32 width = store.ReadInteger(section, QStringLiteral("Width"), current.width());
@@ -402,9 +452,9 @@ bool TMainForm::RestorePlacement(TAlertForm *window)
     return placed;
 }
 
-void TMainForm::SavePlacement(TAlertForm *window)
+void TMainForm::SavePlacement(TAlertForm *window, const QString &desk)
 {
-    const QString section = PlacementSection(window);
+    const QString section = PlacementSection(window, desk);
     TSettingsStore &store = services_.Store;
     // The restored rectangle, also while the window is minimised or maximised.
     QRect normal = window->normalGeometry();
@@ -446,6 +496,14 @@ void TMainForm::RestoreExcludeList()
         Excludes().Add(symbol);
 }
 
+void TMainForm::ReadExcludeList(const QString &section)
+{
+    Excludes().Clear();
+    const QStringList symbols = services_.Store.ReadStringList(section, ExcludeListName);
+    for (const QString &symbol : symbols.mid(0, MostKeptExcludes))
+        Excludes().Add(symbol);
+}
+
 void TMainForm::SaveExcludeList()
 {
     const bool keep = keepExcludeListCheckBox_->isChecked();
@@ -471,8 +529,7 @@ void TMainForm::FormDestroy()
     SaveExcludeList();
     recordReplay_->Save();
     services_.Store.WriteString(MainSection, QStringLiteral("User"), usernameEdit_->text());
-    services_.Store.WriteString(MainSection, QStringLiteral("FontName"), alertFont_.family());
-    services_.Store.WriteInteger(MainSection, QStringLiteral("FontSize"), PointSizeOf(alertFont_));
+    SaveAlertFont(MainSection);
     // The restored rectangle, also while the window is minimised or maximised.
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
     services_.Store.WriteInteger(MainSection, QStringLiteral("Left"), normal.left());
@@ -543,6 +600,85 @@ void TMainForm::QuickStrikeButtonClick()
 {
     if (excludeForm_)
         excludeForm_->EditCycle();
+}
+
+QStringList TMainForm::DeskNames() const
+{
+    QStringList names;
+    for (const QString &name : services_.Store.ReadStringList(MainSection, DesksName))
+        if (TWindowDesk::IsValidDeskName(name) && !names.contains(name))
+            names.append(name);
+    return names;
+}
+
+void TMainForm::RefreshDeskList()
+{
+    deskList_->clear();
+    // Plain entries: a name shows as the text it is.
+    deskList_->addItems(DeskNames());
+}
+
+bool TMainForm::SaveDesk(const QString &name)
+{
+    if (!TWindowDesk::IsValidDeskName(name))
+        return false;
+    TSettingsStore &store = services_.Store;
+    // An overwritten desk keeps nothing of the one it replaces.
+    store.RemoveSection(DeskSection(name));
+    for (TAlertForm *window : qAsConst(alertWindows_))
+        SavePlacement(window, name);
+    const QString main = DeskMainSection(name);
+    SaveAlertFont(main);
+    store.WriteStringList(main, ExcludeListName, Excludes().Items());
+    QStringList names = DeskNames();
+    if (!names.contains(name))
+        store.WriteStringList(MainSection, DesksName, names << name);
+    store.Flush();
+    RefreshDeskList();
+    return true;
+}
+
+bool TMainForm::OpenDesk(const QString &name)
+{
+    if (!DeskNames().contains(name))
+        return false;
+    RestoreAlertFont(DeskMainSection(name));
+    ReadExcludeList(DeskMainSection(name));
+    for (TAlertForm *window : qAsConst(alertWindows_)) {
+        window->setFont(alertFont_);
+        RestorePlacement(window, name);
+    }
+    desk_->RefreshList();
+    return true;
+}
+
+void TMainForm::SaveDeskAsButtonClick()
+{
+    bool accepted = false;
+    const QString name =
+        QInputDialog::getText(this, QStringLiteral("Save Desk As"), QStringLiteral("Name of the desk:"),
+                              QLineEdit::Normal, QString(), &accepted)
+            .trimmed();
+    if (!accepted)
+        return;
+    if (!TWindowDesk::IsValidDeskName(name)) {
+        QMessageBox::warning(this, QStringLiteral("Save Desk As"),
+                             QStringLiteral("A desk's name has 1 to 60 characters, without / or \\."));
+        return;
+    }
+    if (DeskNames().contains(name)
+        && QMessageBox::question(this, QStringLiteral("Save Desk As"),
+                                 QStringLiteral("Replace the saved desk of this name?"))
+               != QMessageBox::Yes)
+        return;
+    if (SaveDesk(name))
+        deskList_->setCurrentText(name);
+}
+
+void TMainForm::OpenDeskButtonClick()
+{
+    if (deskList_->currentIndex() >= 0)
+        OpenDesk(deskList_->currentText());
 }
 
 void TMainForm::SetFontButtonClick()

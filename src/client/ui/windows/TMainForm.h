@@ -6,8 +6,10 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QFontDialog;
 class QLabel;
+class QLayout;
 class TElidedLabel;
 class TExternalLinkingWindow;
 class QLineEdit;
@@ -64,6 +66,18 @@ public:
     // Lets the user pick the alert font and gives it to every alert window.
     void SetFontButtonClick();
 
+    // Named desks: a named copy of what the next run would restore (the windows' places,
+    // states, columns, link groups, Mute and display options, the alert font and the
+    // exclude list). Opening one restores it the way a start does. False for a name that
+    // is not valid, or names no saved desk.
+    bool SaveDesk(const QString &name);
+    bool OpenDesk(const QString &name);
+    QStringList DeskNames() const;
+    // Asks for a name and, for a saved desk's name, before replacing it.
+    void SaveDeskAsButtonClick();
+    // Opens the desk chosen in the list.
+    void OpenDeskButtonClick();
+
 Q_SIGNALS:
     // The user closed the window and everything worth keeping has been written.
     void Closed();
@@ -76,6 +90,8 @@ private:
     void BuildControls();
     QWidget *BuildConnectionTab();
     QWidget *BuildWindowsTab();
+    QLayout *BuildDeskControls(QWidget *tab);
+    void RefreshDeskList();
 
     void FormCreate();
     void StatusChanged();
@@ -83,13 +99,17 @@ private:
     void FocusFirstEmptyField();
     void RefreshLinkReadout();
     void CreateAlertWindows(const TIniFile &ini);
-    void RestoreAlertFont();
+    void RestoreAlertFont(const QString &section);
+    void SaveAlertFont(const QString &section);
     void RestoreMainPlace();
     // False when the store holds no usable place for the window: it has yet to get one.
-    bool RestorePlacement(TAlertForm *window);
-    void SavePlacement(TAlertForm *window);
+    // In the program's own sections, or a named desk's.
+    bool RestorePlacement(TAlertForm *window, const QString &desk = QString());
+    void SavePlacement(TAlertForm *window, const QString &desk = QString());
     void RestoreExcludeList();
     void SaveExcludeList();
+    // Replaces the exclude list with the one kept in the section.
+    void ReadExcludeList(const QString &section);
     // Writes what the next run restores and flushes the settings store; once only.
     void FormDestroy();
     TMainConnection &Connection() const { return services_.AlertWindows.Connection; }
@@ -120,6 +140,7 @@ private:
     QCheckBox *keepExcludeListCheckBox_ = nullptr;
     QFontDialog *fontDialog1_ = nullptr;
     TWindowDesk *desk_ = nullptr;
+    QComboBox *deskList_ = nullptr;
     TRecordReplay *recordReplay_ = nullptr;
     TSubscription statusSubscription_;
 };

@@ -58,6 +58,18 @@ QLayout *TWindowDesk::MakeButtons(QWidget *tab)
     return row;
 }
 
+bool TWindowDesk::IsValidDeskName(const QString &name)
+{
+    constexpr int LongestDeskName = 60;
+    if (name.isEmpty() || name != name.trimmed() || name.size() > LongestDeskName)
+        return false;
+    return std::none_of(name.cbegin(), name.cend(), [](QChar c) {
+        return c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control
+               || c.category() == QChar::Other_Format || c == QChar::LineSeparator
+               || c == QChar::ParagraphSeparator;
+    });
+}
+
 void TWindowDesk::ShowAll()
 {
     for (TAlertForm *window : windows_)

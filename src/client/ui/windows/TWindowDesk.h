@@ -39,6 +39,10 @@ public:
     void RefreshList();
 
     static QString StateText(const QWidget *window);
+    // A desk's name is the trader's own text and becomes part of a settings key: it
+    // must be trimmed, not empty, short, and free of path separators and control
+    // characters.
+    static bool IsValidDeskName(const QString &name);
     // The columns the user chose to show, in their order, then the widths the user
     // chose for them.
     static void RestoreColumns(const TSettingsStore &store, const QString &section, TGridFrame *grid);
