@@ -11,9 +11,9 @@
 #include "client/ui/windows/TMainForm.h"
 #include "client/ui/windows/TQuickstrikeExcludeForm.h"
 #include "client/ui/windows/TWindowDesk.h"
-#include "shared/DebugSink.h"
 #include "support/TMainFormRuns.h"
 
+#include "../shared/support/DebugCapture.h"
 #include "../shared/support/FakeAlertServer.h"
 #include "../shared/support/PostedEvents.h"
 #include "../shared/support/WriteWholeFile.h"
@@ -570,9 +570,8 @@ private Q_SLOTS:
             store.setValue(QStringLiteral("Main/KeepExcludeList"), QStringLiteral("1"));
             store.setValue(QStringLiteral("Main/ExcludeList"), manySymbols.join(QLatin1Char('\n')));
         }
-        QStringList reports;
-        SetDebugReceiver([&reports](const QString &text) { reports << text; });
-        const auto restoreDebug = qScopeGuard([] { SetDebugReceiver({}); });
+        const TDebugCapture debug;
+        const QStringList &reports = debug.Lines();
 
         auto form = program.Start();
         QCOMPARE(form->AlertWindows().size(), 100);
