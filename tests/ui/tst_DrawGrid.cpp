@@ -1,4 +1,6 @@
+#include "../shared/support/FakeClock.h"
 #include "client/ui/grid/TDrawGrid.h"
+#include "shared/TPaintLag.h"
 #include "support/TGridOnScreen.h"
 #include "support/TRecordingCanvas.h"
 
@@ -142,6 +144,38 @@ private Q_SLOTS:
             QCOMPARE(grid_->Row(), step.Row);
             QCOMPARE(grid_->TopRow(), step.TopRow);
         }
+    }
+
+    void repaintRecordsTheLagOfTheOldestChange()
+    {
+        FakeClock clock;
+        TPaintLag lag;
+        grid_->SetPaintLag(&lag);
+        QTRY_VERIFY(grid_->RepaintPacer().Quiet());
+
+        grid_->ShownListChanged();
+        clock.Advance(10);
+        grid_->ShownListChanged();
+        grid_->Invalidate();
+        clock.Advance(20);
+        QTRY_VERIFY(lag.WorstOfLastMinute());
+        QCOMPARE(*lag.WorstOfLastMinute(), 30);
+
+        // Nothing waits for these paints: a lag from a stale change would be the
+        // longest. A cell painted alone does not show a new list; time spent hidden is
+        // no lag.
+        grid_->ShownListChanged();
+        clock.Advance(1000);
+        grid_->viewport()->repaint(grid_->CellRect(0, 1));
+        screen_->owner->hide();
+        grid_->ShownListChanged();
+        clock.Advance(5000);
+        QVERIFY(screen_->Show());
+        grid_->drawn.clear();
+        grid_->Invalidate();
+        QTRY_VERIFY(!grid_->drawn.isEmpty());
+        QCOMPARE(*lag.WorstOfLastMinute(), 30);
+        QCOMPARE(*lag.Percentile(99), 30);
     }
 
     void shrinkingMovesTheSelectionToTheLastRow()

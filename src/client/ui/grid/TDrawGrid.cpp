@@ -1,6 +1,7 @@
 #include "client/ui/grid/TDrawGrid.h"
 
 #include "client/ui/grid/TQtCanvas.h"
+#include "shared/TPaintLag.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -272,12 +273,34 @@ void TDrawGrid::Resized()
 {
 }
 
+void TDrawGrid::ShownListChanged()
+{
+    // A grid off the screen or in a minimised window paints nothing until it shows
+    // again: the time it was away is no lag.
+    if (!paintLag_ || changeWaitingSince_ || !viewport()->isVisible() || window()->isMinimized())
+        return;
+    changeWaitingSince_ = SteadyNowMs();
+}
+
 void TDrawGrid::paintEvent(QPaintEvent *event)
 {
     pacer_.Painted();
-    QPainter painter(viewport());
-    TQtCanvas canvas(painter, canvasFont_, palette(), &widthCache_);
-    PaintTo(canvas, event->rect());
+    {
+        QPainter painter(viewport());
+        TQtCanvas canvas(painter, canvasFont_, palette(), &widthCache_);
+        PaintTo(canvas, event->rect());
+    }
+    // A cell repainted alone (a flash, the focus) does not yet show the new list.
+    if (changeWaitingSince_ && event->rect().contains(viewport()->rect())) {
+        paintLag_->Record(SteadyNowMs() - *changeWaitingSince_);
+        changeWaitingSince_.reset();
+    }
+}
+
+void TDrawGrid::hideEvent(QHideEvent *event)
+{
+    QAbstractScrollArea::hideEvent(event);
+    changeWaitingSince_.reset();
 }
 
 void TDrawGrid::resizeEvent(QResizeEvent *event)
