@@ -184,6 +184,7 @@ bool TDrawGrid::MouseToCell(int x, int y, int &col, int &row) const
 
 void TDrawGrid::Invalidate()
 {
+    wholeRepaintAsked_ = true;
     if (pacer_.Defer())
         return;
     // This repaint covers whatever a paced one would have; a scroll-bar update that
@@ -277,7 +278,8 @@ void TDrawGrid::ShownListChanged()
 {
     // A grid off the screen or in a minimised window paints nothing until it shows
     // again: the time it was away is no lag.
-    if (!paintLag_ || changeWaitingSince_ || !viewport()->isVisible() || window()->isMinimized())
+    if (!paintLag_ || !wholeRepaintAsked_ || changeWaitingSince_ || !viewport()->isVisible() ||
+        window()->isMinimized())
         return;
     changeWaitingSince_ = SteadyNowMs();
 }
@@ -291,7 +293,10 @@ void TDrawGrid::paintEvent(QPaintEvent *event)
         PaintTo(canvas, event->rect());
     }
     // A cell repainted alone (a flash, the focus) does not yet show the new list.
-    if (changeWaitingSince_ && event->rect().contains(viewport()->rect())) {
+    if (!event->rect().contains(viewport()->rect()))
+        return;
+    wholeRepaintAsked_ = false;
+    if (changeWaitingSince_) {
         paintLag_->Record(SteadyNowMs() - *changeWaitingSince_);
         changeWaitingSince_.reset();
     }

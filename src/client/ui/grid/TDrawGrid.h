@@ -134,8 +134,10 @@ public:
     // Where each repaint that shows a new list records how long the list waited for it;
     // a grid without one measures nothing.
     void SetPaintLag(TPaintLag *lag) { paintLag_ = lag; }
-    // The list the grid shows changed: the repaint of the whole grid that shows it
-    // records its lag from the oldest change still waiting.
+    // The list the grid shows changed and the grid asked for its repaint: the repaint
+    // of the whole grid that shows it records its lag from the oldest change still
+    // waiting. A change the grid keeps off the screen (a frozen list) asks for no
+    // repaint, and waits for none.
     void ShownListChanged();
 
     // Paints every cell that intersects area, and the uncovered strip, onto
@@ -206,6 +208,8 @@ private:
     int sizingColumn_ = -1;
     TTextWidthCache widthCache_;
     TPaintLag *paintLag_ = nullptr;
+    // A repaint of the whole grid was asked for and has not come yet.
+    bool wholeRepaintAsked_ = false;
     // Since when a changed list waits for its repaint.
     std::optional<TSteadyMs> changeWaitingSince_;
 };

@@ -53,8 +53,8 @@ public:
     // MakeKindView pairs each view with the kind of its class, so the kind is a TKind.
     void Show(const TAlertKind &kind) override
     {
-        ShownIn()->ShownListChanged();
         ShownIn()->SetEntries(static_cast<const TKind &>(kind).Entries());
+        ShownIn()->ShownListChanged();
     }
 
 protected:
