@@ -71,7 +71,7 @@ int main(int argc, char *argv[])
     };
 
     // For the load and attack scripts: how freely the event loop turns under them.
-    TStallReporter stallReporter(stderr);
+    TStallReporter stallReporter(stderr, &parts.PaintLag());
     TSubscription stallCount;
     if (TStallReporter::Requested())
         stallCount = parts.Connection().SubscribeAlerts([&stallReporter](const QByteArray &body) {

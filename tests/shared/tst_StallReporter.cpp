@@ -1,5 +1,7 @@
 #include "shared/TStallReporter.h"
 
+#include "shared/TPaintLag.h"
+
 #include <QtTest>
 
 #include <cstdio>
@@ -33,9 +35,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("requested");
         QTest::addColumn<int>("alerts");
         QTest::addColumn<int>("blockMs");
-        QTest::newRow("not requested: silent") << false << 2 << 0;
-        QTest::newRow("idle loop") << true << 0 << 0;
-        QTest::newRow("three alerts, loop blocked 300 ms") << true << 3 << 300;
+        QTest::addColumn<bool>("paints");
+        QTest::newRow("not requested: silent") << false << 2 << 0 << false;
+        QTest::newRow("idle loop") << true << 0 << 0 << false;
+        QTest::newRow("three alerts, loop blocked 300 ms") << true << 3 << 300 << false;
+        QTest::newRow("a program that paints") << true << 1 << 0 << true;
     }
 
     void reportsAlertsAndTheLoopsLongestWait()
@@ -43,6 +47,7 @@ private Q_SLOTS:
         QFETCH(bool, requested);
         QFETCH(int, alerts);
         QFETCH(int, blockMs);
+        QFETCH(bool, paints);
         if (requested)
             qputenv("AZUREV_STALL_REPORT", "1");
         else
@@ -54,7 +59,11 @@ private Q_SLOTS:
         std::FILE *witnessOut = std::fopen(QFile::encodeName(witnessPath).constData(), "w");
         QVERIFY(out && witnessOut);
         {
-            TStallReporter reporter(out);
+            // Lags of 2, 4, ..., 200 ms: the median 100, the 99th percentile 198.
+            TPaintLag paintLag;
+            for (int lagMs = 2; lagMs <= 200; lagMs += 2)
+                paintLag.Record(lagMs);
+            TStallReporter reporter(out, paints ? &paintLag : nullptr);
             reporter.StartIfRequested();
             // Started later, and always requested: once it has written its lines, the
             // reporter under test has had its turn to write as well.
@@ -79,7 +88,12 @@ private Q_SLOTS:
         }
         qint64 longestStallMs = 0;
         for (const QList<QByteArray> &words : lines) {
-            QCOMPARE(words.size(), 9);
+            if (paints) {
+                QCOMPARE(words.size(), 13);
+                QCOMPARE(words.mid(9), (QList<QByteArray>{"paint-lag-p50-ms", "100", "paint-lag-p99-ms", "198"}));
+            } else {
+                QCOMPARE(words.size(), 9);
+            }
             QCOMPARE(words[0], QByteArray("stall-report"));
             QCOMPARE(words[8].toInt(), alerts);
             longestStallMs = std::max(longestStallMs, words[4].toLongLong());

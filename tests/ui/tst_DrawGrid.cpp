@@ -1,4 +1,6 @@
+#include "../shared/support/FakeClock.h"
 #include "client/ui/grid/TDrawGrid.h"
+#include "shared/TPaintLag.h"
 #include "support/TGridOnScreen.h"
 #include "support/TRecordingCanvas.h"
 
@@ -142,6 +144,45 @@ private Q_SLOTS:
             QCOMPARE(grid_->Row(), step.Row);
             QCOMPARE(grid_->TopRow(), step.TopRow);
         }
+    }
+
+    void repaintRecordsTheLagOfTheOldestChange()
+    {
+        FakeClock clock;
+        TPaintLag lag;
+        grid_->SetPaintLag(&lag);
+        QTRY_VERIFY(grid_->RepaintPacer().Quiet());
+        const auto changeList = [this] {
+            grid_->Invalidate();
+            grid_->ShownListChanged();
+        };
+        const auto paintWhole = [this] {
+            grid_->drawn.clear();
+            grid_->Invalidate();
+            return QTest::qWaitFor([this] { return !grid_->drawn.isEmpty(); });
+        };
+
+        changeList();
+        clock.Advance(10);
+        changeList();
+        clock.Advance(20);
+        QTRY_VERIFY(lag.WorstOfLastMinute());
+        QCOMPARE(*lag.WorstOfLastMinute(), 30);
+
+        // Nothing waits for these paints, and a lag from a stale change would be the
+        // longest: a change that asked for no repaint (a frozen list) and time spent
+        // hidden are no lag.
+        grid_->ShownListChanged();
+        clock.Advance(1000);
+        QVERIFY(paintWhole());
+        changeList();
+        screen_->owner->hide();
+        changeList();
+        clock.Advance(5000);
+        QVERIFY(screen_->Show());
+        QVERIFY(paintWhole());
+        QCOMPARE(*lag.WorstOfLastMinute(), 30);
+        QCOMPARE(*lag.Percentile(99), 30);
     }
 
     void shrinkingMovesTheSelectionToTheLastRow()

@@ -195,7 +195,7 @@ int main(int argc, char *argv[])
         window->show();
 
     // Counting alerts and sessions alongside the windows, which subscribed first.
-    TStallReporter stallReporter(stderr);
+    TStallReporter stallReporter(stderr, &parts.PaintLag());
     qint64 sessionAlerts = 0;
     qint64 minuteAlerts = 0;
     qint64 totalAlerts = 0;

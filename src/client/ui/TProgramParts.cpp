@@ -13,5 +13,5 @@ TMainFormServices TProgramParts::MainFormServices()
     const TLinkGroupSender toLinking = [this](int group, const QString &symbol) {
         externalLinking_.SendSymbol(group, symbol);
     };
-    return {{connection_, excludes_, announcer_, toLinking}, ini_, store_, externalLinking_};
+    return {{connection_, excludes_, announcer_, toLinking, &paintLag_}, ini_, store_, externalLinking_};
 }

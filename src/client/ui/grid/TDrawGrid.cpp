@@ -1,6 +1,7 @@
 #include "client/ui/grid/TDrawGrid.h"
 
 #include "client/ui/grid/TQtCanvas.h"
+#include "shared/TPaintLag.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -183,6 +184,7 @@ bool TDrawGrid::MouseToCell(int x, int y, int &col, int &row) const
 
 void TDrawGrid::Invalidate()
 {
+    wholeRepaintAsked_ = true;
     if (pacer_.Defer())
         return;
     // This repaint covers whatever a paced one would have; a scroll-bar update that
@@ -272,12 +274,38 @@ void TDrawGrid::Resized()
 {
 }
 
+void TDrawGrid::ShownListChanged()
+{
+    // A grid off the screen or in a minimised window paints nothing until it shows
+    // again: the time it was away is no lag.
+    if (!paintLag_ || !wholeRepaintAsked_ || changeWaitingSince_ || !viewport()->isVisible() ||
+        window()->isMinimized())
+        return;
+    changeWaitingSince_ = SteadyNowMs();
+}
+
 void TDrawGrid::paintEvent(QPaintEvent *event)
 {
     pacer_.Painted();
-    QPainter painter(viewport());
-    TQtCanvas canvas(painter, canvasFont_, palette(), &widthCache_);
-    PaintTo(canvas, event->rect());
+    {
+        QPainter painter(viewport());
+        TQtCanvas canvas(painter, canvasFont_, palette(), &widthCache_);
+        PaintTo(canvas, event->rect());
+    }
+    // A cell repainted alone (a flash, the focus) does not yet show the new list.
+    if (!event->rect().contains(viewport()->rect()))
+        return;
+    wholeRepaintAsked_ = false;
+    if (changeWaitingSince_) {
+        paintLag_->Record(SteadyNowMs() - *changeWaitingSince_);
+        changeWaitingSince_.reset();
+    }
+}
+
+void TDrawGrid::hideEvent(QHideEvent *event)
+{
+    QAbstractScrollArea::hideEvent(event);
+    changeWaitingSince_.reset();
 }
 
 void TDrawGrid::resizeEvent(QResizeEvent *event)

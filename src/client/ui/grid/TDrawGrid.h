@@ -5,11 +5,15 @@
 #include "client/ui/grid/TGridSelection.h"
 #include "client/ui/grid/TQtCanvas.h"
 #include "client/ui/grid/TRepaintPacer.h"
+#include "shared/LocalClock.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>
 
+#include <optional>
+
 class TCanvas;
+class TPaintLag;
 
 struct TGridDrawState
 {
@@ -127,6 +131,15 @@ public:
     // For tests that wait for a quiet frame instead of sleeping through one.
     const TRepaintPacer &RepaintPacer() const { return pacer_; }
 
+    // Where each repaint that shows a new list records how long the list waited for it;
+    // a grid without one measures nothing.
+    void SetPaintLag(TPaintLag *lag) { paintLag_ = lag; }
+    // The list the grid shows changed and the grid asked for its repaint: the repaint
+    // of the whole grid that shows it records its lag from the oldest change still
+    // waiting. A change the grid keeps off the screen (a frozen list) asks for no
+    // repaint, and waits for none.
+    void ShownListChanged();
+
     // Paints every cell that intersects area, and the uncovered strip, onto
     // canvas; the paint event does the same on the viewport.
     void PaintTo(TCanvas &canvas, const QRect &area);
@@ -165,6 +178,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     int ViewHeight() const;
@@ -193,4 +207,9 @@ private:
     QFont canvasFont_;
     int sizingColumn_ = -1;
     TTextWidthCache widthCache_;
+    TPaintLag *paintLag_ = nullptr;
+    // A repaint of the whole grid was asked for and has not come yet.
+    bool wholeRepaintAsked_ = false;
+    // Since when a changed list waits for its repaint.
+    std::optional<TSteadyMs> changeWaitingSince_;
 };

@@ -51,7 +51,11 @@ public:
     explicit TGridView(QWidget *window) : TKindView(new TGrid(window)) {}
 
     // MakeKindView pairs each view with the kind of its class, so the kind is a TKind.
-    void Show(const TAlertKind &kind) override { ShownIn()->SetEntries(static_cast<const TKind &>(kind).Entries()); }
+    void Show(const TAlertKind &kind) override
+    {
+        ShownIn()->SetEntries(static_cast<const TKind &>(kind).Entries());
+        ShownIn()->ShownListChanged();
+    }
 
 protected:
     TGrid *ShownIn() const { return static_cast<TGrid *>(Grid()); }

@@ -120,6 +120,7 @@ void TAlertForm::LoadConfiguration(const TIniFile &ini, const QByteArray &sectio
     view_ = MakeKindView(Kind(), this);
     grid_ = view_->Grid();
     grid_->setObjectName(QStringLiteral("Grid"));
+    grid_->SetPaintLag(services_.PaintLag);
     grid_->setVisible(true);
     layout()->addWidget(grid_);
     if (Kind().HasClearWindow())

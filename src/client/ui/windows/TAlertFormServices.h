@@ -5,6 +5,7 @@
 class TAlertAnnouncer;
 class TExcludeList;
 class TMainConnection;
+class TPaintLag;
 
 // What every alert window works with. The program makes each of them once and hands
 // the same ones to all its windows.
@@ -18,4 +19,7 @@ struct TAlertFormServices
     TAlertAnnouncer &Announcer;
     // Where a clicked symbol goes: to the target of the window's link group.
     TLinkGroupSender SendSymbol;
+    // Where the grids record how long each new list waited to be painted; none
+    // measures nothing.
+    TPaintLag *PaintLag = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "client/ui/widgets/DefaultButton.h"
 #include "client/ui/widgets/TElidedLabel.h"
 #include "client/ui/widgets/TSparkline.h"
+#include "client/ui/windows/PaintLagReadout.h"
 #include "client/ui/windows/TDisplayOptionsMenu.h"
 #include "client/ui/windows/TExternalLinkingWindow.h"
 #include "client/ui/windows/TLinkGroupChooser.h"
@@ -349,7 +350,7 @@ void TMainForm::StatusChanged()
 void TMainForm::RefreshLinkReadout()
 {
     const TMainConnection &connection = Connection();
-    linkReadout_->setText(connection.LinkReadout());
+    linkReadout_->setText(WithPaintLag(connection.LinkReadout(), services_.AlertWindows.PaintLag));
     const TSteadyMs now = SteadyNowMs();
     alertSparkline_->SetValues(connection.AlertRate().Buckets(now));
     const int perMinute = connection.AlertRate().InLastMinute(now);
