@@ -2,7 +2,6 @@
 
 #include "client/core/AlertParsing.h"
 #include "shared/AlertBody.h"
-#include "shared/tHashTable.h"
 
 TWindowList::TWindowList(const TSortedSymbolList &exclude)
     : exclude_(exclude)
@@ -15,19 +14,17 @@ void TWindowList::SetDisplay(const QString &display)
     kind_ = MakeAlertKind(display, exclude_);
 }
 
-bool TWindowList::HandleAlert(const QByteArray &body)
+bool TWindowList::HandleAlert(QByteArrayView body)
 {
     const TAlertBody alert = ReadAlertBody(body);
     if (alert.Category != QByteArrayView(subscription_))
         return false;
-    tHashTable table;
-    ParseAlertFields(alert.Fields, table);
-    return kind_->TakeAlert(TFieldReader(table));
+    fields_.Read(alert.Fields);
+    return kind_->TakeAlert(fields_);
 }
 
-TAlertSummary TWindowList::Summarize(const QByteArray &body) const
+TAlertSummary TWindowList::Summarize(QByteArrayView body) const
 {
-    tHashTable table;
-    ParseAlertFields(ReadAlertBody(body).Fields, table);
-    return kind_->Summarize(TFieldReader(table));
+    fields_.Read(ReadAlertBody(body).Fields);
+    return kind_->Summarize(fields_);
 }
