@@ -47,9 +47,6 @@ public:
     // Reads the field list straight away, for a reader used once.
     explicit TFieldReader(QByteArrayView fieldList) { Read(fieldList); }
 
-    TFieldReader(const TFieldReader &) = delete;
-    TFieldReader &operator=(const TFieldReader &) = delete;
-
     // Takes the next alert's field list, which must outlive the reads from it, and the
     // regional decimal separator for its numbers.
     void Read(QByteArrayView fieldList);
