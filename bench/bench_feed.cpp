@@ -8,8 +8,7 @@
 
 #include "BenchMain.h"
 
-#include "TCategoryKinds.h"
-#include "TGeneratedAlerts.h"
+#include "DemoMix.h"
 
 #include "shared/TZLibCompressor.h"
 #include "shared/WireFormat.h"
@@ -21,32 +20,13 @@ namespace {
 constexpr double Rate = 100000;
 constexpr int AlertsPerBurst = 1000;
 constexpr qint32 AlertStreamId = 2;
-// A seeded market starts at 10:30.
-constexpr int StartMsOfDay = (10 * 60 + 30) * 60 * 1000;
-
-// The demo's categories in the order the feed hands alerts to them.
-const QVector<QByteArray> Categories = {"Bollinger",  "JF",           "PointsLeaders", "QuickStrike",
-                                        "SimpleList", "SymbolMatrix", "TopList"};
-
-TCategoryKinds DemoKinds()
-{
-    TCategoryKinds kinds;
-    kinds.Set("Bollinger", TFeedKind::BandSet);
-    kinds.Set("JF", TFeedKind::JFList);
-    kinds.Set("PointsLeaders", TFeedKind::PointsList);
-    kinds.Set("SimpleList", TFeedKind::SimpleList);
-    kinds.Set("SymbolMatrix", TFeedKind::SymbolMatrix);
-    kinds.Set("TopList", TFeedKind::FullTopList);
-    return kinds;
-}
 
 void BM_FeedBodies(benchmark::State &state)
 {
-    const TCategoryKinds kinds = DemoKinds();
-    TGeneratedAlerts alerts(1, StartMsOfDay, Rate, kinds);
+    TGeneratedAlerts alerts = DemoAlerts(Rate);
     qint64 bytes = 0;
     for (auto _ : state) {
-        const QByteArray body = alerts.TakeBody(Categories);
+        const QByteArray body = alerts.TakeBody(DemoCategories);
         bytes += body.size();
         benchmark::DoNotOptimize(body.constData());
     }
@@ -57,15 +37,14 @@ void BM_FeedBodies(benchmark::State &state)
 // One iteration is a burst: its bodies framed, compressed and flushed.
 void BM_FeedBursts(benchmark::State &state, TZCompressionLevel level)
 {
-    const TCategoryKinds kinds = DemoKinds();
-    TGeneratedAlerts alerts(1, StartMsOfDay, Rate, kinds);
+    TGeneratedAlerts alerts = DemoAlerts(Rate);
     TZLibCompressor compressor(level);
     QByteArray burst;
     qint64 compressed = 0;
     for (auto _ : state) {
         for (int i = 0; i < AlertsPerBurst; ++i) {
             AppendInt32(burst, AlertStreamId);
-            AppendText(burst, alerts.TakeBody(Categories));
+            AppendText(burst, alerts.TakeBody(DemoCategories));
         }
         compressor.Write(burst);
         compressor.Flush();

@@ -6,8 +6,7 @@
 
 #include "BenchMain.h"
 
-#include "TCategoryKinds.h"
-#include "TGeneratedAlerts.h"
+#include "DemoMix.h"
 
 #include "client/core/AlertRecordFormat.h"
 #include "client/core/TAlertReplay.h"
@@ -29,11 +28,6 @@ namespace {
 
 constexpr double DemoRate = 40;
 constexpr int OneHour = 3600;
-// A seeded market starts at 10:30.
-constexpr int StartMsOfDay = (10 * 60 + 30) * 60 * 1000;
-
-const QVector<QByteArray> Categories = {"Bollinger",  "JF",           "PointsLeaders", "QuickStrike",
-                                        "SimpleList", "SymbolMatrix", "TopList"};
 
 const char DemoWindows[] = "[Alert Window 0]\nsubscription=QuickStrike\n"
                            "[Alert Window 1]\nsubscription=Bollinger\ndisplay=set\n"
@@ -49,20 +43,13 @@ const QString &OneHourRecording()
 {
     static QTemporaryDir *const folder = new QTemporaryDir;
     static const QString fileName = [] {
-        TCategoryKinds kinds;
-        kinds.Set("Bollinger", TFeedKind::BandSet);
-        kinds.Set("JF", TFeedKind::JFList);
-        kinds.Set("PointsLeaders", TFeedKind::PointsList);
-        kinds.Set("SimpleList", TFeedKind::SimpleList);
-        kinds.Set("SymbolMatrix", TFeedKind::SymbolMatrix);
-        kinds.Set("TopList", TFeedKind::FullTopList);
-        TGeneratedAlerts alerts(1, StartMsOfDay, DemoRate, kinds);
+        TGeneratedAlerts alerts = DemoAlerts(DemoRate);
         const QString name = folder->filePath(QStringLiteral("one-hour.txt"));
         QFile file(name);
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot write the recording");
         for (int i = 0; i < int(DemoRate) * OneHour; ++i)
-            file.write(RecordLine(qint64(i * 1000 / DemoRate), alerts.TakeBody(Categories)));
+            file.write(RecordLine(qint64(i * 1000 / DemoRate), alerts.TakeBody(DemoCategories)));
         return name;
     }();
     return fileName;

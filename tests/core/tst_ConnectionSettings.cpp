@@ -5,6 +5,8 @@
 #include "shared/TIniFile.h"
 #include "shared/TTalkWithServer.h"
 
+#include "support/TStoreFolder.h"
+
 #include "../shared/support/DebugCapture.h"
 #include "../shared/support/PostedEvents.h"
 #include "../shared/support/WriteWholeFile.h"
@@ -46,23 +48,6 @@ private:
 
     QTcpServer server_;
     QByteArray received_;
-};
-
-// A settings store of its own in a fresh folder, for each test that writes one.
-class TStoreFolder
-{
-public:
-    TStoreFolder() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.path()); }
-    QString FileName() const { return dir_.filePath(QStringLiteral("Kestrova/Corvane Alerts.conf")); }
-    // Written as a user would, by hand.
-    bool Write(const QByteArray &text) const
-    {
-        QDir().mkpath(QFileInfo(FileName()).absolutePath());
-        return WriteWholeFile(FileName(), text);
-    }
-
-private:
-    QTemporaryDir dir_;
 };
 
 constexpr QFileDevice::Permissions OwnerOnly =

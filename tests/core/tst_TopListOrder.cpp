@@ -1,6 +1,8 @@
 #include "client/core/TTopListOrder.h"
 #include "shared/Exception.h"
 
+#include "support/SmbRows.h"
+
 #include "../shared/support/FakeClock.h"
 
 #include <QtTest>
@@ -12,22 +14,10 @@ namespace {
 // A list of rows with the given symbols whose Last values are base, base + 1, ...
 TSmbTopListEntries Rows(const QStringList &symbols, double base = 1)
 {
-    TSmbTopListEntries rows;
-    for (const QString &symbol : symbols) {
-        TSmbTopListEntry entry;
-        entry.Symbol = symbol.toUtf8();
-        entry.Last = base++;
-        rows.append(entry);
-    }
+    TSmbTopListEntries rows = SmbRows(symbols);
+    for (TSmbTopListEntry &row : rows)
+        row.Last = base++;
     return rows;
-}
-
-QStringList SymbolsOf(const TSmbTopListEntries &rows)
-{
-    QStringList symbols;
-    for (const TSmbTopListEntry &row : rows)
-        symbols.append(row.Symbol);
-    return symbols;
 }
 
 QList<double> LastsOf(const TSmbTopListEntries &rows)

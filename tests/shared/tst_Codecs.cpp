@@ -1,6 +1,7 @@
 #include "shared/DisplayText.h"
 #include "shared/P64.h"
 #include "shared/UrlEncode.h"
+#include "support/TestBytes.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -19,14 +20,6 @@ QByteArray Base64AsP64(const QByteArray &data)
     for (char &c : text)
         c = P64Alphabet[standard.indexOf(c)];
     return text;
-}
-
-QByteArray RandomBytes(QRandomGenerator &random, int size)
-{
-    QByteArray bytes(size, '\0');
-    for (char &b : bytes)
-        b = char(random.bounded(256));
-    return bytes;
 }
 
 } // namespace

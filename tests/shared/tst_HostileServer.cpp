@@ -2,10 +2,10 @@
 // the client could hold, and lengths no frame may have. The client must keep its
 // memory bounded and its event loop turning throughout.
 
-#include "shared/DebugSink.h"
 #include "shared/TTalkWithServer.h"
 #include "shared/WireFormat.h"
 
+#include "support/DebugCapture.h"
 #include "support/FakeAlertServer.h"
 #include "support/TransportTo.h"
 
@@ -158,9 +158,8 @@ private Q_SLOTS:
 
     void aLoginHandlerThatFailsReportsNoPassword()
     {
-        QStringList debugLines;
-        const TDebugReceiver previous =
-            SetDebugReceiver([&debugLines](const QString &text) { debugLines.append(text); });
+        const TDebugCapture debug;
+        const QStringList &debugLines = debug.Lines();
         FakeAlertServer server;
         // A login answer the handler cannot cope with, as when memory runs out.
         server.OnRequest = [](FakeAlertClient &client, const TMessageToServer &request) {
@@ -175,7 +174,6 @@ private Q_SLOTS:
                             });
         session.Connect();
         QTRY_COMPARE_WITH_TIMEOUT(debugLines.size(), 1, 10000);
-        SetDebugReceiver(previous);
         QVERIFY2(debugLines[0].contains(QLatin1String("\"username\" --> \"ann\", \"password\" --> \"***\"")),
                  qPrintable(debugLines[0]));
         QVERIFY(!debugLines[0].contains(QLatin1String("hunter2")));

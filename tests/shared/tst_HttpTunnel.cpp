@@ -2,6 +2,7 @@
 #include "shared/THttpTunnel.h"
 #include "support/EventLoopSentinel.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/TestBytes.h"
 
 #include <QtTest>
 
@@ -12,14 +13,6 @@ namespace {
 constexpr int WaitMs = 10000;
 // Long enough for a slow machine, so only the watchdog test sees aborts.
 constexpr qint32 PatientSendTimeoutMs = 60000;
-
-QByteArray Pattern(int size)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        data[i] = char((i * 7 + i / 251) & 0xFF);
-    return data;
-}
 
 const QString NoGreeting = QStringLiteral("the server sent no tunnel greeting in time");
 

@@ -1,6 +1,6 @@
-#include "shared/DebugSink.h"
 #include "shared/TIniFile.h"
 
+#include "support/DebugCapture.h"
 #include "support/WriteWholeFile.h"
 
 #include <QTemporaryDir>
@@ -188,10 +188,9 @@ private Q_SLOTS:
         QByteArray content = "[General]\ntitle=Kept\ncut=";
         content += QByteArray(TIniFile::MostBytes, 'x') + "\n[Connection]\naddress=host:1\n";
         QVERIFY(WriteWholeFile(path, content));
-        QStringList reports;
-        const TDebugReceiver previous = SetDebugReceiver([&reports](const QString &text) { reports << text; });
+        const TDebugCapture debug;
+        const QStringList &reports = debug.Lines();
         const TIniFile ini(path);
-        SetDebugReceiver(previous);
         QCOMPARE(ini.ReadString("General", "title", Absent), QByteArray("Kept"));
         QCOMPARE(ini.ReadString("General", "cut", Absent), Absent);
         QCOMPARE(ini.ReadString("Connection", "address", Absent), Absent);

@@ -3,6 +3,7 @@
 #include "support/ConnectionProbe.h"
 #include "support/EventLoopSentinel.h"
 #include "support/LoopbackTcpServer.h"
+#include "support/TestBytes.h"
 #include "support/TransportTo.h"
 
 #include <QtTest>
@@ -12,15 +13,6 @@
 namespace {
 
 constexpr int kWaitMs = LoopbackTcpServer::kWaitMs;
-
-// Bytes whose order shows: a lost, doubled or swapped block changes the content.
-QByteArray Pattern(int size, int seed = 0)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        data[i] = char((i * 7 + i / 251 + seed) & 0xFF);
-    return data;
-}
 
 // A connection to a loopback server, with the server's end of it.
 struct OpenConnection

@@ -1,11 +1,12 @@
-#include "shared/DebugSink.h"
 #include "shared/Exception.h"
 #include "shared/TWakeMeSoon.h"
+#include "support/DebugCapture.h"
 #include "support/EventLoopSentinel.h"
 
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 class TestWakeMeSoon : public QObject
@@ -13,19 +14,12 @@ class TestWakeMeSoon : public QObject
     Q_OBJECT
 
 private:
-    QStringList reports_;
+    std::optional<TDebugCapture> debug_;
+    const QStringList &Reports() const { return debug_->Lines(); }
 
 private Q_SLOTS:
-    void init()
-    {
-        reports_.clear();
-        SetDebugReceiver([this](const QString &text) { reports_ << text; });
-    }
-
-    void cleanup()
-    {
-        SetDebugReceiver({});
-    }
+    void init() { debug_.emplace(); }
+    void cleanup() { debug_.reset(); }
 
     void manyRequestsGiveOneCall()
     {
@@ -108,7 +102,7 @@ private Q_SLOTS:
         wake->RequestWakeUp();
         QTRY_COMPARE_WITH_TIMEOUT(seen, QByteArray("still here"), 5000);
         QVERIFY(!wake);
-        QVERIFY(reports_.isEmpty());
+        QVERIFY(Reports().isEmpty());
     }
 
     void withoutCallbackTheWakeUpOnlyClearsPending()
@@ -136,21 +130,21 @@ private Q_SLOTS:
                 throw EAssertionFailed(QStringLiteral("Assertion failure (Session.cpp, line 9)"));
         };
         wake.RequestWakeUp();
-        QTRY_COMPARE_WITH_TIMEOUT(reports_.size(), 1, 5000);
-        QCOMPARE(reports_.first(),
+        QTRY_COMPARE_WITH_TIMEOUT(Reports().size(), 1, 5000);
+        QCOMPARE(Reports().first(),
                  QStringLiteral("Class=std::runtime_error, Message=flush failed, "
                                 "Location=WakeMeSoon, TWakeMeSoon.WndPrc"));
         QVERIFY(!wake.IsPending());
 
         wake.RequestWakeUp();
-        QTRY_COMPARE_WITH_TIMEOUT(reports_.size(), 2, 5000);
-        QCOMPARE(reports_.last(),
+        QTRY_COMPARE_WITH_TIMEOUT(Reports().size(), 2, 5000);
+        QCOMPARE(Reports().last(),
                  QStringLiteral("Class=EAssertionFailed, Message=Assertion failure (Session.cpp, "
                                 "line 9), Location=WakeMeSoon, TWakeMeSoon.WndPrc"));
 
         wake.RequestWakeUp();
         QTRY_COMPARE_WITH_TIMEOUT(calls, 3, 5000);
-        QCOMPARE(reports_.size(), 2);
+        QCOMPARE(Reports().size(), 2);
     }
 };
 

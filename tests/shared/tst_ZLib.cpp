@@ -1,6 +1,7 @@
 #include "shared/EZLibError.h"
 #include "shared/TZLibCompressor.h"
 #include "shared/TZLibDecompressor.h"
+#include "support/TestBytes.h"
 
 #include <QtTest>
 
@@ -53,15 +54,6 @@ QByteArray DeflateWithZLib(const QByteArrayList &pieces, bool finish = false,
     }
     deflateEnd(&z);
     return stream;
-}
-
-QByteArray RandomBytes(int size)
-{
-    QRandomGenerator random(20240601);
-    QByteArray bytes(size, '\0');
-    for (char &byte : bytes)
-        byte = static_cast<char>(random.bounded(256));
-    return bytes;
 }
 
 QByteArray AlertText()
@@ -142,7 +134,8 @@ private Q_SLOTS:
 
     void largeIncompressibleDataRoundTrips()
     {
-        const QByteArray data = RandomBytes(100000);
+        QRandomGenerator random(20240601);
+        const QByteArray data = RandomBytes(random, 100000);
         TZLibCompressor compressor;
         compressor.Write(data.left(70000));
         compressor.Write(data.mid(70000));

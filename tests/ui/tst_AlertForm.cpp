@@ -14,10 +14,10 @@
 #include "shared/TIniFile.h"
 #include "support/TPaintCounter.h"
 #include "support/TRecordingAnnouncer.h"
+#include "support/TRecordingCanvas.h"
 #include "support/TTestWindowServices.h"
 
-#include "support/SmbFakeCanvas.h"
-
+#include "../core/support/SmbRows.h"
 #include "../shared/support/FakeClock.h"
 
 #include <QAction>
@@ -51,13 +51,6 @@ QDateTime At(int hour, int minute, int second)
     return QDateTime(QDate(2024, 3, 15), QTime(hour, minute, second));
 }
 
-QStringList SymbolsOf(const TSmbTopListEntries &entries)
-{
-    QStringList symbols;
-    for (const TSmbTopListEntry &entry : entries)
-        symbols << entry.Symbol;
-    return symbols;
-}
 
 // A plain RFC 4180 reader: quoted fields may hold commas, doubled quotes and line breaks.
 QVector<QStringList> ReadCsv(const QString &text)
@@ -594,9 +587,9 @@ private Q_SLOTS:
         alert("NEW");
 
         TGridFrame *grid = form->Grid();
-        TSmbFakeCanvas canvas;
+        TRecordingCanvas canvas;
         grid->PaintCell(canvas, 0, 2);
-        const QString drawn = canvas.texts.value(0).text;
+        const QString drawn = canvas.Texts.value(0).Text;
         const QString text = LinkGapText(gap);
         // Cut to the row (or the matrix's cell) where it does not fit.
         const bool shown = drawn == text

@@ -1,5 +1,6 @@
 #include "client/ui/desktop/TDesktopNotifier.h"
-#include "shared/DebugSink.h"
+
+#include "../shared/support/DebugCapture.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
@@ -9,6 +10,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -43,7 +45,8 @@ class TestDesktopNotifier : public QObject
     std::unique_ptr<QDBusServer> server;
     TFakeNotificationService service;
     bool offerService = true;
-    QStringList reports;
+    std::optional<TDebugCapture> debug;
+    const QStringList &Reports() const { return debug->Lines(); }
 
     QDBusConnection ConnectPeer(const QString &name, bool withService)
     {
@@ -63,16 +66,15 @@ private Q_SLOTS:
                 end.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
                                    QDBusConnection::ExportAllSlots);
         });
-        SetDebugReceiver([this](const QString &text) { reports << text; });
     }
-
-    void cleanupTestCase() { SetDebugReceiver({}); }
 
     void init()
     {
         service.Shown.clear();
-        reports.clear();
+        debug.emplace();
     }
+
+    void cleanup() { debug.reset(); }
 
     void serviceShowsTextNeverMarkup_data()
     {
@@ -96,7 +98,7 @@ private Q_SLOTS:
         notifier.Show(title, message);
         QTRY_COMPARE(service.Shown.size(), 1);
         QTEST(service.Shown.first(), "shown");
-        QVERIFY(reports.isEmpty());
+        QVERIFY(Reports().isEmpty());
     }
 
     // Without a service, and here without a tray, the debug window says so once.
@@ -116,12 +118,12 @@ private Q_SLOTS:
         QCOMPARE(bus.isConnected(), busConnected);
         TDesktopNotifier notifier(bus);
         notifier.Show(QStringLiteral("A"), QStringLiteral("1"));
-        QTRY_COMPARE(reports.size(), 1);
-        QVERIFY(reports.first().contains(QStringLiteral("neither a notification service nor a system tray")));
+        QTRY_COMPARE(Reports().size(), 1);
+        QVERIFY(Reports().first().contains(QStringLiteral("neither a notification service nor a system tray")));
         // The service failed once: the next ones go to the tray at once, and find none.
         notifier.Show(QStringLiteral("B"), QStringLiteral("2"));
         notifier.Show(QStringLiteral("C"), QStringLiteral("3"));
-        QCOMPARE(reports.size(), 1);
+        QCOMPARE(Reports().size(), 1);
         QVERIFY(service.Shown.isEmpty());
     }
 };

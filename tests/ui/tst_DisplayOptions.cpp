@@ -3,14 +3,14 @@
 #include "client/ui/grids/TChangeFlasher.h"
 #include "client/ui/windows/TAlertForm.h"
 #include "client/ui/windows/TDisplayOptionsMenu.h"
-#include "../shared/support/FakeClock.h"
 #include "support/TRecordingCanvas.h"
 #include "support/TTestWindowServices.h"
 
+#include "../core/support/TStoreFolder.h"
+#include "../shared/support/FakeClock.h"
+
 #include <QAction>
 #include <QMenu>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -179,9 +179,8 @@ private Q_SLOTS:
 
     void choicesAreKeptPerWindowInTheStore()
     {
-        QTemporaryDir settingsFolder;
-        QVERIFY(settingsFolder.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
+        const TStoreFolder settingsFolder;
+        QVERIFY(settingsFolder.IsValid());
         TTestWindowServices world;
         const QString section = QStringLiteral("Window:F");
         const auto open = [&](const QByteArray &display) {

@@ -12,6 +12,8 @@
 #include "shared/TIniFile.h"
 #include "support/TRecordingAnnouncer.h"
 
+#include "../core/support/TStoreFolder.h"
+
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -104,7 +106,7 @@ class TestExternalLinking : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir settingsDir;
+    TStoreFolder settingsFolder;
     std::unique_ptr<TSettingsStore> store;
     std::unique_ptr<TExternalLinkingWindow> window;
 
@@ -145,9 +147,7 @@ class TestExternalLinking : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(settingsDir.isValid());
-        // Keep the trader's real settings store out of reach.
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+        QVERIFY(settingsFolder.IsValid());
     }
 
     void init()

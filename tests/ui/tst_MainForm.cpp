@@ -1,7 +1,6 @@
 #include "AzurevVersion.h"
 #include "client/core/TExcludeList.h"
 #include "client/core/TMainConnection.h"
-#include "client/core/TSettingsStore.h"
 #include "client/ui/desktop/MonitorFit.h"
 #include "client/ui/grid/TGridFrame.h"
 #include "client/ui/widgets/TElidedLabel.h"
@@ -12,9 +11,9 @@
 #include "client/ui/windows/TMainForm.h"
 #include "client/ui/windows/TQuickstrikeExcludeForm.h"
 #include "client/ui/windows/TWindowDesk.h"
-#include "shared/DebugSink.h"
-#include "support/TTestWindowServices.h"
+#include "support/TMainFormRuns.h"
 
+#include "../shared/support/DebugCapture.h"
 #include "../shared/support/FakeAlertServer.h"
 #include "../shared/support/PostedEvents.h"
 #include "../shared/support/WriteWholeFile.h"
@@ -35,13 +34,11 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QtTest>
 
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -76,71 +73,22 @@ class TestMainForm : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<QTemporaryDir> settingsFolder;
-    TAlertForms madeWindows;
-    // The program's main connection, exclude list and announcer, for the whole test.
-    std::optional<TTestWindowServices> world;
-    // What one run of the program reads at its start, and its one external linking window.
-    struct TRun
-    {
-        TIniFile Ini{QStringLiteral("KVX.ini")};
-        TSettingsStore Store;
-        TExternalLinkingWindow Linking{Store};
-    };
-    std::unique_ptr<TRun> run;
-
-    // A program start: KVX.ini from the test's folder, settings from its own store.
-    std::unique_ptr<TMainForm> Start()
-    {
-        run = std::make_unique<TRun>();
-        auto form = std::make_unique<TMainForm>(
-            TMainFormServices{world->Services(), run->Ini, run->Store, run->Linking});
-        madeWindows += form->AlertWindows();
-        return form;
-    }
+    TMainFormRuns program;
 
     // A program start with the program's connection pointed at a server that answers
     // as the real one does; the form is shown.
     std::unique_ptr<TMainForm> ShownAgainst(FakeAlertServer &server)
     {
         server.AnswerAsTheRealServer();
-        world->Connection.SetServerAddress(server.Address());
-        auto form = Start();
+        program.World().Connection.SetServerAddress(server.Address());
+        auto form = program.Start();
         form->show();
         return form;
     }
 
-    // A program end: the user closes the main window.
-    void Stop(std::unique_ptr<TMainForm> &form)
-    {
-        QSignalSpy closed(form.get(), &TMainForm::Closed);
-        QVERIFY(form->close());
-        QCOMPARE(closed.count(), 1);
-        form.reset();
-        run.reset();
-    }
-
 private Q_SLOTS:
-    void init()
-    {
-        folder = std::make_unique<QTemporaryDir>();
-        settingsFolder = std::make_unique<QTemporaryDir>();
-        QVERIFY(folder->isValid() && settingsFolder->isValid());
-        QVERIFY(QDir::setCurrent(folder->path()));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder->path());
-        WriteIni(ThreeWindows);
-        world.emplace();
-    }
-
-    void cleanup()
-    {
-        // Alert windows outlive the main window in the program; here they go now.
-        qDeleteAll(std::exchange(madeWindows, {}));
-        run.reset();
-        world.reset();
-        QVERIFY(QDir::setCurrent(QDir::tempPath()));
-    }
+    void init() { program.Begin(ThreeWindows); }
+    void cleanup() { program.End(); }
 
     void windowCountCreatesTheWindowsInOrder_data()
     {
@@ -160,7 +108,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, count);
         QFETCH(QStringList, listed);
         WriteIni(QByteArray(ThreeWindows).replace("window count=3", count));
-        auto form = Start();
+        auto form = program.Start();
 
         const QListWidget *list = Child<QListWidget>(form.get(), "AlertWindowsListBox");
         QStringList captions;
@@ -171,7 +119,7 @@ private Q_SLOTS:
         for (const TAlertForm *window : form->AlertWindows()) {
             QVERIFY(!window->isVisible()); // a first run shows none of them
             QCOMPARE(window->font(), form->AlertFont());
-            QVERIFY(world->Connection.Categories().contains(window->Subscription()));
+            QVERIFY(program.World().Connection.Categories().contains(window->Subscription()));
         }
         if (listed.size() == 3)
             QCOMPARE(form->AlertWindows()[2]->PlacementName(), QStringLiteral("QS-b"));
@@ -211,18 +159,18 @@ private Q_SLOTS:
             store.setValue(QStringLiteral("Main/KeepExcludeList"), QStringLiteral("1"));
             store.setValue(QStringLiteral("Main/ExcludeList"), kept);
         }
-        auto form = Start();
+        auto form = program.Start();
         QCOMPARE(form->windowTitle(), caption);
         QCOMPARE(!Child<QPushButton>(form.get(), "QuickStrikeExcludeButton")->isHidden(), excludeButton);
         // A symbol with a control character is refused, kept or not.
-        QCOMPARE(world->Excludes.Items(), kept.filter(QStringLiteral("IBM")));
+        QCOMPARE(program.World().Excludes.Items(), kept.filter(QStringLiteral("IBM")));
     }
 
     // Excluded from a QuickStrike window's menu, the symbol is in the editor and the
     // menu includes it again; no "exclude list" key is needed for either.
     void anExclusionFromTheMenuCanBeUndone()
     {
-        auto form = Start();
+        auto form = program.Start();
         TAlertForm *quick = form->AlertWindows()[0];
         quick->HandleAlert("QS\r\nsymbol=IBM&last=1");
         TAlertShareMenu *share = quick->ShareMenu();
@@ -230,7 +178,7 @@ private Q_SLOTS:
         share->AimAt(ibm);
         share->ExcludeAction()->trigger();
 
-        TQuickstrikeExcludeForm excludeForm(world->Excludes);
+        TQuickstrikeExcludeForm excludeForm(program.World().Excludes);
         form->SetQuickstrikeExcludeForm(&excludeForm);
         QString edited;
         QTimer::singleShot(0, [&excludeForm, &edited] {
@@ -244,7 +192,7 @@ private Q_SLOTS:
         QVERIFY(!share->ExcludeAction()->isVisible());
         QCOMPARE(share->IncludeAction()->text(), QStringLiteral("Include IBM"));
         share->IncludeAction()->trigger();
-        QCOMPARE(world->Excludes.Count(), 0);
+        QCOMPARE(program.World().Excludes.Count(), 0);
     }
 
     void placementsUserAndFontSurviveARestart_data()
@@ -265,7 +213,7 @@ private Q_SLOTS:
         const QRect normal(40, 50, 300, 200);
         const QFont chosen(QFontDatabase::families().value(0), 15);
 
-        auto form = Start();
+        auto form = program.Start();
         TAlertForm *window = form->AlertWindows()[1];
         window->setGeometry(normal);
         window->show();
@@ -285,12 +233,12 @@ private Q_SLOTS:
         QCOMPARE(picked.pointSize(), 15);
         QCOMPARE(window->font(), picked);
         QCOMPARE(form->font(), ownFont); // the main window keeps its own
-        Stop(form);
+        program.Stop(form);
         // A window never on screen keeps no position: the window manager places it.
         QVERIFY(Store().contains(QStringLiteral("Window:QS/Width")));
         QVERIFY(!Store().contains(QStringLiteral("Window:QS/Left")));
 
-        form = Start();
+        form = program.Start();
         window = form->AlertWindows()[1];
         QCOMPARE(window->normalGeometry(), normal);
         QCOMPARE(int(window->windowState()), state);
@@ -302,7 +250,7 @@ private Q_SLOTS:
             QCOMPARE(each->font().family(), picked.family());
             QCOMPARE(each->font().pointSize(), 15);
         }
-        Stop(form);
+        program.Stop(form);
 
         QFile stored(Store().fileName());
         QVERIFY(stored.open(QIODevice::ReadOnly));
@@ -311,7 +259,7 @@ private Q_SLOTS:
 
     void draggedColumnWidthsSurviveARestart()
     {
-        auto form = Start();
+        auto form = program.Start();
         TGridFrame *grid = form->AlertWindows()[0]->Grid();
         form->AlertWindows()[0]->show();
         QVERIFY(QTest::qWaitForWindowExposed(form->AlertWindows()[0]));
@@ -324,21 +272,21 @@ private Q_SLOTS:
         QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, border + QPoint(37, 0));
         const int dragged = grid->ColWidths(1);
         QVERIFY(dragged > 37);
-        Stop(form);
+        program.Stop(form);
         // Windows whose columns nobody dragged write nothing new.
         QVERIFY(!Store().contains(QStringLiteral("Window:BB/ColumnWidths")));
 
-        form = Start();
+        form = program.Start();
         grid = form->AlertWindows()[0]->Grid();
         QCOMPARE(grid->ColWidths(1), dragged);
         QCOMPARE(grid->ColWidths(0), measured0);
         QCOMPARE(grid->ColWidths(2), measured2);
         QCOMPARE(form->AlertWindows()[2]->Grid()->ColWidths(1), measured1); // a window of its own
-        Stop(form); // restored widths are kept again
+        program.Stop(form); // restored widths are kept again
 
         // Damaged values are passed over; the good pair still counts.
         Store().setValue(QStringLiteral("Window:QS/ColumnWidths"), QStringLiteral("1:x,99:50,2:-4,0:999999,2:71"));
-        form = Start();
+        form = program.Start();
         grid = form->AlertWindows()[0]->Grid();
         QCOMPARE(grid->ColWidths(0), measured0);
         QCOMPARE(grid->ColWidths(1), measured1);
@@ -357,7 +305,7 @@ private Q_SLOTS:
         };
         const QStringList all{"Symbol", "Last", "Chg", "%Chg", "Divrg", "Time"};
         const QStringList chosen{"Time", "Symbol", "Last", "%Chg", "Divrg"};
-        auto form = Start();
+        auto form = program.Start();
         TAlertForm *quick = form->AlertWindows()[0];
         quick->show();
         QVERIFY(QTest::qWaitForWindowExposed(quick));
@@ -392,11 +340,11 @@ private Q_SLOTS:
         QCOMPARE(captions(grid), chosen);
         QCOMPARE(grid->ColWidths(1), 77);
         const int measuredTime = grid->ColWidths(0);
-        Stop(form);
+        program.Stop(form);
         QCOMPARE(Store().value(QStringLiteral("Window:QS/ShownColumns")).toString(), QStringLiteral("5,0,1,3,4"));
         QVERIFY(!Store().contains(QStringLiteral("Window:BB/ShownColumns")));
 
-        form = Start();
+        form = program.Start();
         quick = form->AlertWindows()[0];
         grid = quick->Grid();
         TAlertForm *other = form->AlertWindows()[2];
@@ -414,7 +362,7 @@ private Q_SLOTS:
         quick->ShareMenu()->CopyRowAction()->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text().split(QLatin1Char('\t')),
                  QStringList({cells[5], cells[0], cells[1], cells[3], cells[4]}));
-        const QString path = folder->filePath(QStringLiteral("chosen.csv"));
+        const QString path = program.Folder().filePath(QStringLiteral("chosen.csv"));
         QString error;
         QVERIFY(quick->ShareMenu()->ExportTo(path, error));
         QFile file(path);
@@ -435,23 +383,23 @@ private Q_SLOTS:
         again.findChild<QAction *>(QStringLiteral("ResetColumnsMenuItem"))->trigger();
         QCOMPARE(captions(grid), all);
         QCOMPARE(grid->ColWidths(0), other->Grid()->ColWidths(0));
-        Stop(form);
+        program.Stop(form);
         QVERIFY(!Store().contains(QStringLiteral("Window:QS/ShownColumns")));
 
         // A damaged choice is repaired, not trusted.
         Store().setValue(QStringLiteral("Window:QS/ShownColumns"), QStringLiteral("9,x,3,3,-1"));
-        form = Start();
+        form = program.Start();
         QCOMPARE(captions(form->AlertWindows()[0]->Grid()), QStringList({"%Chg"}));
     }
 
     void withoutTheNewKeysNothingSoundsAndNothingIsWritten()
     {
-        const TRecordingAnnouncer &announcer = world->Announcer;
-        auto form = Start();
+        const TRecordingAnnouncer &announcer = program.World().Announcer;
+        auto form = program.Start();
         for (const char *body : {"QS\r\nsymbol=IBM&last=1", "QS\r\nsymbol=IBM&last=2", "BB\r\naction=add&symbol=X"})
-            world->Connection.DispatchAlert(true, body, TMessageToServer());
+            program.World().Connection.DispatchAlert(true, body, TMessageToServer());
         QCOMPARE(form->AlertWindows()[0]->Kind().RowCount(), 2);
-        Stop(form);
+        program.Stop(form);
         QCOMPARE(announcer.Calls, QStringList());
         const QStringList keys = Store().allKeys();
         QVERIFY(!keys.isEmpty());
@@ -461,42 +409,42 @@ private Q_SLOTS:
 
     void muteSurvivesARestart()
     {
-        auto form = Start();
+        auto form = program.Start();
         QVERIFY(!form->AlertWindows()[0]->Muted());
         form->AlertWindows()[0]->MuteAction()->trigger();
-        Stop(form);
+        program.Stop(form);
 
-        form = Start();
+        form = program.Start();
         QVERIFY(form->AlertWindows()[0]->Muted() && form->AlertWindows()[0]->MuteAction()->isChecked());
         QVERIFY(!form->AlertWindows()[2]->Muted()); // a placement of its own
         form->AlertWindows()[0]->MuteAction()->trigger();
-        Stop(form);
+        program.Stop(form);
 
-        form = Start();
+        form = program.Start();
         QVERIFY(!form->AlertWindows()[0]->Muted() && !form->AlertWindows()[0]->MuteAction()->isChecked());
     }
 
     void linkGroupSurvivesARestart()
     {
-        auto form = Start();
+        auto form = program.Start();
         QCOMPARE(form->AlertWindows()[0]->LinkGroup()->Group(), FirstLinkGroup);
-        Stop(form);
+        program.Stop(form);
         QVERIFY(!Store().allKeys().join(QLatin1Char(' ')).contains(QStringLiteral("LinkGroup")));
 
-        form = Start();
+        form = program.Start();
         form->AlertWindows()[0]->LinkGroup()->GroupAction(3)->trigger();
-        Stop(form);
+        program.Stop(form);
 
-        form = Start();
+        form = program.Start();
         const TLinkGroupChooser &kept = *form->AlertWindows()[0]->LinkGroup();
         QVERIFY(kept.Group() == 3 && kept.GroupAction(3)->isChecked());
         QVERIFY(kept.Mark()->isVisibleTo(form->AlertWindows()[0]));
         QCOMPARE(form->AlertWindows()[2]->LinkGroup()->Group(), FirstLinkGroup); // a placement of its own
-        Stop(form);
+        program.Stop(form);
 
         // A damaged value leaves the window in group 1.
         Store().setValue(QStringLiteral("Window:QS/LinkGroup"), 9);
-        form = Start();
+        form = program.Start();
         QCOMPARE(form->AlertWindows()[0]->LinkGroup()->Group(), FirstLinkGroup);
     }
 
@@ -520,23 +468,23 @@ private Q_SLOTS:
         const auto keepBox = [](const std::unique_ptr<TMainForm> &form) {
             return Child<QCheckBox>(form.get(), "KeepExcludeListCheckBox");
         };
-        auto form = Start();
+        auto form = program.Start();
         QVERIFY(!keepBox(form)->isChecked()); // off by default
         keepBox(form)->setChecked(keepFirst);
-        world->Excludes.Add(QStringLiteral("IBM"));
-        world->Excludes.Add(QStringLiteral("aapl"));
-        Stop(form);
+        program.World().Excludes.Add(QStringLiteral("IBM"));
+        program.World().Excludes.Add(QStringLiteral("aapl"));
+        program.Stop(form);
 
-        world->Excludes.Clear(); // every run starts with an empty list
-        form = Start();
-        QTEST(world->Excludes.Items(), "secondStart");
+        program.World().Excludes.Clear(); // every run starts with an empty list
+        form = program.Start();
+        QTEST(program.World().Excludes.Items(), "secondStart");
         QCOMPARE(keepBox(form)->isChecked(), keepFirst);
         keepBox(form)->setChecked(keepSecond);
-        Stop(form);
+        program.Stop(form);
 
-        world->Excludes.Clear();
-        form = Start();
-        QTEST(world->Excludes.Items(), "thirdStart");
+        program.World().Excludes.Clear();
+        form = program.Start();
+        QTEST(program.World().Excludes.Items(), "thirdStart");
         QCOMPARE(Store().contains(QStringLiteral("Main/ExcludeList")), keepSecond);
         if (keepSecond) // a list, not a text in which a line break could make two symbols
             QCOMPARE(Store().value(QStringLiteral("Main/ExcludeList")).typeId(), QMetaType::QStringList);
@@ -544,7 +492,7 @@ private Q_SLOTS:
 
     void windowsTabShowsHidesCascadesAndListsTheState()
     {
-        auto form = Start();
+        auto form = program.Start();
         const TAlertForms &windows = form->AlertWindows();
         const QListWidget *list = Child<QListWidget>(form.get(), "AlertWindowsListBox");
         QCOMPARE(list->item(0)->text(), QStringLiteral("Quick  (hidden, 0 in the last minute)"));
@@ -589,7 +537,7 @@ private Q_SLOTS:
             store.setValue(QStringLiteral("Window:BB/Visible"), QStringLiteral("yes"));
             store.setValue(QStringLiteral("Window:BB/State"), 7);
         }
-        auto form = Start();
+        auto form = program.Start();
         QCOMPARE(form->pos().x(), screen.left());
         QCOMPARE(form->AlertFont().pointSize(), form->font().pointSize());
         const TAlertForm *pulledBack = form->AlertWindows()[0];
@@ -622,11 +570,10 @@ private Q_SLOTS:
             store.setValue(QStringLiteral("Main/KeepExcludeList"), QStringLiteral("1"));
             store.setValue(QStringLiteral("Main/ExcludeList"), manySymbols.join(QLatin1Char('\n')));
         }
-        QStringList reports;
-        SetDebugReceiver([&reports](const QString &text) { reports << text; });
-        const auto restoreDebug = qScopeGuard([] { SetDebugReceiver({}); });
+        const TDebugCapture debug;
+        const QStringList &reports = debug.Lines();
 
-        auto form = Start();
+        auto form = program.Start();
         QCOMPARE(form->AlertWindows().size(), 100);
         QCOMPARE(form->AlertWindows()[3]->windowTitle(), QStringLiteral("Alerts"));
         QCOMPARE(reports.size(), 1);
@@ -641,7 +588,7 @@ private Q_SLOTS:
             const QRect placed = form->AlertWindows()[i]->geometry();
             QVERIFY(screen.contains(placed) && !placed.intersects(form->geometry()));
         }
-        QCOMPARE(world->Excludes.Count(), 10000);
+        QCOMPARE(program.World().Excludes.Count(), 10000);
     }
 
     // The client area is what is kept, so a framed window comes back exactly where and as
@@ -650,28 +597,28 @@ private Q_SLOTS:
     {
         const QPoint corner(120, 130);
         const QSize size(420, 330);
-        auto form = Start();
+        auto form = program.Start();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         form->setGeometry(QRect(corner, size));
         QTRY_COMPARE(form->geometry(), QRect(corner, size));
         QVERIFY(form->frameGeometry().topLeft() != corner);
-        Stop(form);
+        program.Stop(form);
         QCOMPARE(Store().value(QStringLiteral("Main/Left")).toInt(), corner.x());
         QCOMPARE(Store().value(QStringLiteral("Main/Top")).toInt(), corner.y());
 
         for (int run = 0; run < 2; ++run) {
-            form = Start();
+            form = program.Start();
             form->show();
             QVERIFY(QTest::qWaitForWindowExposed(form.get()));
             QCOMPARE(form->geometry(), QRect(corner, size));
-            Stop(form);
+            program.Stop(form);
         }
     }
 
     void aLongStatusWrapsWithinTheWindow()
     {
-        auto form = Start();
+        auto form = program.Start();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         const QSize size = form->size();
@@ -719,7 +666,7 @@ private Q_SLOTS:
     void statusTextsFitAtTheDefaultSize()
     {
         QFETCH(QString, status);
-        auto form = Start();
+        auto form = program.Start();
         const QSize made = form->size();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -741,7 +688,7 @@ private Q_SLOTS:
     // turn the text round, neither on the status line nor in its tooltip.
     void aStatusWithMarkupShowsAsText()
     {
-        auto form = Start();
+        auto form = program.Start();
         auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
         const QString markup = QStringLiteral("<h1>BIG</h1><img src=x> & ABC\u202ELPPA");
         const QString shown = QStringLiteral("<h1>BIG</h1><img src=x> & ABC\uFFFDLPPA");
@@ -757,8 +704,8 @@ private Q_SLOTS:
 
     void alertsShowInTheSparklineAndTheCountPerMinute()
     {
-        auto form = Start();
-        world->Connection.DispatchAlert(true, "QS\r\nsymbol=IBM", TMessageToServer());
+        auto form = program.Start();
+        program.World().Connection.DispatchAlert(true, "QS\r\nsymbol=IBM", TMessageToServer());
         auto *sparkline = Child<TSparkline>(form.get(), "AlertSparkline");
         QTRY_VERIFY(!sparkline->Values().isEmpty() && sparkline->Values().constLast() > 0);
         QCOMPARE(sparkline->Values().size(), 30);
@@ -767,7 +714,7 @@ private Q_SLOTS:
 
     void doubleClickBringsTheSelectedWindowUpRestored()
     {
-        auto form = Start();
+        auto form = program.Start();
         form->show();
         Child<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(1);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -789,15 +736,15 @@ private Q_SLOTS:
     void buttonsReachTheirWindows()
     {
         WriteIni("[General]\nexclude list=1\n");
-        auto form = Start();
-        TExternalLinkingWindow *linking = &run->Linking;
+        auto form = program.Start();
+        TExternalLinkingWindow *linking = &program.Run().Linking;
         linking->setWindowState(Qt::WindowMinimized);
         QTest::mouseClick(Child<QPushButton>(form.get(), "ConfigureExternalLinkingButton"), Qt::LeftButton);
         QVERIFY(linking->isVisible());
         QVERIFY(!linking->isMinimized());
         linking->hide();
 
-        TQuickstrikeExcludeForm excludeForm(world->Excludes);
+        TQuickstrikeExcludeForm excludeForm(program.World().Excludes);
         form->SetQuickstrikeExcludeForm(&excludeForm);
         QTimer::singleShot(0, [&excludeForm] {
             QCOMPARE(QApplication::activeModalWidget(), &excludeForm);
@@ -805,7 +752,7 @@ private Q_SLOTS:
             excludeForm.accept();
         });
         QTest::mouseClick(Child<QPushButton>(form.get(), "QuickStrikeExcludeButton"), Qt::LeftButton);
-        QCOMPARE(world->Excludes.Items(), QStringList({QStringLiteral("aapl"), QStringLiteral("IBM")}));
+        QCOMPARE(program.World().Excludes.Items(), QStringList({QStringLiteral("aapl"), QStringLiteral("IBM")}));
     }
 
     // Watched from the server's side: the one order of the two calls cannot be told
@@ -841,8 +788,8 @@ private Q_SLOTS:
         QCOMPARE(server.ClientCount(), 2);
 
         // Leaves the shared connection idle for the tests after this one.
-        world->Connection.SetUsername(QByteArray());
-        world->Connection.SetServerAddress(QStringLiteral("127.0.0.1:1"));
+        program.World().Connection.SetUsername(QByteArray());
+        program.World().Connection.SetServerAddress(QStringLiteral("127.0.0.1:1"));
         // No session connected: the readout says so in red.
         QTRY_COMPARE_WITH_TIMEOUT(readout->palette().color(QPalette::WindowText), QColor(Qt::red), NetworkWaitMs);
     }
@@ -860,7 +807,7 @@ private Q_SLOTS:
         QFETCH(QString, storedUser);
         if (!storedUser.isEmpty())
             Store().setValue(QStringLiteral("Main/User"), storedUser);
-        auto form = Start();
+        auto form = program.Start();
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         const auto *name = Child<QLineEdit>(form.get(), "UsernameEdit");
@@ -920,8 +867,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("Connected!"), NetworkWaitMs);
         QCOMPARE(server.ClientCount(), 1);
 
-        world->Connection.SetUsername(QByteArray());
-        world->Connection.SetServerAddress(QStringLiteral("127.0.0.1:1"));
+        program.World().Connection.SetUsername(QByteArray());
+        program.World().Connection.SetServerAddress(QStringLiteral("127.0.0.1:1"));
     }
 };
 

@@ -1,25 +1,18 @@
-#include "client/core/TSettingsStore.h"
 #include "client/ui/grid/TGridFrame.h"
-#include "client/ui/windows/TExternalLinkingWindow.h"
 #include "client/ui/windows/TLinkGroupChooser.h"
 #include "client/ui/windows/TMainForm.h"
 #include "client/ui/windows/TWindowDesk.h"
-#include "support/TTestWindowServices.h"
-
-#include "../shared/support/WriteWholeFile.h"
+#include "support/TMainFormRuns.h"
 
 #include <QAction>
 #include <QGuiApplication>
 #include <QComboBox>
 #include <QMenu>
 #include <QScreen>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -53,58 +46,15 @@ class TestNamedDesks : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<QTemporaryDir> settingsFolder;
-    TAlertForms madeWindows;
-    std::optional<TTestWindowServices> world;
-    // What one run of the program reads at its start.
-    struct TRun
-    {
-        TIniFile Ini{QStringLiteral("KVX.ini")};
-        TSettingsStore Store;
-        TExternalLinkingWindow Linking{Store};
-    };
-    std::unique_ptr<TRun> run;
-
-    std::unique_ptr<TMainForm> Start()
-    {
-        run = std::make_unique<TRun>();
-        auto form = std::make_unique<TMainForm>(
-            TMainFormServices{world->Services(), run->Ini, run->Store, run->Linking});
-        madeWindows += form->AlertWindows();
-        return form;
-    }
-
-    void Stop(std::unique_ptr<TMainForm> &form)
-    {
-        QVERIFY(form->close());
-        form.reset();
-        run.reset();
-    }
+    TMainFormRuns program;
 
 private Q_SLOTS:
-    void init()
-    {
-        folder = std::make_unique<QTemporaryDir>();
-        settingsFolder = std::make_unique<QTemporaryDir>();
-        QVERIFY(folder->isValid() && settingsFolder->isValid());
-        QVERIFY(QDir::setCurrent(folder->path()));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder->path());
-        QVERIFY(WriteWholeFile(QStringLiteral("KVX.ini"), TwoWindows));
-        world.emplace();
-    }
-
-    void cleanup()
-    {
-        qDeleteAll(std::exchange(madeWindows, {}));
-        run.reset();
-        world.reset();
-        QVERIFY(QDir::setCurrent(QDir::tempPath()));
-    }
+    void init() { program.Begin(TwoWindows); }
+    void cleanup() { program.End(); }
 
     void aDeskSavedAndOpenedRestoresItsWindows()
     {
-        auto form = Start();
+        auto form = program.Start();
         TAlertForm *quick = form->AlertWindows()[0];
         TAlertForm *bands = form->AlertWindows()[1];
         const QRect place(QPoint(120, 90), QSize(420, 260));
@@ -118,12 +68,12 @@ private Q_SLOTS:
         const int allColumns = ShownColumnCount(quick->Grid());
         ToggleColumn(quick->Grid(), 2);
         QCOMPARE(ShownColumnCount(quick->Grid()), allColumns - 1);
-        world->Excludes.Add(QStringLiteral("IBM"));
+        program.World().Excludes.Add(QStringLiteral("IBM"));
         QVERIFY(form->SaveDesk(QStringLiteral("Morning")));
 
         // The desk outlives the run and is listed by its name.
-        Stop(form);
-        form = Start();
+        program.Stop(form);
+        form = program.Start();
         quick = form->AlertWindows()[0];
         bands = form->AlertWindows()[1];
         QCOMPARE(form->DeskNames(), QStringList{QStringLiteral("Morning")});
@@ -138,8 +88,8 @@ private Q_SLOTS:
         quick->SetMuted(false);
         quick->LinkGroup()->SetGroup(FirstLinkGroup);
         ToggleColumn(quick->Grid(), 2);
-        world->Excludes.Clear();
-        world->Excludes.Add(QStringLiteral("MSFT"));
+        program.World().Excludes.Clear();
+        program.World().Excludes.Add(QStringLiteral("MSFT"));
 
         // ...comes back as the desk had it.
         QVERIFY(form->OpenDesk(QStringLiteral("Morning")));
@@ -149,8 +99,8 @@ private Q_SLOTS:
         QVERIFY(quick->Muted());
         QCOMPARE(quick->LinkGroup()->Group(), 3);
         QCOMPARE(ShownColumnCount(quick->Grid()), allColumns - 1);
-        QVERIFY(world->Excludes.Contains(QStringLiteral("IBM")));
-        QVERIFY(!world->Excludes.Contains(QStringLiteral("MSFT")));
+        QVERIFY(program.World().Excludes.Contains(QStringLiteral("IBM")));
+        QVERIFY(!program.World().Excludes.Contains(QStringLiteral("MSFT")));
         QVERIFY(!form->OpenDesk(QStringLiteral("Evening")));
 
         // Saved again over its name, the desk keeps nothing of the first saving.
@@ -165,17 +115,17 @@ private Q_SLOTS:
     // A desk saved on a wider desktop than today's puts its windows on a screen.
     void aWindowOffTheScreenComesBackOntoIt()
     {
-        auto form = Start();
+        auto form = program.Start();
         TAlertForm *quick = form->AlertWindows()[0];
         quick->show();
         QVERIFY(QTest::qWaitForWindowExposed(quick));
         QVERIFY(form->SaveDesk(QStringLiteral("Wide")));
         quick->hide();
         const QString section = QStringLiteral("Desk:Wide/Window:QS");
-        run->Store.WriteInteger(section, QStringLiteral("Left"), 9000);
-        run->Store.WriteInteger(section, QStringLiteral("Top"), -4000);
-        run->Store.WriteInteger(section, QStringLiteral("Width"), 300);
-        run->Store.WriteInteger(section, QStringLiteral("Height"), 200);
+        program.Run().Store.WriteInteger(section, QStringLiteral("Left"), 9000);
+        program.Run().Store.WriteInteger(section, QStringLiteral("Top"), -4000);
+        program.Run().Store.WriteInteger(section, QStringLiteral("Width"), 300);
+        program.Run().Store.WriteInteger(section, QStringLiteral("Height"), 200);
 
         QVERIFY(form->OpenDesk(QStringLiteral("Wide")));
         QVERIFY(quick->isVisible());
@@ -207,7 +157,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, valid);
         QCOMPARE(TWindowDesk::IsValidDeskName(name), valid);
-        auto form = Start();
+        auto form = program.Start();
         QCOMPARE(form->SaveDesk(name), valid);
         QCOMPARE(form->DeskNames(), valid ? QStringList{name} : QStringList());
     }

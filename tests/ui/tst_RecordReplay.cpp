@@ -1,12 +1,9 @@
 #include "client/core/AlertRecordFormat.h"
 #include "client/core/TMainConnection.h"
-#include "client/core/TSettingsStore.h"
-#include "client/ui/windows/TExternalLinkingWindow.h"
 #include "client/ui/windows/TMainForm.h"
 #include "client/ui/windows/TRecordReplay.h"
 #include "client/ui/windows/TReplayBar.h"
-#include "shared/TIniFile.h"
-#include "support/TTestWindowServices.h"
+#include "support/TMainFormRuns.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,12 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -42,62 +36,20 @@ class TestRecordReplay : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> folder;
-    std::optional<TTestWindowServices> world;
-    struct TRun
-    {
-        TIniFile Ini{QStringLiteral("KVX.ini")};
-        TSettingsStore Store;
-        TExternalLinkingWindow Linking{Store};
-    };
-    std::unique_ptr<TRun> run;
-    TAlertForms madeWindows;
-
-    std::unique_ptr<TMainForm> Start()
-    {
-        run = std::make_unique<TRun>();
-        auto form =
-            std::make_unique<TMainForm>(TMainFormServices{world->Services(), run->Ini, run->Store, run->Linking});
-        madeWindows += form->AlertWindows();
-        return form;
-    }
-    void Stop(std::unique_ptr<TMainForm> &form)
-    {
-        QVERIFY(form->close());
-        form.reset();
-        run.reset();
-    }
-    void Dispatch(const QByteArray &body) { world->Connection.DispatchAlert(true, body, TMessageToServer()); }
+    TMainFormRuns program;
+    void Dispatch(const QByteArray &body) { program.World().Connection.DispatchAlert(true, body, TMessageToServer()); }
 
 private Q_SLOTS:
-    void init()
-    {
-        folder = std::make_unique<QTemporaryDir>();
-        QVERIFY(folder->isValid());
-        QVERIFY(QDir::setCurrent(folder->path()));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder->filePath(QStringLiteral("config")));
-        qputenv("XDG_DATA_HOME", folder->filePath(QStringLiteral("data")).toUtf8());
-        QFile ini(QStringLiteral("KVX.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write(TwoWindows);
-        ini.close();
-        world.emplace();
-    }
-    void cleanup()
-    {
-        qDeleteAll(std::exchange(madeWindows, {}));
-        run.reset();
-        world.reset();
-        QVERIFY(QDir::setCurrent(QDir::tempPath()));
-    }
+    void init() { program.Begin(TwoWindows); }
+    void cleanup() { program.End(); }
 
     void recordIsRememberedAndWritesTheLiveAlertsToADatedFile()
     {
-        auto form = Start();
+        auto form = program.Start();
         TRecordReplay &controls = *form->RecordReplay();
         QVERIFY(!controls.RecordCheckBox()->isChecked());
         QVERIFY(controls.RecordCheckBox()->toolTip().contains(QDir::toNativeSeparators(TAlertRecorder::Folder())));
-        QVERIFY(TAlertRecorder::Folder().startsWith(folder->path()));
+        QVERIFY(TAlertRecorder::Folder().startsWith(program.Folder().path()));
         controls.RecordCheckBox()->setChecked(true);
         QVERIFY(controls.Recorder().IsOpen());
         const QString file = controls.Recorder().FileName();
@@ -106,14 +58,14 @@ private Q_SLOTS:
         Dispatch("QS\r\nsymbol=A&last=1");
         Dispatch("BB\r\nline\nbreak");
         // A replay is not recorded.
-        QFile other(folder->filePath(QStringLiteral("other.txt")));
+        QFile other(program.Folder().filePath(QStringLiteral("other.txt")));
         QVERIFY(other.open(QIODevice::WriteOnly));
         other.write(RecordLine(0, "QS\r\nsymbol=R&last=1"));
         other.close();
         QVERIFY(controls.Replay(other.fileName()));
-        QTRY_VERIFY(world->Connection.Replay().Finished());
-        world->Connection.Replay().Stop();
-        Stop(form);
+        QTRY_VERIFY(program.World().Connection.Replay().Finished());
+        program.World().Connection.Replay().Stop();
+        program.Stop(form);
 
         QFile recorded(file);
         QVERIFY(recorded.open(QIODevice::ReadOnly));
@@ -124,19 +76,19 @@ private Q_SLOTS:
         QCOMPARE(alert.Body, QByteArray("BB\r\nline\nbreak"));
 
         // The next run records again, until Record is turned off.
-        form = Start();
+        form = program.Start();
         QVERIFY(form->RecordReplay()->RecordCheckBox()->isChecked());
         QVERIFY(form->RecordReplay()->Recorder().IsOpen());
         form->RecordReplay()->RecordCheckBox()->setChecked(false);
-        Stop(form);
-        form = Start();
+        program.Stop(form);
+        form = program.Start();
         QVERIFY(!form->RecordReplay()->Recorder().IsOpen());
-        Stop(form);
+        program.Stop(form);
     }
 
     void theReplayBarStepsAndPausesAndALoginEndsTheReplay()
     {
-        const QString file = folder->filePath(QStringLiteral("day.txt"));
+        const QString file = program.Folder().filePath(QStringLiteral("day.txt"));
         QFile recording(file);
         QVERIFY(recording.open(QIODevice::WriteOnly));
         recording.write(RecordLine(0, "QS\r\nsymbol=A&last=1") + "x\tbroken\n"
@@ -144,9 +96,9 @@ private Q_SLOTS:
                         + RecordLine(7200000, "QS\r\nsymbol=C&last=3"));
         recording.close();
 
-        auto form = Start();
-        QVERIFY(!form->RecordReplay()->Replay(folder->filePath(QStringLiteral("missing.txt"))));
-        QVERIFY(!world->Connection.Replay().Active());
+        auto form = program.Start();
+        QVERIFY(!form->RecordReplay()->Replay(program.Folder().filePath(QStringLiteral("missing.txt"))));
+        QVERIFY(!program.World().Connection.Replay().Active());
         QVERIFY(form->RecordReplay()->Replay(file));
         TReplayBar *bar = form->RecordReplay()->Bar();
         QVERIFY(bar->isVisible());
@@ -170,7 +122,7 @@ private Q_SLOTS:
         QVERIFY(!bar->StepButton()->isEnabled());
 
         // Logging in brings the live alerts back; the link was never touched.
-        world->Connection.SetServerAddress(QStringLiteral("127.0.0.1:1"));
+        program.World().Connection.SetServerAddress(QStringLiteral("127.0.0.1:1"));
         form->findChild<QLineEdit *>(QStringLiteral("UsernameEdit"))->setText(QStringLiteral("ann"));
         form->findChild<QLineEdit *>(QStringLiteral("PasswordEdit"))->setText(QStringLiteral("pw"));
         form->LoginButtonClick();
@@ -178,8 +130,8 @@ private Q_SLOTS:
         QVERIFY(!bar->isVisible());
         Dispatch("QS\r\nsymbol=LIVE&last=1");
         QCOMPARE(quick.Kind().RowCount(), 4);
-        world->Connection.SetUsername(QByteArray());
-        Stop(form);
+        program.World().Connection.SetUsername(QByteArray());
+        program.Stop(form);
     }
 };
 

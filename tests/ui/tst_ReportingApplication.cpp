@@ -1,8 +1,11 @@
 #include "client/ui/desktop/TReportingApplication.h"
-#include "shared/DebugSink.h"
 #include "shared/Exception.h"
 
+#include "../shared/support/DebugCapture.h"
+
 #include <QtTest>
+
+#include <optional>
 
 class TThrowingWidget : public QWidget
 {
@@ -16,23 +19,19 @@ class TestReportingApplication : public QObject
 {
     Q_OBJECT
 
-    QStringList reports;
+    std::optional<TDebugCapture> debug;
+    const QStringList &Reports() const { return debug->Lines(); }
 
 private Q_SLOTS:
-    void init()
-    {
-        reports.clear();
-        SetDebugReceiver([this](const QString &text) { reports << text; });
-    }
-
-    void cleanup() { SetDebugReceiver({}); }
+    void init() { debug.emplace(); }
+    void cleanup() { debug.reset(); }
 
     void anExceptionFromAnEventHandlerBecomesOneReport()
     {
         TThrowingWidget widget;
         widget.show();
         QTest::mouseClick(&widget, Qt::LeftButton);
-        QCOMPARE(reports, QStringList(QStringLiteral("Class=EAssertionFailed, Message=boom, "
+        QCOMPARE(Reports(), QStringList(QStringLiteral("Class=EAssertionFailed, Message=boom, "
                                                      "Location=TReportingApplication.notify, TThrowingWidget")));
     }
 
@@ -42,8 +41,8 @@ private Q_SLOTS:
         QTimer::singleShot(0, [] { throw std::runtime_error("from a timer"); });
         QTimer::singleShot(1, [&laterRan] { laterRan = true; });
         QTRY_VERIFY(laterRan);
-        QCOMPARE(reports.size(), 1);
-        QVERIFY(reports.first().contains(QStringLiteral("Message=from a timer")));
+        QCOMPARE(Reports().size(), 1);
+        QVERIFY(Reports().first().contains(QStringLiteral("Message=from a timer")));
     }
 };
 

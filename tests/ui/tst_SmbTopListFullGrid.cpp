@@ -2,7 +2,9 @@
 #include "client/ui/grid/TQtCanvas.h"
 #include "client/ui/grids/TSmbTopListFullGrid.h"
 #include "shared/Exception.h"
-#include "support/SmbFakeCanvas.h"
+#include "support/TRecordingCanvas.h"
+
+#include "../core/support/SmbRows.h"
 
 #include <QMenu>
 #include <QPainter>
@@ -13,22 +15,10 @@
 
 namespace {
 
-TSmbTopListEntry Entry(const QString &symbol)
-{
-    TSmbTopListEntry entry;
-    entry.Symbol = symbol.toUtf8();
-    return entry;
-}
-
-TSmbTopListEntries Entries(const QStringList &symbols)
-{
-    TSmbTopListEntries entries;
-    for (const QString &symbol : symbols)
-        entries.append(Entry(symbol));
-    return entries;
-}
-
 const TSteadyMs Start = 3888000000;
+
+// The fake font of these tests is a little taller than the recording canvas's own.
+constexpr int SmbLineHeight = 14;
 
 // Columns, by grid column: Symbol, PrSpk, IPR, TRang, H, L, Last, Volume, #, an unknown id.
 const QString TestColumns = QStringLiteral("0,1,2,3,8,10,11,13,14,99");
@@ -46,29 +36,29 @@ struct TGridUnderTest
     }
 
     // What painting one cell drew.
-    const TSmbFakeCanvas &Paint(int col, int row)
+    const TRecordingCanvas &Paint(int col, int row)
     {
         canvas.Clear();
         grid->PaintCell(canvas, col, row);
         return canvas;
     }
-    TColor Background(int col, int row) { return Paint(col, row).fills.first().color; }
+    TColor Background(int col, int row) { return Paint(col, row).Fills.first().Color; }
     QString Text(int col, int row)
     {
-        const TSmbFakeCanvas &painted = Paint(col, row);
-        return painted.texts.isEmpty() ? QString() : painted.texts.first().text;
+        const TRecordingCanvas &painted = Paint(col, row);
+        return painted.Texts.isEmpty() ? QString() : painted.Texts.first().Text;
     }
 
     QWidget owner;
     TSmbTopListFullGrid *grid;
-    TSmbFakeCanvas canvas;
+    TRecordingCanvas canvas{SmbLineHeight};
 };
 
 // The pie image one cell drew, or a null image when it drew none.
 QImage PieOf(TGridUnderTest &under, int col, int row)
 {
-    const TSmbFakeCanvas &painted = under.Paint(col, row);
-    return painted.images.isEmpty() ? QImage() : painted.images.first().image;
+    const TRecordingCanvas &painted = under.Paint(col, row);
+    return painted.Images.isEmpty() ? QImage() : painted.Images.first().Image;
 }
 
 // One cell as the real canvas paints it on a surface of the given device pixel
@@ -198,10 +188,10 @@ private Q_SLOTS:
     void columnWidthsFollowSamplesAndRowHeight()
     {
         TGridUnderTest under;
-        const int rowHeight = TSmbFakeCanvas::LineHeight + 4;
+        const int rowHeight = SmbLineHeight + 4;
         QCOMPARE(under.grid->DefaultRowHeight(), rowHeight);
-        QCOMPARE(under.grid->ColWidths(SymbolCol), 6 * TSmbFakeCanvas::CharWidth + 16); // the caption
-        QCOMPARE(under.grid->ColWidths(VolumeCol), 11 * TSmbFakeCanvas::CharWidth + 16);
+        QCOMPARE(under.grid->ColWidths(SymbolCol), 6 * TRecordingCanvas::CharWidth + 16); // the caption
+        QCOMPARE(under.grid->ColWidths(VolumeCol), 11 * TRecordingCanvas::CharWidth + 16);
         QCOMPARE(under.grid->ColWidths(HighCol), rowHeight);
         QCOMPARE(under.grid->ColWidths(LowCol), rowHeight);
 
@@ -209,7 +199,7 @@ private Q_SLOTS:
         under.grid->SetColWidths(SymbolCol, 200);
         under.grid->SetColWidths(UnknownCol, 77);
         under.grid->Measure(under.canvas);
-        QCOMPARE(under.grid->ColWidths(SymbolCol), 6 * TSmbFakeCanvas::CharWidth + 16); // the caption
+        QCOMPARE(under.grid->ColWidths(SymbolCol), 6 * TRecordingCanvas::CharWidth + 16); // the caption
         QCOMPARE(under.grid->ColWidths(UnknownCol), 77);
     }
 
@@ -252,18 +242,18 @@ private Q_SLOTS:
         QFETCH(TColor, color);
         QCOMPARE(VolRateColor(rate), color);
         TGridUnderTest under;
-        TSmbTopListEntry entry = Entry(QStringLiteral("A"));
+        TSmbTopListEntry entry = SmbRow(QStringLiteral("A"));
         entry.VolRate = rate;
         entry.TodaysRange = 1;
         under.grid->SetEntries({entry});
         for (int col : {SymbolCol, RateCol}) {
             QCOMPARE(under.Background(col, 1), color);
-            if (!under.canvas.texts.isEmpty())
-                QCOMPARE(under.canvas.texts.first().color, clWhite);
+            if (!under.canvas.Texts.isEmpty())
+                QCOMPARE(under.canvas.Texts.first().Color, clWhite);
         }
         // Other cells stay black with the ordinary text colour.
         QCOMPARE(under.Background(RangeCol, 1), clBlack);
-        QCOMPARE(under.Paint(RangeCol, 1).texts.first().color, under.grid->TextColor());
+        QCOMPARE(under.Paint(RangeCol, 1).Texts.first().Color, under.grid->TextColor());
     }
 
     void priceSpikeLightsUpFromFive_data()
@@ -282,24 +272,24 @@ private Q_SLOTS:
         QFETCH(TColor, background);
         QFETCH(QString, text);
         TGridUnderTest under;
-        TSmbTopListEntry entry = Entry(QStringLiteral("A"));
+        TSmbTopListEntry entry = SmbRow(QStringLiteral("A"));
         entry.PriceSpike = spike;
         under.grid->SetEntries({entry});
         QCOMPARE(under.Background(SpikeCol, 1), background);
         QCOMPARE(under.Text(SpikeCol, 1), text);
         if (!text.isEmpty())
-            QCOMPARE(under.canvas.texts.first().color, background == clYellow ? clBlack : clWhite);
+            QCOMPARE(under.canvas.Texts.first().Color, background == clYellow ? clBlack : clWhite);
     }
 
     void cellFormats()
     {
         TGridUnderTest under;
-        TSmbTopListEntry entry = Entry(QStringLiteral("LONGSYMBOL"));
+        TSmbTopListEntry entry = SmbRow(QStringLiteral("LONGSYMBOL"));
         entry.TodaysRange = -1234567.8; // wider than its column
         entry.Last = 12.5;
         entry.Volume = 123456789;
         entry.Count = 0;
-        under.grid->SetEntries({entry, Entry(QStringLiteral("B"))});
+        under.grid->SetEntries({entry, SmbRow(QStringLiteral("B"))});
         QCOMPARE(under.Text(SymbolCol, 1), QStringLiteral("LONG..."));
         QCOMPARE(under.Text(RangeCol, 1), QStringLiteral("..."));
         QCOMPARE(under.Text(LastCol, 1), QStringLiteral("12.50"));
@@ -307,31 +297,31 @@ private Q_SLOTS:
         QCOMPARE(under.Text(CountCol, 1), QString());
         QCOMPARE(under.Text(LastCol, 2), QString());
         // A row below the list and a column of unknown id show only their background.
-        QCOMPARE(under.Paint(UnknownCol, 1).texts.size(), 0);
-        QCOMPARE(under.Paint(LastCol, 3).texts.size(), 0);
+        QCOMPARE(under.Paint(UnknownCol, 1).Texts.size(), 0);
+        QCOMPARE(under.Paint(LastCol, 3).Texts.size(), 0);
 
         // Narrowed so that six characters fit: the volume is abbreviated.
-        under.grid->SetColWidths(VolumeCol, 6 * TSmbFakeCanvas::CharWidth + 6);
+        under.grid->SetColWidths(VolumeCol, 6 * TRecordingCanvas::CharWidth + 6);
         QCOMPARE(under.Text(VolumeCol, 1), QStringLiteral("123.5M"));
     }
 
     void separatorRowRepeatsTheHeader()
     {
         TGridUnderTest under;
-        TSmbTopListEntry separator = Entry(QStringLiteral("-"));
+        TSmbTopListEntry separator = SmbRow(QStringLiteral("-"));
         separator.VolRate = 3;
         separator.Last = 4;
-        under.grid->SetEntries({Entry(QStringLiteral("A")), separator});
+        under.grid->SetEntries({SmbRow(QStringLiteral("A")), separator});
         // Painted exactly like the header cell above it, whatever its values.
         for (int col : {SymbolCol, LastCol}) {
-            const TSmbFakeCanvas header = under.Paint(col, 0);
-            const TSmbFakeCanvas &painted = under.Paint(col, 2);
-            QCOMPARE(painted.fills.first().color, SmbHeaderColor);
-            QCOMPARE(painted.bevels.size(), 1);
-            QCOMPARE(painted.texts.size(), 1);
-            QCOMPARE(painted.texts.first().text, header.texts.first().text);
-            QCOMPARE(painted.texts.first().color, clBlack);
-            QCOMPARE(header.texts.first().color, clBlack);
+            const TRecordingCanvas header = under.Paint(col, 0);
+            const TRecordingCanvas &painted = under.Paint(col, 2);
+            QCOMPARE(painted.Fills.first().Color, SmbHeaderColor);
+            QCOMPARE(painted.Bevels.size(), 1);
+            QCOMPARE(painted.Texts.size(), 1);
+            QCOMPARE(painted.Texts.first().Text, header.Texts.first().Text);
+            QCOMPARE(painted.Texts.first().Color, clBlack);
+            QCOMPARE(header.Texts.first().Color, clBlack);
         }
         under.grid->SetFrozen(true);
         QCOMPARE(under.Background(SymbolCol, 2), SmbFrozenHeaderColor);
@@ -340,16 +330,16 @@ private Q_SLOTS:
     void selectedRowFramesItsSymbolCell()
     {
         TGridUnderTest under;
-        TSmbTopListEntry entry = Entry(QStringLiteral("A"));
+        TSmbTopListEntry entry = SmbRow(QStringLiteral("A"));
         entry.VolRate = 0.5;
-        under.grid->SetEntries({entry, Entry(QStringLiteral("B"))});
+        under.grid->SetEntries({entry, SmbRow(QStringLiteral("B"))});
         under.grid->SetRow(1);
-        const TSmbFakeCanvas &painted = under.Paint(SymbolCol, 1);
-        QCOMPARE(painted.frames.size(), 1);
-        QCOMPARE(painted.frames.first().rect, under.grid->CellRect(SymbolCol, 1));
-        QCOMPARE(painted.frames.first().color, clWhite);
-        QCOMPARE(under.Paint(RangeCol, 1).frames.size(), 0);
-        QCOMPARE(under.Paint(SymbolCol, 2).frames.size(), 0);
+        const TRecordingCanvas &painted = under.Paint(SymbolCol, 1);
+        QCOMPARE(painted.Frames.size(), 1);
+        QCOMPARE(painted.Frames.first().Rect, under.grid->CellRect(SymbolCol, 1));
+        QCOMPARE(painted.Frames.first().Color, clWhite);
+        QCOMPARE(under.Paint(RangeCol, 1).Frames.size(), 0);
+        QCOMPARE(under.Paint(SymbolCol, 2).Frames.size(), 0);
     }
 
     void pies()
@@ -357,17 +347,17 @@ private Q_SLOTS:
         TGridUnderTest under;
         // Row height 18: the pie cell is 18 square and its text rectangle, 12 by 18,
         // holds a disc of radius 6 centred at (6, 9).
-        TSmbTopListEntry quarter = Entry(QStringLiteral("Q"));
+        TSmbTopListEntry quarter = SmbRow(QStringLiteral("Q"));
         quarter.NewHigh = 0.25;
         quarter.NewLow = 1;
-        TSmbTopListEntry nothing = Entry(QStringLiteral("N"));
+        TSmbTopListEntry nothing = SmbRow(QStringLiteral("N"));
         nothing.NewHigh = 0;
         nothing.NewLow = -1;
-        under.grid->SetEntries({quarter, nothing, Entry(QStringLiteral("NAN"))});
+        under.grid->SetEntries({quarter, nothing, SmbRow(QStringLiteral("NAN"))});
 
         const QImage high = PieOf(under, HighCol, 1);
         QCOMPARE(high.size(), QSize(12, 18));
-        QCOMPARE(under.canvas.images.first().x, under.grid->CellRect(HighCol, 1).left() + 3);
+        QCOMPARE(under.canvas.Images.first().X, under.grid->CellRect(HighCol, 1).left() + 3);
         QCOMPARE(high.pixel(3, 6), qRgb(0, 255, 0));
         QCOMPARE(high.pixel(9, 12), qRgb(0, 0, 0));
 
@@ -389,7 +379,7 @@ private Q_SLOTS:
     void piesAreSharpAtTwiceTheDevicePixels()
     {
         TGridUnderTest under;
-        TSmbTopListEntry entry = Entry(QStringLiteral("A"));
+        TSmbTopListEntry entry = SmbRow(QStringLiteral("A"));
         entry.NewHigh = 0.3;
         entry.NewLow = 1;
         under.grid->SetEntries({entry});
@@ -435,7 +425,7 @@ private Q_SLOTS:
     void pieNeedsASquareOfSevenPixels()
     {
         TGridUnderTest under;
-        TSmbTopListEntry entry = Entry(QStringLiteral("A"));
+        TSmbTopListEntry entry = SmbRow(QStringLiteral("A"));
         entry.NewHigh = 1;
         under.grid->SetEntries({entry});
         // Three times a height of 2 is a square of 6: too small to draw.
@@ -465,9 +455,9 @@ private Q_SLOTS:
     void valuesUpdateInPlaceAndOrderAppliesOnTheTimer()
     {
         TGridUnderTest under;
-        under.grid->SetEntries(Entries({"A", "B", "C"}));
+        under.grid->SetEntries(SmbRows({"A", "B", "C"}));
         SetSeconds(10);
-        TSmbTopListEntries next = Entries({"C", "B", "D", "E"});
+        TSmbTopListEntries next = SmbRows({"C", "B", "D", "E"});
         next[0].Last = 7;
         under.grid->SetEntries(next);
         QCOMPARE(under.grid->RowCount(), 4);
@@ -487,7 +477,7 @@ private Q_SLOTS:
     void entriesAreCopied()
     {
         TGridUnderTest under;
-        TSmbTopListEntries list = Entries({"A"});
+        TSmbTopListEntries list = SmbRows({"A"});
         under.grid->SetEntries(list);
         list[0].Symbol = "Z";
         QCOMPARE(under.Text(SymbolCol, 1), QStringLiteral("A"));
@@ -501,7 +491,7 @@ private Q_SLOTS:
         under.grid->resize(400, 300);
         under.owner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&under.owner));
-        under.grid->SetEntries(Entries({"A", "-", "C"}));
+        under.grid->SetEntries(SmbRows({"A", "-", "C"}));
         QWidget *viewport = under.grid->viewport();
         const auto click = [&](Qt::MouseButton button, int col, int row) {
             QTest::mouseClick(viewport, button, {}, under.grid->CellRect(col, row).center());
@@ -538,7 +528,7 @@ private Q_SLOTS:
         owner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&owner));
 
-        TSmbTopListEntries entries = Entries({"A", "B", "C", "D"});
+        TSmbTopListEntries entries = SmbRows({"A", "B", "C", "D"});
         entries[0].NewHigh = 0.25;
         entries[0].NewLow = 1;
         entries[1].NewHigh = 0;
@@ -576,7 +566,7 @@ private Q_SLOTS:
         QCOMPARE(quadrants(2, 2), QVector<TColor>({clBlack, clBlack, clBlack, clBlack}));
 
         SetSeconds(5);
-        grid.SetEntries(Entries({"NEW", "A"}));
+        grid.SetEntries(SmbRows({"NEW", "A"}));
         image = grabbed();
         QCOMPARE(colorAt(image, headerPoint), SmbMissingHeaderColor);
         grid.SetFrozen(true);
@@ -587,7 +577,7 @@ private Q_SLOTS:
     void failingLinkIsSwallowed()
     {
         TGridUnderTest under;
-        under.grid->SetEntries(Entries({"A", "B"}));
+        under.grid->SetEntries(SmbRows({"A", "B"}));
         under.grid->SetSymbolSender([](const QString &) { throw std::runtime_error("no link"); });
         under.grid->SetRow(2);
         QCOMPARE(under.grid->Row(), 2);
@@ -598,7 +588,7 @@ private Q_SLOTS:
     {
         TGridUnderTest under;
         RecordSymbols(under);
-        under.grid->SetEntries(Entries({"A", "B", "C"}));
+        under.grid->SetEntries(SmbRows({"A", "B", "C"}));
         // The first order leaves no row selected.
         QCOMPARE(under.grid->Row(), -1);
         under.grid->SetRow(2);
@@ -606,13 +596,13 @@ private Q_SLOTS:
 
         // B stays in its row: selection and link stay.
         SetSeconds(40);
-        under.grid->SetEntries(Entries({"C", "B", "A"}));
+        under.grid->SetEntries(SmbRows({"C", "B", "A"}));
         QCOMPARE(under.grid->Row(), 2);
         QCOMPARE(under.grid->LastLinkedSymbol(), QStringLiteral("B"));
 
         // Another symbol moves under the selection: selection and link go.
         SetSeconds(80);
-        under.grid->SetEntries(Entries({"B", "C", "A"}));
+        under.grid->SetEntries(SmbRows({"B", "C", "A"}));
         QCOMPARE(under.grid->Row(), -1);
         QCOMPARE(under.grid->LastLinkedSymbol(), QString());
         QCOMPARE(under.grid->TopRow(), 1);

@@ -2,6 +2,7 @@
 
 #include "client/ui/grid/TCanvas.h"
 
+#include <QImage>
 #include <QStringList>
 #include <QVector>
 
@@ -30,16 +31,27 @@ inline bool operator==(const TRecordedFill &a, const TRecordedFill &b)
     return a.Rect == b.Rect && a.Color == b.Color;
 }
 
+struct TRecordedImage
+{
+    int X;
+    int Y;
+    QImage Image;
+};
+
 // A canvas that draws nothing and records every call, with exact fake metrics:
-// every character is CharWidth pixels wide and every text LineHeight high.
+// every character is CharWidth pixels wide and every text LineHeight high, unless
+// the test gives another height.
 class TRecordingCanvas : public TCanvas
 {
 public:
     static constexpr int CharWidth = 7;
     static constexpr int LineHeight = 13;
 
+    TRecordingCanvas() = default;
+    explicit TRecordingCanvas(int lineHeight) : lineHeight_(lineHeight) {}
+
     int TextWidth(const QString &text) const override { return CharWidth * int(text.size()); }
-    int TextHeight(const QString &) const override { return LineHeight; }
+    int TextHeight(const QString &) const override { return lineHeight_; }
     void SetFontColor(TColor color) override { fontColor_ = color; }
     void SetFontStyle(TFontStyles style) override { fontStyle_ = style; }
     void FillRect(const QRect &rect, TColor color) override { Fills.append({rect, color}); }
@@ -49,15 +61,19 @@ public:
     {
         Texts.append({clip, x, y, text, fontColor_, fontStyle_});
     }
-    void DrawImage(int x, int y, const QImage &image) override { Images.append({QRect(QPoint(x, y), image.size()), 0}); }
+    void DrawImage(int x, int y, const QImage &image) override { Images.append({x, y, image.copy()}); }
+
+    // Forgets what was drawn, for the next cell.
+    void Clear() { *this = TRecordingCanvas(lineHeight_); }
 
     QVector<TRecordedFill> Fills;
     QVector<TRecordedFill> Frames;
-    QVector<TRecordedFill> Images;
+    QVector<TRecordedImage> Images;
     QVector<QRect> Bevels;
     QVector<TRecordedText> Texts;
 
 private:
+    int lineHeight_ = LineHeight;
     TColor fontColor_ = clBlack;
     TFontStyles fontStyle_;
 };
