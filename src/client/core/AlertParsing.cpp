@@ -183,12 +183,24 @@ bool ParseReal(QByteArrayView text, QByteArrayView separator, double &value)
     return true;
 }
 
+void TFieldReader::Clear()
+{
+    // Well above a full top list's fields: room this large came from a giant body, and
+    // keeping it would hold that body's index for the rest of the day.
+    constexpr size_t KeptFieldRoom = 16 * 1024;
+    if (fields_.capacity() > KeptFieldRoom) {
+        std::vector<TAlertField>().swap(fields_);
+        std::vector<TSlot>().swap(slots_);
+    }
+    fields_.clear();
+    decoded_.clear();
+}
+
 void TFieldReader::Read(QByteArrayView fieldList)
 {
+    Clear();
     separator_ = RegionalDecimalSeparator();
     seed_ = QHashSeed::globalSeed();
-    decoded_.clear();
-    fields_.clear();
     TAlertFieldWalker walker(fieldList);
     TAlertField field;
     while (walker.Next(field))
@@ -224,7 +236,7 @@ quint32 TFieldReader::HashOf(QByteArrayView key) const
 
 QByteArrayView TFieldReader::Encoded(QByteArrayView key) const
 {
-    if (slots_.empty())
+    if (fields_.empty())
         return {};
     const quint32 hash = HashOf(key);
     for (size_t at = hash & mask_; slots_[at].Field >= 0; at = (at + 1) & mask_) {

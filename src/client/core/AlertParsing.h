@@ -50,6 +50,9 @@ public:
     // Takes the next alert's field list, which must outlive the reads from it, and the
     // regional decimal separator for its numbers.
     void Read(QByteArrayView fieldList);
+    // Forgets the alert read last, so no view into its body outlives it. The room it
+    // took is kept for the next one, unless it took far more than any usual alert.
+    void Clear();
 
     QByteArray Text(QByteArrayView key) const;
     // The text without a copy: a view into the field list, or, when the value holds an

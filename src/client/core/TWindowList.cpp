@@ -20,11 +20,15 @@ bool TWindowList::HandleAlert(QByteArrayView body)
     if (alert.Category != QByteArrayView(subscription_))
         return false;
     fields_.Read(alert.Fields);
-    return kind_->TakeAlert(fields_);
+    const bool changed = kind_->TakeAlert(fields_);
+    fields_.Clear();
+    return changed;
 }
 
 TAlertSummary TWindowList::Summarize(QByteArrayView body) const
 {
     fields_.Read(ReadAlertBody(body).Fields);
-    return kind_->Summarize(fields_);
+    const TAlertSummary summary = kind_->Summarize(fields_);
+    fields_.Clear();
+    return summary;
 }

@@ -35,7 +35,7 @@ private:
     const TSortedSymbolList &exclude_;
     QByteArray subscription_;
     std::unique_ptr<TAlertKind> kind_;
-    // Kept from alert to alert, so that reading one allocates nothing once warm; it
-    // holds nothing a caller could see between alerts.
+    // Kept from alert to alert, so that reading one allocates nothing once warm; it is
+    // cleared after each, so it holds no view into a body that is gone.
     mutable TFieldReader fields_;
 };
