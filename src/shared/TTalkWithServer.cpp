@@ -213,8 +213,10 @@ void TTalkWithServer::CancelCallback(const TMessageHandle &Handle)
         return;
     TPendingRequest &request = pendingRequests_[Handle.Id - 1];
     // A new target rather than a change to the old one, whose callback may be running.
-    if (request.Target && request.Serial == Handle.Serial)
-        request.Target = std::make_shared<const TAnswerTarget>(TAnswerTarget{request.Target->Message, nullptr});
+    if (request.Target && request.Serial == Handle.Serial) {
+        const TMessageToServer message = request.Target->Message;
+        request.Target = std::make_shared<const TAnswerTarget>(TAnswerTarget{message, nullptr});
+    }
 }
 
 void TTalkWithServer::ServerConnected()
