@@ -29,8 +29,9 @@ inline QVector<QByteArray> ServerReads(const QVector<QByteArray> &frames)
 }
 
 // The session's receive path without a socket: each read is inflated a slice at a
-// time and every frame's body goes to sink as soon as it is cut, so the inflated
-// bytes held never exceed one slice plus an incomplete frame. Returns the frames cut.
+// time and every frame's body goes to sink, as a view into the inflated bytes, as soon
+// as it is cut, so the inflated bytes held never exceed one slice plus an incomplete
+// frame. Returns the frames cut.
 template <typename Sink>
 qint64 InflateAndCut(const QVector<QByteArray> &reads, Sink &&sink)
 {
@@ -48,7 +49,7 @@ qint64 InflateAndCut(const QVector<QByteArray> &reads, Sink &&sink)
             qint32 length = 0;
             QString error;
             while (ReadFrameHeader(inflated, offset, id, length, error) == frComplete) {
-                sink(inflated.mid(offset + 8, length));
+                sink(QByteArrayView(inflated).sliced(offset + 8, length));
                 offset += 8 + length;
                 ++frames;
             }

@@ -1,8 +1,8 @@
 // What an alert costs on its whole road, per display kind, against the least work any
 // client must do with the same bytes.
 //
-// Least work: inflate the server's stream, cut the frames, split and percent-decode
-// each body's fields into a hash table and read every value as a number. Full path:
+// Least work: inflate the server's stream, cut the frames, split each body's fields
+// into views with an index by key, and read every value as a number. Full path:
 // the same bytes inflated and cut as the session does, handed to the main connection,
 // which hands them to a real alert window of the kind, whose lists and grid take them
 // (the grid's repaint is only requested; a shown window paints once per frame, not
@@ -28,7 +28,6 @@
 #include "shared/TMessageToServer.h"
 #include "shared/TZLibDecompressor.h"
 #include "shared/WireFormat.h"
-#include "shared/tHashTable.h"
 
 #include <QApplication>
 #include <QMap>
@@ -44,7 +43,7 @@ namespace {
 const QByteArray Category = "Bench";
 constexpr qint32 AlertStreamId = 2;
 
-using TFrameSink = std::function<void(const QByteArray &body)>;
+using TFrameSink = std::function<void(QByteArrayView body)>;
 
 // CPU seconds this thread has used: time spent waiting for a core does not count.
 double ThreadSeconds()
@@ -54,16 +53,17 @@ double ThreadSeconds()
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
-// The least any client does with a body: its fields in a table, every value read as
-// a number.
-void ParseBody(const QByteArray &body)
+// The least any client does with a body: its fields split into views and indexed by
+// key, every value found by its key and read as a number.
+void ParseBody(QByteArrayView body)
 {
-    tHashTable fields;
-    ParseAlertFields(ReadAlertBody(body).Fields, fields);
-    const QByteArray &separator = RegionalDecimalSeparator();
-    double number = 0;
-    for (auto it = fields.NewIterator(); it->IsValid(); it->Next())
-        benchmark::DoNotOptimize(ParseReal(it->GetValue(), separator, number));
+    static TFieldReader reader;
+    const QByteArrayView fieldList = ReadAlertBody(body).Fields;
+    reader.Read(fieldList);
+    TAlertFieldWalker walker(fieldList);
+    TAlertField field;
+    while (walker.Next(field))
+        benchmark::DoNotOptimize(reader.Real(field.Key));
 }
 
 // The bodies as frames of the alert stream, as the server sends them.
@@ -104,7 +104,7 @@ std::unique_ptr<TAlertForm> MakeWindow(const QByteArray &settings)
     return form;
 }
 
-void DispatchToWindows(const QByteArray &body)
+void DispatchToWindows(QByteArrayView body)
 {
     WindowServices().Connection.DispatchAlert(true, body, TMessageToServer());
 }
@@ -262,7 +262,7 @@ void BM_JFWindowAtLength(benchmark::State &state)
             grown = 0;
         }
         const double start = ThreadSeconds();
-        alerts += InflateAndCut(reads, [&window](const QByteArray &body) { window->HandleAlert(body); });
+        alerts += InflateAndCut(reads, [&window](QByteArrayView body) { window->HandleAlert(body); });
         const double pass = ThreadSeconds() - start;
         seconds += pass;
         state.SetIterationTime(pass);

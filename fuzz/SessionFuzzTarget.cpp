@@ -86,7 +86,7 @@ struct TFuzzClient
     TFuzzClient()
     {
         Connection.SetServerAddress(Server.Address());
-        AlertWatch = Connection.SubscribeAlerts([this](const QByteArray &body) { Alerts.append(body); });
+        AlertWatch = Connection.SubscribeAlerts([this](QByteArrayView body) { Alerts.append(body.toByteArray()); });
     }
 };
 

@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
     TStallReporter stallReporter(stderr, &parts.PaintLag());
     TSubscription stallCount;
     if (TStallReporter::Requested())
-        stallCount = parts.Connection().SubscribeAlerts([&stallReporter](const QByteArray &body) {
+        stallCount = parts.Connection().SubscribeAlerts([&stallReporter](QByteArrayView body) {
             // Empty frames on the alert stream carry no alert.
             if (!body.isEmpty())
                 stallReporter.CountAlert();

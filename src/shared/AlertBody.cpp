@@ -26,3 +26,18 @@ TAlertBody ReadAlertBody(QByteArrayView body)
         return {body, QByteArrayView()};
     return {body.first(categoryEnd), FirstLine(body.sliced(categoryEnd + 2))};
 }
+
+bool TAlertFieldWalker::Next(TAlertField &field)
+{
+    while (!rest_.isEmpty()) {
+        const qsizetype ampersand = rest_.indexOf('&');
+        const QByteArrayView item = ampersand < 0 ? rest_ : rest_.first(ampersand);
+        rest_ = ampersand < 0 ? QByteArrayView() : rest_.sliced(ampersand + 1);
+        const qsizetype equals = item.indexOf('=');
+        if (equals >= 0) {
+            field = {item.first(equals), item.sliced(equals + 1)};
+            return true;
+        }
+    }
+    return false;
+}

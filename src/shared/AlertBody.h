@@ -12,3 +12,27 @@ struct TAlertBody
 };
 
 TAlertBody ReadAlertBody(QByteArrayView body);
+
+// One item of a field list, split at its first "=": the key before it, the value after
+// it (which may hold further "="). Both still carry their percent escapes, so an escaped
+// "&" or "=" stays inside the text it belongs to.
+struct TAlertField
+{
+    QByteArrayView Key;
+    QByteArrayView Value;
+};
+
+// Walks a field list "key=value&key=value" item by item, in the order the alert carries
+// them, with views into the list (which must outlive the walker). An item without "=",
+// the empty ones between "&&" included, is passed over.
+class TAlertFieldWalker
+{
+public:
+    explicit TAlertFieldWalker(QByteArrayView fieldList) : rest_(fieldList) {}
+
+    // The next item in field; false once the list is done.
+    bool Next(TAlertField &field);
+
+private:
+    QByteArrayView rest_;
+};

@@ -27,7 +27,7 @@ QByteArray Trimmed(const QByteArray &text)
 }
 
 // Digits of the given base only, accumulated while the magnitude stays within limit.
-bool ParseDigits(const QByteArray &digits, int base, quint64 limit, quint64 &magnitude)
+bool ParseDigits(QByteArrayView digits, int base, quint64 limit, quint64 &magnitude)
 {
     if (digits.isEmpty())
         return false;
@@ -137,21 +137,21 @@ qint32 TIniFile::ReadInteger(const QByteArray &section, const QByteArray &key,
     return text && ParseInteger(*text, value) ? value : defaultValue;
 }
 
-bool TIniFile::ParseInteger(const QByteArray &text, qint32 &value)
+bool TIniFile::ParseInteger(QByteArrayView text, qint32 &value)
 {
-    QByteArray rest = text;
+    QByteArrayView rest = text;
     const bool negative = rest.startsWith('-');
     const bool signedText = negative || rest.startsWith('+');
     if (signedText)
-        rest.remove(0, 1);
+        rest = rest.sliced(1);
 
     int base = 10;
     if (rest.startsWith('$')) {
         base = 16;
-        rest.remove(0, 1);
+        rest = rest.sliced(1);
     } else if (rest.startsWith("0x") || rest.startsWith("0X")) {
         base = 16;
-        rest.remove(0, 2);
+        rest = rest.sliced(2);
     }
 
     // The magnitude of a negative number may reach 2^31; an unsigned hexadecimal

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 
@@ -43,7 +44,7 @@ public:
                        qint32 defaultValue) const;
 
     // The integer rule of ReadInteger on its own; false when text is not an integer.
-    static bool ParseInteger(const QByteArray &text, qint32 &value);
+    static bool ParseInteger(QByteArrayView text, qint32 &value);
 
 private:
     TIniFile() = default;

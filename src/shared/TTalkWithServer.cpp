@@ -61,11 +61,17 @@ TTalkWithServer::~TTalkWithServer()
         ServerDisconnected();
     if (receiving_) {
         // Destroyed from inside a receive step, which may have been called through
-        // this wake-up: it is freed once that call is over.
+        // this wake-up: it is freed once that call is over, and so are the inflated
+        // bytes, whose frame bodies callers further up the stack may still be reading.
         receiveWakeUp_->OnWakeUp = nullptr;
         TWakeMeSoon *orphan = receiveWakeUp_.release();
+        TZLibDecompressor *inflated = decompressor_.release();
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [orphan] { delete orphan; }, Qt::QueuedConnection);
+            QCoreApplication::instance(), [orphan, inflated] {
+                delete orphan;
+                delete inflated;
+            },
+            Qt::QueuedConnection);
     }
     std::unique_ptr<TGenericServerConnection> connection = std::move(connection_);
     if (connection && connectionEventDepth_ > 0) {
@@ -171,7 +177,7 @@ int TTalkWithServer::TakeFreeSlot()
 {
     // The highest free slot is reused first.
     for (int i = pendingRequests_.size() - 1; i >= 0; --i)
-        if (pendingRequests_[i].Message.IsEmpty())
+        if (!pendingRequests_[i].Target)
             return i;
     const int slot = pendingRequests_.size();
     pendingRequests_.resize(std::max(8, 2 * slot));
@@ -191,8 +197,7 @@ TMessageHandle TTalkWithServer::SendMessage(const TMessageToServer &Msg, bool Pe
     if (Callback) {
         const int slot = TakeFreeSlot();
         TPendingRequest &request = pendingRequests_[slot];
-        request.Message = Msg;
-        request.Callback = Callback;
+        request.Target = std::make_shared<const TAnswerTarget>(TAnswerTarget{Msg, Callback});
         request.Permanent = Permanent;
         request.Serial = NextSerial++;
         handle.Id = slot + 1;
@@ -207,8 +212,11 @@ void TTalkWithServer::CancelCallback(const TMessageHandle &Handle)
     if (Handle.Id < 1 || Handle.Id > pendingRequests_.size())
         return;
     TPendingRequest &request = pendingRequests_[Handle.Id - 1];
-    if (request.Serial == Handle.Serial)
-        request.Callback = nullptr;
+    // A new target rather than a change to the old one, whose callback may be running.
+    if (request.Target && request.Serial == Handle.Serial) {
+        const TMessageToServer message = request.Target->Message;
+        request.Target = std::make_shared<const TAnswerTarget>(TAnswerTarget{message, nullptr});
+    }
 }
 
 void TTalkWithServer::ServerConnected()
@@ -334,34 +342,32 @@ void TTalkWithServer::ParseIncoming(TGenericServerConnection *sender)
         // Frames for no request are dropped without copying their bodies.
         if (messageId < 1 || messageId > pendingRequests_.size())
             continue;
-        SendGoodResponse(messageId, inflated.mid(bodyOffset, length));
+        SendGoodResponse(messageId, QByteArrayView(inflated).sliced(bodyOffset, length));
         if (alive.expired())
             return;
     }
     decompressor_->RemoveUsedOutput(offset);
 }
 
-void TTalkWithServer::SendGoodResponse(qint32 Id, const QByteArray &Body)
+void TTalkWithServer::SendGoodResponse(qint32 Id, QByteArrayView Body)
 {
     if (Id < 1 || Id > pendingRequests_.size())
         return;
     TPendingRequest &request = pendingRequests_[Id - 1];
-    // Copies: the callback may send new requests, which can move the slots.
-    const TResponseCallback callback = request.Callback;
-    const TMessageToServer message = request.Message;
-    if (!request.Permanent) {
-        request.Callback = nullptr;
-        request.Message = TMessageToServer();
-    }
-    if (!callback)
+    // Held rather than read through the slot: the callback may send new requests, which
+    // can move the slots, or cancel its own.
+    const std::shared_ptr<const TAnswerTarget> target = request.Target;
+    if (!request.Permanent)
+        request.Target.reset();
+    if (!target || !target->Callback)
         return;
     try {
         if (OnResponse)
-            OnResponse(true, Body, message);
-        callback(true, Body, message);
+            OnResponse(true, Body, target->Message);
+        target->Callback(true, Body, target->Message);
     } catch (const std::exception &error) {
         ReportException(error, QStringLiteral("TTalkWithServer.SendGoodResponse, ")
-                                   + MessageToDebugText(message));
+                                   + MessageToDebugText(target->Message));
     }
 }
 
@@ -370,8 +376,8 @@ void TTalkWithServer::SendErrorResponse(const TMessageToServer &Msg, bool Perman
 {
     try {
         if (OnResponse && !Permanent)
-            OnResponse(false, QByteArray(), Msg);
-        Callback(false, QByteArray(), Msg);
+            OnResponse(false, QByteArrayView(), Msg);
+        Callback(false, QByteArrayView(), Msg);
     } catch (const std::exception &error) {
         ReportException(error, QStringLiteral("TTalkWithServer.SendErrorResponse, ")
                                    + MessageToDebugText(Msg));
@@ -392,10 +398,10 @@ void TTalkWithServer::ServerDisconnected()
     }
     // Each slot is emptied before its answer, so a nested run cannot answer it twice.
     for (int i = 0; i < pendingRequests_.size(); ++i) {
-        TPendingRequest request = std::exchange(pendingRequests_[i], TPendingRequest());
-        if (!request.Callback)
+        const TPendingRequest request = std::exchange(pendingRequests_[i], TPendingRequest());
+        if (!request.Target || !request.Target->Callback)
             continue;
-        SendErrorResponse(request.Message, request.Permanent, request.Callback);
+        SendErrorResponse(request.Target->Message, request.Permanent, request.Target->Callback);
         if (alive.expired())
             return;
     }

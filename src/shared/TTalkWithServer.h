@@ -4,6 +4,7 @@
 #include "shared/TMessageToServer.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QVector>
 
@@ -26,9 +27,11 @@ struct TMessageHandle
 };
 
 // Receives the answers to one request: Success with the body of a server frame, or
-// Success false with an empty body when the request cannot be or was not answered.
+// Success false with an empty body when the request cannot be or was not answered. The
+// body is a view into the session's inflated bytes, valid only during the call: a
+// callback that keeps it copies it (toByteArray).
 using TResponseCallback =
-    std::function<void(bool Success, const QByteArray &Body, const TMessageToServer &Msg)>;
+    std::function<void(bool Success, QByteArrayView Body, const TMessageToServer &Msg)>;
 
 // One conversation with the alert server over one connection: sends the opening lines,
 // numbers and compresses requests, batches them until the event loop is free, inflates
@@ -79,11 +82,18 @@ public:
     std::function<void(const QString &text)> OnDebugMessage;
 
 private:
+    // What a request's answers go to, shared so that a frame is answered without a copy
+    // of either while its callback may send new requests, which can move the slots.
+    struct TAnswerTarget
+    {
+        TMessageToServer Message;
+        TResponseCallback Callback; // empty once cancelled
+    };
+
     struct TPendingRequest
     {
-        TMessageToServer Message; // empty: the slot is free
+        std::shared_ptr<const TAnswerTarget> Target; // none: the slot is free
         qint64 Serial = 0;
-        TResponseCallback Callback;
         bool Permanent = false;
     };
 
@@ -106,7 +116,7 @@ private:
     void ContinueReceiving();
     void RejectServerData(TGenericServerConnection *sender, const std::exception &error);
     void ParseIncoming(TGenericServerConnection *sender);
-    void SendGoodResponse(qint32 Id, const QByteArray &Body);
+    void SendGoodResponse(qint32 Id, QByteArrayView Body);
     void SendErrorResponse(const TMessageToServer &Msg, bool Permanent,
                            const TResponseCallback &Callback);
     void ServerDisconnected();

@@ -16,10 +16,16 @@ QByteArray PercentDecode(const QByteArray &text)
     // Most field texts carry no escape at all; hand those back without copying.
     if (!text.contains('%'))
         return text;
-    const int n = text.size();
     QByteArray out;
-    out.reserve(n);
-    for (int i = 0; i < n; ++i) {
+    out.reserve(text.size());
+    AppendPercentDecoded(text, out);
+    return out;
+}
+
+void AppendPercentDecoded(QByteArrayView text, QByteArray &out)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
         const char c = text[i];
         if (c == '%' && i + 2 < n) {
             const int high = HexDigitValue(text[i + 1]);
@@ -32,5 +38,4 @@ QByteArray PercentDecode(const QByteArray &text)
         }
         out.append(c);
     }
-    return out;
 }

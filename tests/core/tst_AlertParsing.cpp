@@ -39,8 +39,18 @@ private Q_SLOTS:
         QTest::newRow("further equals") << QByteArray("x=a=b") << QByteArray("x") << true << QByteArray("a=b");
         QTest::newRow("escaped separators") << QByteArray("k%3D1=v%26w") << QByteArray("k=1") << true << QByteArray("v&w");
         QTest::newRow("case-sensitive keys") << QByteArray("Symbol=A") << QByteArray("symbol") << false << QByteArray();
+        QTest::newRow("empty items") << QByteArray("&&a=1&&") << QByteArray("a") << true << QByteArray("1");
+        QTest::newRow("lone percent at the end") << QByteArray("p=50%") << QByteArray("p") << true << QByteArray("50%");
+        QTest::newRow("not hexadecimal") << QByteArray("p=%zz%4") << QByteArray("p") << true << QByteArray("%zz%4");
+        QTest::newRow("plus stays") << QByteArray("p=a+b") << QByteArray("p") << true << QByteArray("a+b");
+        QTest::newRow("escaped key, later plain one wins")
+            << QByteArray("k%41=1&kA=2") << QByteArray("kA") << true << QByteArray("2");
+        QTest::newRow("plain key, later escaped one wins")
+            << QByteArray("kA=1&k%41=2") << QByteArray("kA") << true << QByteArray("2");
     }
 
+    // The same grammar in the table some callers fill and in the reader the alert
+    // windows use.
     void fieldsAreSplitThenDecoded()
     {
         QFETCH(QByteArray, fieldList);
@@ -49,6 +59,39 @@ private Q_SLOTS:
         ParseAlertFields(fieldList, table);
         QTEST(table.ContainsKey(key), "present");
         QTEST(table.Get(key), "value");
+        const TFieldReader fields(fieldList);
+        QTEST(fields.Text(key), "value");
+        QTEST(fields.TextView(key).toByteArray(), "value");
+    }
+
+    // Views of escaped texts live in the reader's own buffers and stay valid while it
+    // reads on; plain ones are views into the list itself. The next alert's fields
+    // replace the last one's entirely, however many fewer it has.
+    void readerServesAlertAfterAlert()
+    {
+        TFieldReader fields;
+        const QByteArray first = "a=1%262&b=x%3Dy&c=plain&n=%31.5&i=%34%32";
+        fields.Read(first);
+        const QByteArrayView a = fields.TextView("a");
+        const QByteArrayView b = fields.TextView("b");
+        const QByteArrayView c = fields.TextView("c");
+        QCOMPARE(a, QByteArrayView("1&2"));
+        QCOMPARE(b, QByteArrayView("x=y"));
+        QCOMPARE(c.data(), first.constData() + first.indexOf("plain"));
+        QCOMPARE(fields.Real("n"), 1.5);
+        QCOMPARE(fields.Integer("i"), 42);
+
+        QByteArray large;
+        for (int i = 0; i < 1000; ++i)
+            large += "&symbol" + QByteArray::number(i) + "=S" + QByteArray::number(i);
+        fields.Read(large);
+        QCOMPARE(fields.Text("symbol999"), QByteArray("S999"));
+        QCOMPARE(fields.Text("a"), QByteArray());
+
+        fields.Read("last=2");
+        QCOMPARE(fields.Text("symbol5"), QByteArray());
+        QCOMPARE(fields.Real("last"), 2.0);
+        QVERIFY(std::isnan(fields.Real("symbol5")));
     }
 
     void bodySplitsIntoCategoryAndFieldLine_data()
@@ -72,11 +115,10 @@ private Q_SLOTS:
         const QByteArrayView fieldLine = alert.Fields;
         QTEST(alert.Category.toByteArray(), "category");
         QTEST(fieldLine.toByteArray(), "fieldLine");
-        // Parsed from the view, the table holds the line's fields and nothing after it.
-        tHashTable table;
-        ParseAlertFields(fieldLine, table);
-        QCOMPARE(table.ContainsKey("c"), false);
-        QCOMPARE(table.Get("a"), fieldLine.isEmpty() ? QByteArray() : QByteArray("1"));
+        // Read from the view, the fields are the line's and nothing after it.
+        const TFieldReader fields(fieldLine);
+        QCOMPARE(fields.Text("c"), QByteArray());
+        QCOMPARE(fields.Text("a"), fieldLine.isEmpty() ? QByteArray() : QByteArray("1"));
     }
 
     void realsFollowTheRegionalSeparator_data()

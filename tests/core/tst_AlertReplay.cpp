@@ -14,7 +14,7 @@ QByteArray Recording(const QVector<qint64> &times)
 {
     QByteArray text;
     for (int i = 0; i < times.size(); ++i)
-        text += RecordLine(times[i], "Q\r\nA" + QByteArray::number(i));
+        text += RecordLine(times[i], QByteArray("Q\r\nA" + QByteArray::number(i)));
     return text;
 }
 
@@ -24,7 +24,7 @@ struct TDrivenReplay
     FakeClock Clock;
     TAlertReplay Replay{TAlertReplay::TTickSource::Caller};
     QVector<QByteArray> Played;
-    TSubscription Listening = Replay.SubscribeAlerts([this](const QByteArray &body) { Played << body; });
+    TSubscription Listening = Replay.SubscribeAlerts([this](QByteArrayView body) { Played << body.toByteArray(); });
 
     int AfterMs(qint64 ms)
     {
@@ -153,7 +153,7 @@ private Q_SLOTS:
     void aListenerStoppingTheReplayEndsTheSlice()
     {
         TDrivenReplay driven;
-        const TSubscription stopper = driven.Replay.SubscribeAlerts([&driven](const QByteArray &) {
+        const TSubscription stopper = driven.Replay.SubscribeAlerts([&driven](QByteArrayView) {
             if (driven.Played.size() == 3)
                 driven.Replay.Stop();
         });

@@ -41,7 +41,7 @@ class TestMainConnection : public QObject
         auto connection = std::make_unique<TMainConnection>(NoIni(), TMainConnection::TTickSource::Caller);
         connection->SetServerAddress(server.Address());
         watches_.push_back(connection->SubscribeStatus([this, c = connection.get()] { statuses_.append(c->Status()); }));
-        watches_.push_back(connection->SubscribeAlerts([this](const QByteArray &body) {
+        watches_.push_back(connection->SubscribeAlerts([this](QByteArrayView body) {
             if (body == "marker")
                 ++markers_;
         }));
@@ -139,11 +139,11 @@ private Q_SLOTS:
             auto &alerts = received;
             std::vector<TSubscription> owned;
             owned.push_back(connection.SubscribeAlerts(
-                [&alerts, captured](const QByteArray &body) { alerts << "owned " + body; }));
+                [&alerts, captured](QByteArrayView body) { alerts << "owned " + body.toByteArray(); }));
             owned.push_back(connection.SubscribeLinkGaps([captured](const TLinkGap &) {}));
             owned.push_back(connection.SubscribeStale([captured] {}));
             const TSubscription unowned =
-                connection.SubscribeAlerts([&alerts](const QByteArray &body) { alerts << "unowned " + body; });
+                connection.SubscribeAlerts([&alerts](QByteArrayView body) { alerts << "unowned " + body.toByteArray(); });
             captured.reset();
 
             connection.DispatchAlert(true, "a", TMessageToServer());
@@ -165,9 +165,9 @@ private Q_SLOTS:
         QVERIFY(server.Listening());
         auto connection = MakeConnection(server);
         QByteArrayList received;
-        watches_.push_back(connection->SubscribeAlerts([&](const QByteArray &body) { received.append("first " + body); }));
-        watches_.push_back(connection->SubscribeAlerts([](const QByteArray &) { throw std::runtime_error("window failed"); }));
-        watches_.push_back(connection->SubscribeAlerts([&](const QByteArray &body) { received.append("third " + body); }));
+        watches_.push_back(connection->SubscribeAlerts([&](QByteArrayView body) { received.append("first " + body.toByteArray()); }));
+        watches_.push_back(connection->SubscribeAlerts([](QByteArrayView) { throw std::runtime_error("window failed"); }));
+        watches_.push_back(connection->SubscribeAlerts([&](QByteArrayView body) { received.append("third " + body.toByteArray()); }));
         for (const char *category : {"beta", "ABC", "abc", "Alpha"})
             connection->AddCategory(category);
         // As the Login button does it: both resets fall into one turn of the loop.

@@ -190,7 +190,7 @@ class TestClientAgainstFeed : public QObject
         subscriptions_.push_back(connection->SubscribeStatus([this, c = connection.get()] { statuses_.append(c->Status()); }));
         if (windows) {
             subscriptions_.push_back(
-                connection->SubscribeAlerts([windows](const QByteArray &body) { windows->HandleAlert(body); }));
+                connection->SubscribeAlerts([windows](QByteArrayView body) { windows->HandleAlert(body.toByteArray()); }));
             for (const QByteArray &category : windows->Categories())
                 connection->AddCategory(category);
         }
@@ -621,12 +621,12 @@ private Q_SLOTS:
         int alerts = 0;
         int alertStreamErrors = 0;
         session.SendMessage(MakeMessage("command", "login", "username", "anna", "password", "secret"), true,
-                            [&loginAnswer](bool success, const QByteArray &body, const TMessageToServer &) {
+                            [&loginAnswer](bool success, QByteArrayView body, const TMessageToServer &) {
                                 if (success)
-                                    loginAnswer = body;
+                                    loginAnswer = body.toByteArray();
                             });
         session.SendMessage(MakeMessage("command", "listen_for_alerts"), true,
-                            [&](bool success, const QByteArray &, const TMessageToServer &) {
+                            [&](bool success, QByteArrayView, const TMessageToServer &) {
                                 ++(success ? alerts : alertStreamErrors);
                             });
         session.SendMessage(MakeMessage("command", "add_alert_category", "category", "QuickStrike"), false);

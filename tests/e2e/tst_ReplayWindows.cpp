@@ -85,7 +85,7 @@ private Q_SLOTS:
         TAlertRecorder recorder;
         QCOMPARE(recorder.Open(file), QString());
         const TSubscription recording =
-            live.World.Connection.SubscribeAlerts([&recorder](const QByteArray &body) { recorder.Record(body); });
+            live.World.Connection.SubscribeAlerts([&recorder](QByteArrayView body) { recorder.Record(body); });
         live.World.Connection.SetServerAddress(QStringLiteral("127.0.0.1:%1").arg(feed.Port()));
         live.World.Connection.SetUsername("anna");
         live.World.Connection.SetPassword("secret");
@@ -121,7 +121,7 @@ private Q_SLOTS:
         TClient served;
         int arrived = 0;
         const TSubscription counting =
-            served.World.Connection.SubscribeAlerts([&arrived](const QByteArray &) { ++arrived; });
+            served.World.Connection.SubscribeAlerts([&arrived](QByteArrayView) { ++arrived; });
         served.World.Connection.SetServerAddress(QStringLiteral("127.0.0.1:%1").arg(server.Port()));
         served.World.Connection.SetUsername("anna");
         served.World.Connection.SetPassword("secret");

@@ -131,7 +131,7 @@ private Q_SLOTS:
         TMainConnection connection((TIniFile(ini)));
         QHash<QByteArray, int> alerts;
         const TSubscription counting =
-            connection.SubscribeAlerts([&alerts](const QByteArray &body) { ++alerts[body.left(body.indexOf('\r'))]; });
+            connection.SubscribeAlerts([&alerts](QByteArrayView body) { ++alerts[body.toByteArray().left(body.indexOf('\r'))]; });
         for (const QByteArray &category : EveryKind)
             connection.AddCategory(category);
         connection.SetUsername("anna");
@@ -181,7 +181,7 @@ private Q_SLOTS:
         QVERIFY(!ini.isEmpty());
         TMainConnection connection((TIniFile(ini)));
         int alerts = 0;
-        const TSubscription counting = connection.SubscribeAlerts([&alerts](const QByteArray &) { ++alerts; });
+        const TSubscription counting = connection.SubscribeAlerts([&alerts](QByteArrayView) { ++alerts; });
         connection.AddCategory("JF");
         connection.SetUsername("anna");
         connection.SetPassword("secret");

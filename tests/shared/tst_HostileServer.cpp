@@ -96,7 +96,7 @@ private Q_SLOTS:
         TTalkWithServer session(TransportTo(server.Address()));
         const qint32 alertId = session.SendMessage(
             MakeMessage("command", "listen_for_alerts"), true,
-            [&](bool success, const QByteArray &body, const TMessageToServer &) {
+            [&](bool success, QByteArrayView body, const TMessageToServer &) {
                 if (!success)
                     return;
                 if (body == Sentinel) {
@@ -142,7 +142,7 @@ private Q_SLOTS:
         FakeAlertServer server;
         TTalkWithServer session(TransportTo(server.Address()));
         const qint32 alertId = session.SendMessage(MakeMessage("command", "listen_for_alerts"),
-                                                   true, [](bool, const QByteArray &, const TMessageToServer &) {}).Id;
+                                                   true, [](bool, QByteArrayView, const TMessageToServer &) {}).Id;
         session.Connect();
         QTRY_VERIFY_WITH_TIMEOUT(server.ClientCount() == 1 && server.Client(0).Requests().size() == 1,
                                  10000);
@@ -168,7 +168,7 @@ private Q_SLOTS:
         TTalkWithServer session(TransportTo(server.Address()));
         session.SendMessage(MakeMessage("command", "login", "username", "ann", "password",
                                         "hunter2", "session_id", ""),
-                            true, [](bool success, const QByteArray &, const TMessageToServer &) {
+                            true, [](bool success, QByteArrayView, const TMessageToServer &) {
                                 if (success)
                                     throw std::bad_alloc();
                             });

@@ -27,8 +27,8 @@ class AnswerLog
 public:
     TResponseCallback Callback(const QByteArray &tag = QByteArray())
     {
-        return [this, tag](bool success, const QByteArray &body, const TMessageToServer &msg) {
-            answers.append({success, body, tag.isEmpty() ? msg.Value("command") : tag});
+        return [this, tag](bool success, QByteArrayView body, const TMessageToServer &msg) {
+            answers.append({success, body.toByteArray(), tag.isEmpty() ? msg.Value("command") : tag});
         };
     }
     QVector<Answer> answers;
@@ -154,8 +154,8 @@ private Q_SLOTS:
         FakeAlertServer server;
         auto session = ConnectedSession(server);
         QVERIFY(session);
-        session->OnResponse = [&seen](bool success, const QByteArray &body, const TMessageToServer &msg) {
-            seen.append((success ? "ok " : "fail ") + msg.Value("command") + ' ' + body);
+        session->OnResponse = [&seen](bool success, QByteArrayView body, const TMessageToServer &msg) {
+            seen.append((success ? "ok " : "fail ") + msg.Value("command") + ' ' + body.toByteArray());
         };
         const qint32 alerts = session->SendMessage(Command("listen_for_alerts"), true, log.Callback()).Id;
         const qint32 ping = session->SendMessage(Command("ping"), false, log.Callback()).Id;
@@ -230,7 +230,7 @@ private Q_SLOTS:
         auto session = ConnectedSession(server);
         QVERIFY(session);
         session->OnDisconnected = [&] { ++disconnects; };
-        session->OnResponse = [&](bool success, const QByteArray &, const TMessageToServer &msg) {
+        session->OnResponse = [&](bool success, QByteArrayView, const TMessageToServer &msg) {
             responses.append((success ? "ok " : "fail ") + msg.Value("command"));
         };
         session->SendMessage(Command("permanent"), true, log.Callback());
@@ -386,7 +386,7 @@ private Q_SLOTS:
         FakeAlertServer server;
         auto session = ConnectedSession(server);
         QVERIFY(session);
-        const auto failing = [](bool, const QByteArray &, const TMessageToServer &) {
+        const auto failing = [](bool, QByteArrayView, const TMessageToServer &) {
             throw std::runtime_error("callback failed");
         };
         const qint32 bad = session->SendMessage(MakeMessage("command", "ping", "response", "1"),
@@ -418,7 +418,7 @@ private Q_SLOTS:
         // An answer may send the next request at once; a one-shot slot is free by then,
         // so with every other slot taken the new request lands in the same one.
         qint32 followUpId = 0;
-        const auto sendFollowUp = [&](bool, const QByteArray &, const TMessageToServer &) {
+        const auto sendFollowUp = [&](bool, QByteArrayView, const TMessageToServer &) {
             followUpId = session->SendMessage(Command("follow-up"), false, log.Callback()).Id;
         };
         qint32 lastId = 0;
@@ -433,7 +433,7 @@ private Q_SLOTS:
         // An answer may end the whole session; the frames behind it are dropped.
         session->OnDisconnected = [&] { ++disconnects; };
         const qint32 last = session->SendMessage(
-            Command("last"), true, [&](bool success, const QByteArray &, const TMessageToServer &) {
+            Command("last"), true, [&](bool success, QByteArrayView, const TMessageToServer &) {
                 if (success)
                     session.reset();
             }).Id;

@@ -269,7 +269,7 @@ private Q_SLOTS:
         QByteArray fields = "symbol0=B&symbol1=A";
         for (int i = 1; i <= 7; ++i)
             fields += "&symbol" + QByteArray::number(i + 1) + "=N" + QByteArray::number(i);
-        form->HandleAlert("TL\r\n" + fields);
+        form->HandleAlert(QByteArray("TL\r\n" + fields));
         clock->AdvanceTo(At(10, 0, 25)); // not yet 30 seconds after the last sort
         form->ExpireBollingersTimerTimer();
         QCOMPARE(SymbolsOf(grid->Entries()), QStringList({"A", "B"}));
@@ -321,7 +321,7 @@ private Q_SLOTS:
         madeBig.setFont(big);
         for (TAlertForm *form : {&changed, &madeBig}) {
             form->LoadConfiguration(TIniFile::FromText(ini), "Alert Window 0");
-            form->HandleAlert("F\r\n" + alert);
+            form->HandleAlert(QByteArray("F\r\n" + alert));
             form->show();
             QVERIFY(QTest::qWaitForWindowExposed(form));
         }
@@ -364,7 +364,7 @@ private Q_SLOTS:
         form->Grid()->viewport()->installEventFilter(&paints);
         int serial = 0;
         const auto alert = [&] {
-            form->HandleAlert("QS\r\naction=add&last=1&dist_from_bb=1&symbol=S" + QByteArray::number(++serial));
+            form->HandleAlert(QByteArray("QS\r\naction=add&last=1&dist_from_bb=1&symbol=S" + QByteArray::number(++serial)));
         };
         // After a quiet frame an alert is painted in the next pass of the event loop.
         QTRY_VERIFY(form->Grid()->RepaintPacer().Quiet());
@@ -473,7 +473,7 @@ private Q_SLOTS:
                 form->ExpireBollingersTimerTimer();
                 continue;
             }
-            form->HandleAlert("QS\r\nsymbol=" + symbol + "&last=12.5&prev_close=12&time=10%3A31%3A05");
+            form->HandleAlert(QByteArray("QS\r\nsymbol=" + symbol + "&last=12.5&prev_close=12&time=10%3A31%3A05"));
             ++taken;
         }
         QCOMPARE(form->Kind().RowCount(), taken);
@@ -578,8 +578,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         const QStringList &sent = world->SentSymbols;
         const auto alert = [&form](const char *symbol) {
-            form->HandleAlert(QByteArray("QS\r\naction=add&last=1&change=1&last0=1&change0=1&symbol=") + symbol
-                              + "&symbol0=" + symbol);
+            form->HandleAlert(QByteArray(QByteArray("QS\r\naction=add&last=1&change=1&last0=1&change0=1&symbol=")
+                                         + symbol + "&symbol0=" + symbol));
         };
         alert("OLD");
         const TLinkGap gap{DateTimeFromQDateTime(At(10, 4, 3)), DateTimeFromQDateTime(At(10, 4, 9))};

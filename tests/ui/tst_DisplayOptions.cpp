@@ -114,10 +114,10 @@ private Q_SLOTS:
         if (freeze)
             form.FreezeAction()->trigger();
 
-        form.HandleAlert("F\r\n" + first);
+        form.HandleAlert(QByteArray("F\r\n" + first));
         const TColor own = PaintOneCell(*form.Grid(), col, row).Background;
         clock.Advance(1000);
-        form.HandleAlert("F\r\n" + second);
+        form.HandleAlert(QByteArray("F\r\n" + second));
         const TColor shown = PaintOneCell(*form.Grid(), col, row).Background;
         if (direction == 0) {
             QCOMPARE(shown, own);

@@ -42,7 +42,7 @@ private Q_SLOTS:
         connection = std::make_unique<TMainConnection>(TIniFile(QStringLiteral("KVX.ini")),
                                                        TMainConnection::TTickSource::Caller);
         dispatched.clear();
-        dispatchWatch = connection->SubscribeAlerts([this](const QByteArray &body) { dispatched.append(body); });
+        dispatchWatch = connection->SubscribeAlerts([this](QByteArrayView body) { dispatched.append(body.toByteArray()); });
     }
 
     void cleanup()

@@ -202,7 +202,7 @@ int main(int argc, char *argv[])
     qint64 minuteEmptyFrames = 0;
     int sessions = 0;
     bool working = false;
-    const TSubscription alertCount = connection.SubscribeAlerts([&](const QByteArray &body) {
+    const TSubscription alertCount = connection.SubscribeAlerts([&](QByteArrayView body) {
         // Empty frames on the alert stream carry no alert: a flood of them shows no
         // recovery.
         if (body.isEmpty()) {

@@ -15,8 +15,18 @@ void AppendJsonString(QByteArray &json, QByteArrayView bytes)
 {
     const bool utf8 = bytes.isValidUtf8();
     json += '"';
-    for (const char c : bytes) {
-        const uchar byte = uchar(c);
+    // Bytes that stand for themselves go in by the run, not one at a time.
+    qsizetype runStart = 0;
+    const auto flushRun = [&](qsizetype end) {
+        json.append(bytes.data() + runStart, end - runStart);
+        runStart = end + 1;
+    };
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        const uchar byte = uchar(bytes[at]);
+        const bool plain = byte >= 0x20 && byte != '"' && byte != '\\' && (byte < 0x80 || utf8);
+        if (plain)
+            continue;
+        flushRun(at);
         switch (byte) {
         case '"': json += "\\\""; break;
         case '\\': json += "\\\\"; break;
@@ -28,60 +38,62 @@ void AppendJsonString(QByteArray &json, QByteArrayView bytes)
                 json += "\\u00";
                 json += "0123456789abcdef"[byte >> 4];
                 json += "0123456789abcdef"[byte & 0xF];
-            } else if (byte >= 0x80 && !utf8) {
+            } else {
                 json += char(0xC0 | (byte >> 6));
                 json += char(0x80 | (byte & 0x3F));
-            } else {
-                json += c;
             }
         }
     }
+    flushRun(bytes.size());
     json += '"';
 }
 
-// The bytes of a field name or value, percent-decoded; the view is copied only when it
-// holds an escape.
-void AppendDecoded(QByteArray &json, QByteArrayView text)
+// The bytes of a field name or value, percent-decoded; decoded only when the text holds
+// an escape, into a buffer the caller keeps.
+void AppendDecoded(QByteArray &json, QByteArray &decoded, QByteArrayView text)
 {
-    if (!text.contains('%'))
+    if (!text.contains('%')) {
         AppendJsonString(json, text);
-    else
-        AppendJsonString(json, PercentDecode(text.toByteArray()));
+        return;
+    }
+    decoded.truncate(0);
+    AppendPercentDecoded(text, decoded);
+    AppendJsonString(json, decoded);
 }
 
 } // namespace
 
-QByteArray TAlertJsonWriter::ToJson(const QByteArray &body)
+void TAlertJsonWriter::AppendJson(QByteArray &json, QByteArray &decoded, QByteArrayView body)
 {
     const TAlertBody alert = ReadAlertBody(body);
-    QByteArrayView fields = alert.Fields;
-
-    QByteArray json;
     // Room for the usual case, where few bytes need an escape.
-    json.reserve(body.size() + 64);
+    json.reserve(json.size() + body.size() + 64);
     json += "{\"category\":";
     AppendJsonString(json, alert.Category);
-    while (!fields.isEmpty()) {
-        const qsizetype ampersand = fields.indexOf('&');
-        const QByteArrayView item = ampersand < 0 ? fields : fields.first(ampersand);
-        fields = ampersand < 0 ? QByteArrayView() : fields.sliced(ampersand + 1);
-        // Split before decoding, so an escaped "&" or "=" stays inside its value.
-        const qsizetype equals = item.indexOf('=');
-        if (equals < 0)
-            continue;
+    TAlertFieldWalker walker(alert.Fields);
+    TAlertField field;
+    while (walker.Next(field)) {
         json += ',';
-        AppendDecoded(json, item.first(equals));
+        AppendDecoded(json, decoded, field.Key);
         json += ':';
-        AppendDecoded(json, item.sliced(equals + 1));
+        AppendDecoded(json, decoded, field.Value);
     }
     json += '}';
+}
+
+QByteArray TAlertJsonWriter::ToJson(QByteArrayView body)
+{
+    QByteArray json;
+    QByteArray decoded;
+    AppendJson(json, decoded, body);
     return json;
 }
 
-void TAlertJsonWriter::Write(const QByteArray &body)
+void TAlertJsonWriter::Write(QByteArrayView body)
 {
-    const QByteArray json = ToJson(body);
-    std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), out_);
-    std::fputc('\n', out_);
+    line_.truncate(0);
+    AppendJson(line_, decoded_, body);
+    line_ += '\n';
+    std::fwrite(line_.constData(), 1, static_cast<size_t>(line_.size()), out_);
     std::fflush(out_);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <cstdio>
 
@@ -12,11 +13,18 @@ class TAlertJsonWriter
 public:
     explicit TAlertJsonWriter(std::FILE *out) : out_(out) {}
 
-    void Write(const QByteArray &body);
+    // The line is made in a buffer the writer keeps, straight from the body's bytes, so
+    // a steady stream of alerts allocates nothing once the buffers have grown.
+    void Write(QByteArrayView body);
 
     // One alert body as one JSON object, without the line break.
-    static QByteArray ToJson(const QByteArray &body);
+    static QByteArray ToJson(QByteArrayView body);
 
 private:
+    // Appends the object to json; escaped texts are decoded in decoded first.
+    static void AppendJson(QByteArray &json, QByteArray &decoded, QByteArrayView body);
+
     std::FILE *out_;
+    QByteArray line_;
+    QByteArray decoded_;
 };

@@ -143,7 +143,7 @@ int main(int argc, char **argv)
     TStallReporter stallReporter(stderr);
     // Dropped before the writer and the connection: nothing the connection does at
     // its end may reach the writer.
-    const TSubscription alertOutput = connection.SubscribeAlerts([&writer, &stallReporter](const QByteArray &body) {
+    const TSubscription alertOutput = connection.SubscribeAlerts([&writer, &stallReporter](QByteArrayView body) {
         writer.Write(body);
         if (!body.isEmpty())
             stallReporter.CountAlert();

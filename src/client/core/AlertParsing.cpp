@@ -5,7 +5,10 @@
 #include "shared/tHashTable.h"
 
 #include <QByteArrayView>
+#include <QHashFunctions>
 #include <QLocale>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -87,20 +90,10 @@ void ParseAlertFields(QByteArrayView fieldList, tHashTable &table)
     // again and again on the way.
     if (table.BucketCount() == 0 && !fieldList.isEmpty())
         table.Resize(ItemCount(fieldList) * 4 / 3 + 1);
-
-    // Walk the list by position: copying the rest of it after every item would make a
-    // long list cost the square of its length.
-    qsizetype start = 0;
-    while (start < fieldList.size()) {
-        qsizetype end = fieldList.indexOf('&', start);
-        if (end < 0)
-            end = fieldList.size();
-        const QByteArrayView item(fieldList.data() + start, end - start);
-        const qsizetype equals = item.indexOf('=');
-        if (equals >= 0)
-            table.Put(DecodedText(item.first(equals)), DecodedText(item.sliced(equals + 1)));
-        start = end + 1;
-    }
+    TAlertFieldWalker walker(fieldList);
+    TAlertField field;
+    while (walker.Next(field))
+        table.Put(DecodedText(field.Key), DecodedText(field.Value));
 }
 
 const QByteArray &RegionalDecimalSeparator()
@@ -120,12 +113,12 @@ void ForgetRegionalDecimalSeparator()
     SeparatorCache().Known = false;
 }
 
-bool ParseLocalReal(const QByteArray &text, double &value)
+bool ParseLocalReal(QByteArrayView text, double &value)
 {
     return ParseReal(text, RegionalDecimalSeparator(), value);
 }
 
-bool ParseReal(const QByteArray &text, const QByteArray &separator, double &value)
+bool ParseReal(QByteArrayView text, QByteArrayView separator, double &value)
 {
     const char *const data = text.constData();
     qsizetype begin = 0;
@@ -190,45 +183,104 @@ bool ParseReal(const QByteArray &text, const QByteArray &separator, double &valu
     return true;
 }
 
-TFieldReader::TFieldReader(tHashTable &fields)
-    : fields_(fields), separator_(RegionalDecimalSeparator())
+void TFieldReader::Clear()
 {
+    // Well above a full top list's fields: room this large came from a giant body, and
+    // keeping it would hold that body's index for the rest of the day.
+    constexpr size_t KeptFieldRoom = 16 * 1024;
+    if (fields_.capacity() > KeptFieldRoom) {
+        std::vector<TAlertField>().swap(fields_);
+        std::vector<TSlot>().swap(slots_);
+    }
+    fields_.clear();
+    decoded_.clear();
 }
 
-QByteArray TFieldReader::Get(QByteArrayView key) const
+void TFieldReader::Read(QByteArrayView fieldList)
 {
-    // The key is only looked up, so it need not be copied.
-    return fields_.Get(QByteArray::fromRawData(key.data(), key.size()));
+    Clear();
+    separator_ = RegionalDecimalSeparator();
+    seed_ = QHashSeed::globalSeed();
+    TAlertFieldWalker walker(fieldList);
+    TAlertField field;
+    while (walker.Next(field))
+        fields_.push_back(field);
+
+    size_t slotCount = 16;
+    while (slotCount < 2 * fields_.size())
+        slotCount *= 2;
+    if (slots_.size() < slotCount)
+        slots_.resize(slotCount);
+    mask_ = slotCount - 1;
+    std::fill_n(slots_.begin(), slotCount, TSlot());
+
+    for (qint32 i = 0; i < qint32(fields_.size()); ++i) {
+        // Keys are matched as decoded, so an escaped key is decoded once, here.
+        TAlertField &item = fields_[size_t(i)];
+        item.Key = Decoded(item.Key);
+        const quint32 hash = HashOf(item.Key);
+        size_t at = hash & mask_;
+        while (slots_[at].Field >= 0
+               && (slots_[at].Hash != hash || fields_[size_t(slots_[at].Field)].Key != item.Key))
+            at = (at + 1) & mask_;
+        // A later item with the same key takes the slot of the earlier one.
+        slots_[at] = {i, hash};
+    }
+}
+
+quint32 TFieldReader::HashOf(QByteArrayView key) const
+{
+    // Seeded per process, so no server can choose keys that all land on one slot.
+    return quint32(qHash(key, seed_));
+}
+
+QByteArrayView TFieldReader::Encoded(QByteArrayView key) const
+{
+    if (fields_.empty())
+        return {};
+    const quint32 hash = HashOf(key);
+    for (size_t at = hash & mask_; slots_[at].Field >= 0; at = (at + 1) & mask_) {
+        const TAlertField &field = fields_[size_t(slots_[at].Field)];
+        if (slots_[at].Hash == hash && field.Key == key)
+            return field.Value;
+    }
+    return {};
+}
+
+QByteArrayView TFieldReader::Decoded(QByteArrayView text) const
+{
+    if (!text.contains('%'))
+        return text;
+    QByteArray &decoded = decoded_.emplace_back();
+    AppendPercentDecoded(text, decoded);
+    return decoded;
 }
 
 QByteArray TFieldReader::Text(QByteArrayView key) const
 {
-    return Get(key);
+    const QByteArrayView value = Encoded(key);
+    return value.contains('%') ? PercentDecode(value.toByteArray()) : value.toByteArray();
+}
+
+QByteArrayView TFieldReader::TextView(QByteArrayView key) const
+{
+    return Decoded(Encoded(key));
 }
 
 double TFieldReader::Real(QByteArrayView key, double fallback) const
 {
-    double value = fallback;
-    return ParseReal(Get(key), separator_, value) ? value : fallback;
+    const QByteArrayView value = Encoded(key);
+    double number = fallback;
+    const bool read = value.contains('%') ? ParseReal(PercentDecode(value.toByteArray()), separator_, number)
+                                          : ParseReal(value, separator_, number);
+    return read ? number : fallback;
 }
 
 qint32 TFieldReader::Integer(QByteArrayView key) const
 {
-    qint32 value = 0;
-    return TIniFile::ParseInteger(Get(key), value) ? value : 0;
-}
-
-QByteArray FieldText(tHashTable &fields, const QByteArray &key)
-{
-    return TFieldReader(fields).Text(key);
-}
-
-double FieldReal(tHashTable &fields, const QByteArray &key, double fallback)
-{
-    return TFieldReader(fields).Real(key, fallback);
-}
-
-qint32 FieldInteger(tHashTable &fields, const QByteArray &key)
-{
-    return TFieldReader(fields).Integer(key);
+    const QByteArrayView value = Encoded(key);
+    qint32 number = 0;
+    const bool read = value.contains('%') ? TIniFile::ParseInteger(PercentDecode(value.toByteArray()), number)
+                                          : TIniFile::ParseInteger(value, number);
+    return read ? number : 0;
 }

@@ -1,27 +1,33 @@
 #pragma once
 
 #include "client/core/EntryRecords.h"
+#include "shared/AlertBody.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+
+#include <deque>
+#include <vector>
 
 class tHashTable;
 
 // Reading the "&"-separated field list of an alert body (ReadAlertBody finds it) and
 // the conversions of field values into the entry records' texts and numbers.
 
-// Fills the table from a field list "key=value&key=value". Items are split before they
-// are percent-decoded, so an escaped "&" or "=" survives as a literal character; an item
-// without "=" is skipped, and a later item replaces an earlier one with the same key.
+// Fills the table from a field list "key=value&key=value", for callers that want the
+// fields in a table of their own (alerts are read with TFieldReader below). Items are
+// split before they are percent-decoded, so an escaped "&" or "=" survives as a literal
+// character; an item without "=" is skipped, and a later item replaces an earlier one
+// with the same key.
 void ParseAlertFields(QByteArrayView fieldList, tHashTable &table);
 
 // A decimal number with optional sign and exponent, blanks around it allowed, written
 // with the regional decimal separator of the default locale and no thousands
 // separators. False (and value untouched) for anything else.
-bool ParseLocalReal(const QByteArray &text, double &value);
+bool ParseLocalReal(QByteArrayView text, double &value);
 // The same with the separator given, for callers that read many numbers at once.
-bool ParseReal(const QByteArray &text, const QByteArray &separator, double &value);
+bool ParseReal(QByteArrayView text, QByteArrayView separator, double &value);
 
 // The decimal separator of the default locale, as the bytes a number carries. It is
 // looked up again only when the default locale is another one than at the last call,
@@ -29,26 +35,52 @@ bool ParseReal(const QByteArray &text, const QByteArray &separator, double &valu
 const QByteArray &RegionalDecimalSeparator();
 void ForgetRegionalDecimalSeparator();
 
-// Field reads: an absent key reads as the empty text, so it converts to the fallback
-// like any malformed value does. Texts keep the bytes as decoded from the field list.
+// The fields of one alert at a time, as views into its field list: one pass splits the
+// list and indexes the keys, and a value is percent-decoded and converted only when it
+// is read. One reader serves alert after alert; once it has seen an alert as large as
+// the next, it reads that one without allocating (escaped texts aside). An absent key
+// reads as the empty text, so it converts to the fallback like a malformed value does.
 class TFieldReader
 {
 public:
-    // Takes the regional decimal separator once, for all the numbers read through it.
-    explicit TFieldReader(tHashTable &fields);
+    TFieldReader() = default;
+    // Reads the field list straight away, for a reader used once.
+    explicit TFieldReader(QByteArrayView fieldList) { Read(fieldList); }
+
+    // Takes the next alert's field list, which must outlive the reads from it, and the
+    // regional decimal separator for its numbers.
+    void Read(QByteArrayView fieldList);
+    // Forgets the alert read last, so no view into its body outlives it. The room it
+    // took is kept for the next one, unless it took far more than any usual alert.
+    void Clear();
 
     QByteArray Text(QByteArrayView key) const;
+    // The text without a copy: a view into the field list, or, when the value holds an
+    // escape, into a buffer of the reader's own. Valid until the next Read.
+    QByteArrayView TextView(QByteArrayView key) const;
     double Real(QByteArrayView key, double fallback = MissingReal()) const;
     qint32 Integer(QByteArrayView key) const;
 
 private:
-    QByteArray Get(QByteArrayView key) const;
+    struct TSlot
+    {
+        qint32 Field = -1; // -1: free
+        quint32 Hash = 0;
+    };
 
-    tHashTable &fields_;
+    quint32 HashOf(QByteArrayView key) const;
+    // The value as it stands in the list, escapes and all; empty when the key is absent.
+    QByteArrayView Encoded(QByteArrayView key) const;
+    // The decoded text, kept in the reader's own buffers when it had to be decoded.
+    QByteArrayView Decoded(QByteArrayView text) const;
+
+    std::vector<TAlertField> fields_;
+    // Open addressing over fields_, sized to a power of two at least twice the field
+    // count; only the first mask_ + 1 slots belong to the current alert.
+    std::vector<TSlot> slots_;
+    size_t mask_ = 0;
+    size_t seed_ = 0;
+    // Decoded texts, each its own array so that earlier views stay valid.
+    mutable std::deque<QByteArray> decoded_;
     QByteArray separator_;
 };
-
-// Single reads, each looking at the default locale for the separator.
-QByteArray FieldText(tHashTable &fields, const QByteArray &key);
-double FieldReal(tHashTable &fields, const QByteArray &key, double fallback = MissingReal());
-qint32 FieldInteger(tHashTable &fields, const QByteArray &key);

@@ -6,7 +6,7 @@
 
 namespace {
 
-void AppendEscaped(QByteArray &out, const QByteArray &body)
+void AppendEscaped(QByteArray &out, QByteArrayView body)
 {
     for (const char c : body) {
         switch (c) {
@@ -43,7 +43,7 @@ bool EscapesAreKnown(QByteArrayView escaped)
 
 } // namespace
 
-QByteArray RecordLine(qint64 atMs, const QByteArray &body)
+QByteArray RecordLine(qint64 atMs, QByteArrayView body)
 {
     QByteArray line;
     line.reserve(body.size() + body.size() / 8 + 16);

@@ -18,7 +18,7 @@ struct TRecordedAlert
 };
 
 // The alert as one line, ending in LF.
-QByteArray RecordLine(qint64 atMs, const QByteArray &body);
+QByteArray RecordLine(qint64 atMs, QByteArrayView body);
 
 // Checks one line without its line end, and finds its time and where its escaped body
 // lies in it. A line recorded without a time takes previousMs. A time earlier than

@@ -37,7 +37,7 @@ void TAlertRecorder::Close()
         file_.close();
 }
 
-void TAlertRecorder::Record(const QByteArray &body)
+void TAlertRecorder::Record(QByteArrayView body)
 {
     if (body.isEmpty() || !file_.isOpen())
         return;

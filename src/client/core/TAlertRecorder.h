@@ -33,7 +33,7 @@ public:
     QString FileName() const { return file_.fileName(); }
 
     // Empty frames carry no alert and are not written.
-    void Record(const QByteArray &body);
+    void Record(QByteArrayView body);
     qint64 Count() const { return count_; }
 
 private:

@@ -65,7 +65,7 @@ public:
     void Tick();
 
     // Each alert body played.
-    TSubscription SubscribeAlerts(std::function<void(const QByteArray &body)> listener)
+    TSubscription SubscribeAlerts(std::function<void(QByteArrayView body)> listener)
     {
         return alertListeners_.Subscribe(std::move(listener));
     }
@@ -105,6 +105,6 @@ private:
     // The recording's position at anchorTime_.
     qint64 anchorPosition_ = 0;
     TSteadyMs anchorTime_ = 0;
-    TListeners<const QByteArray &> alertListeners_;
+    TListeners<QByteArrayView> alertListeners_;
     TListeners<> stateListeners_;
 };

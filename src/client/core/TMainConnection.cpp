@@ -28,7 +28,7 @@ TMessageToServer PingRequest()
 
 // The first maxLines lines. Lines end at CR, LF or CR LF; a break at the very end
 // starts no further line.
-QVector<QByteArray> SplitLines(const QByteArray &text, int maxLines)
+QVector<QByteArray> SplitLines(QByteArrayView text, int maxLines)
 {
     QVector<QByteArray> lines;
     qsizetype start = 0;
@@ -39,12 +39,12 @@ QVector<QByteArray> SplitLines(const QByteArray &text, int maxLines)
             ++i;
             continue;
         }
-        lines.append(text.mid(start, i - start));
+        lines.append(text.sliced(start, i - start).toByteArray());
         i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
         start = i;
     }
     if (start < text.size() && lines.size() < maxLines)
-        lines.append(text.mid(start));
+        lines.append(text.sliced(start).toByteArray());
     return lines;
 }
 
@@ -86,7 +86,7 @@ void TMainConnection::AddCategory(const QByteArray &category)
     categories_.insert(position, category);
 }
 
-void TMainConnection::DispatchAlert(bool success, const QByteArray &body,
+void TMainConnection::DispatchAlert(bool success, QByteArrayView body,
                                     const TMessageToServer &)
 {
     if (!success)
@@ -169,7 +169,7 @@ void TMainConnection::CreateSession()
     sessionAnswered_ = false;
     sessionHadAlerts_ = false;
     session_ = std::make_unique<TTalkWithServer>(settings_.Transport);
-    session_->OnResponse = [](bool, const QByteArray &, const TMessageToServer &) {};
+    session_->OnResponse = [](bool, QByteArrayView, const TMessageToServer &) {};
     session_->OnDisconnected = [] {};
     session_->OnDebugMessage = [](const QString &) {};
     QueueLogin();
@@ -180,7 +180,7 @@ void TMainConnection::QueueLogin()
     // Waits in the session's output until the connection opens.
     session_->SendMessage(MakeMessage("command", "login", "username", userName_, "password",
                                       password_, "session_id", sessionId_),
-                          true, [this](bool success, const QByteArray &body, const TMessageToServer &) {
+                          true, [this](bool success, QByteArrayView body, const TMessageToServer &) {
                               // Swallowed here, unreported: the session's report of an
                               // error would show the request, password and all.
                               try {
@@ -189,7 +189,7 @@ void TMainConnection::QueueLogin()
                               }
                           });
     session_->SendMessage(MakeMessage("command", "listen_for_alerts"), true,
-                          [this](bool success, const QByteArray &body, const TMessageToServer &request) {
+                          [this](bool success, QByteArrayView body, const TMessageToServer &request) {
                               // A session delivering alerts is alive, even while its ping
                               // answers wait behind megabytes of alerts not yet read. Empty
                               // frames are no alerts: a flood of them, which inflates from
@@ -204,7 +204,7 @@ void TMainConnection::QueueLogin()
     for (const QByteArray &category : categories_)
         session_->SendMessage(MakeMessage("command", "add_alert_category", "category", category), false);
     session_->SendMessage(PingRequest(), false,
-                          [this](bool success, const QByteArray &, const TMessageToServer &) {
+                          [this](bool success, QByteArrayView, const TMessageToServer &) {
                               // A server that refused the login may still answer the
                               // ping; its reason must stay on the status line.
                               if (success && !stopped_)
@@ -212,7 +212,7 @@ void TMainConnection::QueueLogin()
                           });
 }
 
-void TMainConnection::LoginAnswered(bool success, const QByteArray &body)
+void TMainConnection::LoginAnswered(bool success, QByteArrayView body)
 {
     if (!success)
         return;
@@ -366,7 +366,7 @@ void TMainConnection::SendPing()
     // An answer to the previous ping that comes after this one no longer counts.
     session_->CancelCallback(lastPing_);
     lastPing_ = session_->SendMessage(PingRequest(), false,
-                                      [this](bool success, const QByteArray &, const TMessageToServer &) {
+                                      [this](bool success, QByteArrayView, const TMessageToServer &) {
                                           PingAnswered(success);
                                       });
     pingSentTime_ = SteadyNowMs();

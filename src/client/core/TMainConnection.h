@@ -10,6 +10,7 @@
 #include "shared/TTalkWithServer.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QTimer>
 #include <QVector>
@@ -45,8 +46,9 @@ public:
     const QVector<QByteArray> &Categories() const { return categories_; }
 
     // Listeners are told in the order they subscribed, for as long as their handle lives.
-    // Each alert body: the category line, CR LF, then the alert's fields.
-    TSubscription SubscribeAlerts(std::function<void(const QByteArray &body)> listener)
+    // Each alert body: the category line, CR LF, then the alert's fields. The body is a
+    // view valid only during the call; a listener that keeps it copies it.
+    TSubscription SubscribeAlerts(std::function<void(QByteArrayView body)> listener)
     {
         return alertListeners_.Subscribe(std::move(listener));
     }
@@ -70,7 +72,7 @@ public:
         return statusListeners_.Subscribe(std::move(listener));
     }
     // The alert stream's answer handler: with success, hands the body to every listener.
-    void DispatchAlert(bool success, const QByteArray &body, const TMessageToServer &request);
+    void DispatchAlert(bool success, QByteArrayView body, const TMessageToServer &request);
 
     // Each starts over with a fresh session when the value changes, or whenever the
     // server has told us to stop.
@@ -118,7 +120,7 @@ private:
     void RestartSession();
     void DestroySession();
     void SendPing();
-    void LoginAnswered(bool success, const QByteArray &body);
+    void LoginAnswered(bool success, QByteArrayView body);
     // The session goes: windows turn stale, and a gap opens if it had brought alerts.
     void SessionLost();
     // An alert arrived on a logged-in session: a gap open since a loss is closed.
@@ -158,7 +160,7 @@ private:
     // When the gap not yet shown began (0: none), and when the link last came back.
     TDateTime gapLost_ = 0;
     TDateTime linkBack_ = 0;
-    TListeners<const QByteArray &> alertListeners_;
+    TListeners<QByteArrayView> alertListeners_;
     TListeners<const TLinkGap &> gapListeners_;
     TListeners<> staleListeners_;
     TListeners<> statusListeners_;

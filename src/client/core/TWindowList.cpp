@@ -2,7 +2,6 @@
 
 #include "client/core/AlertParsing.h"
 #include "shared/AlertBody.h"
-#include "shared/tHashTable.h"
 
 TWindowList::TWindowList(const TSortedSymbolList &exclude)
     : exclude_(exclude)
@@ -15,19 +14,21 @@ void TWindowList::SetDisplay(const QString &display)
     kind_ = MakeAlertKind(display, exclude_);
 }
 
-bool TWindowList::HandleAlert(const QByteArray &body)
+bool TWindowList::HandleAlert(QByteArrayView body)
 {
     const TAlertBody alert = ReadAlertBody(body);
     if (alert.Category != QByteArrayView(subscription_))
         return false;
-    tHashTable table;
-    ParseAlertFields(alert.Fields, table);
-    return kind_->TakeAlert(TFieldReader(table));
+    fields_.Read(alert.Fields);
+    const bool changed = kind_->TakeAlert(fields_);
+    fields_.Clear();
+    return changed;
 }
 
-TAlertSummary TWindowList::Summarize(const QByteArray &body) const
+TAlertSummary TWindowList::Summarize(QByteArrayView body) const
 {
-    tHashTable table;
-    ParseAlertFields(ReadAlertBody(body).Fields, table);
-    return kind_->Summarize(TFieldReader(table));
+    fields_.Read(ReadAlertBody(body).Fields);
+    const TAlertSummary summary = kind_->Summarize(fields_);
+    fields_.Clear();
+    return summary;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "client/core/AlertParsing.h"
 #include "client/core/kinds/TAlertKind.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <memory>
 
@@ -25,12 +27,15 @@ public:
 
     // Takes one alert body; bodies of other categories are dropped. True when the list
     // changed and must be handed to the grid again.
-    bool HandleAlert(const QByteArray &body);
+    bool HandleAlert(QByteArrayView body);
     // What a call-out says about an alert this list took.
-    TAlertSummary Summarize(const QByteArray &body) const;
+    TAlertSummary Summarize(QByteArrayView body) const;
 
 private:
     const TSortedSymbolList &exclude_;
     QByteArray subscription_;
     std::unique_ptr<TAlertKind> kind_;
+    // Kept from alert to alert, so that reading one allocates nothing once warm; it is
+    // cleared after each, so it holds no view into a body that is gone.
+    mutable TFieldReader fields_;
 };

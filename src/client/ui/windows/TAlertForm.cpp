@@ -56,7 +56,7 @@ void TAlertForm::FormCreate()
     // While a recorded day replays, it takes the live alerts' place.
     TMainConnection &connection = services_.Connection;
     TAlertReplay &replay = connection.Replay();
-    subscriptions_.push_back(connection.SubscribeAlerts([this, &replay](const QByteArray &data) {
+    subscriptions_.push_back(connection.SubscribeAlerts([this, &replay](QByteArrayView data) {
         if (!replay.Active())
             HandleAlert(data);
     }));
@@ -65,7 +65,7 @@ void TAlertForm::FormCreate()
             MarkLinkGap(gap);
     }));
     subscriptions_.push_back(connection.SubscribeStale([this] { ShowTitle(); }));
-    subscriptions_.push_back(replay.SubscribeAlerts([this](const QByteArray &data) { HandleAlert(data); }));
+    subscriptions_.push_back(replay.SubscribeAlerts([this](QByteArrayView data) { HandleAlert(data); }));
     subscriptions_.push_back(replay.SubscribeState([this] { ShowTitle(); }));
     ShowTitle();
 }
@@ -163,7 +163,7 @@ TSmbTopListFullGrid *TAlertForm::SmbGrid() const
     return view_ ? view_->SortedTopList() : nullptr;
 }
 
-void TAlertForm::HandleAlert(const QByteArray &data)
+void TAlertForm::HandleAlert(QByteArrayView data)
 {
     if (!list_.HandleAlert(data))
         return;
@@ -175,7 +175,7 @@ void TAlertForm::HandleAlert(const QByteArray &data)
     CallOut(data);
 }
 
-void TAlertForm::CallOut(const QByteArray &data)
+void TAlertForm::CallOut(QByteArrayView data)
 {
     if (!alarm_.Configured())
         return;

@@ -41,7 +41,7 @@ public:
     void LoadConfiguration(const TIniFile &ini, const QByteArray &section);
 
     // The alert handler: takes the bodies of this window's category.
-    void HandleAlert(const QByteArray &data);
+    void HandleAlert(QByteArrayView data);
     // A newest-first window puts the gap's marker row on top.
     void MarkLinkGap(const TLinkGap &gap);
 
@@ -94,7 +94,7 @@ private:
     // Hands the list of the window's kind to the grid.
     void ShowEntries();
     // Sounds and notifies for an alert the window took, as its settings ask.
-    void CallOut(const QByteArray &data);
+    void CallOut(QByteArrayView data);
     // Sounds and notifies as the window's section asks.
     void Announce(const QString &title, const QString &message);
     void UpdateActions();

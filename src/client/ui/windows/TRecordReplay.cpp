@@ -71,7 +71,7 @@ void TRecordReplay::SetRecording(bool on)
         return;
     }
     recordCheckBox_->setToolTip(QStringLiteral("Recording to %1").arg(QDir::toNativeSeparators(fileName)));
-    recording_ = connection_.SubscribeAlerts([this](const QByteArray &body) { recorder_.Record(body); });
+    recording_ = connection_.SubscribeAlerts([this](QByteArrayView body) { recorder_.Record(body); });
 }
 
 void TRecordReplay::ReplayButtonClick()
