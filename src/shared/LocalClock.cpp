@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cmath>
 
+#include <time.h>
+
 namespace {
 
 constexpr qint64 MsPerDay = qint64(SecondsPerDay) * 1000;
@@ -34,6 +36,16 @@ TSteadyMs SteadyNowMs()
         return SteadyNowFunction()();
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+TSteadyMs SteadyTickMs()
+{
+    if (SteadyNowFunction())
+        return SteadyNowFunction()();
+    // The same clock as the steady one (CLOCK_MONOTONIC), as of the last tick.
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return TSteadyMs(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
 TDateTime DateTimeFromQDateTime(const QDateTime &when)

@@ -91,7 +91,7 @@ void TMainConnection::DispatchAlert(bool success, QByteArrayView body,
 {
     if (!success)
         return;
-    lastAlertTime_ = SteadyNowMs();
+    lastAlertTime_ = SteadyTickMs();
     alertRate_.Add(*lastAlertTime_);
     // Alerts typed into the fake data window while the link is down close no gap.
     if (session_ && sessionLoggedIn_)

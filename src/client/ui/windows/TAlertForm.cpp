@@ -167,7 +167,7 @@ void TAlertForm::HandleAlert(QByteArrayView data)
 {
     if (!list_.HandleAlert(data))
         return;
-    recentAlerts_.Add(SteadyNowMs());
+    recentAlerts_.Add(SteadyTickMs());
     if (grid_) {
         const TDrawGrid::TPacedRepaints paced(*grid_);
         ShowEntries();
