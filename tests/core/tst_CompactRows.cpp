@@ -1,4 +1,5 @@
 #include "client/core/AlertParsing.h"
+#include "client/core/EntryRecords.h"
 #include "client/core/TExactDecimal.h"
 #include "client/core/TInternedText.h"
 
@@ -75,6 +76,19 @@ private Q_SLOTS:
         QVERIFY(TInternedText(QByteArray(bytes.constData(), bytes.size())) == text);
         QVERIFY(TInternedText(other) != text);
         QCOMPARE(TInternedText(other).Bytes(), other);
+    }
+
+    // A JF marker row keeps its gap where an alert's figures go.
+    void jfMarkersKeepTheirGap()
+    {
+        const TLinkGap gap{46083.43125, 46083.4375000001};
+        const TJFEntry marker = TJFEntry::GapMarker(gap);
+        QVERIFY(marker.IsGapMarker());
+        QVERIFY(SameBits(marker.Gap().Lost, gap.Lost) && SameBits(marker.Gap().Back, gap.Back));
+        TJFEntry alert;
+        alert.Change = 0;
+        alert.BB = 0;
+        QVERIFY(!alert.IsGapMarker() && !alert.Gap().IsMarker());
     }
 };
 
