@@ -56,12 +56,16 @@ TExactDecimal::TExactDecimal(double value)
 {
     const double magnitude = std::fabs(value);
     const quint32 sign = std::signbit(value) ? SignBit : 0;
-    // The fewest fraction digits that give the value back: the parser's own division.
+    // The fewest fraction digits that give the value back through the parser's own
+    // division. Only a scaled value next to a whole number can, which is cheaper to
+    // see than the division.
     for (quint32 fraction = 0; fraction < PooledMark && magnitude <= MaxDigits; ++fraction) {
         const double scaled = magnitude * PowersOfTen[fraction];
         if (scaled > MaxDigits)
             break;
-        const auto digits = quint32(std::llround(scaled));
+        const auto digits = quint32(scaled + 0.5);
+        if (std::fabs(scaled - digits) > scaled * 1e-12)
+            continue;
         const double read = double(digits) / PowersOfTen[fraction];
         if (BitsOf(sign ? -read : read) == BitsOf(value)) {
             bits_ = sign | fraction << DigitBits | digits;
