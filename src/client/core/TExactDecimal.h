@@ -5,9 +5,9 @@
 // A figure of a list row in 4 bytes that gives back the very double it was made
 // from. The alert parser reads a short decimal as digits / 10^fractionDigits, so such
 // a figure is kept as its digits and its count of fraction digits and divided the same
-// way when read. Any other double (NaN, -0, one with too many digits) is kept once in
-// a process-wide pool of such values, and the figure holds its place there; like the
-// rows, the pool is used from the GUI thread only.
+// way when read (-0 too). Any other double (NaN, an infinity, one with too many
+// digits) is kept once in a process-wide pool of such values, and the figure holds
+// its place there; like the rows, the pool is used from the GUI thread only.
 class TExactDecimal
 {
 public:
