@@ -127,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(Texts(SymbolsIn<TQuickStrikeKind>(*lists)), QStringList({"E", "D", "ABC"}));
         const TQuickStrikeEntry &abc = KindOf<TQuickStrikeKind>(lists).Entries()[2];
         QVERIFY(abc.Last == 12.5 && abc.PrevClose == 12 && abc.Divergence == 0.3);
-        QCOMPARE(abc.Time, QStringLiteral("10:31:05"));
+        QCOMPARE(abc.Time.Bytes(), QStringLiteral("10:31:05"));
         QVERIFY(std::isnan(KindOf<TQuickStrikeKind>(lists).Entries()[0].Last) && std::isnan(KindOf<TQuickStrikeKind>(lists).Entries()[1].Last));
         QCOMPARE(KindOf<TQuickStrikeKind>(lists).Entries()[1].PrevClose, 1.0);
     }
@@ -171,7 +171,7 @@ private Q_SLOTS:
         jf->HandleAlert(Alert("time=09%3A30&symbol=J&change=1.5&count=12&volume=0x10&bb=-2&rv=3.25"));
         jf->HandleAlert(Alert("symbol=K&rank=4.5&count=1.5&volume=x"));
         const TJFEntry &full = KindOf<TJFListKind>(jf).Entries()[1];
-        QVERIFY(full.Time == QStringLiteral("09:30") && full.Change == 1.5 && full.BB == -2 && full.RV == 3.25);
+        QVERIFY(full.Time.Bytes() == QStringLiteral("09:30") && full.Change == 1.5 && full.BB == -2 && full.RV == 3.25);
         QVERIFY(full.Count == 12 && full.Volume == 16);
         QCOMPARE(full.Rank, 0.0); // a missing rank reads as 0, not NaN
         const TJFEntry &sparse = KindOf<TJFListKind>(jf).Entries()[0];
@@ -324,10 +324,10 @@ private Q_SLOTS:
     {
         auto quickStrike = Window(QStringLiteral("quickstrike"));
         quickStrike->HandleAlert(Alert("symbol=A&time=10%3A31%A0"));
-        QCOMPARE(KindOf<TQuickStrikeKind>(quickStrike).Entries()[0].Time, QByteArray("10:31\xA0"));
+        QCOMPARE(KindOf<TQuickStrikeKind>(quickStrike).Entries()[0].Time.Bytes(), QByteArray("10:31\xA0"));
         auto jf = Window(QStringLiteral("jf-simplelist"));
         jf->HandleAlert(Alert("symbol=A&time=%FF09%3A30"));
-        QCOMPARE(KindOf<TJFListKind>(jf).Entries()[0].Time, QByteArray("\xFF" "09:30"));
+        QCOMPARE(KindOf<TJFListKind>(jf).Entries()[0].Time.Bytes(), QByteArray("\xFF" "09:30"));
     }
 
     void bandSetRowsExpireTwoMinutesAfterTheirLastAdd()

@@ -82,6 +82,9 @@ private Q_SLOTS:
             << QString() << 10 << QStringList{"A@0", "A@8", "A@16", "B@17"} << QStringList{"B×1 4", "A×3 3"};
         QTest::newRow("an older row behind a newer one stays")
             << QString() << 10 << QStringList{"A@0", "B@20", "A@21"} << QStringList{"A×1 3", "B×1 2", "A×1 1"};
+        QTest::newRow("alerts of one moment")
+            << QStringLiteral("jf-simplelist") << 10 << QStringList{"A@5", "B@5", "C@5", "B@5", "A@5", "A@15"}
+            << QStringList{"A×3 6", "B×2 4", "C×1 3"};
     }
 
     void foldsBurstsIntoTheNewestRow()
@@ -100,6 +103,19 @@ private Q_SLOTS:
             QVERIFY(window->HandleAlert(Alert(alert.section(QLatin1Char('@'), 0, 0).toUtf8(), ++price)));
         }
         QCOMPARE(Rows(*window), rows);
+    }
+
+    // Folding turned on folds an alert into a row that came just before.
+    void foldingTurnedOnFoldsTheRowsBefore()
+    {
+        FakeClock clock;
+        auto window = Window(QStringLiteral("jf-simplelist"), 0);
+        window->HandleAlert(Alert("A", 1));
+        window->HandleAlert(Alert("B", 2));
+        clock.Advance(3000);
+        window->Kind().SetFoldSeconds(5);
+        window->HandleAlert(Alert("A", 3));
+        QCOMPARE(Rows(*window), QStringList({"A×2 3", "B×1 2"}));
     }
 
     void aFoldedRowCountsOnceTowardsTheLimit()

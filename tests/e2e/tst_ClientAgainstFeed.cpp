@@ -239,12 +239,12 @@ class TestClientAgainstFeed : public QObject
             const QHash<QByteArray, QByteArray> fields = AlertFields(bodies[bodies.size() - 1 - i]);
             const TQuickStrikeEntry &entry = entries[i];
             QVERIFY(!entry.Symbol.isEmpty());
-            QCOMPARE(entry.Symbol, FieldString(fields, "symbol"));
+            QCOMPARE(entry.Symbol.Bytes(), FieldString(fields, "symbol"));
             QVERIFY(AllFinite({entry.Last, entry.PrevClose, entry.Divergence}));
             QVERIFY(entry.Last > 0 && entry.PrevClose > 0);
             QCOMPARE(entry.Last, fields.value("last").toDouble());
             // Decoded, whether or not its colons came percent-encoded.
-            QVERIFY2(IsTime(entry.Time, true), qPrintable(entry.Time));
+            QVERIFY2(IsTime(entry.Time, true), qPrintable(entry.Time.Bytes()));
         }
     }
 
@@ -254,7 +254,7 @@ class TestClientAgainstFeed : public QObject
         for (int i = 0; i < entries.size(); ++i) {
             const QHash<QByteArray, QByteArray> fields = AlertFields(bodies[bodies.size() - 1 - i]);
             QVERIFY(!entries[i].Symbol.isEmpty());
-            QCOMPARE(entries[i].Symbol, FieldString(fields, "symbol"));
+            QCOMPARE(entries[i].Symbol.Bytes(), FieldString(fields, "symbol"));
             QVERIFY(AllFinite({entries[i].Last, entries[i].Change}));
             QCOMPARE(entries[i].Change, fields.value("change").toDouble());
         }
@@ -266,9 +266,9 @@ class TestClientAgainstFeed : public QObject
         for (int i = 0; i < entries.size(); ++i) {
             const QHash<QByteArray, QByteArray> fields = AlertFields(bodies[bodies.size() - 1 - i]);
             const TJFEntry &entry = entries[i];
-            QCOMPARE(entry.Symbol, FieldString(fields, "symbol"));
+            QCOMPARE(entry.Symbol.Bytes(), FieldString(fields, "symbol"));
             QVERIFY(!entry.Symbol.isEmpty());
-            QVERIFY2(IsTime(entry.Time, false), qPrintable(entry.Time));
+            QVERIFY2(IsTime(entry.Time, false), qPrintable(entry.Time.Bytes()));
             QVERIFY(AllFinite({entry.Change, entry.BB, entry.Rank, entry.RV}));
             QVERIFY(entry.Rank >= 0 && entry.Rank <= 1);
             QVERIFY(entry.Count >= 1);
@@ -284,7 +284,7 @@ class TestClientAgainstFeed : public QObject
         QVERIFY(entries.size() >= 5);
         QCOMPARE(entries.size(), ListedCount(fields));
         for (int i = 0; i < entries.size(); ++i) {
-            QCOMPARE(entries[i].Symbol, FieldString(fields, Indexed("symbol", i)));
+            QCOMPARE(entries[i].Symbol.Bytes(), FieldString(fields, Indexed("symbol", i)));
             QVERIFY(AllFinite({entries[i].Last, entries[i].Change}));
             if (i > 0)
                 QVERIFY(entries[i].Change <= entries[i - 1].Change);

@@ -29,7 +29,7 @@ QVector<int> MarkerPlaces(const Entries &entries)
 {
     QVector<int> places;
     for (int i = 0; i < entries.size(); ++i)
-        if (entries[i].Gap.IsMarker())
+        if (entries[i].IsGapMarker())
             places << i;
     return places;
 }

@@ -201,7 +201,7 @@ private Q_SLOTS:
 
         const auto &quickRows = static_cast<TQuickStrikeGrid *>(quick->Grid())->Entries();
         QCOMPARE(quickRows.size(), 1);
-        QVERIFY(quickRows[0].Symbol == QStringLiteral("ABC") && quickRows[0].Last == 12);
+        QVERIFY(quickRows[0].Symbol.Bytes() == QStringLiteral("ABC") && quickRows[0].Last == 12);
         QCOMPARE(static_cast<TSymbolOnlyGrid *>(symbols->Grid())->Entries().size(), 2);
         QVERIFY(static_cast<TQuickStrikeGrid *>(other->Grid())->Entries().isEmpty());
 

@@ -162,14 +162,14 @@ private Q_SLOTS:
     void gapMarkerSpansTheRow()
     {
         TQuickStrikeEntries entries = Entries(2);
-        TQuickStrikeEntry marker;
-        marker.Gap = {DateTimeFromQDateTime(QDateTime(QDate(2026, 3, 2), QTime(21, 19, 4))),
-                      DateTimeFromQDateTime(QDateTime(QDate(2026, 3, 2), QTime(21, 19, 9)))};
+        const TQuickStrikeEntry marker = TQuickStrikeEntry::GapMarker(
+            {DateTimeFromQDateTime(QDateTime(QDate(2026, 3, 2), QTime(21, 19, 4))),
+             DateTimeFromQDateTime(QDateTime(QDate(2026, 3, 2), QTime(21, 19, 9)))});
         entries.insert(1, marker);
         grid_->SetEntries(entries);
         for (int col = 0; col < grid_->ColCount(); ++col)
             grid_->SetColWidths(col, 40);
-        const QString text = LinkGapText(marker.Gap);
+        const QString text = LinkGapText(marker.Gap());
         const auto paintedMarker = [this] {
             TRecordingCanvas canvas;
             grid_->PaintTo(canvas, grid_->viewport()->rect());

@@ -43,9 +43,15 @@ TQuickStrikeEntries QuickStrikeSamples()
         {"IBM", 141.02, 141.02, 0.0, "10:30:02"},
         {"TSLA", std::numeric_limits<double>::quiet_NaN(), 180.0, 2.25, "10:29:13"},
     };
-    for (const auto &row : rows)
-        entries.append({QByteArray(row.symbol), row.last, row.prevClose, row.divergence,
-                        QByteArray(row.time), TLinkGap{}, TBurst{}});
+    for (const auto &row : rows) {
+        TQuickStrikeEntry entry;
+        entry.Symbol = QByteArray(row.symbol);
+        entry.Last = row.last;
+        entry.PrevClose = row.prevClose;
+        entry.Divergence = row.divergence;
+        entry.Time = QByteArray(row.time);
+        entries.append(entry);
+    }
     return entries;
 }
 
@@ -91,18 +97,34 @@ TJFEntries JFSamples()
         {"10:28", "CRM", -3.2, -0.2, 0, 0, 1.0, std::numeric_limits<double>::quiet_NaN()},
         {"10:27", "SAP", 0.0, 0.0, 1000000, 150, 2.0, 0.0},
     };
-    for (const auto &row : rows)
-        entries.append({QByteArray(row.time), QByteArray(row.symbol), row.change, row.bb,
-                        row.volume, row.count, row.rank, row.rv, TLinkGap{}, TBurst{}});
+    for (const auto &row : rows) {
+        TJFEntry entry;
+        entry.Time = QByteArray(row.time);
+        entry.Symbol = QByteArray(row.symbol);
+        entry.Change = row.change;
+        entry.BB = row.bb;
+        entry.Volume = row.volume;
+        entry.Count = row.count;
+        entry.Rank = row.rank;
+        entry.RV = row.rv;
+        entries.append(entry);
+    }
     return entries;
 }
 
 TPointsTopListEntries PointsSamples()
 {
     TPointsTopListEntries entries;
-    entries.append({QByteArray("GOOG"), 151.77, 2.35, TLinkGap{}, TBurst{}});
-    entries.append({QByteArray("AMZN"), 178.20, -1.5, TLinkGap{}, TBurst{}});
-    entries.append({QByteArray("META"), MissingReal(), -1.5, TLinkGap{}, TBurst{}});
+    const auto add = [&entries](const char *symbol, double last, double change) {
+        TPointsTopListEntry entry;
+        entry.Symbol = QByteArray(symbol);
+        entry.Last = last;
+        entry.Change = change;
+        entries.append(entry);
+    };
+    add("GOOG", 151.77, 2.35);
+    add("AMZN", 178.20, -1.5);
+    add("META", MissingReal(), -1.5);
     return entries;
 }
 

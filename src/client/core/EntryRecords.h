@@ -1,6 +1,8 @@
 #pragma once
 
 #include "client/core/LinkGap.h"
+#include "client/core/TExactDecimal.h"
+#include "client/core/TInternedText.h"
 #include "client/core/TNewestFirstList.h"
 #include "client/core/TSnapshotList.h"
 #include "shared/LocalClock.h"
@@ -16,35 +18,46 @@
 // The entry records the alert windows fill and the grids show, one kind per grid.
 // Missing reals are NaN and missing integers 0; grids leave such cells empty.
 // Symbols and times hold the bytes the alert carried; grids decode them only to
-// paint them (DisplayText). The windows keep their newest-first lists as
+// paint them (DisplayText). The newest-first rows hold them interned, and the JF row
+// its reals as exact decimals, so a list of a whole day stays small. The windows keep their newest-first lists as
 // TNewestFirstList and their band sets as TSnapshotList, which hand them to the grids
 // without copying the entries; the plain arrays serve lists built whole.
 //
-// The records of the newest-first lists carry a Gap: set, the record is no alert but
+// A record of the newest-first lists can be a gap marker (IsGapMarker): no alert but
 // the marker row of a link gap, which lists and grids keep like any row but which holds
 // no symbol to send, copy or export.
 
 inline double MissingReal() { return std::numeric_limits<double>::quiet_NaN(); }
 
-// The alerts of one symbol that a window folding bursts shows as one row: how many
-// came, and when the newest came, in steady time.
+// How many alerts of one symbol a row of a window folding bursts stands for.
 struct TBurst
 {
     qint32 Count = 1;
-    TSteadyMs Newest = 0;
 };
 
 // One alert of the newest-first list (also the Symbol-only grid's record).
 struct TQuickStrikeEntry
 {
-    QByteArray Symbol;
+    TInternedText Symbol;
     double Last = MissingReal();
     double PrevClose = MissingReal();
     double Divergence = MissingReal();
-    QByteArray Time;
-    TLinkGap Gap;
+    TInternedText Time;
     TBurst Burst;
+
+    static TQuickStrikeEntry GapMarker(const TLinkGap &gap)
+    {
+        TQuickStrikeEntry marker;
+        marker.gap_ = gap;
+        return marker;
+    }
+    bool IsGapMarker() const { return gap_.IsMarker(); }
+    const TLinkGap &Gap() const { return gap_; }
+
+private:
+    TLinkGap gap_;
 };
+static_assert(sizeof(TQuickStrikeEntry) <= 64, "a million rows must fit in the memory of a day");
 using TQuickStrikeEntries = QVector<TQuickStrikeEntry>;
 using TQuickStrikeList = TNewestFirstList<TQuickStrikeEntry>;
 
@@ -61,30 +74,49 @@ struct TBollingerEntry
 using TBollingerEntries = QVector<TBollingerEntry>;
 using TBollingerList = TSnapshotList<TBollingerEntry>;
 
+// The JF list keeps every alert of the day, so its row is as small as its figures
+// allow. A marker row has no figures and keeps its gap in their place; it stands for
+// no alert, so its burst counts none.
 struct TJFEntry
 {
-    QByteArray Time;
-    QByteArray Symbol;
-    double Change = MissingReal();
-    double BB = MissingReal();
+    TInternedText Time;
+    TInternedText Symbol;
+    TExactDecimal Change;
+    TExactDecimal BB;
+    TExactDecimal Rank{0.0};
+    TExactDecimal RV;
     qint32 Volume = 0;
     qint32 Count = 0;
-    double Rank = 0;
-    double RV = MissingReal();
-    TLinkGap Gap;
     TBurst Burst;
+
+    static TJFEntry GapMarker(const TLinkGap &gap);
+    bool IsGapMarker() const { return Burst.Count == 0; }
+    TLinkGap Gap() const;
 };
+static_assert(sizeof(TJFEntry) <= 36, "the JF list keeps every alert of the day");
 using TJFEntries = QVector<TJFEntry>;
 using TJFList = TNewestFirstList<TJFEntry>;
 
 struct TPointsTopListEntry
 {
-    QByteArray Symbol;
+    TInternedText Symbol;
     double Last = MissingReal();
     double Change = MissingReal();
-    TLinkGap Gap;
     TBurst Burst;
+
+    static TPointsTopListEntry GapMarker(const TLinkGap &gap)
+    {
+        TPointsTopListEntry marker;
+        marker.gap_ = gap;
+        return marker;
+    }
+    bool IsGapMarker() const { return gap_.IsMarker(); }
+    const TLinkGap &Gap() const { return gap_; }
+
+private:
+    TLinkGap gap_;
 };
+static_assert(sizeof(TPointsTopListEntry) <= 64, "a million rows must fit in the memory of a day");
 using TPointsTopListEntries = QVector<TPointsTopListEntry>;
 // Newest first for simple lists; the points list is replaced whole by every alert.
 using TPointsList = TNewestFirstList<TPointsTopListEntry>;
@@ -116,7 +148,7 @@ struct THasLinkGap : std::false_type
 {
 };
 template <typename Entry>
-struct THasLinkGap<Entry, std::void_t<decltype(std::declval<Entry>().Gap)>> : std::true_type
+struct THasLinkGap<Entry, std::void_t<decltype(std::declval<Entry>().IsGapMarker())>> : std::true_type
 {
 };
 

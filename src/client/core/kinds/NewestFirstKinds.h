@@ -2,6 +2,7 @@
 
 #include "client/core/EntryRecords.h"
 #include "client/core/kinds/TAlertKind.h"
+#include "client/core/kinds/TRecentArrivals.h"
 
 #include <algorithm>
 
@@ -23,18 +24,16 @@ public:
         Entry entry = EntryFrom(fields);
         if (!Admits(entry))
             return false;
-        entry.Burst.Newest = SteadyNowMs();
+        const TSteadyMs now = SteadyNowMs();
         if (foldMs_ > 0)
-            FoldInto(entry);
-        Insert(std::move(entry));
+            FoldInto(entry, now);
+        Insert(std::move(entry), now);
         return true;
     }
 
     bool AddGapMarker(const TLinkGap &gap) override
     {
-        Entry marker;
-        marker.Gap = gap;
-        Insert(std::move(marker));
+        Insert(Entry::GapMarker(gap), SteadyNowMs());
         return true;
     }
 
@@ -44,6 +43,7 @@ public:
         if (!hasClearWindow_ || entries_.isEmpty())
             return false;
         entries_.clear();
+        arrivals_.Clear();
         return true;
     }
 
@@ -64,37 +64,44 @@ protected:
     virtual bool Admits(const Entry & /*entry*/) const { return true; }
 
 private:
+    // Whatever the fold, the arrivals of this long are kept: the longest fold on the
+    // menu, so that turning folding on folds the alerts of the moments before.
+    static constexpr TSteadyMs ArrivalsKeptMs = 30000;
+
     // Takes the symbol's row out of the list when it came within the fold window, and
     // counts its alerts into entry's burst.
-    void FoldInto(Entry &entry)
+    void FoldInto(Entry &entry, TSteadyMs now)
     {
-        // Rows are newest first by their last alert, so the search ends at the first
-        // row older than the window.
-        for (qsizetype i = 0; i < entries_.size(); ++i) {
+        // Rows are newest first by their last alert: only the first few came within
+        // the window.
+        const qsizetype recent = arrivals_.CountSince(now - foldMs_);
+        for (qsizetype i = 0; i < recent; ++i) {
             const Entry &row = entries_[i];
-            if (row.Gap.IsMarker())
+            if (row.IsGapMarker())
                 continue;
-            if (entry.Burst.Newest - row.Burst.Newest > foldMs_)
-                return;
             if (row.Symbol == entry.Symbol) {
                 entry.Burst.Count = row.Burst.Count + 1;
                 entries_.removeAt(i);
+                arrivals_.Remove(i);
                 return;
             }
         }
     }
 
-    void Insert(Entry entry)
+    void Insert(Entry entry, TSteadyMs now)
     {
         while (limit_ != NoLimit && entries_.size() >= limit_)
             entries_.removeLast();
         entries_.prepend(std::move(entry));
+        arrivals_.Add(now);
+        arrivals_.Forget(now - std::max(foldMs_, ArrivalsKeptMs), entries_.size());
     }
 
     const int limit_;
     const bool hasClearWindow_;
     TSteadyMs foldMs_ = 0;
     TNewestFirstList<Entry> entries_;
+    TRecentArrivals arrivals_;
 };
 
 // The default kind: one row per alert, unless its symbol is on the exclude list.

@@ -105,7 +105,7 @@ TCellColors TGridFrame::DataCellColors(int, int, bool) const
 
 bool TGridFrame::CellSymbolEntry(int col, int row, int &index) const
 {
-    return CellEntry(col, row, index) && !GapAt(index);
+    return CellEntry(col, row, index) && !GapAt(index).has_value();
 }
 
 void TGridFrame::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, TGridDrawState state)
@@ -114,7 +114,7 @@ void TGridFrame::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, 
     int index = -1;
     const bool hasEntry = !header && CellEntry(col, row, index);
     canvas.SetFontStyle({});
-    if (const TLinkGap *gap = hasEntry ? GapAt(index) : nullptr) {
+    if (const std::optional<TLinkGap> gap = hasEntry ? GapAt(index) : std::nullopt) {
         const QRect band = GapSpansRow() ? GapBand(rect.top()) : rect;
         DrawGapMarker(canvas, band, rect, *gap);
         if (hasFocus() && state.Selected)
@@ -139,7 +139,7 @@ void TGridFrame::DrawCell(TCanvas &canvas, int col, int row, const QRect &rect, 
 bool TGridFrame::DrawWholeRow(TCanvas &canvas, int row, const QRect &rect, TGridDrawState state)
 {
     int index;
-    const TLinkGap *gap = GapSpansRow() && CellEntry(0, row, index) ? GapAt(index) : nullptr;
+    const std::optional<TLinkGap> gap = GapSpansRow() && CellEntry(0, row, index) ? GapAt(index) : std::nullopt;
     if (!gap)
         return false;
     canvas.SetFontStyle({});
@@ -285,10 +285,10 @@ bool TGridFrame::viewportEvent(QEvent *event)
         return TDrawGrid::viewportEvent(event);
     const auto *help = static_cast<QHelpEvent *>(event);
     int col, row, index;
-    const TLinkGap *gap = MouseToCell(help->pos().x(), help->pos().y(), col, row) && row >= FixedRows()
-                                  && CellEntry(col, row, index)
-                              ? GapAt(index)
-                              : nullptr;
+    const std::optional<TLinkGap> gap = MouseToCell(help->pos().x(), help->pos().y(), col, row)
+                                                 && row >= FixedRows() && CellEntry(col, row, index)
+                                             ? GapAt(index)
+                                             : std::nullopt;
     if (gap)
         QToolTip::showText(help->globalPos(), LinkGapText(*gap), viewport());
     else

@@ -8,6 +8,8 @@
 
 #include <QTimer>
 
+#include <optional>
+
 class QContextMenuEvent;
 class QMenu;
 class QToolButton;
@@ -132,8 +134,8 @@ protected:
     virtual QByteArray EntrySymbol(int index) const = 0;
     // The entry a data cell shows; false for cells without one.
     virtual bool CellEntry(int col, int row, int &index) const;
-    // The link gap entries[index] marks, or null for an alert.
-    virtual const TLinkGap *GapAt(int) const { return nullptr; }
+    // The link gap entries[index] marks, or none for an alert.
+    virtual std::optional<TLinkGap> GapAt(int) const { return std::nullopt; }
     // Whether a marker's text runs across the whole row or stays in its own cell.
     virtual bool GapSpansRow() const { return true; }
     // Whether two cells hold the same click target: by default the same row.

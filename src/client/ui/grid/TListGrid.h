@@ -70,12 +70,14 @@ protected:
     QString SampleText(int kindColumn) const override { return columns_.value(kindColumn).Sample; }
     int EntryCount() const override { return int(entries_.size()); }
     QByteArray EntrySymbol(int index) const override { return entries_[index].Symbol; }
-    const TLinkGap *GapAt(int index) const override
+    std::optional<TLinkGap> GapAt(int index) const override
     {
         using TEntry = std::decay_t<decltype(entries_[index])>;
-        if constexpr (THasLinkGap<TEntry>::value)
-            return entries_[index].Gap.IsMarker() ? &entries_[index].Gap : nullptr;
-        return nullptr;
+        if constexpr (THasLinkGap<TEntry>::value) {
+            if (entries_[index].IsGapMarker())
+                return entries_[index].Gap();
+        }
+        return std::nullopt;
     }
     void DrawDataCell(TCellText &text, int kindColumn, int index) override
     {

@@ -55,7 +55,7 @@ TCellColors TJFGrid::DataCellColors(int kindColumn, int row, bool hasEntry) cons
     const TJFEntry *entry = hasEntry ? &entries_[row - 1] : nullptr;
     if (entry && kindColumn == CountColumn && entry->Count >= NotableCount)
         return {clYellow, clBlack};
-    const double rank = entry ? entry->Rank : 0;
+    const double rank = entry ? entry->Rank.Value() : 0;
     if (rank == 0 || std::isnan(rank))
         return {Color(), TextColor()};
     // Ranked rows are tinted from white towards the window's text colour.

@@ -32,9 +32,11 @@ protected:
     int EntryCount() const override { return int(entries_.size()); }
     QByteArray EntrySymbol(int index) const override { return entries_[index].Symbol; }
     bool CellEntry(int col, int row, int &index) const override { return CellToEntry(col, row, index); }
-    const TLinkGap *GapAt(int index) const override
+    std::optional<TLinkGap> GapAt(int index) const override
     {
-        return entries_[index].Gap.IsMarker() ? &entries_[index].Gap : nullptr;
+        if (entries_[index].IsGapMarker())
+            return entries_[index].Gap();
+        return std::nullopt;
     }
     // A marker takes one cell of the matrix like a symbol.
     bool GapSpansRow() const override { return false; }
