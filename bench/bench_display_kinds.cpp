@@ -267,7 +267,7 @@ void BM_JFWindowAtLength(benchmark::State &state)
             window = MakeWindow(settings);
             for (int i = 0; i < length - bodies.size(); ++i)
                 window->HandleAlert(bodies[i % bodies.size()]);
-            InflateAndCut(reads, [&window](const QByteArray &body) { window->HandleAlert(body); });
+            InflateAndCut(reads, [&window](QByteArrayView body) { window->HandleAlert(body); });
             QCoreApplication::processEvents();
             grown = 0;
         }
