@@ -91,7 +91,7 @@ TGridFrame *LongList(QWidget *owner, int count)
     auto *grid = new TGrid(owner);
     TEntries entries(count);
     for (int n = 0; n < count; ++n)
-        entries[n].Symbol = "S" + QByteArray::number(n);
+        entries[n].Symbol = QByteArray("S" + QByteArray::number(n));
     grid->SetEntries(entries);
     return grid;
 }

@@ -11,11 +11,12 @@ class TTextPool
 public:
     TTextPool() { texts_.emplace_back(); }
 
-    quint32 HandleOf(const QByteArray &bytes)
+    quint32 HandleOf(QByteArrayView bytes)
     {
         if (bytes.isEmpty())
             return 0;
-        const auto found = handles_.constFind(bytes);
+        // Looked up where the bytes stand: a text seen before costs no copy.
+        const auto found = handles_.constFind(QByteArray::fromRawData(bytes.data(), bytes.size()));
         if (found != handles_.constEnd())
             return *found;
         const auto handle = quint32(texts_.size());
@@ -41,7 +42,7 @@ TTextPool &Pool()
 
 } // namespace
 
-TInternedText::TInternedText(const QByteArray &bytes) : handle_(Pool().HandleOf(bytes)) {}
+TInternedText::TInternedText(QByteArrayView bytes) : handle_(Pool().HandleOf(bytes)) {}
 
 const QByteArray &TInternedText::Bytes() const
 {

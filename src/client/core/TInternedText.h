@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 // A symbol or time text of a list row, held as a 4-byte handle into one pool of
 // distinct byte strings: a million rows of a few thousand symbols keep each symbol
@@ -13,8 +14,8 @@ class TInternedText
 {
 public:
     TInternedText() = default; // the empty text
-    explicit TInternedText(const QByteArray &bytes);
-    TInternedText &operator=(const QByteArray &bytes) { return *this = TInternedText(bytes); }
+    explicit TInternedText(QByteArrayView bytes);
+    TInternedText &operator=(QByteArrayView bytes) { return *this = TInternedText(bytes); }
 
     // The bytes, kept by the pool: as cheap to read as a row's own byte array was.
     const QByteArray &Bytes() const;

@@ -10,11 +10,11 @@ namespace {
 TQuickStrikeEntry QuickStrikeEntryFrom(const TFieldReader &fields)
 {
     TQuickStrikeEntry entry;
-    entry.Symbol = fields.Text("symbol");
+    entry.Symbol = fields.TextView("symbol");
     entry.Last = fields.Real("last");
     entry.PrevClose = fields.Real("prev_close");
     entry.Divergence = fields.Real("sma_divergence");
-    entry.Time = fields.Text("time");
+    entry.Time = fields.TextView("time");
     return entry;
 }
 
@@ -33,7 +33,8 @@ TQuickStrikeEntry TQuickStrikeKind::EntryFrom(const TFieldReader &fields) const
 
 bool TQuickStrikeKind::Admits(const TQuickStrikeEntry &entry) const
 {
-    return !exclude_.Contains(DisplayText(entry.Symbol));
+    // Most desks exclude nothing: no symbol need be decoded for them.
+    return exclude_.Count() == 0 || !exclude_.Contains(DisplayText(entry.Symbol));
 }
 
 TQuickStrikeEntry TSymbolOnlyKind::EntryFrom(const TFieldReader &fields) const
@@ -44,7 +45,7 @@ TQuickStrikeEntry TSymbolOnlyKind::EntryFrom(const TFieldReader &fields) const
 TPointsTopListEntry TSimpleListKind::EntryFrom(const TFieldReader &fields) const
 {
     TPointsTopListEntry entry;
-    entry.Symbol = fields.Text("symbol");
+    entry.Symbol = fields.TextView("symbol");
     entry.Last = fields.Real("last");
     entry.Change = fields.Real("change");
     return entry;
@@ -53,8 +54,8 @@ TPointsTopListEntry TSimpleListKind::EntryFrom(const TFieldReader &fields) const
 TJFEntry TJFListKind::EntryFrom(const TFieldReader &fields) const
 {
     TJFEntry entry;
-    entry.Time = fields.Text("time");
-    entry.Symbol = fields.Text("symbol");
+    entry.Time = fields.TextView("time");
+    entry.Symbol = fields.TextView("symbol");
     entry.Change = fields.Real("change");
     entry.Count = fields.Integer("count");
     entry.Volume = fields.Integer("volume");

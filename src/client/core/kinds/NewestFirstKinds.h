@@ -24,7 +24,7 @@ public:
         Entry entry = EntryFrom(fields);
         if (!Admits(entry))
             return false;
-        const TSteadyMs now = SteadyNowMs();
+        const TSteadyMs now = SteadyTickMs();
         if (foldMs_ > 0)
             FoldInto(entry, now);
         Insert(std::move(entry), now);
@@ -33,7 +33,7 @@ public:
 
     bool AddGapMarker(const TLinkGap &gap) override
     {
-        Insert(Entry::GapMarker(gap), SteadyNowMs());
+        Insert(Entry::GapMarker(gap), SteadyTickMs());
         return true;
     }
 
