@@ -236,6 +236,11 @@ private Q_SLOTS:
 
         lists->HandleAlert(Alert("symbol0=X&symbol2=Z"));
         QCOMPARE(SymbolBytes(KindOf<TFullTopListKind>(lists).Entries()), QByteArrayList({"X"}));
+
+        // Keys are matched as decoded and exactly: "symbol02" names no row.
+        lists->HandleAlert(Alert("symbol0=X&symbol1=W&symbol%32=Z&symbol02=Y&last%31=2"));
+        QCOMPARE(SymbolBytes(KindOf<TFullTopListKind>(lists).Entries()), QByteArrayList({"X", "W", "Z"}));
+        QCOMPARE(KindOf<TFullTopListKind>(lists).Entries()[1].Last, 2.0);
     }
 
     void bandSetKeepsOneRowPerSymbolByDistance()

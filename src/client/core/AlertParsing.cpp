@@ -203,9 +203,16 @@ void TFieldReader::Read(QByteArrayView fieldList)
     seed_ = QHashSeed::globalSeed();
     TAlertFieldWalker walker(fieldList);
     TAlertField field;
-    while (walker.Next(field))
+    while (walker.Next(field)) {
+        // Keys are matched as decoded, so an escaped key is decoded once, here.
+        field.Key = Decoded(field.Key);
         fields_.push_back(field);
+    }
+    indexed_ = false;
+}
 
+void TFieldReader::Index() const
+{
     size_t slotCount = 16;
     while (slotCount < 2 * fields_.size())
         slotCount *= 2;
@@ -215,9 +222,7 @@ void TFieldReader::Read(QByteArrayView fieldList)
     std::fill_n(slots_.begin(), slotCount, TSlot());
 
     for (qint32 i = 0; i < qint32(fields_.size()); ++i) {
-        // Keys are matched as decoded, so an escaped key is decoded once, here.
-        TAlertField &item = fields_[size_t(i)];
-        item.Key = Decoded(item.Key);
+        const TAlertField &item = fields_[size_t(i)];
         const quint32 hash = HashOf(item.Key);
         size_t at = hash & mask_;
         while (slots_[at].Field >= 0
@@ -226,6 +231,7 @@ void TFieldReader::Read(QByteArrayView fieldList)
         // A later item with the same key takes the slot of the earlier one.
         slots_[at] = {i, hash};
     }
+    indexed_ = true;
 }
 
 quint32 TFieldReader::HashOf(QByteArrayView key) const
@@ -238,6 +244,8 @@ QByteArrayView TFieldReader::Encoded(QByteArrayView key) const
 {
     if (fields_.empty())
         return {};
+    if (!indexed_)
+        Index();
     const quint32 hash = HashOf(key);
     for (size_t at = hash & mask_; slots_[at].Field >= 0; at = (at + 1) & mask_) {
         const TAlertField &field = fields_[size_t(slots_[at].Field)];
@@ -269,16 +277,24 @@ QByteArrayView TFieldReader::TextView(QByteArrayView key) const
 
 double TFieldReader::Real(QByteArrayView key, double fallback) const
 {
-    const QByteArrayView value = Encoded(key);
+    return RealOf(Encoded(key), fallback);
+}
+
+qint32 TFieldReader::Integer(QByteArrayView key) const
+{
+    return IntegerOf(Encoded(key));
+}
+
+double TFieldReader::RealOf(QByteArrayView value, double fallback) const
+{
     double number = fallback;
     const bool read = value.contains('%') ? ParseReal(PercentDecode(value.toByteArray()), separator_, number)
                                           : ParseReal(value, separator_, number);
     return read ? number : fallback;
 }
 
-qint32 TFieldReader::Integer(QByteArrayView key) const
+qint32 TFieldReader::IntegerOf(QByteArrayView value) const
 {
-    const QByteArrayView value = Encoded(key);
     qint32 number = 0;
     const bool read = value.contains('%') ? TIniFile::ParseInteger(PercentDecode(value.toByteArray()), number)
                                           : TIniFile::ParseInteger(value, number);

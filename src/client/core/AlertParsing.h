@@ -61,6 +61,14 @@ public:
     double Real(QByteArrayView key, double fallback = MissingReal()) const;
     qint32 Integer(QByteArrayView key) const;
 
+    // Every item in the order the alert carries them, keys decoded and values as they
+    // stand, for lists that walk the fields once instead of looking up each key; the
+    // conversions below take such a value.
+    const std::vector<TAlertField> &Fields() const { return fields_; }
+    QByteArrayView TextOf(QByteArrayView value) const { return Decoded(value); }
+    double RealOf(QByteArrayView value, double fallback = MissingReal()) const;
+    qint32 IntegerOf(QByteArrayView value) const;
+
 private:
     struct TSlot
     {
@@ -69,6 +77,9 @@ private:
     };
 
     quint32 HashOf(QByteArrayView key) const;
+    // Indexes the keys at the first look-up: a list that only walks the fields pays
+    // for no index.
+    void Index() const;
     // The value as it stands in the list, escapes and all; empty when the key is absent.
     QByteArrayView Encoded(QByteArrayView key) const;
     // The decoded text, kept in the reader's own buffers when it had to be decoded.
@@ -77,8 +88,9 @@ private:
     std::vector<TAlertField> fields_;
     // Open addressing over fields_, sized to a power of two at least twice the field
     // count; only the first mask_ + 1 slots belong to the current alert.
-    std::vector<TSlot> slots_;
-    size_t mask_ = 0;
+    mutable std::vector<TSlot> slots_;
+    mutable size_t mask_ = 0;
+    mutable bool indexed_ = false;
     size_t seed_ = 0;
     // Decoded texts, each its own array so that earlier views stay valid.
     mutable std::deque<QByteArray> decoded_;

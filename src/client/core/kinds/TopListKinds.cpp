@@ -3,12 +3,10 @@
 #include "client/core/AlertParsing.h"
 
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 namespace {
-
-// The full top list's first capacity; it doubles whenever the alert carries more.
-constexpr int FullTopListFirstCapacity = 55;
 
 // The keys of row i of a ranked list ("symbol" + i, "last" + i, ...), each made in
 // the same buffer, as a top list reads fifteen of them for each of its rows.
@@ -29,26 +27,43 @@ private:
     QByteArray key_;
 };
 
-TSmbTopListEntry FullTopListEntryFrom(const TFieldReader &fields, int i)
+// The row and column a key of the full top list names: its name, then the row as
+// decimal digits written as a number is ("symbol7", never "symbol07"). False for any
+// other key.
+bool FullTopListCell(QByteArrayView key, int &column, qsizetype &row)
 {
-    TIndexedKeys key(i);
-    TSmbTopListEntry entry;
-    entry.Symbol = fields.Text(key("symbol"));
-    entry.PriceSpike = fields.Real(key("price_spike"));
-    entry.VolRate = fields.Real(key("vol_rate"));
-    entry.TodaysRange = fields.Real(key("todays_range"));
-    entry.OpeningRange = fields.Real(key("opening_range"));
-    entry.Strength = fields.Real(key("strength"));
-    entry.UpTrend = fields.Real(key("up_trend"));
-    entry.NearHigh = fields.Real(key("near_high"));
-    entry.NearLow = fields.Real(key("near_low"));
-    entry.NewHigh = fields.Real(key("new_high"));
-    entry.NewLow = fields.Real(key("new_low"));
-    entry.Last = fields.Real(key("last"));
-    entry.Change = fields.Real(key("change"));
-    entry.Volume = fields.Integer(key("volume"));
-    entry.Count = fields.Integer(key("count"));
-    return entry;
+    static const QByteArrayView Names[] = {"symbol",   "price_spike", "vol_rate", "todays_range", "opening_range",
+                                           "strength", "up_trend",    "near_high", "near_low",    "new_high",
+                                           "new_low",  "last",        "change",    "volume",      "count"};
+    qsizetype digits = 0;
+    while (digits < key.size() && key[key.size() - 1 - digits] >= '0' && key[key.size() - 1 - digits] <= '9')
+        ++digits;
+    const QByteArrayView number = key.last(digits);
+    // Nine digits at most: a row beyond them is beyond any alert's fields anyway.
+    if (digits == 0 || digits > 9 || (digits > 1 && number[0] == '0'))
+        return false;
+    const QByteArrayView name = key.first(key.size() - digits);
+    for (column = 0; column < int(std::size(Names)); ++column) {
+        if (name == Names[column]) {
+            row = number.toLongLong();
+            return true;
+        }
+    }
+    return false;
+}
+
+void SetFullTopListCell(TSmbTopListEntry &entry, int column, const TFieldReader &fields, QByteArrayView value)
+{
+    double *const reals[] = {nullptr,          &entry.PriceSpike, &entry.VolRate, &entry.TodaysRange,
+                             &entry.OpeningRange, &entry.Strength, &entry.UpTrend, &entry.NearHigh,
+                             &entry.NearLow,   &entry.NewHigh,    &entry.NewLow,  &entry.Last,
+                             &entry.Change};
+    if (column == 0)
+        entry.Symbol = fields.TextOf(value).toByteArray();
+    else if (column < int(std::size(reals)))
+        *reals[column] = fields.RealOf(value);
+    else
+        (column == 13 ? entry.Volume : entry.Count) = fields.IntegerOf(value);
 }
 
 } // namespace
@@ -72,16 +87,25 @@ bool TPointsListKind::TakeAlert(const TFieldReader &fields)
 
 bool TFullTopListKind::TakeAlert(const TFieldReader &fields)
 {
-    entries_.resize(FullTopListFirstCapacity);
-    int count = 0;
-    for (;; ++count) {
-        TSmbTopListEntry entry = FullTopListEntryFrom(fields, count);
-        if (entry.Symbol.isEmpty())
-            break;
-        if (count == entries_.size())
-            entries_.resize(entries_.size() * 2);
-        entries_[count] = std::move(entry);
+    // One walk over the fields puts each value into its row, a later item with the same
+    // key replacing an earlier one: a list of a hundred rows would otherwise look up
+    // fifteen hundred keys. No row past the field count can be reached from row 0.
+    const std::vector<TAlertField> &items = fields.Fields();
+    TSmbTopListEntries rows;
+    for (const TAlertField &item : items) {
+        int column = 0;
+        qsizetype row = 0;
+        if (!FullTopListCell(item.Key, column, row) || row >= qsizetype(items.size()))
+            continue;
+        if (row >= rows.size())
+            rows.resize(row + 1);
+        SetFullTopListCell(rows[row], column, fields, item.Value);
     }
-    entries_.resize(count);
+    // The list runs from row 0 to the first row without a symbol.
+    qsizetype count = 0;
+    while (count < rows.size() && !rows[count].Symbol.isEmpty())
+        ++count;
+    rows.resize(count);
+    entries_ = std::move(rows);
     return true;
 }
