@@ -30,10 +30,10 @@ TAlertBody ReadAlertBody(QByteArrayView body)
 bool TAlertFieldWalker::Next(TAlertField &field)
 {
     while (!rest_.isEmpty()) {
-        const qsizetype ampersand = rest_.indexOf('&');
+        const qsizetype ampersand = FindByte(rest_, '&');
         const QByteArrayView item = ampersand < 0 ? rest_ : rest_.first(ampersand);
         rest_ = ampersand < 0 ? QByteArrayView() : rest_.sliced(ampersand + 1);
-        const qsizetype equals = item.indexOf('=');
+        const qsizetype equals = FindByte(item, '=');
         if (equals >= 0) {
             field = {item.first(equals), item.sliced(equals + 1)};
             return true;

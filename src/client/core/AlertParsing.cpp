@@ -28,7 +28,7 @@ int ItemCount(QByteArrayView fieldList)
 // Most field texts carry no escape: those are copied once, straight from the list.
 QByteArray DecodedText(QByteArrayView text)
 {
-    return text.contains('%') ? PercentDecode(text.toByteArray()) : text.toByteArray();
+    return HasEscape(text) ? PercentDecode(text.toByteArray()) : text.toByteArray();
 }
 
 struct TSeparatorCache
@@ -257,7 +257,7 @@ QByteArrayView TFieldReader::Encoded(QByteArrayView key) const
 
 QByteArrayView TFieldReader::Decoded(QByteArrayView text) const
 {
-    if (!text.contains('%'))
+    if (!HasEscape(text))
         return text;
     QByteArray &decoded = decoded_.emplace_back();
     AppendPercentDecoded(text, decoded);
@@ -267,7 +267,7 @@ QByteArrayView TFieldReader::Decoded(QByteArrayView text) const
 QByteArray TFieldReader::Text(QByteArrayView key) const
 {
     const QByteArrayView value = Encoded(key);
-    return value.contains('%') ? PercentDecode(value.toByteArray()) : value.toByteArray();
+    return HasEscape(value) ? PercentDecode(value.toByteArray()) : value.toByteArray();
 }
 
 QByteArrayView TFieldReader::TextView(QByteArrayView key) const
@@ -288,7 +288,7 @@ qint32 TFieldReader::Integer(QByteArrayView key) const
 double TFieldReader::RealOf(QByteArrayView value, double fallback) const
 {
     double number = fallback;
-    const bool read = value.contains('%') ? ParseReal(PercentDecode(value.toByteArray()), separator_, number)
+    const bool read = HasEscape(value) ? ParseReal(PercentDecode(value.toByteArray()), separator_, number)
                                           : ParseReal(value, separator_, number);
     return read ? number : fallback;
 }
@@ -296,7 +296,7 @@ double TFieldReader::RealOf(QByteArrayView value, double fallback) const
 qint32 TFieldReader::IntegerOf(QByteArrayView value) const
 {
     qint32 number = 0;
-    const bool read = value.contains('%') ? TIniFile::ParseInteger(PercentDecode(value.toByteArray()), number)
+    const bool read = HasEscape(value) ? TIniFile::ParseInteger(PercentDecode(value.toByteArray()), number)
                                           : TIniFile::ParseInteger(value, number);
     return read ? number : 0;
 }

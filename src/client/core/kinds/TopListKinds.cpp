@@ -45,7 +45,9 @@ bool FullTopListCell(QByteArrayView key, int &column, qsizetype &row)
     const QByteArrayView name = key.first(key.size() - digits);
     for (column = 0; column < int(std::size(Names)); ++column) {
         if (name == Names[column]) {
-            row = number.toLongLong();
+            row = 0;
+            for (const char digit : number)
+                row = row * 10 + (digit - '0');
             return true;
         }
     }
