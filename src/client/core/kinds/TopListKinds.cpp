@@ -2,6 +2,7 @@
 
 #include "client/core/AlertParsing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -10,23 +11,39 @@ namespace {
 // The full top list's first capacity; it doubles whenever the alert carries more.
 constexpr int FullTopListFirstCapacity = 55;
 
-// The keys of row i of a ranked list ("symbol" + i, "last" + i, ...), each made in
-// the same buffer, as a top list reads fifteen of them for each of its rows.
+// The keys of row i of a ranked list ("symbol" + i, "last" + i, ...), each written
+// over the last in one buffer on the stack, as a top list reads fifteen of them for
+// each of its rows.
 class TIndexedKeys
 {
 public:
-    explicit TIndexedKeys(int i) : index_(QByteArray::number(i)) {}
-
-    const QByteArray &operator()(const char *name)
+    explicit TIndexedKeys(int i)
     {
-        key_.truncate(0);
-        key_.append(name).append(index_);
-        return key_;
+        char digits[12];
+        int count = 0;
+        for (unsigned rest = unsigned(i);; rest /= 10) {
+            digits[count++] = char('0' + rest % 10);
+            if (rest < 10)
+                break;
+        }
+        std::reverse_copy(digits, digits + count, index_);
+        indexSize_ = count;
+    }
+
+    // The name must be shorter than MaxName; every name read here is.
+    QByteArrayView operator()(QByteArrayView name)
+    {
+        Q_ASSERT(name.size() < MaxName);
+        std::copy(name.begin(), name.end(), key_);
+        std::copy(index_, index_ + indexSize_, key_ + name.size());
+        return QByteArrayView(key_, name.size() + indexSize_);
     }
 
 private:
-    QByteArray index_;
-    QByteArray key_;
+    static constexpr int MaxName = 20;
+    char index_[12];
+    int indexSize_ = 0;
+    char key_[MaxName + sizeof(index_)];
 };
 
 TSmbTopListEntry FullTopListEntryFrom(const TFieldReader &fields, int i)
@@ -59,7 +76,7 @@ bool TPointsListKind::TakeAlert(const TFieldReader &fields)
     for (int i = 0;; ++i) {
         TIndexedKeys key(i);
         TPointsTopListEntry entry;
-        entry.Symbol = fields.Text(key("symbol"));
+        entry.Symbol = fields.TextView(key("symbol"));
         entry.Last = fields.Real(key("last"));
         entry.Change = fields.Real(key("change"));
         if (entry.Symbol.isEmpty() || std::isnan(entry.Last) || std::isnan(entry.Change))
