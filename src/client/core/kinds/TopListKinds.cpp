@@ -73,6 +73,8 @@ TSmbTopListEntry FullTopListEntryFrom(const TFieldReader &fields, int i)
 bool TPointsListKind::TakeAlert(const TFieldReader &fields)
 {
     TPointsTopListEntries rows;
+    // The next list is most often as long as the last one.
+    rows.reserve(entries_.size());
     for (int i = 0;; ++i) {
         TIndexedKeys key(i);
         TPointsTopListEntry entry;
