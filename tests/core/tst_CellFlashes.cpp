@@ -41,6 +41,9 @@ private Q_SLOTS:
                                                << QVector<TCellValue>{{Ibm, Last, 20}} << false << -1 << false;
         QTest::newRow("symbol shown twice: its first row counts")
             << ibm << QVector<TCellValue>{{Ibm, Last, 20}, {Ibm, Last, 99}, {Ibm, Change, 1}} << false << -1 << false;
+        QTest::newRow("symbol new and shown twice: its first row counts")
+            << QVector<TCellValue>{{Ibm, Last, 20}, {Ibm, Last, 99}} << QVector<TCellValue>{{Ibm, Last, 20}} << false
+            << -1 << false;
     }
 
     void flashesOnTheCellThatChanged()

@@ -2,50 +2,66 @@
 
 #include <cmath>
 
-void TCellFlashes::Take(const QVector<TCellValue> &shown, TSteadyMs now, bool quiet)
+bool TCellFlashes::Take(const QVector<TCellValue> &shown, TSteadyMs now, bool quiet)
 {
-    QHash<TKey, double> next;
-    next.reserve(shown.size());
-    for (const TCellValue &cell : shown) {
-        const TKey key(cell.Symbol, cell.Column);
+    ++takes_;
+    for (const TCellValue &value : shown) {
+        const qsizetype countBefore = cells_.size();
+        TCell &cell = cells_[TKey(value.Symbol, value.Column)];
+        const bool shownBefore = cells_.size() == countBefore;
         // A symbol shown twice keeps the number of its first row.
-        if (next.contains(key))
+        if (shownBefore && cell.ShownBy == takes_)
             continue;
-        next.insert(key, cell.Value);
-        const auto before = shown_.constFind(key);
-        if (before == shown_.cend())
+        const double old = cell.Value;
+        cell.Value = value.Value;
+        cell.ShownBy = takes_;
+        if (!shownBefore || quiet || std::isnan(old) || std::isnan(value.Value) || old == value.Value)
             continue;
-        const double old = before.value();
-        if (quiet || std::isnan(old) || std::isnan(cell.Value) || old == cell.Value)
-            continue;
-        flashes_.insert(key, TStart{cell.Value > old, now});
+        cell.Flashing = true;
+        cell.Up = value.Value > old;
+        cell.FlashStart = now;
     }
-    shown_ = std::move(next);
-    // A cell that left the list has nothing left to flash.
-    for (auto flash = flashes_.begin(); flash != flashes_.end();)
-        flash = shown_.contains(flash.key()) ? std::next(flash) : flashes_.erase(flash);
+    // A cell that left the list has nothing left to flash, nor a number to compare.
+    // Flashes that are over end in the same pass, as the list is taken with every alert.
+    bool running = false;
+    for (auto cell = cells_.begin(); cell != cells_.end();) {
+        if (cell->ShownBy != takes_) {
+            cell = cells_.erase(cell);
+            continue;
+        }
+        running = EndIfOver(*cell, now) || running;
+        ++cell;
+    }
+    return running;
+}
+
+bool TCellFlashes::EndIfOver(TCell &cell, TSteadyMs now)
+{
+    if (cell.Flashing && now - cell.FlashStart >= DurationMs)
+        cell.Flashing = false;
+    return cell.Flashing;
 }
 
 TCellFlash TCellFlashes::At(const QByteArray &symbol, int column, TSteadyMs now) const
 {
-    const auto flash = flashes_.constFind(TKey(symbol, column));
-    if (flash == flashes_.cend())
+    const auto cell = cells_.constFind(TKey(symbol, column));
+    if (cell == cells_.cend() || !cell->Flashing)
         return {};
-    const TSteadyMs age = now - flash->At;
+    const TSteadyMs age = now - cell->FlashStart;
     if (age < 0 || age >= DurationMs)
         return {};
-    return {flash->Up, 1.0 - double(age) / DurationMs};
+    return {cell->Up, 1.0 - double(age) / DurationMs};
 }
 
 bool TCellFlashes::Expire(TSteadyMs now)
 {
-    for (auto flash = flashes_.begin(); flash != flashes_.end();)
-        flash = now - flash->At >= DurationMs ? flashes_.erase(flash) : std::next(flash);
-    return !flashes_.isEmpty();
+    bool running = false;
+    for (TCell &cell : cells_)
+        running = EndIfOver(cell, now) || running;
+    return running;
 }
 
 void TCellFlashes::Clear()
 {
-    shown_.clear();
-    flashes_.clear();
+    cells_.clear();
 }

@@ -35,8 +35,9 @@ public:
 
     // The numbers the list shows now replace the ones it showed. A cell whose symbol was
     // shown before in the same column starts to flash when its number moved, unless
-    // quiet (a frozen list learns its new numbers without a flash).
-    void Take(const QVector<TCellValue> &shown, TSteadyMs now, bool quiet = false);
+    // quiet (a frozen list learns its new numbers without a flash). Then drops the
+    // flashes that are over, as Expire does, and says as it does whether some still run.
+    bool Take(const QVector<TCellValue> &shown, TSteadyMs now, bool quiet = false);
     // The flash of a cell at now; Strength 0 for none.
     TCellFlash At(const QByteArray &symbol, int column, TSteadyMs now) const;
     // Drops flashes that are over; true while some still run.
@@ -46,12 +47,23 @@ public:
 
 private:
     using TKey = QPair<QByteArray, int>;
-    struct TStart
+    // A cell shown now, with its number and its flash if one began.
+    struct TCell
     {
+        double Value = 0;
+        // The Take that showed it last, so a symbol shown twice keeps its first row and
+        // a cell no longer shown can be told apart.
+        quint64 ShownBy = 0;
+        bool Flashing = false;
         bool Up = false;
-        TSteadyMs At = 0;
+        TSteadyMs FlashStart = 0;
     };
 
-    QHash<TKey, double> shown_;
-    QHash<TKey, TStart> flashes_;
+    // Ends the cell's flash if it is over; true while it runs.
+    static bool EndIfOver(TCell &cell, TSteadyMs now);
+
+    // One table for numbers and flashes, so each cell of a list costs one lookup: the
+    // lists it serves are taken again with every alert.
+    QHash<TKey, TCell> cells_;
+    quint64 takes_ = 0;
 };

@@ -2,29 +2,45 @@
 
 #include "client/core/AlertParsing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <utility>
 
 namespace {
 
-// The keys of row i of a ranked list ("symbol" + i, "last" + i, ...), each made in
-// the same buffer, as a top list reads fifteen of them for each of its rows.
+// The keys of row i of the points list ("symbol" + i, "last" + i, "change" + i), each
+// written over the last in one buffer on the stack.
 class TIndexedKeys
 {
 public:
-    explicit TIndexedKeys(int i) : index_(QByteArray::number(i)) {}
-
-    const QByteArray &operator()(const char *name)
+    explicit TIndexedKeys(int i)
     {
-        key_.truncate(0);
-        key_.append(name).append(index_);
-        return key_;
+        char digits[12];
+        int count = 0;
+        for (unsigned rest = unsigned(i);; rest /= 10) {
+            digits[count++] = char('0' + rest % 10);
+            if (rest < 10)
+                break;
+        }
+        std::reverse_copy(digits, digits + count, index_);
+        indexSize_ = count;
+    }
+
+    // The name must be shorter than MaxName; every name read here is.
+    QByteArrayView operator()(QByteArrayView name)
+    {
+        Q_ASSERT(name.size() < MaxName);
+        std::copy(name.begin(), name.end(), key_);
+        std::copy(index_, index_ + indexSize_, key_ + name.size());
+        return QByteArrayView(key_, name.size() + indexSize_);
     }
 
 private:
-    QByteArray index_;
-    QByteArray key_;
+    static constexpr int MaxName = 20;
+    char index_[12];
+    int indexSize_ = 0;
+    char key_[MaxName + sizeof(index_)];
 };
 
 // The row and column a key of the full top list names: its name, then the row as
@@ -73,10 +89,12 @@ void SetFullTopListCell(TSmbTopListEntry &entry, int column, const TFieldReader 
 bool TPointsListKind::TakeAlert(const TFieldReader &fields)
 {
     TPointsTopListEntries rows;
+    // The next list is most often as long as the last one.
+    rows.reserve(entries_.size());
     for (int i = 0;; ++i) {
         TIndexedKeys key(i);
         TPointsTopListEntry entry;
-        entry.Symbol = fields.Text(key("symbol"));
+        entry.Symbol = fields.TextView(key("symbol"));
         entry.Last = fields.Real(key("last"));
         entry.Change = fields.Real(key("change"));
         if (entry.Symbol.isEmpty() || std::isnan(entry.Last) || std::isnan(entry.Change))

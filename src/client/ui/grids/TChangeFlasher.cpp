@@ -33,8 +33,7 @@ void TChangeFlasher::Take(const QVector<TCellValue> &shown, bool quiet)
     if (!enabled_)
         return;
     const TSteadyMs now = SteadyNowMs();
-    flashes_.Take(shown, now, quiet);
-    if (flashes_.Expire(now) && !fadeTimer_.isActive())
+    if (flashes_.Take(shown, now, quiet) && !fadeTimer_.isActive())
         fadeTimer_.start();
 }
 
