@@ -111,12 +111,14 @@ void TBandSet::Add(TBollingerEntry entry)
     CheckOrder();
 }
 
-bool TBandSet::Remove(const QByteArray &symbol)
+bool TBandSet::Remove(QByteArrayView symbol)
 {
-    const auto listed = distances_.constFind(symbol);
+    // Looked up in place: the symbol's bytes are not copied for a look-up.
+    const QByteArray key = QByteArray::fromRawData(symbol.data(), symbol.size());
+    const auto listed = distances_.constFind(key);
     if (listed == distances_.cend())
         return false;
-    rows_.remove(PlaceOf(symbol, *listed));
+    rows_.remove(PlaceOf(key, *listed));
     CountDistance(*listed, -1);
     distances_.erase(listed);
     CheckOrder();

@@ -3,6 +3,7 @@
 #include "client/core/EntryRecords.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 
 // The rows of a band-set (Bollinger) window: one row per symbol, spelled byte for
@@ -22,7 +23,7 @@ public:
     // it ranks before the entry, the row itself with its old values.
     void Add(TBollingerEntry entry);
     // Removes the row of exactly this symbol; false when there is none.
-    bool Remove(const QByteArray &symbol);
+    bool Remove(QByteArrayView symbol);
     // Keeps the rows whose Time is less than two minutes before now (both steady
     // times). True when rows were dropped.
     bool Expire(TSteadyMs now);

@@ -4,17 +4,17 @@
 
 bool TBandSetKind::TakeAlert(const TFieldReader &fields)
 {
-    const QByteArray action = fields.Text("action");
+    const QByteArrayView action = fields.TextView("action");
     if (action == "add") {
         TBollingerEntry entry;
         entry.Symbol = fields.Text("symbol");
-        entry.Time = SteadyNowMs();
+        entry.Time = SteadyTickMs();
         entry.Last = fields.Real("last");
         entry.PrevClose = fields.Real("prev_close");
         entry.DistFromBB = fields.Real("dist_from_bb");
         bandSet_.Add(std::move(entry));
     } else if (action == "delete") {
-        return bandSet_.Remove(fields.Text("symbol"));
+        return bandSet_.Remove(fields.TextView("symbol"));
     }
     return true;
 }
@@ -22,7 +22,7 @@ bool TBandSetKind::TakeAlert(const TFieldReader &fields)
 TAlertSummary TBandSetKind::Summarize(const TFieldReader &fields) const
 {
     TAlertSummary summary = SummarizeRow(fields);
-    const QByteArray action = fields.Text("action");
+    const QByteArrayView action = fields.TextView("action");
     summary.NoNews = !action.isEmpty() && action != "add";
     return summary;
 }
