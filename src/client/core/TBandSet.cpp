@@ -86,6 +86,9 @@ void TBandSet::List(const QByteArray &symbol, double distance)
 void TBandSet::Add(TBollingerEntry entry)
 {
     auto listed = distances_.find(entry.Symbol);
+    // The row shares the listed symbol's bytes, or takes its own copy of new ones.
+    entry.Symbol = listed == distances_.end() ? QByteArray(entry.Symbol.constData(), entry.Symbol.size())
+                                              : listed.key();
     int index;
     if (listed == distances_.end()) {
         rows_.append(entry);

@@ -20,7 +20,9 @@ class TBandSet
 public:
     // Puts entry in the row of its symbol, or in a new row at the end, and then moves
     // that row to where the walk from the top stops: the walk passes over a row while
-    // it ranks before the entry, the row itself with its old values.
+    // it ranks before the entry, the row itself with its old values. The entry's
+    // symbol may borrow bytes it does not own (QByteArray::fromRawData): the row never
+    // keeps them.
     void Add(TBollingerEntry entry);
     // Removes the row of exactly this symbol; false when there is none.
     bool Remove(QByteArrayView symbol);

@@ -7,7 +7,9 @@ bool TBandSetKind::TakeAlert(const TFieldReader &fields)
     const QByteArrayView action = fields.TextView("action");
     if (action == "add") {
         TBollingerEntry entry;
-        entry.Symbol = fields.Text("symbol");
+        // Borrowed for the look-up: a listed symbol's row keeps the bytes it has.
+        const QByteArrayView symbol = fields.TextView("symbol");
+        entry.Symbol = QByteArray::fromRawData(symbol.data(), symbol.size());
         entry.Time = SteadyTickMs();
         entry.Last = fields.Real("last");
         entry.PrevClose = fields.Real("prev_close");
