@@ -39,7 +39,8 @@ class TestSnapshotList : public QObject
 private Q_SLOTS:
     // A band set's life: rows added, moved, replaced and deleted, for long enough that
     // the list sheds its unused entries several times. A snapshot taken after every
-    // edit must keep showing that moment, whatever comes after it.
+    // edit must keep showing that moment, whatever comes after it; so must the copy a
+    // grid holds from one edit until the next hand-off.
     void editsMatchAPlainArrayAndSnapshotsStay_data()
     {
         QTest::addColumn<int>("rows");
@@ -58,7 +59,11 @@ private Q_SLOTS:
 
         QVector<TList> snapshots;
         QVector<QVector<int>> expected;
+        TList handedOff;
+        QVector<int> handedOffExpected;
         for (int n = 0; n < edits; ++n) {
+            handedOff = list;
+            handedOffExpected = plain;
             const int size = int(plain.size());
             const int at = (n * 7) % size;
             const int to = (n * 13) % size;
@@ -73,6 +78,7 @@ private Q_SLOTS:
             default:
                 Edit(list, plain, 'r', at, 1000 + n);
             }
+            QCOMPARE(Shown(handedOff), handedOffExpected);
             if (n % 97 == 0) {
                 snapshots << list;
                 expected << plain;

@@ -86,6 +86,9 @@ void TBandSet::List(const QByteArray &symbol, double distance)
 void TBandSet::Add(TBollingerEntry entry)
 {
     auto listed = distances_.find(entry.Symbol);
+    // The row shares the listed symbol's bytes, or takes its own copy of new ones.
+    entry.Symbol = listed == distances_.end() ? QByteArray(entry.Symbol.constData(), entry.Symbol.size())
+                                              : listed.key();
     int index;
     if (listed == distances_.end()) {
         rows_.append(entry);
@@ -111,12 +114,14 @@ void TBandSet::Add(TBollingerEntry entry)
     CheckOrder();
 }
 
-bool TBandSet::Remove(const QByteArray &symbol)
+bool TBandSet::Remove(QByteArrayView symbol)
 {
-    const auto listed = distances_.constFind(symbol);
+    // Looked up in place: the symbol's bytes are not copied for a look-up.
+    const QByteArray key = QByteArray::fromRawData(symbol.data(), symbol.size());
+    const auto listed = distances_.constFind(key);
     if (listed == distances_.cend())
         return false;
-    rows_.remove(PlaceOf(symbol, *listed));
+    rows_.remove(PlaceOf(key, *listed));
     CountDistance(*listed, -1);
     distances_.erase(listed);
     CheckOrder();

@@ -3,6 +3,7 @@
 #include "client/core/EntryRecords.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 
 // The rows of a band-set (Bollinger) window: one row per symbol, spelled byte for
@@ -19,10 +20,12 @@ class TBandSet
 public:
     // Puts entry in the row of its symbol, or in a new row at the end, and then moves
     // that row to where the walk from the top stops: the walk passes over a row while
-    // it ranks before the entry, the row itself with its old values.
+    // it ranks before the entry, the row itself with its old values. The entry's
+    // symbol may borrow bytes it does not own (QByteArray::fromRawData): the row never
+    // keeps them.
     void Add(TBollingerEntry entry);
     // Removes the row of exactly this symbol; false when there is none.
-    bool Remove(const QByteArray &symbol);
+    bool Remove(QByteArrayView symbol);
     // Keeps the rows whose Time is less than two minutes before now (both steady
     // times). True when rows were dropped.
     bool Expire(TSteadyMs now);

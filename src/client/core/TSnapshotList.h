@@ -2,6 +2,7 @@
 
 #include <QVector>
 
+#include <cstring>
 #include <deque>
 #include <initializer_list>
 #include <iterator>
@@ -12,11 +13,16 @@
 // window can hand its band set to its grid after every alert without copying the
 // entries themselves.
 //
-// The entries live in a store shared by all copies, where an entry never changes once
-// stored; a list is the sequence of the places of its entries in that store. Copying
-// a list copies those places at most (plain numbers, no entries), and editing one copy
-// never changes what another shows. Entries no copy needs any more stay in the store
-// until a list holds fewer than half of them; that list then takes a store of its own.
+// The entries live in a store shared by all copies, where an entry never changes or
+// moves once stored; a list is the sequence of the addresses of its entries in that
+// store. Copying a list copies those addresses at most (no entries), and editing one
+// copy never changes what another shows. Entries no copy needs any more stay in the
+// store until a list holds fewer than half of them; that list then takes a store of
+// its own.
+//
+// A list edited after every copy, as a window's is after every hand-off to its grid,
+// copies its addresses into the room of those it shared before the last copy once no
+// other copy holds them any more, so its edits take no new room.
 template <typename Entry>
 class TSnapshotList
 {
@@ -59,25 +65,54 @@ public:
     // The entries as a plain array.
     operator QVector<Entry>() const { return QVector<Entry>(begin(), end()); }
 
+    // A copy shares the store and the places, never the room kept for the next edit.
+    TSnapshotList(const TSnapshotList &other) : store_(other.store_), places_(other.places_) {}
+    TSnapshotList &operator=(const TSnapshotList &other)
+    {
+        store_ = other.store_;
+        places_ = other.places_;
+        return *this;
+    }
+    TSnapshotList(TSnapshotList &&) = default;
+    TSnapshotList &operator=(TSnapshotList &&) = default;
+
     qsizetype size() const { return places_.size(); }
     bool isEmpty() const { return places_.isEmpty(); }
-    const Entry &operator[](qsizetype i) const { return (*store_)[std::size_t(places_[i])]; }
+    const Entry &operator[](qsizetype i) const { return *places_[i]; }
     const Entry &at(qsizetype i) const { return (*this)[i]; }
     const_iterator begin() const { return const_iterator(this, 0); }
     const_iterator end() const { return const_iterator(this, size()); }
 
-    void append(Entry entry) { places_.append(Store(std::move(entry))); }
-    void replace(qsizetype i, Entry entry) { places_[i] = Store(std::move(entry)); }
+    void append(Entry entry)
+    {
+        OwnPlaces();
+        places_.append(Store(std::move(entry)));
+    }
+    void replace(qsizetype i, Entry entry)
+    {
+        OwnPlaces();
+        places_[i] = Store(std::move(entry));
+    }
     // Takes the entry at from out and puts it back at to; those between close up.
-    void move(qsizetype from, qsizetype to) { places_.move(from, to); }
-    void remove(qsizetype i) { places_.remove(i); }
+    void move(qsizetype from, qsizetype to)
+    {
+        OwnPlaces();
+        places_.move(from, to);
+    }
+    void remove(qsizetype i)
+    {
+        OwnPlaces();
+        places_.remove(i);
+    }
     void clear() { *this = TSnapshotList(); }
 
 private:
     // Below this many unused entries a short list keeps them rather than copy itself.
     static constexpr qsizetype MinUnusedToShed = 64;
 
-    qsizetype Store(Entry entry)
+    using TPlaces = QVector<const Entry *>;
+
+    const Entry *Store(Entry entry)
     {
         if (!store_) {
             store_ = std::make_shared<TStore>();
@@ -86,20 +121,33 @@ private:
             if (unused >= MinUnusedToShed && unused > size())
                 TakeOwnStore();
         }
-        store_->push_back(std::move(entry));
-        return qsizetype(store_->size()) - 1;
+        // A deque grown at its end keeps its entries where they are.
+        return &store_->emplace_back(std::move(entry));
+    }
+
+    // Before an edit: places shared with a copy are copied into the spare room, which
+    // then keeps the shared ones for the edit after the next copy.
+    void OwnPlaces()
+    {
+        if (places_.isDetached())
+            return;
+        if (!spare_.isDetached())
+            spare_ = TPlaces();
+        spare_.resize(places_.size());
+        if (!places_.isEmpty())
+            std::memcpy(spare_.data(), places_.constData(), std::size_t(places_.size()) * sizeof(const Entry *));
+        std::swap(places_, spare_);
     }
 
     void TakeOwnStore()
     {
         auto own = std::make_shared<TStore>();
-        for (qsizetype &place : places_) {
-            own->push_back((*store_)[std::size_t(place)]);
-            place = qsizetype(own->size()) - 1;
-        }
+        for (const Entry *&place : places_)
+            place = &own->emplace_back(*place);
         store_ = std::move(own);
     }
 
     std::shared_ptr<TStore> store_;
-    QVector<qsizetype> places_; // the place in the store of each entry, in list order
+    TPlaces places_; // the address in the store of each entry, in list order
+    TPlaces spare_;  // the places a copy shared before the last edit
 };
