@@ -95,5 +95,4 @@ void TAlertJsonWriter::Write(QByteArrayView body)
     AppendJson(line_, decoded_, body);
     line_ += '\n';
     std::fwrite(line_.constData(), 1, static_cast<size_t>(line_.size()), out_);
-    std::fflush(out_);
 }

@@ -15,6 +15,7 @@
 #include "shared/TIniFile.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -140,11 +141,18 @@ int main(int argc, char **argv)
         connection.AddCategory(category);
 
     TAlertJsonWriter writer(stdout);
+    // The alerts of one turn of the event loop go out in one flush, when the loop turns.
+    QTimer flushSoon;
+    flushSoon.setSingleShot(true);
+    flushSoon.setInterval(0);
+    QObject::connect(&flushSoon, &QTimer::timeout, &flushSoon, [&writer] { writer.Flush(); });
     TStallReporter stallReporter(stderr);
     // Dropped before the writer and the connection: nothing the connection does at
     // its end may reach the writer.
-    const TSubscription alertOutput = connection.SubscribeAlerts([&writer, &stallReporter](QByteArrayView body) {
+    const TSubscription alertOutput = connection.SubscribeAlerts([&](QByteArrayView body) {
         writer.Write(body);
+        if (!flushSoon.isActive())
+            flushSoon.start();
         if (!body.isEmpty())
             stallReporter.CountAlert();
     });
