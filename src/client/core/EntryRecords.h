@@ -35,20 +35,17 @@ struct TBurst
     qint32 Count = 1;
 };
 
-// One alert of the newest-first list (also the Symbol-only grid's record).
-struct TQuickStrikeEntry
+// The part of a row that lets it stand for a link gap instead of an alert: the gap's
+// marker row, made by GapMarker. A row of a JF list keeps its gap otherwise, in place
+// of its figures.
+template <typename Row>
+class TGapMarkerRow
 {
-    TInternedText Symbol;
-    double Last = MissingReal();
-    double PrevClose = MissingReal();
-    double Divergence = MissingReal();
-    TInternedText Time;
-    TBurst Burst;
-
-    static TQuickStrikeEntry GapMarker(const TLinkGap &gap)
+public:
+    static Row GapMarker(const TLinkGap &gap)
     {
-        TQuickStrikeEntry marker;
-        marker.gap_ = gap;
+        Row marker;
+        static_cast<TGapMarkerRow &>(marker).gap_ = gap;
         return marker;
     }
     bool IsGapMarker() const { return gap_.IsMarker(); }
@@ -56,6 +53,17 @@ struct TQuickStrikeEntry
 
 private:
     TLinkGap gap_;
+};
+
+// One alert of the newest-first list (also the Symbol-only grid's record).
+struct TQuickStrikeEntry : TGapMarkerRow<TQuickStrikeEntry>
+{
+    TInternedText Symbol;
+    double Last = MissingReal();
+    double PrevClose = MissingReal();
+    double Divergence = MissingReal();
+    TInternedText Time;
+    TBurst Burst;
 };
 static_assert(sizeof(TQuickStrikeEntry) <= 64, "a million rows must fit in the memory of a day");
 using TQuickStrikeEntries = QVector<TQuickStrikeEntry>;
@@ -97,24 +105,12 @@ static_assert(sizeof(TJFEntry) <= 36, "the JF list keeps every alert of the day"
 using TJFEntries = QVector<TJFEntry>;
 using TJFList = TNewestFirstList<TJFEntry>;
 
-struct TPointsTopListEntry
+struct TPointsTopListEntry : TGapMarkerRow<TPointsTopListEntry>
 {
     TInternedText Symbol;
     double Last = MissingReal();
     double Change = MissingReal();
     TBurst Burst;
-
-    static TPointsTopListEntry GapMarker(const TLinkGap &gap)
-    {
-        TPointsTopListEntry marker;
-        marker.gap_ = gap;
-        return marker;
-    }
-    bool IsGapMarker() const { return gap_.IsMarker(); }
-    const TLinkGap &Gap() const { return gap_; }
-
-private:
-    TLinkGap gap_;
 };
 static_assert(sizeof(TPointsTopListEntry) <= 64, "a million rows must fit in the memory of a day");
 using TPointsTopListEntries = QVector<TPointsTopListEntry>;
