@@ -10,11 +10,19 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextDocument>
 
 namespace {
 
 const QString MainSection = QStringLiteral("Main");
 const QString RecordName = QStringLiteral("Record");
+
+// A tool tip that shows a path as it is: one holding "<b>" would otherwise be taken
+// for markup.
+QString PlainToolTip(const QString &text)
+{
+    return Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap);
+}
 
 } // namespace
 
@@ -30,8 +38,8 @@ QLayout *TRecordReplay::MakeControls(QWidget *tab)
 {
     recordCheckBox_ = new QCheckBox(QStringLiteral("Record"), tab);
     recordCheckBox_->setObjectName(QStringLiteral("RecordCheckBox"));
-    recordCheckBox_->setToolTip(QStringLiteral("Writes every alert to a new file in %1")
-                                    .arg(QDir::toNativeSeparators(TAlertRecorder::Folder())));
+    recordCheckBox_->setToolTip(PlainToolTip(QStringLiteral("Writes every alert to a new file in %1")
+                                                 .arg(QDir::toNativeSeparators(TAlertRecorder::Folder()))));
     replayButton_ = new QPushButton(QStringLiteral("Replay…"), tab);
     replayButton_->setObjectName(QStringLiteral("ReplayButton"));
     connect(recordCheckBox_, &QCheckBox::toggled, this, &TRecordReplay::SetRecording);
@@ -70,7 +78,7 @@ void TRecordReplay::SetRecording(bool on)
         ShowError(error);
         return;
     }
-    recordCheckBox_->setToolTip(QStringLiteral("Recording to %1").arg(QDir::toNativeSeparators(fileName)));
+    recordCheckBox_->setToolTip(PlainToolTip(QStringLiteral("Recording to %1").arg(QDir::toNativeSeparators(fileName))));
     recording_ = connection_.SubscribeAlerts([this](QByteArrayView body) { recorder_.Record(body); });
 }
 
