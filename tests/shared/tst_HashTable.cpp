@@ -1,3 +1,4 @@
+#include "shared/SeededHash.h"
 #include "shared/tHashTable.h"
 
 #include <QtTest>
@@ -66,6 +67,36 @@ private Q_SLOTS:
         QFETCH(QByteArray, key);
         QFETCH(quint32, hash);
         QCOMPARE(tHashTable::Hash(key), hash);
+    }
+
+    // The reference outputs of SipHash-2-4 under the key 00 01 .. 0f for the message
+    // 00 01 .. of each length: no bytes, a partial word, a whole one and one short of two.
+    void sipHashMatchesTheReferenceVectors_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<quint64>("hash");
+        QTest::newRow("empty") << 0 << Q_UINT64_C(0x726fdb47dd0e0e31);
+        QTest::newRow("one byte") << 1 << Q_UINT64_C(0x74f839c593dc67fd);
+        QTest::newRow("one word") << 8 << Q_UINT64_C(0x93f5f5799a932462);
+        QTest::newRow("fifteen bytes") << 15 << Q_UINT64_C(0xa129ca6149be45e5);
+    }
+
+    void sipHashMatchesTheReferenceVectors()
+    {
+        QFETCH(int, length);
+        QFETCH(quint64, hash);
+        QByteArray message;
+        for (int i = 0; i < length; ++i)
+            message.append(char(i));
+        QCOMPARE(SipHash24(Q_UINT64_C(0x0706050403020100), Q_UINT64_C(0x0f0e0d0c0b0a0908), message), hash);
+    }
+
+    void seededHashDependsOnlyOnTheBytes()
+    {
+        const QByteArray symbol = "IBM";
+        QCOMPARE(SeededHash(QByteArrayView("xIBMx").sliced(1, 3)), SeededHash(symbol));
+        QVERIFY(SeededHash(symbol) != SeededHash(QByteArrayView("IBN")));
+        QCOMPARE(SeededHash(QStringView(u"IBM")), SeededHash(QString::fromLatin1(symbol)));
     }
 
     void tableWithoutBucketsAnswersAndGrowsOnFirstStore()

@@ -21,21 +21,22 @@ void TCategoryKinds::Load(const TIniFile &ini)
 
 void TCategoryKinds::Set(const QByteArray &category, TFeedKind kind)
 {
-    kinds_.insert(category, kind);
+    kinds_.insert({category}, kind);
 }
 
 TFeedKind TCategoryKinds::KindOf(const QByteArray &category) const
 {
-    return kinds_.value(category, TFeedKind::NewestFirst);
+    return kinds_.value({category}, TFeedKind::NewestFirst);
 }
 
 QString TCategoryKinds::Describe() const
 {
-    QList<QByteArray> categories = kinds_.keys();
+    QList<QByteArray> categories;
+    for (const TBytesKey &category : kinds_.keys())
+        categories.append(category.Value);
     std::sort(categories.begin(), categories.end());
     QStringList items;
     for (const QByteArray &category : std::as_const(categories))
-        items.append(
-            QString::fromUtf8(category + '=' + OptionNameOfFeedKind(kinds_.value(category))));
+        items.append(QString::fromUtf8(category + '=' + OptionNameOfFeedKind(KindOf(category))));
     return items.join(QStringLiteral(", "));
 }

@@ -2,6 +2,8 @@
 
 #include "TFeedKind.h"
 
+#include "shared/SeededHash.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -24,5 +26,5 @@ public:
     QString Describe() const;
 
 private:
-    QHash<QByteArray, TFeedKind> kinds_;
+    QHash<TBytesKey, TFeedKind> kinds_;
 };

@@ -1,11 +1,11 @@
 #include "client/core/AlertParsing.h"
 
 #include "shared/TIniFile.h"
+#include "shared/SeededHash.h"
 #include "shared/UrlEncode.h"
 #include "shared/tHashTable.h"
 
 #include <QByteArrayView>
-#include <QHashFunctions>
 #include <QLocale>
 
 #include <algorithm>
@@ -200,7 +200,6 @@ void TFieldReader::Read(QByteArrayView fieldList)
 {
     Clear();
     separator_ = RegionalDecimalSeparator();
-    seed_ = QHashSeed::globalSeed();
     TAlertFieldWalker walker(fieldList);
     TAlertField field;
     while (walker.Next(field)) {
@@ -223,7 +222,7 @@ void TFieldReader::Index() const
 
     for (qint32 i = 0; i < qint32(fields_.size()); ++i) {
         const TAlertField &item = fields_[size_t(i)];
-        const quint32 hash = HashOf(item.Key);
+        const quint32 hash = quint32(SeededHash(item.Key));
         size_t at = hash & mask_;
         while (slots_[at].Field >= 0
                && (slots_[at].Hash != hash || fields_[size_t(slots_[at].Field)].Key != item.Key))
@@ -234,19 +233,13 @@ void TFieldReader::Index() const
     indexed_ = true;
 }
 
-quint32 TFieldReader::HashOf(QByteArrayView key) const
-{
-    // Seeded per process, so no server can choose keys that all land on one slot.
-    return quint32(qHash(key, seed_));
-}
-
 QByteArrayView TFieldReader::Encoded(QByteArrayView key) const
 {
     if (fields_.empty())
         return {};
     if (!indexed_)
         Index();
-    const quint32 hash = HashOf(key);
+    const quint32 hash = quint32(SeededHash(key));
     for (size_t at = hash & mask_; slots_[at].Field >= 0; at = (at + 1) & mask_) {
         const TAlertField &field = fields_[size_t(slots_[at].Field)];
         if (slots_[at].Hash == hash && field.Key == key)

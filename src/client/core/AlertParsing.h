@@ -76,7 +76,6 @@ private:
         quint32 Hash = 0;
     };
 
-    quint32 HashOf(QByteArrayView key) const;
     // Indexes the keys at the first look-up: a list that only walks the fields pays
     // for no index.
     void Index() const;
@@ -91,7 +90,6 @@ private:
     mutable std::vector<TSlot> slots_;
     mutable size_t mask_ = 0;
     mutable bool indexed_ = false;
-    size_t seed_ = 0;
     // Decoded texts, each its own array so that earlier views stay valid.
     mutable std::deque<QByteArray> decoded_;
     QByteArray separator_;

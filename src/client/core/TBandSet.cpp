@@ -79,16 +79,16 @@ int TBandSet::PlaceOf(const QByteArray &symbol, double distance) const
 
 void TBandSet::List(const QByteArray &symbol, double distance)
 {
-    distances_.insert(symbol, distance);
+    distances_.insert({symbol}, distance);
     CountDistance(distance, +1);
 }
 
 void TBandSet::Add(TBollingerEntry entry)
 {
-    auto listed = distances_.find(entry.Symbol);
+    auto listed = distances_.find({entry.Symbol});
     // The row shares the listed symbol's bytes, or takes its own copy of new ones.
     entry.Symbol = listed == distances_.end() ? QByteArray(entry.Symbol.constData(), entry.Symbol.size())
-                                              : listed.key();
+                                              : listed.key().Value;
     int index;
     if (listed == distances_.end()) {
         rows_.append(entry);
@@ -118,7 +118,7 @@ bool TBandSet::Remove(QByteArrayView symbol)
 {
     // Looked up in place: the symbol's bytes are not copied for a look-up.
     const QByteArray key = QByteArray::fromRawData(symbol.data(), symbol.size());
-    const auto listed = distances_.constFind(key);
+    const auto listed = distances_.constFind({key});
     if (listed == distances_.cend())
         return false;
     rows_.remove(PlaceOf(key, *listed));

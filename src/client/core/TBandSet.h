@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/core/EntryRecords.h"
+#include "shared/SeededHash.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -45,7 +46,7 @@ private:
 
     TBollingerList rows_;
     // The distance each listed symbol's row holds, by which its place is found.
-    QHash<QByteArray, double> distances_;
+    QHash<TBytesKey, double> distances_;
     int rowsWithoutDistance_ = 0;
     bool inOrder_ = true;
 };

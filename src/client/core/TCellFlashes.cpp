@@ -7,7 +7,7 @@ bool TCellFlashes::Take(const QVector<TCellValue> &shown, TSteadyMs now, bool qu
     ++takes_;
     for (const TCellValue &value : shown) {
         const qsizetype countBefore = cells_.size();
-        TCell &cell = cells_[TKey(value.Symbol, value.Column)];
+        TCell &cell = cells_[TKey{value.Symbol, value.Column}];
         const bool shownBefore = cells_.size() == countBefore;
         // A symbol shown twice keeps the number of its first row.
         if (shownBefore && cell.ShownBy == takes_)
@@ -44,7 +44,7 @@ bool TCellFlashes::EndIfOver(TCell &cell, TSteadyMs now)
 
 TCellFlash TCellFlashes::At(const QByteArray &symbol, int column, TSteadyMs now) const
 {
-    const auto cell = cells_.constFind(TKey(symbol, column));
+    const auto cell = cells_.constFind(TKey{symbol, column});
     if (cell == cells_.cend() || !cell->Flashing)
         return {};
     const TSteadyMs age = now - cell->FlashStart;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "shared/LocalClock.h"
+#include "shared/SeededHash.h"
 
 #include <QByteArray>
 #include <QHash>
-#include <QPair>
 #include <QVector>
 
 // One number a list shows: the symbol of its row, its column and its value (NaN for
@@ -46,7 +46,18 @@ public:
     void Clear();
 
 private:
-    using TKey = QPair<QByteArray, int>;
+    // A cell: the symbol of its row and its column.
+    struct TKey
+    {
+        QByteArray Symbol;
+        int Column;
+
+        friend bool operator==(const TKey &a, const TKey &b) { return a.Column == b.Column && a.Symbol == b.Symbol; }
+        friend size_t qHash(const TKey &key, size_t)
+        {
+            return SeededHash(key.Symbol) ^ (size_t(key.Column) * 0x9e3779b97f4a7c15ULL);
+        }
+    };
     // A cell shown now, with its number and its flash if one began.
     struct TCell
     {

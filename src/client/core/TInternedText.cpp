@@ -1,5 +1,7 @@
 #include "client/core/TInternedText.h"
 
+#include "shared/SeededHash.h"
+
 #include <QHash>
 
 #include <deque>
@@ -16,13 +18,13 @@ public:
         if (bytes.isEmpty())
             return 0;
         // Looked up where the bytes stand: a text seen before costs no copy.
-        const auto found = handles_.constFind(QByteArray::fromRawData(bytes.data(), bytes.size()));
+        const auto found = handles_.constFind({QByteArray::fromRawData(bytes.data(), bytes.size())});
         if (found != handles_.constEnd())
             return *found;
         const auto handle = quint32(texts_.size());
         // A copy of just the bytes: the alert's array may have room to spare.
         texts_.emplace_back(bytes.constData(), bytes.size());
-        handles_.insert(texts_.back(), handle);
+        handles_.insert({texts_.back()}, handle);
         return handle;
     }
 
@@ -31,7 +33,7 @@ public:
 private:
     // A deque, so the bytes handed out stay where they are while the pool grows.
     std::deque<QByteArray> texts_;
-    QHash<QByteArray, quint32> handles_;
+    QHash<TBytesKey, quint32> handles_;
 };
 
 TTextPool &Pool()

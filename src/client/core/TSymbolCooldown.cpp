@@ -9,9 +9,9 @@ void TSymbolCooldown::Clear()
 bool TSymbolCooldown::Start(const QByteArray &symbol, qint64 now)
 {
     ForgetEnded(now);
-    if (cooling_.contains(symbol))
+    if (cooling_.contains({symbol}))
         return false;
-    cooling_.insert(symbol);
+    cooling_.insert({symbol});
     byStart_.push_back({now, symbol});
     return true;
 }
@@ -19,7 +19,7 @@ bool TSymbolCooldown::Start(const QByteArray &symbol, qint64 now)
 void TSymbolCooldown::ForgetEnded(qint64 now)
 {
     while (!byStart_.empty() && now - byStart_.front().At >= lengthMs_) {
-        cooling_.remove(byStart_.front().Symbol);
+        cooling_.remove({byStart_.front().Symbol});
         byStart_.pop_front();
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/SeededHash.h"
+
 #include <QByteArray>
 #include <QSet>
 
@@ -31,6 +33,6 @@ private:
     void ForgetEnded(qint64 now);
 
     qint64 lengthMs_ = 0;
-    QSet<QByteArray> cooling_;
+    QSet<TBytesKey> cooling_;
     std::deque<TStarted> byStart_;
 };

@@ -95,14 +95,14 @@ void TTopListOrder::UpdateInPlace()
         rowOfSymbol_.reserve(entries_.size());
         // A symbol shown twice (separator rows) is found at its first row.
         for (int row = 0; row < entries_.size(); ++row) {
-            const QString key = DisplayText(entries_[row].Symbol).toCaseFolded();
+            const TTextKey key{DisplayText(entries_[row].Symbol).toCaseFolded()};
             if (!rowOfSymbol_.contains(key))
                 rowOfSymbol_.insert(key, row);
         }
         rowIndexBuilt_ = true;
     }
     for (const TSmbTopListEntry &pending : qAsConst(pendingEntries_)) {
-        const auto found = rowOfSymbol_.constFind(DisplayText(pending.Symbol).toCaseFolded());
+        const auto found = rowOfSymbol_.constFind({DisplayText(pending.Symbol).toCaseFolded()});
         if (found != rowOfSymbol_.constEnd())
             entries_[found.value()] = pending;
         else

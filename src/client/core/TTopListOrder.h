@@ -2,6 +2,7 @@
 
 #include "client/core/EntryRecords.h"
 #include "shared/LocalClock.h"
+#include "shared/SeededHash.h"
 
 #include <QHash>
 #include <QString>
@@ -58,7 +59,7 @@ private:
     // The row of each symbol on screen (case-folded; a symbol shown twice at its first
     // row). Values change in place between sorts, symbols only with a new order, so
     // the index is built once per order instead of once per alert.
-    QHash<QString, int> rowOfSymbol_;
+    QHash<TTextKey, int> rowOfSymbol_;
     bool rowIndexBuilt_ = false;
     TSmbTopListEntries pendingEntries_;
     bool updatePending_ = false;

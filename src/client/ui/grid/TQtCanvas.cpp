@@ -24,7 +24,7 @@ void TTextWidthCache::Use(const QFont &font, int dpi)
         return;
     font_ = font;
     dpi_ = dpi;
-    for (QHash<QString, int> &widths : widths_)
+    for (QHash<TTextKey, int> &widths : widths_)
         widths.clear();
 }
 

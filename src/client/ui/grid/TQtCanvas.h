@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/ui/grid/TCanvas.h"
+#include "shared/SeededHash.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -35,8 +36,8 @@ public:
     template <typename Measure>
     int Width(TFontStyles style, const QString &text, Measure measure)
     {
-        QHash<QString, int> &widths = widths_[int(style.toInt()) % StyleCount];
-        const auto found = widths.constFind(text);
+        QHash<TTextKey, int> &widths = widths_[int(style.toInt()) % StyleCount];
+        const auto found = widths.constFind({text});
         if (found != widths.constEnd())
             return found.value();
         // Texts never seen again (prices of the moment) must not pile up: a screen of
@@ -44,7 +45,7 @@ public:
         if (widths.size() >= MostTexts)
             widths.clear();
         const int width = measure();
-        widths.insert(text, width);
+        widths.insert({text}, width);
         return width;
     }
 
@@ -53,7 +54,7 @@ private:
     static constexpr int MostTexts = 2048;
     QFont font_;
     int dpi_ = -1;
-    QHash<QString, int> widths_[StyleCount];
+    QHash<TTextKey, int> widths_[StyleCount];
 };
 
 // The canvas on a QPainter. The bevel takes its light and dark colours from
