@@ -38,6 +38,7 @@ private Q_SLOTS:
         QTest::newRow("one now") << QVector<double>{0} << 0.0 << 1 << Buckets({{29, 1}});
         QTest::newRow("59 s ago counts, 60 s ago not")
             << QVector<double>{0, 1} << 60.0 << 1 << Buckets({{23, 1}, {24, 1}});
+        QTest::newRow("alerts of one second add up") << QVector<double>{0, 0.4, 0.4} << 0.0 << 3 << Buckets({{29, 3}});
         QTest::newRow("ten seconds make a bucket")
             << QVector<double>{0, 9, 10} << 19.0 << 3 << Buckets({{28, 2}, {29, 1}});
         QTest::newRow("the oldest bucket, just kept") << QVector<double>{0} << 299.0 << 0 << Buckets({{0, 1}});

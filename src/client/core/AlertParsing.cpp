@@ -233,13 +233,12 @@ void TFieldReader::Index() const
     indexed_ = true;
 }
 
-QByteArrayView TFieldReader::Encoded(QByteArrayView key) const
+QByteArrayView TFieldReader::Encoded(QByteArrayView key, quint32 hash) const
 {
     if (fields_.empty())
         return {};
     if (!indexed_)
         Index();
-    const quint32 hash = quint32(SeededHash(key));
     for (size_t at = hash & mask_; slots_[at].Field >= 0; at = (at + 1) & mask_) {
         const TAlertField &field = fields_[size_t(slots_[at].Field)];
         if (slots_[at].Hash == hash && field.Key == key)

@@ -2,6 +2,7 @@
 
 #include "client/core/EntryRecords.h"
 #include "shared/AlertBody.h"
+#include "shared/SeededHash.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -35,6 +36,20 @@ bool ParseReal(QByteArrayView text, QByteArrayView separator, double &value);
 const QByteArray &RegionalDecimalSeparator();
 void ForgetRegionalDecimalSeparator();
 
+// A key a kind looks up in every alert: hashed once, instead of at every look-up.
+class TFieldName
+{
+public:
+    explicit TFieldName(const char *name) : name_(name), hash_(quint32(SeededHash(name_))) {}
+
+    QByteArrayView Name() const { return name_; }
+    quint32 Hash() const { return hash_; }
+
+private:
+    QByteArrayView name_;
+    quint32 hash_;
+};
+
 // The fields of one alert at a time, as views into its field list: one pass splits the
 // list and indexes the keys, and a value is percent-decoded and converted only when it
 // is read. One reader serves alert after alert; once it has seen an alert as large as
@@ -60,6 +75,13 @@ public:
     QByteArrayView TextView(QByteArrayView key) const;
     double Real(QByteArrayView key, double fallback = MissingReal()) const;
     qint32 Integer(QByteArrayView key) const;
+    // The same for a kind's own keys.
+    QByteArrayView TextView(const TFieldName &key) const { return Decoded(Encoded(key.Name(), key.Hash())); }
+    double Real(const TFieldName &key, double fallback = MissingReal()) const
+    {
+        return RealOf(Encoded(key.Name(), key.Hash()), fallback);
+    }
+    qint32 Integer(const TFieldName &key) const { return IntegerOf(Encoded(key.Name(), key.Hash())); }
 
     // Every item in the order the alert carries them, keys decoded and values as they
     // stand, for lists that walk the fields once instead of looking up each key; the
@@ -80,7 +102,8 @@ private:
     // for no index.
     void Index() const;
     // The value as it stands in the list, escapes and all; empty when the key is absent.
-    QByteArrayView Encoded(QByteArrayView key) const;
+    QByteArrayView Encoded(QByteArrayView key) const { return Encoded(key, quint32(SeededHash(key))); }
+    QByteArrayView Encoded(QByteArrayView key, quint32 hash) const;
     // The decoded text, kept in the reader's own buffers when it had to be decoded.
     QByteArrayView Decoded(QByteArrayView text) const;
 

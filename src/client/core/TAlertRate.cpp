@@ -16,12 +16,18 @@ void TAlertRate::Add(TSteadyMs now)
 {
     // A time before the newest second counted (a caller's stale reading) counts into
     // that second rather than into the past; the ring never holds a second before 0.
-    const qint64 second = std::max(SecondOf(now), newestSecond_);
+    // Most alerts come within the newest second, and are counted without a division.
+    if (now < (newestSecond_ + 1) * 1000) {
+        perSecond_[newestSlot_] += 1;
+        return;
+    }
+    const qint64 second = SecondOf(now);
     const qint64 firstStale = std::max(newestSecond_ + 1, second - KeptSeconds + 1);
     for (qint64 s = firstStale; s <= second; ++s)
         perSecond_[s % KeptSeconds] = 0;
     newestSecond_ = second;
-    perSecond_[second % KeptSeconds] += 1;
+    newestSlot_ = int(second % KeptSeconds);
+    perSecond_[newestSlot_] = 1;
 }
 
 int TAlertRate::CountBack(qint64 from, int count) const

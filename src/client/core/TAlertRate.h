@@ -31,4 +31,6 @@ private:
     std::array<int, KeptSeconds> perSecond_{};
     // The newest second counted; the ring holds the KeptSeconds seconds up to it.
     qint64 newestSecond_ = 0;
+    // Its place in the ring.
+    int newestSlot_ = 0;
 };

@@ -6,15 +6,27 @@
 
 namespace {
 
+const TFieldName SymbolKey("symbol");
+const TFieldName TimeKey("time");
+const TFieldName LastKey("last");
+const TFieldName PrevCloseKey("prev_close");
+const TFieldName DivergenceKey("sma_divergence");
+const TFieldName ChangeKey("change");
+const TFieldName CountKey("count");
+const TFieldName VolumeKey("volume");
+const TFieldName BBKey("bb");
+const TFieldName RankKey("rank");
+const TFieldName RVKey("rv");
+
 // The row of a QuickStrike alert, which a symbol-only window keeps as well.
 TQuickStrikeEntry QuickStrikeEntryFrom(const TFieldReader &fields)
 {
     TQuickStrikeEntry entry;
-    entry.Symbol = fields.TextView("symbol");
-    entry.Last = fields.Real("last");
-    entry.PrevClose = fields.Real("prev_close");
-    entry.Divergence = fields.Real("sma_divergence");
-    entry.Time = fields.TextView("time");
+    entry.Symbol = fields.TextView(SymbolKey);
+    entry.Last = fields.Real(LastKey);
+    entry.PrevClose = fields.Real(PrevCloseKey);
+    entry.Divergence = fields.Real(DivergenceKey);
+    entry.Time = fields.TextView(TimeKey);
     return entry;
 }
 
@@ -45,22 +57,22 @@ TQuickStrikeEntry TSymbolOnlyKind::EntryFrom(const TFieldReader &fields) const
 TPointsTopListEntry TSimpleListKind::EntryFrom(const TFieldReader &fields) const
 {
     TPointsTopListEntry entry;
-    entry.Symbol = fields.TextView("symbol");
-    entry.Last = fields.Real("last");
-    entry.Change = fields.Real("change");
+    entry.Symbol = fields.TextView(SymbolKey);
+    entry.Last = fields.Real(LastKey);
+    entry.Change = fields.Real(ChangeKey);
     return entry;
 }
 
 TJFEntry TJFListKind::EntryFrom(const TFieldReader &fields) const
 {
     TJFEntry entry;
-    entry.Time = fields.TextView("time");
-    entry.Symbol = fields.TextView("symbol");
-    entry.Change = fields.Real("change");
-    entry.Count = fields.Integer("count");
-    entry.Volume = fields.Integer("volume");
-    entry.BB = fields.Real("bb");
-    entry.Rank = fields.Real("rank", 0);
-    entry.RV = fields.Real("rv");
+    entry.Time = fields.TextView(TimeKey);
+    entry.Symbol = fields.TextView(SymbolKey);
+    entry.Change = fields.Real(ChangeKey);
+    entry.Count = fields.Integer(CountKey);
+    entry.Volume = fields.Integer(VolumeKey);
+    entry.BB = fields.Real(BBKey);
+    entry.Rank = fields.Real(RankKey, 0);
+    entry.RV = fields.Real(RVKey);
     return entry;
 }
