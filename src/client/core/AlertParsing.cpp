@@ -199,7 +199,10 @@ void TFieldReader::Clear()
 void TFieldReader::Read(QByteArrayView fieldList)
 {
     Clear();
-    separator_ = RegionalDecimalSeparator();
+    // Shared with the cache, and taken again only when the cache holds another one.
+    const QByteArray &separator = RegionalDecimalSeparator();
+    if (separator_.constData() != separator.constData())
+        separator_ = separator;
     TAlertFieldWalker walker(fieldList);
     TAlertField field;
     while (walker.Next(field)) {

@@ -60,7 +60,9 @@ bool FullTopListCell(QByteArrayView key, int &column, qsizetype &row)
         return false;
     const QByteArrayView name = key.first(key.size() - digits);
     for (column = 0; column < int(std::size(Names)); ++column) {
-        if (name == Names[column]) {
+        // Most names differ in their length or first letter: no call to compare them.
+        const QByteArrayView candidate = Names[column];
+        if (name.size() == candidate.size() && name[0] == candidate[0] && name == candidate) {
             row = 0;
             for (const char digit : number)
                 row = row * 10 + (digit - '0');
