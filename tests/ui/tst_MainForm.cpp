@@ -671,7 +671,7 @@ private Q_SLOTS:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         auto *readout = Child<QLabel>(form.get(), "LinkReadout");
-        readout->setText(QStringLiteral("ping 1,234 ms, last alert 59 s ago"));
+        readout->setText(QStringLiteral("ping 1,234 ms, last alert 59 s ago, paint lag 1,234 ms"));
         Child<QLabel>(form.get(), "AlertRateLabel")->setText(QStringLiteral("1,234 alerts/min"));
         auto *label = Child<TElidedLabel>(form.get(), "StatusLabel");
         label->SetFullText(status);

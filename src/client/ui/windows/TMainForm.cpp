@@ -121,6 +121,17 @@ bool IsPlausibleRectangle(qint64 left, qint64 top, qint64 width, qint64 height)
            && left + width <= FarthestPixel && top + height <= FarthestPixel;
 }
 
+// The readout's parts ("ping 3 ms", "last alert 0 s ago", "paint lag 12 ms") with
+// no-break spaces inside them, so that a line wraps between parts, never inside one.
+QString KeptInParts(const QString &readout)
+{
+    const QString separator = QStringLiteral(", ");
+    QStringList parts = readout.split(separator);
+    for (QString &part : parts)
+        part.replace(QLatin1Char(' '), QChar(QChar::Nbsp));
+    return parts.join(separator);
+}
+
 } // namespace
 
 TMainForm::TMainForm(const TMainFormServices &services, QWidget *parent)
@@ -165,7 +176,10 @@ QWidget *TMainForm::BuildConnectionTab()
     // Three lines hold a server's whole reason at the window's first size.
     statusLabel_ = new TElidedLabel(3, tab);
     statusLabel_->setObjectName(QStringLiteral("StatusLabel"));
-    linkReadout_ = new QLabel(tab);
+    // Two lines, never wider than the window: with its paint lag the readout is longer
+    // than the window's first width, and a label asking for all of it would widen the
+    // window over the alert windows tiled beside it.
+    linkReadout_ = new TElidedLabel(2, tab);
     linkReadout_->setObjectName(QStringLiteral("LinkReadout"));
     alertSparkline_ = new TSparkline(tab);
     alertSparkline_->setObjectName(QStringLiteral("AlertSparkline"));
@@ -350,7 +364,7 @@ void TMainForm::StatusChanged()
 void TMainForm::RefreshLinkReadout()
 {
     const TMainConnection &connection = Connection();
-    linkReadout_->setText(WithPaintLag(connection.LinkReadout(), services_.AlertWindows.PaintLag));
+    linkReadout_->SetFullText(KeptInParts(WithPaintLag(connection.LinkReadout(), services_.AlertWindows.PaintLag)));
     const TSteadyMs now = SteadyNowMs();
     alertSparkline_->SetValues(connection.AlertRate().Buckets(now));
     const int perMinute = connection.AlertRate().InLastMinute(now);

@@ -125,7 +125,7 @@ private:
     TElidedLabel *statusLabel_ = nullptr;
     // Ping time and the age of the last alert; under it the alerts per 10 s over 5
     // minutes and the count of the last minute. Red while no session is connected.
-    QLabel *linkReadout_ = nullptr;
+    TElidedLabel *linkReadout_ = nullptr;
     TSparkline *alertSparkline_ = nullptr;
     QLabel *alertRateLabel_ = nullptr;
     QLineEdit *usernameEdit_ = nullptr;
